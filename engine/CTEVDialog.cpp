@@ -1,0 +1,385 @@
+#include "CTEVDialog.h"
+
+#include "AttributeReaders.h"
+#include "CTEVEngine.h"
+
+#include <windowsx.h>
+
+#include <cstring>
+
+namespace {
+
+// Appends the UTF-16 text, terminator included, to a template.
+void AppendText(std::vector<WORD>& block, const wchar_t* text) {
+    for (; *text; ++text) {
+        block.push_back(static_cast<WORD>(*text));
+    }
+    block.push_back(0);
+}
+
+void AppendDword(std::vector<WORD>& block, DWORD value) {
+    block.push_back(LOWORD(value));
+    block.push_back(HIWORD(value));
+}
+
+int Width(const RECT& r) { return r.right - r.left; }
+int Height(const RECT& r) { return r.bottom - r.top; }
+
+RECT WorkAreaNear(HWND window) {
+    RECT area = {};
+    MONITORINFO info = {sizeof(info)};
+    HMONITOR monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+    if (monitor && GetMonitorInfoW(monitor, &info)) {
+        return info.rcWork;
+    }
+    GetClientRect(GetDesktopWindow(), &area);
+    return area;
+}
+
+} // namespace
+
+CTEVDialog::CTEVDialog(const wchar_t* source, CTEVEngine* engine, CTEVElement* parent)
+    : CTEVElement(parent, engine), m_source(CopyOrNull(source)) {
+    m_marginLeft = m_marginRight = m_marginTop = m_marginBottom = 5;
+}
+
+CTEVDialog::~CTEVDialog() = default;
+
+BOOL CTEVDialog::IsKindOf(const wchar_t* tag, CTEVElement** out) { return MatchesKind(L"dialog", tag, out); }
+
+BOOL CTEVDialog::LoadFromNode(IXMLDOMNode* node) {
+    if (!CTEVElement::LoadFromNode(node)) {
+        return FALSE;
+    }
+    m_caption = GetLocalizedAttribute(node, L"caption");
+    m_centerScreen = GetAttributeBool(node, L"centerScreen", FALSE);
+    m_contextHelpEnabled = GetAttributeBool(node, L"contextHelp", FALSE);
+    m_clipChildren = GetAttributeBool(node, L"clipChildren", FALSE);
+    m_clipSiblings = GetAttributeBool(node, L"clipSiblings", FALSE);
+    m_minimizeBox = GetAttributeBool(node, L"minimizeBox", FALSE);
+    m_maximizeBox = GetAttributeBool(node, L"maximizeBox", FALSE);
+    m_sysMenu = GetAttributeBool(node, L"sysMenu", TRUE);
+    m_border = GetAttributeEnum(node, L"border", BorderDialogFrame, {L"none", L"thin", L"resizing", L"dialogFrame"});
+    ComputeStyle();
+    return TRUE;
+}
+
+void CTEVDialog::ComputeStyle() {
+    m_style = WS_POPUP | WS_VISIBLE | DS_SETFONT;
+    if (m_clipChildren) {
+        m_style |= WS_CLIPCHILDREN;
+    }
+    if (m_clipSiblings) {
+        m_style |= WS_CLIPSIBLINGS;
+    }
+    if (m_maximizeBox) {
+        m_style |= WS_MAXIMIZEBOX;
+    }
+    if (m_minimizeBox) {
+        m_style |= WS_MINIMIZEBOX;
+    }
+    if (m_sysMenu) {
+        m_style |= WS_SYSMENU;
+    }
+    switch (m_border) {
+    case BorderThin:
+        m_style |= WS_CAPTION;
+        break;
+    case BorderResizing:
+        m_style |= WS_CAPTION | WS_THICKFRAME;
+        break;
+    case BorderDialogFrame:
+        m_style |= WS_CAPTION | DS_MODALFRAME;
+        break;
+    default:
+        break;
+    }
+    if (m_contextHelpEnabled) {
+        m_style |= DS_CONTEXTHELP;
+    }
+}
+
+int CTEVDialog::NewControlId() { return m_nextControlId++; }
+
+void CTEVDialog::BuildTemplate(DWORD style, DWORD exStyle, int cx, int cy) {
+    LOGFONTW font = {};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
+
+    std::vector<WORD> block;
+    block.push_back(1);       // dlgVer
+    block.push_back(0xFFFF);  // signature
+    AppendDword(block, 0);    // helpID
+    AppendDword(block, exStyle);
+    AppendDword(block, style);
+    block.push_back(0);  // no controls: the tree creates its own
+    block.push_back(0);  // x
+    block.push_back(0);  // y
+    block.push_back(static_cast<WORD>(cx));
+    block.push_back(static_cast<WORD>(cy));
+    block.push_back(0);  // no menu
+    block.push_back(0);  // the standard dialog class
+    AppendText(block, m_caption ? m_caption->c_str() : L"");
+    // The font is the one every dialog unit of the system is measured in.
+    block.push_back(static_cast<WORD>(font.lfHeight));
+    block.push_back(static_cast<WORD>(font.lfWeight));
+    block.push_back(static_cast<WORD>(font.lfItalic | (font.lfCharSet << 8)));
+    AppendText(block, font.lfFaceName);
+    m_template = std::move(block);
+}
+
+const DLGTEMPLATE* CTEVDialog::Template() const {
+    return reinterpret_cast<const DLGTEMPLATE*>(m_template.data());
+}
+
+INT_PTR CTEVDialog::DoModal(HWND owner) {
+    HINSTANCE instance = m_engine ? m_engine->Instance() : nullptr;
+    if (!LoadDocument(CStrOrNull(m_source), L"dialog", instance)) {
+        return 0;
+    }
+    if (m_template.empty()) {
+        BuildTemplate(m_style, m_exStyle, m_width, m_height);
+    }
+    return DialogBoxIndirectParamW(instance, Template(), owner, DialogProc, reinterpret_cast<LPARAM>(this));
+}
+
+void CTEVDialog::SetDefaultButton(const wchar_t* id) {
+    if (m_defaultButton) {
+        SendMessageW(m_defaultButton->Window(), BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+        m_defaultButton = nullptr;
+    }
+    CTEVElement* element = FindById(id);
+    if (element && element->IsKindOf(L"button", nullptr)) {
+        m_defaultButton = element;
+        SendMessageW(element->Window(), BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+        SendMessageW(m_window, DM_SETDEFID, element->ControlId(), 0);
+    }
+}
+
+RECT CTEVDialog::MapDialogUnits(int left, int top, int right, int bottom) const {
+    RECT rect = {left, top, right, bottom};
+    MapDialogRect(m_window, &rect);
+    return rect;
+}
+
+void CTEVDialog::OnInitDialog() {
+    OnPreInitDialog();
+
+    const RECT spacing = MapDialogUnits(4, 4, 7, 7);
+    m_columnGap = spacing.left;
+    m_rowGap = spacing.top;
+    m_marginLeft = m_marginRight = spacing.right;
+    m_marginTop = m_marginBottom = spacing.bottom;
+    const RECT fixed = MapDialogUnits(0, 0, m_width, m_height);
+
+    Create();
+
+    RECT client = {};
+    GetClientRect(m_window, &client);
+    SIZE content = ContentSize(fixed.right, fixed.bottom);
+    Arrange(client.left, client.top, content.cx, content.cy);
+    // Word-wrapping controls know their widths only after the first arrangement.
+    content = ContentSize(fixed.right, fixed.bottom);
+    Arrange(client.left, client.top, content.cx, content.cy);
+
+    RECT window = {};
+    GetWindowRect(m_window, &window);
+    GetClientRect(m_window, &client);
+    m_minOuterWidth = Width(window) - Width(client) + content.cx;
+    m_minOuterHeight = Height(window) - Height(client) + content.cy;
+    PlaceWindow(AdjustWidth(m_minOuterWidth), AdjustHeight(m_minOuterHeight));
+}
+
+SIZE CTEVDialog::ContentSize(int fixedWidth, int fixedHeight) {
+    SIZE size = {0, 0};
+    GetMinSize(&size);
+    if (m_width != 0) {
+        size.cx = fixedWidth;
+    }
+    if (m_height != 0) {
+        size.cy = fixedHeight;
+    }
+    return size;
+}
+
+void CTEVDialog::PlaceWindow(int width, int height) {
+    HWND parent = GetParent(m_window);
+    const RECT work = WorkAreaNear(parent ? parent : m_window);
+    int x = 0;
+    int y = 0;
+    RECT parentRect = {};
+    if (!m_centerScreen && parent && GetWindowRect(parent, &parentRect)) {
+        x = parentRect.left;
+        y = parentRect.top;
+        if (x + width > work.right) {
+            x = work.right - width;
+        }
+        if (y + height > work.bottom) {
+            y = work.bottom - height;
+        }
+        if (x < work.left) {
+            x = work.left;
+        }
+        if (y < work.top) {
+            y = work.top;
+        }
+    } else {
+        // Without a parent to sit on, the middle of the work area is the natural place.
+        x = work.left + Width(work) / 2 - width / 2;
+        y = work.top + Height(work) / 2 - height / 2;
+    }
+    SetWindowPos(m_window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+}
+
+BOOL CTEVDialog::CanClose(int) { return TRUE; }
+
+void CTEVDialog::OnNotify(CTEVElement*, WPARAM, NMHDR*) {}
+
+BOOL CTEVDialog::OnCommand(CTEVElement*, int, int, HWND) { return FALSE; }
+
+BOOL CTEVDialog::PreProcessMessage(HWND, UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
+
+CTEVElement* CTEVDialog::GetDefaultButton() { return nullptr; }
+
+int CTEVDialog::AdjustWidth(int cx) { return cx; }
+
+int CTEVDialog::AdjustHeight(int cy) { return cy; }
+
+void CTEVDialog::OnDestroy(int, int) {}
+
+void CTEVDialog::OnPreInitDialog() {}
+
+BOOL CTEVDialog::FilterMessage(UINT, CTEVElement*, WPARAM, LPARAM) { return FALSE; }
+
+void CTEVDialog::AttachToWindow(HWND hwnd, CTEVDialog* dialog) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(dialog));
+    dialog->m_window = hwnd;
+}
+
+INT_PTR CALLBACK CTEVDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* dialog = reinterpret_cast<CTEVDialog*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!dialog) {
+        if (message != WM_INITDIALOG || !lParam) {
+            return FALSE;
+        }
+        dialog = reinterpret_cast<CTEVDialog*>(lParam);
+        AttachToWindow(hwnd, dialog);
+        dialog->OnInitDialog();
+        return TRUE;
+    }
+    LRESULT result = 1;
+    if (dialog->PreProcessMessage(hwnd, message, wParam, lParam, &result)) {
+        return result;
+    }
+    return dialog->HandleMessage(message, wParam, lParam);
+}
+
+INT_PTR CTEVDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDOK) {
+            const int code = LOWORD(wParam);
+            if (CanClose(code)) {
+                EndDialog(m_window, code);
+            }
+        } else {
+            RouteCommand(wParam, lParam);
+        }
+        return TRUE;
+    case WM_NOTIFY:
+        RouteNotify(wParam, lParam);
+        return TRUE;
+    case WM_CLOSE:
+        if (CanClose(0)) {
+            EndDialog(m_window, IDCANCEL);
+        }
+        return TRUE;
+    case WM_DESTROY: {
+        RECT window = {};
+        GetWindowRect(m_window, &window);
+        OnDestroy(Width(window), Height(window));
+        return FALSE;
+    }
+    case WM_SIZE:
+        if (m_border == BorderResizing) {
+            RECT client = {};
+            GetClientRect(m_window, &client);
+            Arrange(client.left, client.top, Width(client), Height(client));
+        }
+        return FALSE;
+    case WM_SIZING:
+        if (m_border == BorderResizing) {
+            EnforceMinimumSize(wParam, reinterpret_cast<RECT*>(lParam));
+        }
+        return FALSE;
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+        if (wParam != 0) {
+            if (CTEVElement* element = FindByControlId(static_cast<int>(wParam))) {
+                element->Fire(message == WM_DRAWITEM ? L"drawitem" : L"measureitem", wParam, lParam);
+            }
+        }
+        return FALSE;
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+        if (CTEVElement* element = FindByHwnd(reinterpret_cast<HWND>(lParam))) {
+            return element->Fire(message == WM_HSCROLL ? L"hscroll" : L"vscroll", wParam, 0);
+        }
+        return FALSE;
+    case DM_GETDEFID: {
+        CTEVElement* button = m_defaultButton ? m_defaultButton : GetDefaultButton();
+        if (!button) {
+            return FALSE;
+        }
+        SetWindowLongPtrW(m_window, DWLP_MSGRESULT, MAKELONG(button->ControlId(), DC_HASDEFID));
+        return TRUE;
+    }
+    default:
+        return FALSE;
+    }
+}
+
+void CTEVDialog::RouteCommand(WPARAM wParam, LPARAM lParam) {
+    HWND control = reinterpret_cast<HWND>(lParam);
+    const int code = HIWORD(wParam);
+    const int id = LOWORD(wParam);
+    CTEVElement* element = FindByHwnd(control);
+    if (element && element->HandleCommand(code, id, control)) {
+        return;
+    }
+    if (FilterMessage(WM_COMMAND, element, wParam, lParam)) {
+        return;
+    }
+    OnCommand(element, code, id, control);
+}
+
+void CTEVDialog::RouteNotify(WPARAM wParam, LPARAM lParam) {
+    auto* header = reinterpret_cast<NMHDR*>(lParam);
+    CTEVElement* element = header ? FindByHwnd(header->hwndFrom) : nullptr;
+    if (element && element->HandleNotify(wParam, header)) {
+        return;
+    }
+    if (FilterMessage(WM_NOTIFY, element, wParam, lParam)) {
+        return;
+    }
+    OnNotify(element, wParam, header);
+}
+
+void CTEVDialog::EnforceMinimumSize(WPARAM edge, RECT* rect) const {
+    if (!rect) {
+        return;
+    }
+    if (Width(*rect) < m_minOuterWidth) {
+        if (edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT || edge == WMSZ_BOTTOMLEFT) {
+            rect->left = rect->right - m_minOuterWidth;
+        } else {
+            rect->right = rect->left + m_minOuterWidth;
+        }
+    }
+    if (Height(*rect) < m_minOuterHeight) {
+        if (edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT) {
+            rect->top = rect->bottom - m_minOuterHeight;
+        } else {
+            rect->bottom = rect->top + m_minOuterHeight;
+        }
+    }
+}

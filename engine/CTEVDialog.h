@@ -1,0 +1,78 @@
+// Runs a description whose root is "dialog" as a native modal dialog: builds an in-memory
+// template, creates and lays out the element tree at WM_INITDIALOG, and turns the controls'
+// notifications into calls on their elements and named events.
+#pragma once
+
+#include "CTEVElement.h"
+
+#include <vector>
+
+class CTEVDialog : public CTEVElement {
+public:
+    // source: a file path or "res:" and a resource name; null for a dialog nested in a tree.
+    CTEVDialog(const wchar_t* source, CTEVEngine* engine, CTEVElement* parent);
+    ~CTEVDialog() override;
+
+    BOOL IsKindOf(const wchar_t* tag, CTEVElement** out) override;
+    BOOL LoadFromNode(IXMLDOMNode* node) override;
+    int NewControlId() override;
+
+    // Application hooks, in slot order.
+    virtual void OnInitDialog();
+    virtual BOOL CanClose(int code);
+    virtual void OnNotify(CTEVElement* element, WPARAM wParam, NMHDR* header);
+    virtual BOOL OnCommand(CTEVElement* element, int code, int id, HWND control);
+    virtual BOOL PreProcessMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    virtual CTEVElement* GetDefaultButton();
+    virtual int AdjustWidth(int cx);
+    virtual int AdjustHeight(int cy);
+    virtual void OnDestroy(int cx, int cy);
+    virtual void OnPreInitDialog();
+    virtual BOOL FilterMessage(UINT message, CTEVElement* element, WPARAM wParam, LPARAM lParam);
+
+    // The result given to EndDialog, or 0 when the description did not load.
+    INT_PTR DoModal(HWND owner);
+    void SetDefaultButton(const wchar_t* id);
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    const wchar_t* Caption() const { return CStrOrNull(m_caption); }
+    DWORD Style() const { return m_style; }
+    SIZE MinimumOuterSize() const { return {m_minOuterWidth, m_minOuterHeight}; }
+
+    enum Border { BorderNone, BorderThin, BorderResizing, BorderDialogFrame };
+
+protected:
+    // Builds the extended dialog template, sized for the caption so nothing is written past it.
+    void BuildTemplate(DWORD style, DWORD exStyle, int cx, int cy);
+    const DLGTEMPLATE* Template() const;
+    static void AttachToWindow(HWND hwnd, CTEVDialog* dialog);
+    // Pixels of a rectangle given in this dialog's units.
+    RECT MapDialogUnits(int left, int top, int right, int bottom) const;
+
+    std::vector<WORD> m_template;  // the in-memory template; empty until first built
+    OptString m_caption;
+    DWORD m_style = 0;
+    DWORD m_exStyle = 0;
+    OptString m_source;
+    BOOL m_centerScreen = FALSE;
+    int m_nextControlId = 100;
+    BOOL m_contextHelpEnabled = FALSE;
+    BOOL m_clipChildren = FALSE;
+    BOOL m_clipSiblings = FALSE;
+    int m_border = BorderNone;
+    BOOL m_minimizeBox = FALSE;
+    BOOL m_maximizeBox = FALSE;
+    BOOL m_sysMenu = FALSE;
+    CTEVElement* m_defaultButton = nullptr;  // not owned
+    int m_minOuterWidth = 0;
+    int m_minOuterHeight = 0;
+
+private:
+    void ComputeStyle();
+    void PlaceWindow(int width, int height);
+    SIZE ContentSize(int fixedWidth, int fixedHeight);
+    void EnforceMinimumSize(WPARAM edge, RECT* rect) const;
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void RouteCommand(WPARAM wParam, LPARAM lParam);
+    void RouteNotify(WPARAM wParam, LPARAM lParam);
+};

@@ -1,0 +1,356 @@
+#include "CTEVElement.h"
+
+#include "AttributeReaders.h"
+#include "CTEVEngine.h"
+#include "GridLayout.h"
+#include "XmlDom.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr UINT kArrangeFlags = SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOCOPYBITS | SWP_DEFERERASE;
+
+// The UTF-16 text of a "TEVLIB" resource: an odd last byte is dropped, a leading byte-order
+// mark skipped. Absent when the resource does not exist.
+OptString LoadResourceText(HINSTANCE instance, const wchar_t* name) {
+    HRSRC resource = FindResourceW(instance, name, L"TEVLIB");
+    if (!resource) {
+        return std::nullopt;
+    }
+    HGLOBAL loaded = LoadResource(instance, resource);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (!data) {
+        return std::nullopt;
+    }
+    const size_t units = SizeofResource(instance, resource) / sizeof(wchar_t);
+    std::wstring text(static_cast<const wchar_t*>(data), units);
+    if (!text.empty() && text[0] == 0xFEFF) {
+        text.erase(0, 1);
+    }
+    // The text ends at its first terminator, as a C string would.
+    text.resize(wcslen(text.c_str()));
+    return text;
+}
+
+ComPtr<IXMLDOMDocument> LoadDescription(const wchar_t* source, HINSTANCE instance) {
+    ComPtr<IXMLDOMDocument> document = xml::CreateDocument();
+    if (!document || !source) {
+        return nullptr;
+    }
+    bool loaded = false;
+    if (wcsncmp(source, L"res:", 4) == 0) {
+        const OptString text = LoadResourceText(instance, source + 4);
+        loaded = text && xml::LoadText(document.Get(), text->c_str());
+    } else {
+        loaded = xml::LoadFile(document.Get(), source);
+    }
+    return loaded ? std::move(document) : nullptr;
+}
+
+} // namespace
+
+CTEVElement::CTEVElement(CTEVElement* parent, CTEVEngine* engine) : m_parent(parent), m_engine(engine) {}
+
+CTEVElement::~CTEVElement() = default;
+
+BOOL CTEVElement::IsKindOf(const wchar_t* tag, CTEVElement** out) { return MatchesKind(L"", tag, out); }
+
+BOOL CTEVElement::MatchesKind(const wchar_t* ownTag, const wchar_t* tag, CTEVElement** out) {
+    const bool matches = EqualsNoCase(tag, ownTag);
+    if (out) {
+        *out = matches ? this : nullptr;
+    }
+    return matches;
+}
+
+void CTEVElement::GetMinSize(SIZE* size) {
+    int contentWidth = 0;
+    int contentHeight = 0;
+    if (!m_children.empty()) {
+        const GridShape shape = ComputeGridShape(static_cast<int>(m_children.size()), m_orient, m_columns, m_rows);
+        std::vector<GridTrack> columns(shape.columns);
+        std::vector<GridTrack> rows(shape.rows);
+        CollectTracks(shape, columns, rows);
+        contentWidth = TotalTrackSize(columns, m_columnGap);
+        contentHeight = TotalTrackSize(rows, m_rowGap);
+    }
+    size->cx = AddClamped(std::max(contentWidth, m_minwidth), static_cast<long long>(m_marginLeft) + m_marginRight);
+    size->cy = AddClamped(std::max(contentHeight, m_minheight), static_cast<long long>(m_marginTop) + m_marginBottom);
+}
+
+void CTEVElement::CollectTracks(const GridShape& shape, std::vector<GridTrack>& columns,
+                                std::vector<GridTrack>& rows) {
+    std::fill(columns.begin(), columns.end(), GridTrack());
+    std::fill(rows.begin(), rows.end(), GridTrack());
+    for (size_t i = 0; i < m_children.size(); ++i) {
+        CTEVElement& child = *m_children[i];
+        int column = 0;
+        int row = 0;
+        GridCell(shape, m_orient, static_cast<int>(i), &column, &row);
+        if (columns[column].factor == 0) {
+            columns[column].factor = child.m_hFlex;
+        }
+        if (rows[row].factor == 0) {
+            rows[row].factor = child.m_vFlex;
+        }
+        SIZE childSize = {0, 0};
+        child.GetMinSize(&childSize);
+        columns[column].size = std::max<int>(columns[column].size, childSize.cx);
+        rows[row].size = std::max<int>(rows[row].size, childSize.cy);
+    }
+}
+
+void CTEVElement::Arrange(int x, int y, int cx, int cy) {
+    if (m_window && m_parent) {
+        SetWindowPos(m_window, nullptr, x, y, cx, cy, kArrangeFlags);
+    }
+    if (m_children.empty()) {
+        return;
+    }
+    const GridShape shape = ComputeGridShape(static_cast<int>(m_children.size()), m_orient, m_columns, m_rows);
+    std::vector<GridTrack> columns(shape.columns);
+    std::vector<GridTrack> rows(shape.rows);
+    const int availableWidth = AddClamped(cx, -(static_cast<long long>(m_marginLeft) + m_marginRight));
+    const int availableHeight = AddClamped(cy, -(static_cast<long long>(m_marginTop) + m_marginBottom));
+    auto measure = [&] {
+        CollectTracks(shape, columns, rows);
+        DistributeTracks(columns, availableWidth, m_columnGap);
+        DistributeTracks(rows, availableHeight, m_rowGap);
+    };
+
+    measure();
+    for (size_t i = 0; i < m_children.size(); ++i) {
+        int column = 0;
+        int row = 0;
+        GridCell(shape, m_orient, static_cast<int>(i), &column, &row);
+        m_children[i]->SetLayoutWidth(columns[column].size);
+    }
+    // Word-wrapping children now know their widths and may have grown taller.
+    measure();
+
+    std::vector<int> columnLeft(shape.columns);
+    std::vector<int> rowTop(shape.rows);
+    int position = x + m_marginLeft;
+    for (int c = 0; c < shape.columns; ++c) {
+        columnLeft[c] = position;
+        position += columns[c].size + m_columnGap;
+    }
+    position = y + m_marginTop;
+    for (int r = 0; r < shape.rows; ++r) {
+        rowTop[r] = position;
+        position += rows[r].size + m_rowGap;
+    }
+    for (size_t i = 0; i < m_children.size(); ++i) {
+        int column = 0;
+        int row = 0;
+        GridCell(shape, m_orient, static_cast<int>(i), &column, &row);
+        m_children[i]->Arrange(columnLeft[column], rowTop[row], columns[column].size, rows[row].size);
+    }
+}
+
+BOOL CTEVElement::LoadFromNode(IXMLDOMNode* node) {
+    m_width = GetAttributeInt(node, L"width", 0);
+    m_height = GetAttributeInt(node, L"height", 0);
+    m_left = GetAttributeInt(node, L"left", 0);
+    m_top = GetAttributeInt(node, L"top", 0);
+    m_hFlex = GetAttributeInt(node, L"hFlex", 0);
+    m_vFlex = GetAttributeInt(node, L"vFlex", 0);
+    m_minwidth = GetAttributeInt(node, L"minwidth", 0);
+    m_maxwidth = GetAttributeInt(node, L"maxwidth", 0);
+    m_minheight = GetAttributeInt(node, L"minheight", 0);
+    m_maxheight = GetAttributeInt(node, L"maxheight", 0);
+    m_columns = GetAttributeInt(node, L"columns", 0);
+    m_rows = GetAttributeInt(node, L"rows", 0);
+    m_hidden = GetAttributeBool(node, L"hidden", FALSE);
+    m_disabled = GetAttributeBool(node, L"disabled", FALSE);
+    m_orient = GetAttributeEnum(node, L"orient", 0, {L"horizontal", L"vertical"});
+    m_locid = GetAttributeString(node, L"locid");
+    m_id = GetAttributeString(node, L"id");
+
+    m_controlId = NewControlId();
+
+    if (!m_engine || Depth() >= kMaxDepth) {
+        return TRUE;
+    }
+    for (ComPtr<IXMLDOMNode> child = xml::FirstChild(node); child; child = xml::NextSibling(child.Get())) {
+        const std::wstring name = xml::NodeName(child.Get());
+        std::unique_ptr<CTEVElement> element = m_engine->CreateElement(name.c_str(), this);
+        if (element) {
+            element->LoadFromNode(child.Get());
+            AddChild(std::move(element));
+        }
+    }
+    return TRUE;
+}
+
+BOOL CTEVElement::LoadDocument(const wchar_t* source, const wchar_t* rootPath, HINSTANCE instance) {
+    ComPtr<IXMLDOMDocument> document = LoadDescription(source, instance);
+    if (!document) {
+        return FALSE;
+    }
+    ComPtr<IXMLDOMNode> root = xml::SelectSingleNode(xml::AsNode(document.Get()).Get(), rootPath);
+    return root ? LoadFromNode(root.Get()) : FALSE;
+}
+
+void CTEVElement::AddChild(std::unique_ptr<CTEVElement> child) {
+    if (child) {
+        m_children.push_back(std::move(child));
+    }
+}
+
+void CTEVElement::Create() {
+    if (m_parent) {
+        m_columnGap = m_parent->m_columnGap;
+        m_rowGap = m_parent->m_rowGap;
+    }
+    for (auto& child : m_children) {
+        child->Create();
+    }
+}
+
+void CTEVElement::Execute(CTEVElement*) {}
+
+int CTEVElement::FireEvent(CTEVElement* source, const wchar_t* event, WPARAM wParam, LPARAM lParam) {
+    return m_parent ? m_parent->FireEvent(source, event, wParam, lParam) : 0;
+}
+
+int CTEVElement::NewControlId() { return m_parent ? m_parent->NewControlId() : 0; }
+
+BOOL CTEVElement::HandleNotify(WPARAM, NMHDR*) { return FALSE; }
+
+BOOL CTEVElement::HandleCommand(int, int, HWND) { return FALSE; }
+
+HWND CTEVElement::GetContainerHwnd() {
+    if (m_window) {
+        return m_window;
+    }
+    return m_parent ? m_parent->GetContainerHwnd() : nullptr;
+}
+
+void CTEVElement::SetValue(int) {}
+
+int CTEVElement::GetValue() { return 0; }
+
+void CTEVElement::SetText(const wchar_t*) {}
+
+const wchar_t* CTEVElement::GetText() { return nullptr; }
+
+void CTEVElement::DoCommand(const wchar_t*) {}
+
+void CTEVElement::ApplyHidden() {
+    if (m_window) {
+        ShowWindow(m_window, IsHidden() ? SW_HIDE : SW_SHOW);
+    }
+    for (auto& child : m_children) {
+        child->ApplyHidden();
+    }
+}
+
+void CTEVElement::ApplyDisabled() {
+    if (m_window) {
+        EnableWindow(m_window, !IsDisabled());
+    }
+    for (auto& child : m_children) {
+        child->ApplyDisabled();
+    }
+}
+
+BOOL CTEVElement::IsDisabled() {
+    if (m_disabled) {
+        return TRUE;
+    }
+    return m_parent ? m_parent->IsDisabled() : FALSE;
+}
+
+BOOL CTEVElement::IsHidden() {
+    if (m_hidden) {
+        return TRUE;
+    }
+    return m_parent ? m_parent->IsHidden() : FALSE;
+}
+
+void CTEVElement::SetLayoutWidth(int) {}
+
+int CTEVElement::Fire(const wchar_t* event, WPARAM wParam, LPARAM lParam) {
+    return FireEvent(this, event, wParam, lParam);
+}
+
+void CTEVElement::ExecuteChildren() {
+    for (auto& child : m_children) {
+        child->Execute(this);
+    }
+}
+
+void CTEVElement::SetHidden(BOOL hidden) {
+    m_hidden = hidden;
+    ApplyHidden();
+}
+
+void CTEVElement::SetDisabled(BOOL disabled) {
+    m_disabled = disabled;
+    ApplyDisabled();
+}
+
+CTEVElement* CTEVElement::GetRoot() {
+    CTEVElement* element = this;
+    while (element->m_parent) {
+        element = element->m_parent;
+    }
+    return element;
+}
+
+template <typename Predicate> CTEVElement* CTEVElement::FindFirst(Predicate matches) {
+    if (matches(*this)) {
+        return this;
+    }
+    for (auto& child : m_children) {
+        if (CTEVElement* found = child->FindFirst(matches)) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+CTEVElement* CTEVElement::FindById(const wchar_t* id) {
+    return FindFirst([id](const CTEVElement& e) { return EqualsNoCase(e.m_id, id); });
+}
+
+CTEVElement* CTEVElement::FindByHwnd(HWND window) {
+    if (!window) {
+        return nullptr;
+    }
+    return FindFirst([window](const CTEVElement& e) { return e.m_window == window; });
+}
+
+CTEVElement* CTEVElement::FindByControlId(int controlId) {
+    return FindFirst([controlId](const CTEVElement& e) { return e.m_controlId == controlId; });
+}
+
+BOOL CTEVElement::FocusFirstTabStop() {
+    CTEVElement* target = FindFirst([](const CTEVElement& e) {
+        return e.m_window && (GetWindowLongW(e.m_window, GWL_STYLE) & WS_TABSTOP) != 0;
+    });
+    if (!target) {
+        return FALSE;
+    }
+    SetFocus(target->m_window);
+    return TRUE;
+}
+
+OptString CTEVElement::GetLocalizedAttribute(IXMLDOMNode* node, const wchar_t* name) {
+    if (m_locid && m_engine) {
+        if (const wchar_t* translated = m_engine->FindString(m_locid->c_str(), name)) {
+            return std::wstring(translated);
+        }
+    }
+    return GetAttributeString(node, name);
+}
+
+int CTEVElement::Depth() const {
+    int depth = 0;
+    for (const CTEVElement* e = m_parent; e; e = e->m_parent) {
+        ++depth;
+    }
+    return depth;
+}

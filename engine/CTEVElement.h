@@ -1,0 +1,107 @@
+// The base of every element of a description tree: place in the tree, common attributes,
+// native window, grid layout, hidden/disabled inheritance and the event path to the dialog.
+#pragma once
+
+#include "GridLayout.h"
+#include "TextUtil.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <memory>
+#include <msxml2.h>
+#include <vector>
+
+class CTEVEngine;
+
+class CTEVElement {
+public:
+    CTEVElement(CTEVElement* parent, CTEVEngine* engine);
+    CTEVElement(const CTEVElement&) = delete;
+    CTEVElement& operator=(const CTEVElement&) = delete;
+
+    // Virtual operations, in slot order.
+    virtual ~CTEVElement();
+    virtual BOOL IsKindOf(const wchar_t* tag, CTEVElement** out);
+    virtual void GetMinSize(SIZE* size);
+    virtual void Arrange(int x, int y, int cx, int cy);
+    virtual BOOL LoadFromNode(IXMLDOMNode* node);
+    virtual BOOL LoadDocument(const wchar_t* source, const wchar_t* rootPath, HINSTANCE instance);
+    virtual void AddChild(std::unique_ptr<CTEVElement> child);
+    virtual void Create();
+    virtual void Execute(CTEVElement* trigger);
+    virtual int FireEvent(CTEVElement* source, const wchar_t* event, WPARAM wParam, LPARAM lParam);
+    virtual int NewControlId();
+    virtual BOOL HandleNotify(WPARAM wParam, NMHDR* header);
+    virtual BOOL HandleCommand(int code, int id, HWND control);
+    virtual HWND GetContainerHwnd();
+    virtual void SetValue(int value);
+    virtual int GetValue();
+    virtual void SetText(const wchar_t* text);
+    virtual const wchar_t* GetText();
+    virtual void DoCommand(const wchar_t* command);
+    virtual void ApplyHidden();
+    virtual void ApplyDisabled();
+    virtual BOOL IsDisabled();
+    virtual BOOL IsHidden();
+    virtual void SetLayoutWidth(int width);
+
+    int Fire(const wchar_t* event, WPARAM wParam, LPARAM lParam);
+    void ExecuteChildren();
+    void SetHidden(BOOL hidden);
+    void SetDisabled(BOOL disabled);
+    CTEVElement* GetRoot();
+    CTEVElement* FindById(const wchar_t* id);
+    CTEVElement* FindByHwnd(HWND window);
+    CTEVElement* FindByControlId(int controlId);
+    BOOL FocusFirstTabStop();
+    OptString GetLocalizedAttribute(IXMLDOMNode* node, const wchar_t* name);
+
+    // Read access for application code, behaviour elements and tests.
+    CTEVElement* Parent() const { return m_parent; }
+    CTEVEngine* Engine() const { return m_engine; }
+    const wchar_t* Id() const { return CStrOrNull(m_id); }
+    const wchar_t* Locid() const { return CStrOrNull(m_locid); }
+    int ControlId() const { return m_controlId; }
+    HWND Window() const { return m_window; }
+    size_t ChildCount() const { return m_children.size(); }
+    CTEVElement* Child(size_t index) const { return m_children[index].get(); }
+    int Orient() const { return m_orient; }
+    BOOL OwnHidden() const { return m_hidden; }
+    BOOL OwnDisabled() const { return m_disabled; }
+
+    // Descriptions nested deeper than this lose their deeper elements: every walk over the
+    // tree recurses, and the stack must hold for any input.
+    static constexpr int kMaxDepth = 200;
+
+protected:
+    // IsKindOf for a class whose own tag name is ownTag.
+    BOOL MatchesKind(const wchar_t* ownTag, const wchar_t* tag, CTEVElement** out);
+    int Depth() const;
+
+private:
+    void CollectTracks(const GridShape& shape, std::vector<GridTrack>& columns, std::vector<GridTrack>& rows);
+    // Depth-first, this element before its children, earlier subtrees before later ones.
+    template <typename Predicate> CTEVElement* FindFirst(Predicate matches);
+
+protected:
+
+    CTEVElement* m_parent;  // not owned
+    CTEVEngine* m_engine;   // not owned
+    int m_controlId = 0;
+    OptString m_id;
+    int m_left = 0, m_top = 0;
+    int m_width = 0, m_height = 0;  // dialog units, interpreted per class
+    int m_maxwidth = 0, m_maxheight = 0;
+    int m_minwidth = 0, m_minheight = 0;  // pixels
+    BOOL m_hidden = FALSE;
+    BOOL m_disabled = FALSE;
+    int m_hFlex = 0, m_vFlex = 0;
+    int m_orient = 0;  // 0 horizontal, 1 vertical
+    int m_columnGap = 0, m_rowGap = 0;
+    int m_columns = 0, m_rows = 0;
+    HWND m_window = nullptr;  // not owned: child windows die with their dialog
+    OptString m_locid;
+    int m_marginLeft = 0, m_marginRight = 0, m_marginTop = 0, m_marginBottom = 0;
+    std::vector<std::unique_ptr<CTEVElement>> m_children;  // owned, document order
+};

@@ -1,0 +1,94 @@
+#include "CTEVEngine.h"
+
+#include "CTEVBox.h"
+#include "CTEVDialog.h"
+#include "CTEVElement.h"
+#include "XmlDom.h"
+
+namespace {
+
+using ElementFactory = std::unique_ptr<CTEVElement> (*)(CTEVElement* parent, CTEVEngine* engine);
+
+template <typename T> std::unique_ptr<CTEVElement> Make(CTEVElement* parent, CTEVEngine* engine) {
+    return std::make_unique<T>(parent, engine);
+}
+
+template <int Orientation> std::unique_ptr<CTEVElement> MakeBox(CTEVElement* parent, CTEVEngine* engine) {
+    return std::make_unique<CTEVBox>(parent, engine, Orientation);
+}
+
+std::unique_ptr<CTEVElement> MakeDialog(CTEVElement* parent, CTEVEngine* engine) {
+    return std::make_unique<CTEVDialog>(nullptr, engine, parent);
+}
+
+struct TagEntry {
+    const wchar_t* tag;
+    ElementFactory create;
+};
+
+const TagEntry kTags[] = {
+    {L"window", Make<CTEVWindow>},
+    {L"dialog", MakeDialog},
+    {L"box", MakeBox<-1>},
+    {L"vbox", MakeBox<1>},
+    {L"hbox", MakeBox<0>},
+};
+
+} // namespace
+
+CTEVEngine::CTEVEngine(HINSTANCE instance) : m_instance(instance) {}
+
+CTEVEngine::~CTEVEngine() = default;
+
+std::unique_ptr<CTEVElement> CTEVEngine::CreateElement(const wchar_t* tag, CTEVElement* parent) {
+    for (const TagEntry& entry : kTags) {
+        if (EqualsNoCase(tag, entry.tag)) {
+            return entry.create(parent, this);
+        }
+    }
+    return nullptr;
+}
+
+void CTEVEngine::DrawImage(HDC, int, int, int, int, const wchar_t*) {}
+
+void CTEVEngine::OpenHelp(HWND, const wchar_t*, int) {}
+
+BOOL CTEVEngine::IsViewer() { return FALSE; }
+
+void CTEVEngine::LoadStrings(const wchar_t* path) {
+    ComPtr<IXMLDOMDocument> document = xml::LoadFileDocument(path);
+    if (!document) {
+        return;
+    }
+    ComPtr<IXMLDOMNode> root = xml::SelectSingleNode(xml::AsNode(document.Get()).Get(), L"strings");
+    ComPtr<IXMLDOMNode> node = xml::SelectSingleNode(root.Get(), L"string");
+    for (; node; node = xml::NextSibling(node.Get())) {
+        // Comments, white space and entries without id can never answer a lookup.
+        if (!xml::IsElement(node.Get())) {
+            continue;
+        }
+        OptString id = xml::GetAttribute(node.Get(), L"id");
+        if (!id) {
+            continue;
+        }
+        m_strings.push_back(
+            {std::move(id), xml::GetAttribute(node.Get(), L"attr"), xml::GetAttribute(node.Get(), L"loc")});
+    }
+}
+
+const wchar_t* CTEVEngine::FindString(const wchar_t* id, const wchar_t* attribute) const {
+    if (!id) {
+        return nullptr;
+    }
+    for (const StringEntry& entry : m_strings) {
+        if (!EqualsNoCase(entry.id, id)) {
+            continue;
+        }
+        const bool attributeMatches =
+            attribute ? EqualsNoCase(entry.attribute, attribute) : !entry.attribute.has_value();
+        if (attributeMatches) {
+            return CStrOrNull(entry.text);
+        }
+    }
+    return nullptr;
+}

@@ -1,0 +1,44 @@
+// The engine every element points to: the tag factory, the string table of translations and
+// the services a host application may provide (pictures, help, viewer mode).
+#pragma once
+
+#include "TextUtil.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+class CTEVElement;
+
+class CTEVEngine {
+public:
+    explicit CTEVEngine(HINSTANCE instance);
+    CTEVEngine(const CTEVEngine&) = delete;
+    CTEVEngine& operator=(const CTEVEngine&) = delete;
+
+    virtual ~CTEVEngine();
+    // A new element for the tag, with its parent set but not yet added; null for unknown tags.
+    virtual std::unique_ptr<CTEVElement> CreateElement(const wchar_t* tag, CTEVElement* parent);
+    virtual void DrawImage(HDC dc, int x, int y, int cx, int cy, const wchar_t* file);
+    virtual void OpenHelp(HWND owner, const wchar_t* topic, int reserved);
+    virtual BOOL IsViewer();
+
+    // Appends the entries of a strings file; a file that does not load adds nothing.
+    void LoadStrings(const wchar_t* path);
+    // The text of the first entry for id and attribute, or null.
+    const wchar_t* FindString(const wchar_t* id, const wchar_t* attribute) const;
+
+    HINSTANCE Instance() const { return m_instance; }
+    size_t StringCount() const { return m_strings.size(); }
+
+private:
+    struct StringEntry {
+        OptString id;         // the locid it answers to
+        OptString attribute;  // the attribute it replaces
+        OptString text;       // the replacement
+    };
+
+    HINSTANCE m_instance;
+    std::vector<StringEntry> m_strings;  // load order: earlier entries win
+};

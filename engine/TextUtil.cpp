@@ -1,0 +1,29 @@
+#include "TextUtil.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <vector>
+
+bool EqualsNoCase(const wchar_t* a, const wchar_t* b) {
+    if (!a || !b) {
+        return false;
+    }
+    return CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL;
+}
+
+std::wstring FormatText(const wchar_t* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list measure;
+    va_copy(measure, args);
+    const int length = _vscwprintf(format, measure);
+    va_end(measure);
+    std::wstring text;
+    if (length > 0) {
+        std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
+        _vsnwprintf(buffer.data(), buffer.size(), format, args);
+        text.assign(buffer.data(), static_cast<size_t>(length));
+    }
+    va_end(args);
+    return text;
+}

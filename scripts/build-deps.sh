@@ -1,0 +1,269 @@
+#!/usr/bin/env bash
+# Builds static libpng and libjpeg-turbo for the 32-bit MinGW-w64 target
+# (i686-w64-mingw32) from Debian's source packages, into a cached prefix:
+#
+#   ${TEV_DEPS_PREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/tevtranslator/mingw-i686}
+#
+# zlib comes from Debian's libz-mingw-w64-dev; its static libz.a and headers
+# are copied into the prefix so that everything links statically and the
+# prefix is self-contained. The prefix also gets tev-deps.cmake, a CMake
+# initial-cache file (cmake -C <prefix>/tev-deps.cmake) that points
+# find_package(PNG), find_package(JPEG) and find_package(ZLIB) at these
+# static libraries, whatever the toolchain's CMAKE_FIND_ROOT_PATH says.
+#
+# Nothing is rebuilt when the prefix's stamp matches this recipe and the
+# installed zlib package. Progress goes to stderr; the last (only) line on
+# stdout is the prefix, so `deps=$(scripts/build-deps.sh)` works.
+#
+# Needs (see scripts/setup.sh): the i686 MinGW-w64 gcc, cmake, make,
+# dpkg-dev, libz-mingw-w64-dev. Building (not the up-to-date check) needs
+# root the first time, to add a deb-src entry and refresh apt's lists.
+set -euo pipefail
+
+RECIPE=1 # bump when the build below changes, to force a rebuild
+HOST=i686-w64-mingw32
+SYSROOT=/usr/$HOST
+JOBS=2
+PREFIX="${TEV_DEPS_PREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/tevtranslator/mingw-i686}"
+STAMP="$PREFIX/.tev-deps-stamp"
+PNG_SRCPKG=libpng1.6
+JPEG_SRCPKG=libjpeg-turbo
+
+log() { printf '[build-deps] %s\n' "$*" >&2; }
+die() {
+    printf '[build-deps] error: %s\n' "$*" >&2
+    exit 1
+}
+
+zlib_pkg_version() { dpkg-query -W -f='${Version}' libz-mingw-w64-dev 2>/dev/null || true; }
+
+# --- up-to-date check ------------------------------------------------------
+zlib_ver="$(zlib_pkg_version)"
+if [ -z "$zlib_ver" ] || [ ! -f "$SYSROOT/lib/libz.a" ] || [ ! -f "$SYSROOT/include/zlib.h" ]; then
+    die "libz-mingw-w64-dev is missing (no $SYSROOT/lib/libz.a); run scripts/setup.sh as root"
+fi
+
+if [ -f "$STAMP" ] &&
+    grep -qx "recipe=$RECIPE" "$STAMP" &&
+    grep -qx "zlib=$zlib_ver" "$STAMP" &&
+    [ -f "$PREFIX/lib/libpng16.a" ] && [ -f "$PREFIX/lib/libjpeg.a" ] &&
+    [ -f "$PREFIX/lib/libz.a" ] && [ -f "$PREFIX/tev-deps.cmake" ]; then
+    log "up to date ($(grep -E '^(libpng|libjpeg-turbo|zlib)=' "$STAMP" | tr '\n' ' '))"
+    printf '%s\n' "$PREFIX"
+    exit 0
+fi
+
+# --- tools -----------------------------------------------------------------
+if command -v "$HOST-gcc-posix" >/dev/null 2>&1; then
+    CC="$HOST-gcc-posix"
+elif command -v "$HOST-gcc" >/dev/null 2>&1; then
+    CC="$HOST-gcc"
+else
+    die "no $HOST-gcc; run scripts/setup.sh as root"
+fi
+for tool in cmake make dpkg-source apt-get apt-cache "$HOST-ar" "$HOST-ranlib" "$HOST-objdump"; do
+    command -v "$tool" >/dev/null 2>&1 || die "missing tool '$tool'; run scripts/setup.sh as root"
+done
+
+WORK="$(mktemp -d "${TMPDIR:-/tmp}/tev-deps.XXXXXX")"
+trap 'rm -rf "$WORK"' EXIT
+cd "$WORK" # nothing below may write into the caller's directory
+
+# Runs a command with its output in $WORK/<name>.log; shows the log's tail on failure.
+run_logged() {
+    local name="$1"
+    shift
+    if ! "$@" >"$WORK/$name.log" 2>&1; then
+        tail -n 40 "$WORK/$name.log" >&2 || true
+        die "step '$name' failed (command: $*)"
+    fi
+}
+
+# Runs an apt command, waiting (up to ~10 minutes) while another apt/dpkg holds a lock.
+apt_locked() {
+    local try out rc
+    for try in $(seq 1 120); do
+        rc=0
+        out="$("$@" 2>&1)" || rc=$?
+        if [ "$rc" -eq 0 ]; then
+            return 0
+        fi
+        if grep -qiE 'could not get lock|unable to lock|is another process using it' <<<"$out"; then
+            [ "$try" -eq 1 ] && log "waiting for another apt/dpkg process to release its lock..."
+            sleep 5
+            continue
+        fi
+        printf '%s\n' "$out" | tail -n 20 >&2
+        return "$rc"
+    done
+    die "timed out waiting for the apt lock"
+}
+
+# --- deb-src entry ---------------------------------------------------------
+have_deb_src() {
+    grep -qsE '^[[:space:]]*(Types:.*[[:space:]]deb-src([[:space:]]|$)|deb-src[[:space:]])' \
+        /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources
+}
+
+# (Output captured first: with pipefail, `apt-cache ... | grep -q` can fail on SIGPIPE.)
+has_versions() {
+    local out
+    out="$(apt-cache showsrc "$1" 2>/dev/null || true)"
+    case "$out" in *"Version:"*) return 0 ;; *) return 1 ;; esac
+}
+have_src_index() { has_versions "$PNG_SRCPKG" && has_versions "$JPEG_SRCPKG"; }
+
+if ! have_src_index; then
+    [ "$(id -u)" -eq 0 ] || die "apt knows no source packages; run once as root (or run scripts/setup.sh)"
+    if ! have_deb_src; then
+        # Derive the deb-src entries from the configured binary ones, so that
+        # no archive address is hard-coded here.
+        if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+            log "adding deb-src entries (/etc/apt/sources.list.d/debian-src.sources)"
+            sed -E -e '/^[[:space:]]*#/d' -e 's/^Types:.*/Types: deb-src/' \
+                /etc/apt/sources.list.d/debian.sources >/etc/apt/sources.list.d/debian-src.sources
+        elif grep -qsE '^[[:space:]]*deb[[:space:]]' /etc/apt/sources.list; then
+            log "adding deb-src entries (/etc/apt/sources.list.d/debian-src.list)"
+            sed -nE 's/^[[:space:]]*deb[[:space:]]+/deb-src /p' /etc/apt/sources.list \
+                >/etc/apt/sources.list.d/debian-src.list
+        else
+            die "found no Debian apt source to derive a deb-src entry from"
+        fi
+    fi
+    log "apt-get update (for the source indexes)"
+    apt_locked apt-get -q -o DPkg::Lock::Timeout=600 update
+    have_src_index || die "apt-cache showsrc still finds no $PNG_SRCPKG / $JPEG_SRCPKG"
+fi
+
+# --- fetch sources ---------------------------------------------------------
+APT_SRC_OPTS=(-q)
+[ "$(id -u)" -eq 0 ] && APT_SRC_OPTS+=(-o APT::Sandbox::User=root)
+
+# fetch_source PKG VAR_DIR VAR_VERSION: fetches and unpacks the newest version of
+# source package PKG that can be downloaded (the newest listed is sometimes gone
+# from the archive) and stores its directory and version in the named variables.
+fetch_source() {
+    local pkg="$1" outdir="$2" outver="$3" v n=0 d src
+    local versions
+    versions="$(apt-cache showsrc "$pkg" | sed -n 's/^Version:[[:space:]]*//p' | sort -u -r -V)"
+    for v in $versions; do
+        n=$((n + 1))
+        d="$WORK/src-$pkg-$n"
+        mkdir -p "$d"
+        log "fetching source $pkg=$v"
+        if (cd "$d" && apt-get "${APT_SRC_OPTS[@]}" source "$pkg=$v") >"$d.log" 2>&1; then
+            src="$(find "$d" -mindepth 1 -maxdepth 1 -type d | head -n 1)"
+            if [ -n "$src" ]; then
+                printf -v "$outdir" '%s' "$src"
+                printf -v "$outver" '%s' "$v"
+                return 0
+            fi
+        fi
+        log "  $pkg=$v not available: $(grep -E '^E:' "$d.log" | head -n 1 || true)"
+    done
+    die "could not fetch any version of source package $pkg"
+}
+
+fetch_source "$PNG_SRCPKG" PNG_SRC PNG_VER
+fetch_source "$JPEG_SRCPKG" JPEG_SRC JPEG_VER
+
+# --- build -----------------------------------------------------------------
+rm -f "$STAMP"
+mkdir -p "$PREFIX/include" "$PREFIX/lib"
+
+log "copying static zlib ($zlib_ver) into the prefix"
+cp -f "$SYSROOT/include/zlib.h" "$SYSROOT/include/zconf.h" "$PREFIX/include/"
+cp -f "$SYSROOT/lib/libz.a" "$PREFIX/lib/"
+
+log "building libpng $PNG_VER"
+t0=$SECONDS
+mkdir -p "$WORK/build-png"
+(
+    cd "$WORK/build-png"
+    # -L"$PREFIX/lib" first: -lz then resolves to the static libz.a copied
+    # above rather than the libz.dll.a import library in $SYSROOT/lib.
+    run_logged png-configure "$PNG_SRC/configure" \
+        --host="$HOST" --prefix="$PREFIX" \
+        --disable-shared --enable-static --disable-maintainer-mode \
+        CC="$CC" CFLAGS="-O2" \
+        CPPFLAGS="-I$PREFIX/include" LDFLAGS="-L$PREFIX/lib"
+    run_logged png-build make -j"$JOBS"
+    run_logged png-install make install
+)
+[ -f "$PREFIX/lib/libpng16.a" ] || die "libpng did not install $PREFIX/lib/libpng16.a"
+log "  libpng done in $((SECONDS - t0))s"
+
+log "building libjpeg-turbo $JPEG_VER"
+t0=$SECONDS
+cat >"$WORK/toolchain.cmake" <<EOF
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+set(CMAKE_C_COMPILER $CC)
+set(CMAKE_RC_COMPILER $HOST-windres)
+set(CMAKE_FIND_ROOT_PATH $SYSROOT)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+EOF
+run_logged jpeg-configure cmake -S "$JPEG_SRC" -B "$WORK/build-jpeg" \
+    -DCMAKE_TOOLCHAIN_FILE="$WORK/toolchain.cmake" \
+    -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$PREFIX" \
+    -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
+    -DWITH_TURBOJPEG=OFF -DWITH_JAVA=OFF -DWITH_SIMD=OFF
+run_logged jpeg-build cmake --build "$WORK/build-jpeg" -j"$JOBS"
+run_logged jpeg-install cmake --install "$WORK/build-jpeg"
+[ -f "$PREFIX/lib/libjpeg.a" ] || die "libjpeg-turbo did not install $PREFIX/lib/libjpeg.a"
+log "  libjpeg-turbo done in $((SECONDS - t0))s"
+
+# --- CMake hints -----------------------------------------------------------
+cat >"$PREFIX/tev-deps.cmake" <<EOF
+# Generated by scripts/build-deps.sh. Use as: cmake -C "$PREFIX/tev-deps.cmake" ...
+# Points FindPNG, FindJPEG and FindZLIB at the static libraries of this prefix.
+set(TEV_DEPS_PREFIX "$PREFIX" CACHE PATH "MinGW i686 dependency prefix")
+set(PNG_PNG_INCLUDE_DIR "$PREFIX/include" CACHE PATH "")
+set(PNG_LIBRARY "$PREFIX/lib/libpng16.a" CACHE FILEPATH "")
+set(JPEG_INCLUDE_DIR "$PREFIX/include" CACHE PATH "")
+set(JPEG_LIBRARY "$PREFIX/lib/libjpeg.a" CACHE FILEPATH "")
+set(ZLIB_INCLUDE_DIR "$PREFIX/include" CACHE PATH "")
+set(ZLIB_LIBRARY "$PREFIX/lib/libz.a" CACHE FILEPATH "")
+EOF
+
+# --- check: a static test program links ------------------------------------
+log "checking that a test program links libpng, libjpeg and zlib statically"
+cat >"$WORK/deps-test.c" <<'EOF'
+#include <stdio.h>
+#include <png.h>
+#include <jpeglib.h>
+#include <zlib.h>
+int main(void)
+{
+    struct jpeg_compress_struct cinfo;
+    struct jpeg_error_mgr jerr;
+    png_structp png;
+    cinfo.err = jpeg_std_error(&jerr);
+    jpeg_create_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    png = png_create_write_struct(PNG_LIBPNG_VER_STRING, NULL, NULL, NULL);
+    png_destroy_write_struct(&png, NULL);
+    printf("libpng %s, zlib %s, libjpeg API %d\n", png_get_libpng_ver(NULL), zlibVersion(),
+           JPEG_LIB_VERSION);
+    return 0;
+}
+EOF
+run_logged deps-test-link "$CC" -O2 -static -I"$PREFIX/include" "$WORK/deps-test.c" \
+    -L"$PREFIX/lib" -lpng16 -ljpeg -lz -o "$WORK/deps-test.exe"
+if "$HOST-objdump" -p "$WORK/deps-test.exe" | grep -iE 'DLL Name: .*(png|jpeg|zlib|libz)' >&2; then
+    die "test program imports a png/jpeg/zlib DLL; expected static linking"
+fi
+
+cat >"$STAMP" <<EOF
+recipe=$RECIPE
+libpng=$PNG_VER
+libjpeg-turbo=$JPEG_VER
+zlib=$zlib_ver
+cc=$CC
+EOF
+log "done: libpng $PNG_VER, libjpeg-turbo $JPEG_VER, zlib $zlib_ver"
+printf '%s\n' "$PREFIX"

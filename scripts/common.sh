@@ -1,0 +1,67 @@
+# Shared by the scripts: the Wine environment, the dependency prefix, a virtual display.
+# Sourced, not run.
+
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export TEV_DEPS_PREFIX="${TEV_DEPS_PREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/tevtranslator/mingw-i686}"
+
+TEV_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+TEV_BUILD="$TEV_ROOT/build"
+
+# Configures (once) and builds the program and the tests.
+tev_build() {
+    if [ ! -f "$TEV_BUILD/CMakeCache.txt" ]; then
+        cmake --preset mingw -S "$TEV_ROOT" -C "$TEV_DEPS_PREFIX/tev-deps.cmake" >/dev/null
+    fi
+    cmake --build "$TEV_BUILD" -j"$(nproc)"
+}
+
+# Starts Xvfb on a free display number and exports DISPLAY.
+start_virtual_display() {
+    local n
+    for n in $(seq 90 150); do
+        if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+            Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+            TEV_XVFB_PID=$!
+            export DISPLAY=":$n"
+            local i
+            for i in $(seq 1 100); do
+                [ -e "/tmp/.X11-unix/X$n" ] && return 0
+                sleep 0.1
+            done
+            echo "Xvfb did not start on :$n" >&2
+            return 1
+        fi
+    done
+    echo "no free display number for Xvfb" >&2
+    return 1
+}
+
+stop_virtual_display() {
+    if [ -n "${TEV_XVFB_PID:-}" ]; then
+        kill "$TEV_XVFB_PID" 2>/dev/null || true
+        wait "$TEV_XVFB_PID" 2>/dev/null || true
+        TEV_XVFB_PID=
+    fi
+}
+
+# A persistent wineserver, and one idle Wine process that keeps Wine's own service processes
+# running, make each further Wine process start in a fraction of a second. The first start
+# also finishes any update of the Wine prefix before tests are timed.
+start_wineserver() {
+    wineserver -p >/dev/null 2>&1 || true
+    TEV_KEEPALIVE_FIFO="$(mktemp -u)"
+    mkfifo "$TEV_KEEPALIVE_FIFO"
+    wine cmd /c "set /p x=" <"$TEV_KEEPALIVE_FIFO" >/dev/null 2>&1 &
+    exec 9>"$TEV_KEEPALIVE_FIFO"
+    wine cmd /c exit >/dev/null 2>&1 || true
+}
+
+stop_wineserver() {
+    if [ -n "${TEV_KEEPALIVE_FIFO:-}" ]; then
+        exec 9>&-
+        rm -f "$TEV_KEEPALIVE_FIFO"
+        TEV_KEEPALIVE_FIFO=
+    fi
+    wineserver -k >/dev/null 2>&1 || true
+}

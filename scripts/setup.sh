@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# Prepares a Debian 12 machine (as root) to build and test the project:
+#   - the i686 MinGW-w64 cross toolchain, CMake, make, MinGW zlib;
+#   - Wine (32-bit), Xvfb, xauth and X tools, ImageMagick (`import -window root`
+#     for screenshots), xdotool (to drive windows under Xvfb);
+#   - static libpng and libjpeg-turbo for the target, via scripts/build-deps.sh;
+#   - a Wine prefix (WINEPREFIX, default $HOME/.wine).
+# Idempotent: when everything is present it only checks, in a few seconds.
+set -euo pipefail
+
+HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+START=$SECONDS
+
+log() { printf '[setup] %s\n' "$*"; }
+die() {
+    printf '[setup] error: %s\n' "$*" >&2
+    exit 1
+}
+
+[ "$(id -u)" -eq 0 ] || die "run as root"
+
+PACKAGES=(
+    g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
+    libz-mingw-w64-dev cmake make
+    dpkg-dev xz-utils # apt-get source / dpkg-source, for scripts/build-deps.sh
+    wine wine32:i386
+    xvfb xauth x11-utils xdotool imagemagick
+)
+
+# Runs an apt command, waiting (up to ~10 minutes) while another apt/dpkg holds a lock.
+apt_locked() {
+    local try out rc
+    for try in $(seq 1 120); do
+        rc=0
+        out="$("$@" 2>&1)" || rc=$?
+        if [ "$rc" -eq 0 ]; then
+            return 0
+        fi
+        if grep -qiE 'could not get lock|unable to lock|is another process using it' <<<"$out"; then
+            [ "$try" -eq 1 ] && log "waiting for another apt/dpkg process to release its lock..."
+            sleep 5
+            continue
+        fi
+        printf '%s\n' "$out" | tail -n 30 >&2
+        return "$rc"
+    done
+    die "timed out waiting for the apt lock"
+}
+
+# --- packages --------------------------------------------------------------
+need_i386=0
+foreign="$(dpkg --print-foreign-architectures)"
+grep -qx i386 <<<"$foreign" || need_i386=1
+
+missing=()
+for pkg in "${PACKAGES[@]}"; do
+    status="$(dpkg-query -W -f='${db:Status-Abbrev}' "$pkg" 2>/dev/null || true)"
+    [ "${status:0:2}" = "ii" ] || missing+=("$pkg")
+done
+
+if [ "$need_i386" -eq 1 ] || [ "${#missing[@]}" -gt 0 ]; then
+    if [ "$need_i386" -eq 1 ]; then
+        log "adding the i386 architecture"
+        dpkg --add-architecture i386
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    log "apt-get update"
+    apt_locked apt-get -q -o DPkg::Lock::Timeout=600 update
+    log "installing: ${missing[*]}"
+    apt_locked apt-get -y -q -o DPkg::Lock::Timeout=600 install "${missing[@]}"
+else
+    log "packages: all present"
+fi
+
+for tool in i686-w64-mingw32-gcc-posix i686-w64-mingw32-g++-posix i686-w64-mingw32-windres \
+    cmake make wine wineboot wineserver Xvfb xvfb-run import xdotool dpkg-source; do
+    command -v "$tool" >/dev/null 2>&1 || die "'$tool' is still missing after installing packages"
+done
+
+# --- target libraries ------------------------------------------------------
+deps_prefix="$("$HERE/build-deps.sh")"
+log "target libraries: $deps_prefix"
+
+# --- Wine prefix -----------------------------------------------------------
+# Debian's wine32 alone gives a 32-bit (win32) prefix, which runs our 32-bit exes.
+export WINEPREFIX="${WINEPREFIX:-$HOME/.wine}"
+if [ -f "$WINEPREFIX/system.reg" ]; then
+    log "wine prefix: $WINEPREFIX (exists)"
+else
+    log "creating wine prefix $WINEPREFIX (no Mono/Gecko)"
+    t0=$SECONDS
+    # No display needed (nor wanted: wineboot would show a progress window).
+    env -u DISPLAY WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i
+    env -u DISPLAY WINEDEBUG=-all wineserver -w
+    [ -f "$WINEPREFIX/system.reg" ] || die "wineboot did not create $WINEPREFIX"
+    log "  wine prefix created in $((SECONDS - t0))s"
+fi
+
+log "done in $((SECONDS - START))s"

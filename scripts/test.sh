@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the whole test suite under Wine on a virtual
+# display; the last lines are the ctest summary.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+
+bash "$TEV_ROOT/scripts/setup.sh"
+tev_build
+
+start_virtual_display
+start_wineserver
+trap 'stop_wineserver; stop_virtual_display' EXIT
+
+mkdir -p "$TEV_BUILD/artifacts"
+cd "$TEV_BUILD"
+ctest --output-on-failure --timeout 300
