@@ -2,6 +2,7 @@
 
 #include "AttributeReaders.h"
 #include "CTEVEngine.h"
+#include "GdiHandles.h"
 #include "GridLayout.h"
 #include "XmlDom.h"
 
@@ -345,6 +346,42 @@ OptString CTEVElement::GetLocalizedAttribute(IXMLDOMNode* node, const wchar_t* n
         }
     }
     return GetAttributeString(node, name);
+}
+
+HWND CTEVElement::ParentContainer() const {
+    return m_parent ? m_parent->GetContainerHwnd() : nullptr;
+}
+
+HWND CTEVElement::CreateControlWindow(const wchar_t* className, const wchar_t* text, DWORD style,
+                                      DWORD exStyle) {
+    style |= WS_CHILD;
+    if (!IsHidden()) {
+        style |= WS_VISIBLE;
+    }
+    if (IsDisabled()) {
+        style |= WS_DISABLED;
+    }
+    HINSTANCE instance = m_engine ? m_engine->Instance() : nullptr;
+    m_window = CreateWindowExW(exStyle, className, text, style, m_left, m_top, m_width, m_height, ParentContainer(),
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(m_controlId)), instance, nullptr);
+    if (m_window) {
+        SendMessageW(m_window, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+    }
+    return m_window;
+}
+
+SIZE CTEVElement::DialogUnits(int x, int y) const {
+    RECT rect = {0, 0, x, y};
+    MapDialogRect(ParentContainer(), &rect);
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+SIZE CTEVElement::MeasureText(const wchar_t* text, UINT extraFormat, int width) const {
+    WindowDC dc(m_window);
+    SelectedObject font(dc.Get(), GetStockObject(DEFAULT_GUI_FONT));
+    RECT rect = {0, 0, width, 3};
+    DrawTextW(dc.Get(), text ? text : L"W", -1, &rect, DT_CALCRECT | DT_EDITCONTROL | extraFormat);
+    return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
 int CTEVElement::Depth() const {

@@ -75,6 +75,17 @@ public:
     static constexpr int kMaxDepth = 200;
 
 protected:
+    // The native window of a control element: created in the parent's container window at the
+    // element's position attributes, with its control id, the visibility and enabled state
+    // it inherits, and the stock GUI font. Stored as the element's window.
+    HWND CreateControlWindow(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle);
+    // The rectangle (0, 0, x, y) converted from dialog units in the parent's container window.
+    SIZE DialogUnits(int x, int y) const;
+    // Size of text (null: "W") drawn in the element's window with the stock GUI font, starting
+    // from a rectangle of the given width; extraFormat adds flags such as DT_WORDBREAK.
+    SIZE MeasureText(const wchar_t* text, UINT extraFormat = 0, int width = 3) const;
+    HWND ParentContainer() const;
+
     // IsKindOf for a class whose own tag name is ownTag.
     BOOL MatchesKind(const wchar_t* ownTag, const wchar_t* tag, CTEVElement** out);
     int Depth() const;
