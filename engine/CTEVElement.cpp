@@ -353,7 +353,7 @@ HWND CTEVElement::ParentContainer() const {
 }
 
 HWND CTEVElement::CreateControlWindow(const wchar_t* className, const wchar_t* text, DWORD style,
-                                      DWORD exStyle) {
+                                      DWORD exStyle, void* createParam) {
     style |= WS_CHILD;
     if (!IsHidden()) {
         style |= WS_VISIBLE;
@@ -363,7 +363,7 @@ HWND CTEVElement::CreateControlWindow(const wchar_t* className, const wchar_t* t
     }
     HINSTANCE instance = m_engine ? m_engine->Instance() : nullptr;
     m_window = CreateWindowExW(exStyle, className, text, style, m_left, m_top, m_width, m_height, ParentContainer(),
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(m_controlId)), instance, nullptr);
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(m_controlId)), instance, createParam);
     if (m_window) {
         SendMessageW(m_window, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
     }
