@@ -1,8 +1,17 @@
 #include "CTEVEngine.h"
 
 #include "CTEVBox.h"
+#include "CTEVButton.h"
+#include "CTEVCheckbox.h"
 #include "CTEVDialog.h"
 #include "CTEVElement.h"
+#include "CTEVGroupbox.h"
+#include "CTEVLabel.h"
+#include "CTEVLine.h"
+#include "CTEVRadio.h"
+#include "CTEVRadioGroup.h"
+#include "CTEVSpacer.h"
+#include "CTEVTextBox.h"
 #include "XmlDom.h"
 
 namespace {
@@ -29,9 +38,18 @@ struct TagEntry {
 const TagEntry kTags[] = {
     {L"window", Make<CTEVWindow>},
     {L"dialog", MakeDialog},
+    {L"textbox", Make<CTEVTextBox>},
     {L"box", MakeBox<-1>},
+    {L"button", Make<CTEVButton>},
+    {L"groupbox", Make<CTEVGroupbox>},
+    {L"label", Make<CTEVLabel>},
+    {L"checkbox", Make<CTEVCheckbox>},
+    {L"radio", Make<CTEVRadio>},
+    {L"radiogroup", Make<CTEVRadioGroup>},
     {L"vbox", MakeBox<1>},
     {L"hbox", MakeBox<0>},
+    {L"spacer", Make<CTEVSpacer>},
+    {L"line", Make<CTEVLine>},
 };
 
 } // namespace

@@ -1,0 +1,52 @@
+// Push buttons: measuring, the accept/cancel identities and the "clicked" event.
+#include "CTEVButton.h"
+
+#include "AttributeReaders.h"
+
+BOOL CTEVButton::IsKindOf(const wchar_t* tag, CTEVElement** out) {
+    return MatchesKind(L"button", tag, out);
+}
+
+BOOL CTEVButton::LoadFromNode(IXMLDOMNode* node) {
+    if (!CTEVElement::LoadFromNode(node)) {
+        return FALSE;
+    }
+    m_label = GetLocalizedAttribute(node, L"label");
+    m_dlgType = GetAttributeEnum(node, L"dlgType", TypeButton,
+                                 {L"button", L"accept", L"cancel", L"help", L"disclosure"});
+    m_default = GetAttributeBool(node, L"default", FALSE);
+    // The dialog ends itself on these identifiers, so such buttons never reach an element.
+    if (m_dlgType == TypeAccept) {
+        m_controlId = IDOK;
+    } else if (m_dlgType == TypeCancel) {
+        m_controlId = IDCANCEL;
+    }
+    return TRUE;
+}
+
+void CTEVButton::Create() {
+    const bool isDefault = m_default || m_dlgType == TypeAccept;
+    CreateControlWindow(L"BUTTON", CStrOrNull(m_label),
+                        WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0);
+
+    const SIZE text = MeasureText(CStrOrNull(m_label));
+    const SIZE least = DialogUnits(m_width ? m_width : 50, m_height ? m_height : 14);
+    m_minwidth = text.cx + 12;
+    // An explicit width wins over the text.
+    if (m_minwidth < least.cx || m_width) {
+        m_minwidth = least.cx;
+    }
+    m_minheight = least.cy;
+}
+
+BOOL CTEVButton::HandleCommand(int code, int, HWND) {
+    if (code != BN_CLICKED) {
+        return FALSE;
+    }
+    ExecuteChildren();
+    return Fire(L"clicked", 0, 0);
+}
+
+void CTEVButton::SetDefaultStyle(BOOL isDefault) {
+    SendMessageW(m_window, BM_SETSTYLE, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}

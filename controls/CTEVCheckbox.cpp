@@ -1,0 +1,55 @@
+// Check boxes: style from "auto" and "triState", measuring, state and the "changed" event.
+#include "CTEVCheckbox.h"
+
+#include "AttributeReaders.h"
+
+BOOL CTEVCheckbox::IsKindOf(const wchar_t* tag, CTEVElement** out) {
+    return MatchesKind(L"checkbox", tag, out);
+}
+
+BOOL CTEVCheckbox::LoadFromNode(IXMLDOMNode* node) {
+    if (!CTEVElement::LoadFromNode(node)) {
+        return FALSE;
+    }
+    m_label = GetLocalizedAttribute(node, L"label");
+    m_checked = GetAttributeBool(node, L"checked", FALSE);
+    m_auto = GetAttributeBool(node, L"auto", TRUE);
+    m_triState = GetAttributeBool(node, L"triState", FALSE);
+    return TRUE;
+}
+
+DWORD CTEVCheckbox::ButtonStyle() const {
+    if (m_auto) {
+        return m_triState ? BS_AUTO3STATE : BS_AUTOCHECKBOX;
+    }
+    return m_triState ? BS_3STATE : BS_CHECKBOX;
+}
+
+void CTEVCheckbox::Create() {
+    CreateControlWindow(L"BUTTON", CStrOrNull(m_label), WS_TABSTOP | ButtonStyle(), 0);
+    // The description's initial state is shown; children are not run for it.
+    if (m_checked) {
+        SendMessageW(m_window, BM_SETCHECK, BST_CHECKED, 0);
+    }
+    // The box is as wide as 10 vertical dialog units, then a gap of 7 before the label.
+    const SIZE box = DialogUnits(7, 10);
+    m_minheight = box.cy;
+    m_minwidth = box.cy + box.cx + MeasureText(CStrOrNull(m_label)).cx;
+}
+
+BOOL CTEVCheckbox::HandleCommand(int code, int, HWND) {
+    if (code != BN_CLICKED) {
+        return FALSE;
+    }
+    ExecuteChildren();
+    return Fire(L"changed", 0, 0);
+}
+
+void CTEVCheckbox::SetValue(int state) {
+    SendMessageW(m_window, BM_SETCHECK, state, 0);
+    ExecuteChildren();
+}
+
+int CTEVCheckbox::GetValue() {
+    return m_window ? static_cast<int>(SendMessageW(m_window, BM_GETCHECK, 0, 0)) : 0;
+}

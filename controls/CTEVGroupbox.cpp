@@ -1,0 +1,36 @@
+// Group box frames: caption measuring and the margins that keep children inside the frame.
+#include "CTEVGroupbox.h"
+
+#include "AttributeReaders.h"
+
+BOOL CTEVGroupbox::IsKindOf(const wchar_t* tag, CTEVElement** out) {
+    return MatchesKind(L"groupbox", tag, out);
+}
+
+BOOL CTEVGroupbox::LoadFromNode(IXMLDOMNode* node) {
+    if (!CTEVElement::LoadFromNode(node)) {
+        return FALSE;
+    }
+    m_label = GetLocalizedAttribute(node, L"label");
+    return TRUE;
+}
+
+void CTEVGroupbox::Create() {
+    // Children first: a window created later lies below them, so the frame stays behind.
+    CTEVElement::Create();
+    CreateControlWindow(L"BUTTON", CStrOrNull(m_label), BS_GROUPBOX, 0);
+
+    const SIZE caption = MeasureText(CStrOrNull(m_label));
+    m_minwidth = caption.cx + 12;
+    m_minheight = caption.cy + 12;
+    const SIZE leftTop = DialogUnits(7, 11);
+    const SIZE rightBottom = DialogUnits(8, 7);
+    m_marginLeft = leftTop.cx;
+    m_marginTop = leftTop.cy;
+    m_marginRight = rightBottom.cx;
+    m_marginBottom = rightBottom.cy;
+}
+
+HWND CTEVGroupbox::GetContainerHwnd() {
+    return ParentContainer();
+}

@@ -1,0 +1,27 @@
+// The "label" element: static text on one line, in a given width, or wrapped to the width
+// of its layout column.
+#pragma once
+
+#include "CTEVElement.h"
+
+class CTEVLabel : public CTEVElement {
+public:
+    using CTEVElement::CTEVElement;
+
+    BOOL IsKindOf(const wchar_t* tag, CTEVElement** out) override;
+    BOOL LoadFromNode(IXMLDOMNode* node) override;
+    void Create() override;
+    void SetText(const wchar_t* text) override;
+    const wchar_t* GetText() override;
+    void SetLayoutWidth(int width) override;
+
+    enum TextAlign { AlignLeft, AlignRight, AlignCenter };
+
+private:
+    DWORD WindowStyle() const;
+
+    OptString m_value;
+    BOOL m_vcenter = TRUE;
+    BOOL m_multiline = FALSE;
+    int m_textAlign = AlignLeft;
+};
