@@ -1,6 +1,7 @@
 #include "CTEVDialog.h"
 
 #include "AttributeReaders.h"
+#include "CTEVButton.h"
 #include "CTEVEngine.h"
 
 #include <windowsx.h>
@@ -144,14 +145,16 @@ INT_PTR CTEVDialog::DoModal(HWND owner) {
 
 void CTEVDialog::SetDefaultButton(const wchar_t* id) {
     if (m_defaultButton) {
-        SendMessageW(m_defaultButton->Window(), BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+        // Only buttons are ever remembered as the default button.
+        static_cast<CTEVButton*>(m_defaultButton)->SetDefaultStyle(FALSE);
         m_defaultButton = nullptr;
     }
     CTEVElement* element = FindById(id);
-    if (element && element->IsKindOf(L"button", nullptr)) {
-        m_defaultButton = element;
-        SendMessageW(element->Window(), BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
-        SendMessageW(m_window, DM_SETDEFID, element->ControlId(), 0);
+    CTEVElement* button = nullptr;
+    if (element && element->IsKindOf(L"button", &button)) {
+        m_defaultButton = button;
+        static_cast<CTEVButton*>(button)->SetDefaultStyle(TRUE);
+        SendMessageW(m_window, DM_SETDEFID, button->ControlId(), 0);
     }
 }
 
