@@ -78,3 +78,5 @@ BOOL LoadDescriptionText(CTEVElement& root, const std::string& xmlText) {
 void PrintTo(const RECT& rect, std::ostream* out) {
     *out << "{" << rect.left << ", " << rect.top << ", " << rect.right << ", " << rect.bottom << "}";
 }
+
+void PrintTo(const SIZE& size, std::ostream* out) { *out << size.cx << " x " << size.cy; }

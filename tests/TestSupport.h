@@ -42,3 +42,7 @@ inline bool operator==(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 void PrintTo(const RECT& rect, std::ostream* out);
+inline bool operator==(const SIZE& a, const SIZE& b) {
+    return a.cx == b.cx && a.cy == b.cy;
+}
+void PrintTo(const SIZE& size, std::ostream* out);
