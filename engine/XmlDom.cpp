@@ -12,6 +12,11 @@ const IID kIidXmlDomDocument = {0x2933BF81, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0
 const IID kIidXmlDomNode = {0x2933BF80, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 const IID kIidXmlDomElement = {0x2933BF86, 0x7B36, 0x11D2, {0xB2, 0x0E, 0x00, 0xC0, 0x4F, 0x98, 0x3E, 0x60}};
 
+bool AppendChild(IXMLDOMNode* parent, IXMLDOMNode* child) {
+    ComPtr<IXMLDOMNode> appended;
+    return parent && child && parent->appendChild(child, appended.Put()) == S_OK;
+}
+
 } // namespace
 
 Bstr::Bstr(const wchar_t* text) {
@@ -174,6 +179,53 @@ OptString GetAttribute(IXMLDOMNode* node, const wchar_t* name) {
     }
     const BSTR text = value.Value().bstrVal;
     return text ? std::wstring(text, SysStringLen(text)) : std::wstring();
+}
+
+bool AppendProcessingInstruction(IXMLDOMDocument* document, const wchar_t* target, const wchar_t* data) {
+    if (!document || !target || !data) {
+        return false;
+    }
+    Bstr targetText(target);
+    Bstr dataText(data);
+    ComPtr<IXMLDOMProcessingInstruction> instruction;
+    if (document->createProcessingInstruction(targetText.Get(), dataText.Get(), instruction.Put()) != S_OK) {
+        return false;
+    }
+    return AppendChild(AsNode(document).Get(), instruction.Get());
+}
+
+ComPtr<IXMLDOMElement> AppendElement(IXMLDOMDocument* document, IXMLDOMNode* parent, const wchar_t* name) {
+    if (!document || !name) {
+        return nullptr;
+    }
+    Variant type;
+    type.Get()->vt = VT_I4;
+    type.Get()->lVal = NODE_ELEMENT;
+    Bstr nameText(name);
+    Bstr noNamespace(L"");
+    ComPtr<IXMLDOMNode> node;
+    if (document->createNode(type.Value(), nameText.Get(), noNamespace.Get(), node.Put()) != S_OK ||
+        !AppendChild(parent, node.Get())) {
+        return nullptr;
+    }
+    return node.As<IXMLDOMElement>(kIidXmlDomElement);
+}
+
+bool SetAttribute(IXMLDOMElement* element, const wchar_t* name, const wchar_t* value) {
+    if (!element || !name || !value) {
+        return false;
+    }
+    Bstr nameText(name);
+    Variant valueText(value);
+    return element->setAttribute(nameText.Get(), valueText.Value()) == S_OK;
+}
+
+bool SaveFile(IXMLDOMDocument* document, const wchar_t* path) {
+    if (!document || !path) {
+        return false;
+    }
+    Variant destination(path);
+    return document->save(destination.Value()) == S_OK;
 }
 
 } // namespace xml

@@ -70,4 +70,11 @@ std::wstring NodeText(IXMLDOMNode* node);
 // The attribute's text, or absent when the node is no element or has no such attribute.
 OptString GetAttribute(IXMLDOMNode* node, const wchar_t* name);
 
+// Writing; each reports failure as false or a null result.
+bool AppendProcessingInstruction(IXMLDOMDocument* document, const wchar_t* target, const wchar_t* data);
+// A new element without namespace, appended as the last child of parent.
+ComPtr<IXMLDOMElement> AppendElement(IXMLDOMDocument* document, IXMLDOMNode* parent, const wchar_t* name);
+bool SetAttribute(IXMLDOMElement* element, const wchar_t* name, const wchar_t* value);
+bool SaveFile(IXMLDOMDocument* document, const wchar_t* path);
+
 } // namespace xml

@@ -1,0 +1,112 @@
+// The open project in memory: its strings with their translations and its dialogs, loaded from the
+// project file, the descriptions and the translation file, and written back as a translation file.
+#pragma once
+
+#include <windows.h>
+
+#include "TextUtil.h"
+#include "XmlDom.h"
+
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+struct StringItem {
+    std::wstring id;
+    OptString attr;
+    std::wstring text; // the original text, never empty
+    OptString loc;     // present (even empty) when the string is translated
+};
+
+struct DialogItem {
+    std::wstring path;
+    std::wstring caption;
+    std::vector<std::wstring> locids; // depth-first from the root, duplicates kept
+};
+
+// Every "locid" of the element and its descendants, depth first, each element before its children.
+std::vector<std::wstring> CollectLocids(IXMLDOMNode* root);
+
+// Reads a description's caption (or its file name) and every locid; absent when the file does not
+// load or has no "dialog" root.
+std::optional<DialogItem> LoadDialogItem(const std::wstring& path);
+
+// The entries of a translation file, indexed once so that each project string is found in constant
+// time and ids holding any character work.
+class TranslationIndex {
+public:
+    TranslationIndex() = default;
+    // Indexes the direct "string" children of a "strings" root; a null root gives an empty index.
+    explicit TranslationIndex(IXMLDOMNode* root);
+
+    // The "loc" of the first entry in document order that matches: with an attr, the entry must carry
+    // the same attr; without one, any entry with the id matches. Absent when none matches or the
+    // first match has no "loc".
+    OptString Find(const std::wstring& id, const OptString& attr) const;
+
+private:
+    struct Entry {
+        OptString attr;
+        OptString loc;
+    };
+    std::unordered_map<std::wstring, std::vector<Entry>> m_entries;
+};
+
+enum class LoadStatus {
+    Loaded,
+    ProjectUnreadable, // the project file does not load
+    NoProjectRoot,     // no "tevproject" root
+    NoStrings,         // the root has no "strings" element
+};
+
+struct LoadResult {
+    LoadStatus status = LoadStatus::Loaded;
+    // The translation file exists but does not parse or has no "strings" root; its strings start
+    // untranslated and the first save keeps the file as a backup.
+    bool translationUnreadable = false;
+};
+
+struct StringInfo {
+    std::wstring id;
+    OptString attr;
+    OptString caption; // of the first dialog that uses the id
+};
+
+class ProjectModel {
+public:
+    std::vector<StringItem> strings;
+    std::vector<DialogItem> dialogs;
+    std::wstring projectPath;
+    std::wstring translationPath;
+    int languageId = -1;
+    bool modified = false;
+
+    // Replaces the project only when it loads; on any failure status the model is left untouched.
+    LoadResult Load(const std::wstring& projectFile, const std::wstring& translationFile, int language);
+
+    // Writes every translated string to translationPath. The new file is written beside the old one
+    // and replaces it only once complete, so a failure leaves the earlier file as it was. Does not
+    // touch modified.
+    bool SaveStrings(HWND owner);
+
+    // The first string whose translation holds a character that XML cannot carry (a control
+    // character, an unpaired surrogate); such a file could not be read back, so saving is refused.
+    std::optional<size_t> FindUnsavableString() const;
+
+    // Absent for an index out of range.
+    std::optional<StringInfo> GetStringInfo(size_t index) const;
+
+    // Sets the translation of one string and copies a present text to every later untranslated string
+    // with the same original text. Sets modified. Returns the indices whose translation was set, index
+    // first, for the rows to update.
+    std::vector<size_t> SetLoc(size_t index, const OptString& loc);
+
+    bool HasUnreadableTranslation() const { return m_keepUnreadable; }
+
+private:
+    bool MoveIntoPlace(const std::wstring& written);
+
+    // The translation file that could not be read is renamed aside at the next save.
+    bool m_keepUnreadable = false;
+};
