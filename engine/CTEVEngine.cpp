@@ -3,11 +3,16 @@
 #include "CTEVBox.h"
 #include "CTEVButton.h"
 #include "CTEVCheckbox.h"
+#include "CTEVChecksList.h"
+#include "CTEVComboBox.h"
 #include "CTEVDialog.h"
 #include "CTEVElement.h"
 #include "CTEVGroupbox.h"
 #include "CTEVLabel.h"
 #include "CTEVLine.h"
+#include "CTEVList.h"
+#include "CTEVListBox.h"
+#include "CTEVListItem.h"
 #include "CTEVRadio.h"
 #include "CTEVRadioGroup.h"
 #include "CTEVSpacer.h"
@@ -45,11 +50,18 @@ const TagEntry kTags[] = {
     {L"label", Make<CTEVLabel>},
     {L"checkbox", Make<CTEVCheckbox>},
     {L"radio", Make<CTEVRadio>},
+    {L"combobox", Make<CTEVComboBox>},
     {L"radiogroup", Make<CTEVRadioGroup>},
     {L"vbox", MakeBox<1>},
     {L"hbox", MakeBox<0>},
     {L"spacer", Make<CTEVSpacer>},
+    {L"listitem", Make<CTEVListItem>},
+    {L"listbox", Make<CTEVListBox>},
     {L"line", Make<CTEVLine>},
+    {L"list", Make<CTEVList>},
+    {L"listcol", Make<CTEVListCol>},
+    {L"checkslist", Make<CTEVChecksList>},
+    {L"checkitem", Make<CTEVCheckItem>},
 };
 
 } // namespace

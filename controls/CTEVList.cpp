@@ -1,0 +1,260 @@
+// The "list" element and its "listcol" columns.
+#include "CTEVList.h"
+
+#include "AttributeReaders.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr UINT kMoveFlags = SWP_NOZORDER | SWP_NOOWNERZORDER;
+// A column width travels in the low 16 bits of the message.
+constexpr long long kMaxColumnWidth = 0x7FFF;
+
+struct ListEvent {
+    UINT code;
+    const wchar_t* name;
+};
+
+const ListEvent kListEvents[] = {
+    {NM_CLICK, L"lst-click"},
+    {NM_DBLCLK, L"lst-dblclk"},
+    {NM_RCLICK, L"lst-rclick"},
+    {LVN_ITEMACTIVATE, L"lst-itemactivate"},
+    {LVN_ITEMCHANGED, L"lst-itemchanged"},
+    {LVN_COLUMNCLICK, L"lst-columnclick"},
+};
+
+constexpr DWORD kViewStyles[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
+
+DWORD StyleIf(BOOL on, DWORD bits) {
+    return on ? bits : 0;
+}
+
+CTEVListCol* AsListCol(CTEVElement* element) {
+    return dynamic_cast<CTEVListCol*>(element);
+}
+
+} // namespace
+
+CTEVList::~CTEVList() = default;
+
+BOOL CTEVList::IsKindOf(const wchar_t* tag, CTEVElement** out) {
+    return MatchesKind(L"list", tag, out);
+}
+
+BOOL CTEVList::LoadFromNode(IXMLDOMNode* node) {
+    if (!CTEVElement::LoadFromNode(node)) {
+        return FALSE;
+    }
+    m_view = GetAttributeEnum(node, L"view", 0, {L"icon", L"smallicon", L"list", L"report"});
+    m_noColHeader = GetAttributeBool(node, L"NoColHeader", FALSE);
+    m_autoArrange = GetAttributeBool(node, L"AutoArrange", FALSE);
+    m_alwaysShowSelection = GetAttributeBool(node, L"AlwaysShowSelection", TRUE);
+    m_editLabels = GetAttributeBool(node, L"EditLabels", FALSE);
+    m_noSortHeader = GetAttributeBool(node, L"NoSortHeader", TRUE);
+    m_noLabelWrap = GetAttributeBool(node, L"NoLabelWrap", TRUE);
+    m_noScroll = GetAttributeBool(node, L"NoScroll", FALSE);
+    m_singleSelection = GetAttributeBool(node, L"SingleSelection", TRUE);
+    m_checkBoxes = GetAttributeBool(node, L"CheckBoxes", FALSE);
+    m_fullRowSelect = GetAttributeBool(node, L"FullRowSelect", FALSE);
+    m_gridLines = GetAttributeBool(node, L"GridLines", FALSE);
+    m_headerDragDrop = GetAttributeBool(node, L"HeaderDragDrop", FALSE);
+    m_labelTip = GetAttributeBool(node, L"LabelTip", FALSE);
+    return TRUE;
+}
+
+DWORD CTEVList::WindowStyle() const {
+    return WS_TABSTOP | kViewStyles[m_view] | StyleIf(m_noColHeader, LVS_NOCOLUMNHEADER) |
+           StyleIf(m_autoArrange, LVS_AUTOARRANGE) | StyleIf(m_alwaysShowSelection, LVS_SHOWSELALWAYS) |
+           StyleIf(m_editLabels, LVS_EDITLABELS) | StyleIf(m_noSortHeader, LVS_NOSORTHEADER) |
+           StyleIf(m_noLabelWrap, LVS_NOLABELWRAP) | StyleIf(m_noScroll, LVS_NOSCROLL) |
+           StyleIf(m_singleSelection, LVS_SINGLESEL);
+}
+
+DWORD CTEVList::ExtendedListStyle() const {
+    return StyleIf(m_checkBoxes, LVS_EX_CHECKBOXES) | StyleIf(m_fullRowSelect, LVS_EX_FULLROWSELECT) |
+           StyleIf(m_gridLines, LVS_EX_GRIDLINES) | StyleIf(m_headerDragDrop, LVS_EX_HEADERDRAGDROP) |
+           StyleIf(m_labelTip, LVS_EX_LABELTIP);
+}
+
+void CTEVList::Create() {
+    CreateControlWindow(WC_LISTVIEWW, L"", WindowStyle(), WS_EX_CLIENTEDGE);
+    SendMessageW(m_window, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, ExtendedListStyle());
+    m_minwidth = 0;
+    m_minheight = 0;
+    m_hasFlexibleColumns = FALSE;
+    // A list without children takes no room of its own in the layout.
+    if (m_children.empty()) {
+        return;
+    }
+    InsertColumns();
+    const SIZE minimum = DialogUnits(m_width ? m_width : 48, m_height ? m_height : 40);
+    m_minwidth = minimum.cx;
+    m_minheight = minimum.cy;
+}
+
+void CTEVList::InsertColumns() {
+    for (size_t i = 0; i < m_children.size(); ++i) {
+        CTEVListCol* column = AsListCol(m_children[i].get());
+        if (!column) {
+            continue;
+        }
+        LVCOLUMNW description = {};
+        if (column->Caption()) {
+            description.mask |= LVCF_TEXT;
+            description.pszText = const_cast<wchar_t*>(column->Caption());
+        }
+        if (column->PixelWidth() != 0) {
+            description.mask |= LVCF_WIDTH;
+            description.cx = column->PixelWidth();
+        }
+        SendMessageW(m_window, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&description));
+        if (column->Flex() != 0) {
+            m_hasFlexibleColumns = TRUE;
+        }
+    }
+}
+
+void CTEVList::Arrange(int x, int y, int cx, int cy) {
+    if (m_window && m_parent) {
+        SetWindowPos(m_window, nullptr, x, y, cx, cy, kMoveFlags);
+    }
+    if (m_window && m_hasFlexibleColumns) {
+        DistributeColumnWidths();
+    }
+}
+
+// Flexible columns share what the fixed ones and a vertical scroll bar leave free; fixed columns
+// go back to their declared width. Wide arithmetic keeps large flex values from overflowing.
+void CTEVList::DistributeColumnWidths() {
+    RECT client = {};
+    GetClientRect(m_window, &client);
+    std::vector<CTEVListCol*> columns;
+    long long fixedSum = 0;
+    long long flexSum = 0;
+    for (const auto& child : m_children) {
+        if (CTEVListCol* column = AsListCol(child.get())) {
+            columns.push_back(column);
+            fixedSum += column->Flex() == 0 ? column->PixelWidth() : 0;
+            flexSum += column->Flex();
+        }
+    }
+    const long long freeWidth =
+        static_cast<long long>(client.right - client.left) - GetSystemMetrics(SM_CXVSCROLL) - fixedSum;
+    for (size_t k = 0; k < columns.size(); ++k) {
+        const CTEVListCol& column = *columns[k];
+        long long width = column.PixelWidth();
+        if (column.Flex() != 0 && flexSum != 0) {
+            width = freeWidth * column.Flex() / flexSum;
+        }
+        width = std::clamp(width, 0LL, kMaxColumnWidth);
+        SendMessageW(m_window, LVM_SETCOLUMNWIDTH, k, MAKELPARAM(static_cast<int>(width), 0));
+    }
+}
+
+BOOL CTEVList::HandleNotify(WPARAM, NMHDR* header) {
+    for (const ListEvent& event : kListEvents) {
+        if (header->code == event.code) {
+            return Fire(event.name, 0, reinterpret_cast<LPARAM>(header));
+        }
+    }
+    return FALSE;
+}
+
+int CTEVList::InsertItem(const wchar_t* text, int param, int image) {
+    if (!m_window) {
+        return -1;
+    }
+    LVITEMW item = {};
+    item.mask = LVIF_TEXT | LVIF_PARAM;
+    item.iItem = GetItemCount();
+    item.pszText = const_cast<wchar_t*>(text ? text : L"");
+    item.lParam = param;
+    if (image >= 0) {
+        item.mask |= LVIF_IMAGE;
+        item.iImage = image;
+    }
+    return static_cast<int>(SendMessageW(m_window, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+}
+
+void CTEVList::SetItemText(int row, int column, const wchar_t* text) {
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = const_cast<wchar_t*>(text ? text : L"");
+    SendMessageW(m_window, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+}
+
+void CTEVList::DeleteAllItems() {
+    SendMessageW(m_window, LVM_DELETEALLITEMS, 0, 0);
+}
+
+int CTEVList::GetItemCount() {
+    return static_cast<int>(SendMessageW(m_window, LVM_GETITEMCOUNT, 0, 0));
+}
+
+int CTEVList::GetItemParam(int row) {
+    LVITEMW item = {};
+    item.mask = LVIF_PARAM;
+    item.iItem = row;
+    if (!m_window || !SendMessageW(m_window, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) {
+        return -1;
+    }
+    return static_cast<int>(item.lParam);
+}
+
+int CTEVList::GetSelectedIndex() {
+    if (!m_window) {
+        return -1;
+    }
+    // The control finds its first selected row itself, without one message per row.
+    return static_cast<int>(SendMessageW(m_window, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+int CTEVList::GetSelectedParam() {
+    const int row = GetSelectedIndex();
+    return row < 0 ? -1 : GetItemParam(row);
+}
+
+void CTEVList::BeginUpdate() {
+    if (m_updateDepth++ != 0 || !m_window) {
+        return;
+    }
+    // Turning redraw back on also marks a window visible, so a hidden list is left alone: it
+    // does not paint anyway.
+    m_redrawSuspended = (GetWindowLongW(m_window, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (m_redrawSuspended) {
+        SendMessageW(m_window, WM_SETREDRAW, FALSE, 0);
+    }
+}
+
+void CTEVList::EndUpdate() {
+    if (m_updateDepth == 0 || --m_updateDepth != 0 || !m_redrawSuspended) {
+        return;
+    }
+    m_redrawSuspended = FALSE;
+    SendMessageW(m_window, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(m_window, nullptr, TRUE);
+}
+
+void CTEVList::ReserveItems(int rows) {
+    SendMessageW(m_window, LVM_SETITEMCOUNT, std::max(rows, 0), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+}
+
+CTEVListCol::~CTEVListCol() = default;
+
+BOOL CTEVListCol::IsKindOf(const wchar_t* tag, CTEVElement** out) {
+    return MatchesKind(L"listcol", tag, out);
+}
+
+BOOL CTEVListCol::LoadFromNode(IXMLDOMNode* node) {
+    if (!CTEVElement::LoadFromNode(node)) {
+        return FALSE;
+    }
+    m_caption = GetLocalizedAttribute(node, L"caption");
+    const int characters = std::clamp(GetAttributeInt(node, L"size", 0), 0, kMaxSizeInCharacters);
+    // Without a window of its own the column measures on the screen with the GUI font.
+    m_pixelWidth = characters * MeasureText(nullptr).cx;
+    m_flex = GetAttributeInt(node, L"flex", 0);
+    return TRUE;
+}

@@ -1,0 +1,81 @@
+// The "list" element: a list-view control whose columns come from "listcol" children and whose
+// rows the application fills and reads; its notifications become the "lst-" events.
+#pragma once
+
+#include "CTEVElement.h"
+
+class CTEVList : public CTEVElement {
+public:
+    using CTEVElement::CTEVElement;
+    ~CTEVList() override;
+
+    BOOL IsKindOf(const wchar_t* tag, CTEVElement** out) override;
+    void Arrange(int x, int y, int cx, int cy) override;
+    BOOL LoadFromNode(IXMLDOMNode* node) override;
+    void Create() override;
+    BOOL HandleNotify(WPARAM wParam, NMHDR* header) override;
+
+    // Appends a row (image < 0: none); the new row's index, or -1.
+    int InsertItem(const wchar_t* text, int param, int image);
+    void SetItemText(int row, int column, const wchar_t* text);
+    void DeleteAllItems();
+    int GetItemCount();
+    // The row's application value, or -1 when the row does not exist.
+    int GetItemParam(int row);
+    // The first selected row, or -1.
+    int GetSelectedIndex();
+    int GetSelectedParam();
+
+    // Bulk changes: between BeginUpdate and the matching EndUpdate the control does not redraw,
+    // so thousands of rows go in at the cost of one repaint. Pairs may nest.
+    void BeginUpdate();
+    void EndUpdate();
+    // Lets the control allocate room for that many rows at once before a large fill.
+    void ReserveItems(int rows);
+
+private:
+    DWORD WindowStyle() const;
+    DWORD ExtendedListStyle() const;
+    void InsertColumns();
+    void DistributeColumnWidths();
+
+    int m_view = 0; // "icon", "smallicon", "list", "report"
+    BOOL m_noColHeader = FALSE;
+    BOOL m_autoArrange = FALSE;
+    BOOL m_alwaysShowSelection = TRUE;
+    BOOL m_editLabels = FALSE;
+    BOOL m_noSortHeader = TRUE;
+    BOOL m_noLabelWrap = TRUE;
+    BOOL m_noScroll = FALSE;
+    BOOL m_singleSelection = TRUE;
+    BOOL m_checkBoxes = FALSE;
+    BOOL m_fullRowSelect = FALSE;
+    BOOL m_gridLines = FALSE;
+    BOOL m_headerDragDrop = FALSE;
+    BOOL m_labelTip = FALSE;
+    BOOL m_hasFlexibleColumns = FALSE;
+    int m_updateDepth = 0;          // open BeginUpdate calls
+    BOOL m_redrawSuspended = FALSE; // redraw was switched off by the outermost BeginUpdate
+};
+
+// A column of a "list": fixed (a width in characters) or flexible (a share of the free width).
+class CTEVListCol : public CTEVElement {
+public:
+    using CTEVElement::CTEVElement;
+    ~CTEVListCol() override;
+
+    BOOL IsKindOf(const wchar_t* tag, CTEVElement** out) override;
+    BOOL LoadFromNode(IXMLDOMNode* node) override;
+
+    const wchar_t* Caption() const { return CStrOrNull(m_caption); }
+    int PixelWidth() const { return m_pixelWidth; }
+    int Flex() const { return m_flex; }
+
+    // Column sizes beyond this many characters are taken as this many.
+    static constexpr int kMaxSizeInCharacters = 1000;
+
+private:
+    OptString m_caption;
+    int m_pixelWidth = 0;
+    int m_flex = 0;
+};
