@@ -1,0 +1,350 @@
+// The list view and the checks list: real list-view controls in real dialogs, filled, read,
+// clicked and resized as the application and the user would.
+#include "CTEVChecksList.h"
+#include "CTEVList.h"
+#include "ControlMeasures.h"
+#include "DialogDriver.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ListView : public testing::Test {
+protected:
+    CTEVEngine engine{GetModuleHandleW(nullptr)};
+};
+
+// The list element of that id; a test without it stops at its ASSERT on the null answer.
+CTEVList* ListOf(TestDialog& dialog, const wchar_t* id) {
+    return dynamic_cast<CTEVList*>(&dialog.Get(id));
+}
+
+std::wstring CellText(CTEVList& list, int row, int column) {
+    wchar_t text[256] = L"";
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = 256;
+    SendMessageW(list.Window(), LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+int ColumnWidth(CTEVList& list, int column) {
+    return static_cast<int>(SendMessageW(list.Window(), LVM_GETCOLUMNWIDTH, column, 0));
+}
+
+void Select(CTEVList& list, int row) {
+    LVITEMW item = {};
+    item.stateMask = LVIS_SELECTED;
+    item.state = LVIS_SELECTED;
+    SendMessageW(list.Window(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+int ClientWidth(HWND window) {
+    RECT client = {};
+    GetClientRect(window, &client);
+    return client.right;
+}
+
+// Widens the dialog window by dx pixels, which re-arranges a resizable dialog.
+void Widen(TestDialog& dialog, int dx) {
+    RECT outer = {};
+    GetWindowRect(dialog.Hwnd(), &outer);
+    SetWindowPos(dialog.Hwnd(), nullptr, 0, 0, outer.right - outer.left + dx, outer.bottom - outer.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
+}
+
+int WWidth() {
+    return TextExtent(nullptr, L"W").cx;
+}
+
+const char* const kReportList = R"(<dialog border="resizing">
+  <list id="strings" view="report" SingleSelection="false" hFlex="1" vFlex="1">
+    <listcol caption="Original" flex="1"/><listcol caption="Translated" flex="1"/>
+  </list></dialog>)";
+
+} // namespace
+
+TEST_F(ListView, RowsAreAppendedWithTheirParamsAndTexts) {
+    TestDialog dialog(engine, kReportList);
+    dialog.Run([&](TestDialog& d) {
+        ASSERT_TRUE(ListOf(d, L"strings"));
+        CTEVList& list = *ListOf(d, L"strings");
+        EXPECT_EQ(0, list.GetItemCount());
+        EXPECT_EQ(-1, list.GetItemParam(0));
+        EXPECT_EQ(0, list.InsertItem(L"first", 10, -1));
+        EXPECT_EQ(1, list.InsertItem(L"second", -7, -1));
+        EXPECT_EQ(2, list.InsertItem(nullptr, 0x7FFFFFFF, -1));
+        list.SetItemText(1, 1, L"zweite");
+        list.SetItemText(0, 1, nullptr);
+
+        EXPECT_EQ(3, list.GetItemCount());
+        EXPECT_EQ(10, list.GetItemParam(0));
+        EXPECT_EQ(-7, list.GetItemParam(1));
+        EXPECT_EQ(0x7FFFFFFF, list.GetItemParam(2));
+        EXPECT_EQ(-1, list.GetItemParam(3));
+        EXPECT_EQ(L"second", CellText(list, 1, 0));
+        EXPECT_EQ(L"zweite", CellText(list, 1, 1));
+        EXPECT_EQ(L"", CellText(list, 0, 1));
+        EXPECT_EQ(L"", CellText(list, 2, 0));
+
+        list.DeleteAllItems();
+        EXPECT_EQ(0, list.GetItemCount());
+        EXPECT_EQ(0, list.InsertItem(L"again", 1, -1));
+    });
+}
+
+TEST_F(ListView, TheSelectionIsTheFirstSelectedRow) {
+    TestDialog dialog(engine, kReportList);
+    dialog.Run([&](TestDialog& d) {
+        ASSERT_TRUE(ListOf(d, L"strings"));
+        CTEVList& list = *ListOf(d, L"strings");
+        EXPECT_EQ(-1, list.GetSelectedIndex());
+        EXPECT_EQ(-1, list.GetSelectedParam());
+        for (int row = 0; row < 5; ++row) {
+            list.InsertItem(L"row", 100 + row, -1);
+        }
+        EXPECT_EQ(-1, list.GetSelectedIndex());
+        EXPECT_EQ(-1, list.GetSelectedParam());
+        Select(list, 3);
+        Select(list, 1);
+        EXPECT_EQ(1, list.GetSelectedIndex());
+        EXPECT_EQ(101, list.GetSelectedParam());
+        list.DeleteAllItems();
+        EXPECT_EQ(-1, list.GetSelectedIndex());
+    });
+}
+
+TEST_F(ListView, NotificationsBecomeListEventsCarryingTheHeader) {
+    TestDialog dialog(engine, kReportList);
+    dialog.Run([&](TestDialog& d) {
+        ASSERT_TRUE(ListOf(d, L"strings"));
+        CTEVList& list = *ListOf(d, L"strings");
+        list.InsertItem(L"row", 1, -1);
+        const std::pair<UINT, const wchar_t*> codes[] = {
+            {NM_CLICK, L"lst-click"},
+            {NM_DBLCLK, L"lst-dblclk"},
+            {NM_RCLICK, L"lst-rclick"},
+            {LVN_ITEMACTIVATE, L"lst-itemactivate"},
+            {LVN_COLUMNCLICK, L"lst-columnclick"},
+            {LVN_ITEMCHANGED, L"lst-itemchanged"},
+        };
+        for (const auto& [code, name] : codes) {
+            d.events.clear();
+            NMLISTVIEW notification = {{list.Window(), static_cast<UINT_PTR>(list.ControlId()), code}};
+            SendMessageW(d.Hwnd(), WM_NOTIFY, list.ControlId(), reinterpret_cast<LPARAM>(&notification));
+            ASSERT_EQ(1u, d.events.size()) << Narrow(name);
+            EXPECT_EQ(name, d.events[0].name);
+            EXPECT_EQ(L"strings", d.events[0].source);
+            EXPECT_EQ(0u, d.events[0].wParam);
+            EXPECT_EQ(reinterpret_cast<LPARAM>(&notification), d.events[0].lParam);
+        }
+
+        // A handled event ends the routing; an unhandled one goes on to the dialog's filter.
+        d.filteredElements.clear();
+        NMHDR click = {list.Window(), static_cast<UINT_PTR>(list.ControlId()), NM_CLICK};
+        SendMessageW(d.Hwnd(), WM_NOTIFY, list.ControlId(), reinterpret_cast<LPARAM>(&click));
+        EXPECT_TRUE(d.filteredElements.empty());
+        d.eventResult = 0;
+        SendMessageW(d.Hwnd(), WM_NOTIFY, list.ControlId(), reinterpret_cast<LPARAM>(&click));
+        EXPECT_EQ(1u, d.filteredElements.size());
+
+        // Codes without an event of their own raise nothing.
+        d.events.clear();
+        NMHDR other = {list.Window(), static_cast<UINT_PTR>(list.ControlId()), LVN_BEGINDRAG};
+        SendMessageW(d.Hwnd(), WM_NOTIFY, list.ControlId(), reinterpret_cast<LPARAM>(&other));
+        EXPECT_TRUE(d.events.empty());
+    });
+}
+
+TEST_F(ListView, TheControlsOwnNotificationsReachTheApplication) {
+    TestDialog dialog(engine, kReportList);
+    dialog.Run([&](TestDialog& d) {
+        ASSERT_TRUE(ListOf(d, L"strings"));
+        CTEVList& list = *ListOf(d, L"strings");
+        list.InsertItem(L"row", 1, -1);
+        Select(list, 0);
+        EXPECT_GE(d.CountEvents(L"strings", L"lst-itemchanged"), 1);
+
+        RECT row = {LVIR_LABEL};
+        SendMessageW(list.Window(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+        const LPARAM point = MAKELPARAM((row.left + row.right) / 2, (row.top + row.bottom) / 2);
+        SendMessageW(list.Window(), WM_LBUTTONDBLCLK, MK_LBUTTON, point);
+        SendMessageW(list.Window(), WM_LBUTTONUP, 0, point);
+        EXPECT_EQ(1, d.CountEvents(L"strings", L"lst-dblclk"));
+    });
+}
+
+TEST_F(ListView, FlexibleColumnsShareTheFreeWidthAtEveryArrangement) {
+    TestDialog dialog(engine, kReportList);
+    dialog.Run([&](TestDialog& d) {
+        ASSERT_TRUE(ListOf(d, L"strings"));
+        CTEVList& list = *ListOf(d, L"strings");
+        for (int dx : {0, 101, -40}) {
+            Widen(d, dx);
+            const int share = (ClientWidth(list.Window()) - GetSystemMetrics(SM_CXVSCROLL)) / 2;
+            EXPECT_EQ(share, ColumnWidth(list, 0)) << dx;
+            EXPECT_EQ(share, ColumnWidth(list, 1)) << dx;
+        }
+        SaveScreenshot(d.Hwnd(), L"list-flexible");
+    });
+}
+
+TEST_F(ListView, FixedColumnsReturnToTheirWidthBesideFlexibleOnes) {
+    TestDialog dialog(engine, R"(<dialog border="resizing"><list id="l" view="report" hFlex="1">
+        <listcol caption="Fixed" size="10"/><listcol flex="2"/><listcol/><listcol flex="1"/>
+      </list></dialog>)");
+    dialog.Run([&](TestDialog& d) {
+        ASSERT_TRUE(ListOf(d, L"l"));
+        CTEVList& list = *ListOf(d, L"l");
+        const int fixed = 10 * WWidth();
+        EXPECT_EQ(fixed, ColumnWidth(list, 0));
+        // The user drags the fixed column wider; the next arrangement puts it back.
+        SendMessageW(list.Window(), LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(fixed + 50, 0));
+        Widen(d, 30);
+        const int free = ClientWidth(list.Window()) - GetSystemMetrics(SM_CXVSCROLL) - fixed;
+        EXPECT_EQ(fixed, ColumnWidth(list, 0));
+        EXPECT_EQ(free * 2 / 3, ColumnWidth(list, 1));
+        EXPECT_EQ(0, ColumnWidth(list, 2));
+        EXPECT_EQ(free / 3, ColumnWidth(list, 3));
+    });
+}
+
+TEST_F(ListView, AllFixedColumnsKeepTheUsersWidths) {
+    TestDialog dialog(engine, R"(<dialog border="resizing"><list id="l" view="report" hFlex="1">
+        <listcol caption="A" size="5"/><listcol caption="B" size="8"/></list></dialog>)");
+    dialog.Run([&](TestDialog& d) {
+        ASSERT_TRUE(ListOf(d, L"l"));
+        CTEVList& list = *ListOf(d, L"l");
+        EXPECT_EQ(5 * WWidth(), ColumnWidth(list, 0));
+        EXPECT_EQ(8 * WWidth(), ColumnWidth(list, 1));
+        SendMessageW(list.Window(), LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(222, 0));
+        Widen(d, 60);
+        EXPECT_EQ(222, ColumnWidth(list, 1));
+    });
+}
+
+TEST_F(ListView, OversizedColumnsAreClampedBeforeMeasuring) {
+    TestDialog dialog(engine, R"(<dialog border="resizing"><list id="l" view="report" hFlex="1">
+        <listcol caption="Huge" size="2147483647"/><listcol caption="Negative" size="-5"/>
+        <listcol caption="Flex" flex="2147483647"/><listcol caption="Other" flex="2147483647"/>
+      </list></dialog>)");
+    dialog.Run([&](TestDialog& d) {
+        ASSERT_TRUE(ListOf(d, L"l"));
+        CTEVList& list = *ListOf(d, L"l");
+        EXPECT_EQ(CTEVListCol::kMaxSizeInCharacters * WWidth(), ColumnWidth(list, 0));
+        EXPECT_EQ(0, ColumnWidth(list, 1));
+        // The fixed column leaves nothing free: flexible columns get nothing, never a negative width.
+        EXPECT_EQ(0, ColumnWidth(list, 2));
+        EXPECT_EQ(0, ColumnWidth(list, 3));
+    });
+}
+
+TEST_F(ListView, MinimumSizeIsZeroWithoutChildrenElseTheDeclaredOrDefaultSize) {
+    TestDialog dialog(engine, R"(<dialog><list id="empty"/><list id="plain"><listcol/></list>
+        <list id="sized" width="100" height="20"><box/></list></dialog>)");
+    dialog.Run([&](TestDialog& d) {
+        const SIZE empty = MinSizeOf(d.Get(L"empty"));
+        EXPECT_EQ(0, empty.cx);
+        EXPECT_EQ(0, empty.cy);
+        const SIZE plain = MinSizeOf(d.Get(L"plain"));
+        const SIZE plainExpected = Dlu(d.Hwnd(), 48, 40);
+        EXPECT_EQ(plainExpected.cx, plain.cx);
+        EXPECT_EQ(plainExpected.cy, plain.cy);
+        const SIZE sized = MinSizeOf(d.Get(L"sized"));
+        const SIZE sizedExpected = Dlu(d.Hwnd(), 100, 20);
+        EXPECT_EQ(sizedExpected.cx, sized.cx);
+        EXPECT_EQ(sizedExpected.cy, sized.cy);
+    });
+}
+
+TEST_F(ListView, AttributesChooseTheStylesTheApplicationReliesOn) {
+    TestDialog dialog(engine, R"(<dialog><list id="main" view="REPORT" AlwaysShowSelection="true"
+        FullRowSelect="true" LabelTip="TRUE" GridLines="true"><listcol flex="1"/></list>
+        <list id="defaults"><listcol/></list></dialog>)");
+    dialog.Run([&](TestDialog& d) {
+        CTEVElement& main = d.Get(L"main");
+        EXPECT_EQ(static_cast<LONG>(LVS_REPORT), StyleOf(main) & LVS_TYPEMASK);
+        EXPECT_EQ(static_cast<LRESULT>(LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_GRIDLINES),
+                  SendMessageW(main.Window(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+        const LONG defaults = StyleOf(d.Get(L"defaults"));
+        EXPECT_EQ(static_cast<LONG>(LVS_ICON), defaults & LVS_TYPEMASK);
+        const LONG defaultBits =
+            LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | LVS_NOLABELWRAP | LVS_SINGLESEL | WS_TABSTOP;
+        EXPECT_EQ(defaultBits, defaults & defaultBits);
+        EXPECT_EQ(0, defaults & (LVS_NOCOLUMNHEADER | LVS_EDITLABELS | LVS_AUTOARRANGE | LVS_NOSCROLL));
+    });
+}
+
+TEST_F(ListView, BulkUpdatesSuspendRedrawingAndRestoreIt) {
+    TestDialog dialog(engine, R"(<dialog><list id="shown" view="report"><listcol flex="1"/></list>
+        <list id="hidden" view="report" hidden="true"><listcol flex="1"/></list></dialog>)");
+    dialog.Run([&](TestDialog& d) {
+        ASSERT_TRUE(ListOf(d, L"shown") && ListOf(d, L"hidden"));
+        CTEVList& list = *ListOf(d, L"shown");
+        list.BeginUpdate();
+        list.BeginUpdate();
+        list.DeleteAllItems();
+        list.ReserveItems(20000);
+        for (int row = 0; row < 20000; ++row) {
+            list.InsertItem(L"bulk", row, -1);
+        }
+        list.EndUpdate();
+        EXPECT_EQ(20000, list.GetItemCount());
+        EXPECT_EQ(19999, list.GetItemParam(19999));
+        list.EndUpdate();
+        list.EndUpdate(); // unmatched: ignored
+        EXPECT_TRUE(IsWindowVisible(list.Window()));
+        SaveScreenshot(d.Hwnd(), L"list-bulk");
+
+        // Redrawing is switched back on through a message that would show a hidden list.
+        CTEVList& hidden = *ListOf(d, L"hidden");
+        hidden.BeginUpdate();
+        hidden.InsertItem(L"quiet", 1, -1);
+        hidden.EndUpdate();
+        EXPECT_FALSE(GetWindowLongW(hidden.Window(), GWL_STYLE) & WS_VISIBLE);
+        EXPECT_EQ(1, hidden.GetItemCount());
+    });
+}
+
+TEST_F(ListView, ChecksListRowsCarryTheirValuesAndShowHalfARowMore) {
+    std::string text = R"(<dialog><checkslist id="twenty">)";
+    for (int i = 0; i < 20; ++i) {
+        text += R"(<checkitem label="Item"/>)";
+    }
+    text += R"(</checkslist><checkslist id="three"><checkitem label="One" value="1"/><checkitem label="Two"
+        value="2"/><box/><checkitem value="3"/></checkslist><checkslist id="one" visibleItems="0"><checkitem
+        label="Only"/></checkslist><checkslist id="empty"/></dialog>)";
+    TestDialog dialog(engine, text);
+    dialog.Run([&](TestDialog& d) {
+        auto rowHeight = [](CTEVElement& list) {
+            RECT row = {LVIR_BOUNDS};
+            SendMessageW(list.Window(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
+            EXPECT_EQ(0, row.top);
+            return row.bottom - row.top;
+        };
+        CTEVElement& three = d.Get(L"three");
+        const HWND window = three.Window();
+        EXPECT_EQ(static_cast<LRESULT>(LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT),
+                  SendMessageW(window, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+        ASSERT_EQ(3, SendMessageW(window, LVM_GETITEMCOUNT, 0, 0));
+        for (int row = 0; row < 3; ++row) {
+            LVITEMW item = {LVIF_PARAM, row};
+            SendMessageW(window, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+            EXPECT_EQ(row + 1, item.lParam);
+        }
+        const int h = rowHeight(three);
+        EXPECT_EQ(3 * h + h / 2, MinSizeOf(three).cy);
+        EXPECT_EQ(10 * h + h / 2, MinSizeOf(d.Get(L"twenty")).cy);
+        EXPECT_EQ(h + h / 2, MinSizeOf(d.Get(L"one")).cy);
+
+        const int labels = static_cast<int>(SendMessageW(window, LVM_GETCOLUMNWIDTH, 0, 0));
+        EXPECT_EQ(labels + GetSystemMetrics(SM_CXVSCROLL) + Dlu(d.Hwnd(), 14, 14).cx, MinSizeOf(three).cx);
+
+        const SIZE empty = MinSizeOf(d.Get(L"empty"));
+        const SIZE expected = Dlu(d.Hwnd(), 48, 40);
+        EXPECT_EQ(expected.cx, empty.cx);
+        EXPECT_EQ(expected.cy, empty.cy);
+        SaveScreenshot(d.Hwnd(), L"checkslist");
+    });
+}
