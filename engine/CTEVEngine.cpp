@@ -6,6 +6,7 @@
 #include "CTEVChecksList.h"
 #include "CTEVComboBox.h"
 #include "CTEVDialog.h"
+#include "CTEVDisabler.h"
 #include "CTEVElement.h"
 #include "CTEVGroupbox.h"
 #include "CTEVLabel.h"
@@ -13,10 +14,14 @@
 #include "CTEVList.h"
 #include "CTEVListBox.h"
 #include "CTEVListItem.h"
+#include "CTEVProgress.h"
 #include "CTEVRadio.h"
 #include "CTEVRadioGroup.h"
+#include "CTEVSelectFile.h"
+#include "CTEVSendCMD.h"
 #include "CTEVSpacer.h"
 #include "CTEVTextBox.h"
+#include "CTEVUrl.h"
 #include "XmlDom.h"
 
 namespace {
@@ -58,10 +63,16 @@ const TagEntry kTags[] = {
     {L"listitem", Make<CTEVListItem>},
     {L"listbox", Make<CTEVListBox>},
     {L"line", Make<CTEVLine>},
+    {L"url", Make<CTEVUrl>},
     {L"list", Make<CTEVList>},
+    {L"selectfile", Make<CTEVSelectFile>},
+    {L"ext", Make<CTEVExt>},
     {L"listcol", Make<CTEVListCol>},
     {L"checkslist", Make<CTEVChecksList>},
     {L"checkitem", Make<CTEVCheckItem>},
+    {L"disabler", Make<CTEVDisabler>},
+    {L"sendcmd", Make<CTEVSendCMD>},
+    {L"progress", Make<CTEVProgress>},
 };
 
 } // namespace

@@ -1,0 +1,250 @@
+// The hyperlink element: window class, painting, hover tracking and activation.
+#include "CTEVUrl.h"
+
+#include "AttributeReaders.h"
+#include "CTEVEngine.h"
+
+#include <shellapi.h>
+#include <windowsx.h>
+
+#include <algorithm>
+
+namespace {
+
+const wchar_t kClassName[] = L"TEV_URL_CLASS";
+const wchar_t kElementProperty[] = L"TEVUrl_this";
+const wchar_t kNotifyTarget[] = L":notify:";
+
+bool StartsWithNoCase(const wchar_t* text, const wchar_t* prefix) {
+    const int length = lstrlenW(prefix);
+    return lstrlenW(text) >= length && CompareStringOrdinal(text, length, prefix, length, TRUE) == CSTR_EQUAL;
+}
+
+// The message font of the system, plain or underlined.
+HFONT CreateMessageFont(bool underlined) {
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = 504;
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
+        // Systems before Vista know the structure without its last field.
+        metrics.cbSize = 500;
+        if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
+            return nullptr;
+        }
+    }
+    metrics.lfMessageFont.lfUnderline = underlined ? TRUE : FALSE;
+    return CreateFontIndirectW(&metrics.lfMessageFont);
+}
+
+} // namespace
+
+bool MayOpenLinkTarget(const wchar_t* target, BOOL inViewer) {
+    if (!target || !*target) {
+        return false;
+    }
+    if (!inViewer) {
+        return true;
+    }
+    return StartsWithNoCase(target, L"http://") || StartsWithNoCase(target, L"https://") ||
+           StartsWithNoCase(target, L"mailto:");
+}
+
+CTEVUrl::CTEVUrl(CTEVElement* parent, CTEVEngine* engine) : CTEVElement(parent, engine) {
+    RegisterWindowClass(engine ? engine->Instance() : nullptr);
+}
+
+// The window may outlive its element; it must not reach a deleted one.
+CTEVUrl::~CTEVUrl() {
+    if (m_window && GetPropW(m_window, kElementProperty) == this) {
+        KillTimer(m_window, kHoverTimerId);
+        RemovePropW(m_window, kElementProperty);
+    }
+}
+
+void CTEVUrl::RegisterWindowClass(HINSTANCE instance) {
+    WNDCLASSW existing = {};
+    if (GetClassInfoW(instance, kClassName, &existing)) {
+        return;
+    }
+    WNDCLASSW windowClass = {};
+    windowClass.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = UrlWndProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kClassName;
+    RegisterClassW(&windowClass);
+}
+
+BOOL CTEVUrl::IsKindOf(const wchar_t* tag, CTEVElement** out) {
+    return MatchesKind(L"url", tag, out);
+}
+
+BOOL CTEVUrl::LoadFromNode(IXMLDOMNode* node) {
+    if (!CTEVElement::LoadFromNode(node)) {
+        return FALSE;
+    }
+    m_text = GetLocalizedAttribute(node, L"text");
+    m_target = GetLocalizedAttribute(node, L"url");
+    m_textAlign = GetAttributeEnum(node, L"textalign", AlignLeft, {L"left", L"right"});
+    return TRUE;
+}
+
+void CTEVUrl::Create() {
+    CTEVElement::Create();
+    CreateControlWindow(kClassName, CStrOrNull(m_text), 0, 0, this);
+
+    // Measured with the font the link paints with, not the dialog's.
+    RECT rect = {0, 0, 3, 3};
+    {
+        WindowDC dc(m_window);
+        SelectedObject font(dc.Get(), m_font.Get());
+        DrawTextW(dc.Get(), m_text ? m_text->c_str() : L"W", -1, &rect, DT_CALCRECT | DT_EDITCONTROL);
+    }
+    m_minwidth = rect.right - rect.left;
+    m_minheight = std::max<int>(rect.bottom - rect.top, DialogUnits(1, 14).cy);
+}
+
+void CTEVUrl::OpenTarget(const wchar_t* target) {
+    ShellExecuteW(m_window, L"open", target, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+LRESULT CALLBACK CTEVUrl::UrlWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        auto* element = static_cast<CTEVUrl*>(create->lpCreateParams);
+        if (element) {
+            SetPropW(hwnd, kElementProperty, element);
+            element->OnCreate(hwnd);
+        }
+        return 0;
+    }
+    auto* element = static_cast<CTEVUrl*>(GetPropW(hwnd, kElementProperty));
+    if (!element) {
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+    return element->HandleMessage(hwnd, message, wParam, lParam);
+}
+
+LRESULT CTEVUrl::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_DESTROY:
+        RemovePropW(hwnd, kElementProperty);
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_PAINT:
+        OnPaint(hwnd);
+        return 0;
+    case WM_SETCURSOR:
+        if (m_hovering) {
+            SetCursor(LoadCursorW(nullptr, IDC_HAND));
+            return 1;
+        }
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    case WM_GETDLGCODE:
+        return DLGC_STATIC;
+    case WM_MOUSEMOVE:
+        OnMouseMove(hwnd, GET_X_LPARAM(lParam));
+        return 0;
+    case WM_LBUTTONDOWN:
+        OnLeftButtonDown(GET_X_LPARAM(lParam));
+        return 0;
+    case WM_MOUSELEAVE:
+        OnMouseLeave(hwnd);
+        return 0;
+    default:
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+}
+
+void CTEVUrl::OnCreate(HWND hwnd) {
+    m_window = hwnd;
+    m_font.Reset(CreateMessageFont(false));
+    m_underlinedFont.Reset(CreateMessageFont(true));
+}
+
+void CTEVUrl::OnPaint(HWND hwnd) {
+    PAINTSTRUCT paint = {};
+    HDC dc = BeginPaint(hwnd, &paint);
+    {
+        SelectedObject normalFont(dc, m_font.Get());
+        // The parent paints what lies behind the link, so it blends into any background.
+        SendMessageW(GetParent(hwnd), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        if (HasText()) {
+            PaintText(hwnd, dc);
+        }
+    }
+    EndPaint(hwnd, &paint);
+}
+
+void CTEVUrl::PaintText(HWND hwnd, HDC dc) {
+    const UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
+    SetBkMode(dc, TRANSPARENT);
+    RECT client = {};
+    GetClientRect(hwnd, &client);
+    RECT measured = client;
+    DrawTextW(dc, m_text->c_str(), -1, &measured, DT_CALCRECT | format);
+    const int textWidth = measured.right - measured.left;
+
+    RECT span = client;
+    if (m_textAlign == AlignRight) {
+        span.left = client.right - textWidth;
+    } else {
+        span.right = client.left + textWidth;
+    }
+    m_textSpan = span;
+
+    SelectedObject hoverFont(dc, m_hovering ? m_underlinedFont.Get() : nullptr);
+    SetTextColor(dc, RGB(0, 0, 255));
+    DrawTextW(dc, m_text->c_str(), -1, &span, format | (m_textAlign == AlignRight ? DT_RIGHT : 0));
+}
+
+void CTEVUrl::OnMouseMove(HWND hwnd, int x) {
+    if (!HasText() || !m_textSpan) {
+        return;
+    }
+    const BOOL inside = m_textSpan->left < x && x < m_textSpan->right;
+    if (inside == m_hovering) {
+        return;
+    }
+    m_hovering = inside;
+    SetTimer(hwnd, kHoverTimerId, kHoverIntervalMs, HoverTimerProc);
+    InvalidateRect(hwnd, nullptr, FALSE);
+}
+
+void CTEVUrl::OnLeftButtonDown(int x) {
+    if (!HasText() || !m_textSpan || x < m_textSpan->left || x > m_textSpan->right) {
+        return;
+    }
+    if (EqualsNoCase(m_target, kNotifyTarget)) {
+        ExecuteChildren();
+        Fire(L"clicked", 0, 0);
+        return;
+    }
+    if (MayOpenLinkTarget(CStrOrNull(m_target), m_engine && m_engine->IsViewer())) {
+        OpenTarget(m_target->c_str());
+    }
+}
+
+void CTEVUrl::OnMouseLeave(HWND hwnd) {
+    KillTimer(hwnd, kHoverTimerId);
+    m_hovering = FALSE;
+    InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+// Keeps the highlight while the cursor is over the link, or over a menu or tooltip that
+// opened on top of it; otherwise ends the hover.
+void CALLBACK CTEVUrl::HoverTimerProc(HWND hwnd, UINT, UINT_PTR timerId, DWORD) {
+    RECT rect = {};
+    POINT cursor = {};
+    GetWindowRect(hwnd, &rect);
+    GetCursorPos(&cursor);
+    HWND underCursor = WindowFromPoint(cursor);
+    wchar_t className[256] = L"";
+    GetClassNameW(underCursor, className, 255);
+    const bool overLink =
+        underCursor == hwnd || wcscmp(className, L"#32768") == 0 || wcscmp(className, L"CPPTooltip") == 0;
+    if (PtInRect(&rect, cursor) && overLink) {
+        return;
+    }
+    KillTimer(hwnd, timerId);
+    PostMessageW(hwnd, WM_MOUSELEAVE, 0, 0);
+}

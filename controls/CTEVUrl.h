@@ -1,0 +1,56 @@
+// "url": a self-drawn hyperlink in its own window class; underlined with a hand cursor while
+// the mouse is over its text, it opens its target with the shell or notifies the dialog.
+#pragma once
+
+#include "CTEVElement.h"
+#include "GdiHandles.h"
+
+#include <optional>
+
+// Whether a link may hand its target to the shell. Descriptions shown by a viewer come from
+// elsewhere, so there only web and mail addresses open; null and empty targets never do.
+bool MayOpenLinkTarget(const wchar_t* target, BOOL inViewer);
+
+class CTEVUrl : public CTEVElement {
+public:
+    CTEVUrl(CTEVElement* parent, CTEVEngine* engine);
+    ~CTEVUrl() override;
+
+    BOOL IsKindOf(const wchar_t* tag, CTEVElement** out) override;
+    BOOL LoadFromNode(IXMLDOMNode* node) override;
+    void Create() override;
+
+    bool IsHovering() const { return m_hovering != FALSE; }
+
+    static constexpr UINT_PTR kHoverTimerId = 100;
+    static constexpr UINT kHoverIntervalMs = 50;
+
+protected:
+    // Hands an allowed target to the shell.
+    virtual void OpenTarget(const wchar_t* target);
+
+private:
+    enum TextAlign { AlignLeft, AlignRight };
+
+    static LRESULT CALLBACK UrlWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static void CALLBACK HoverTimerProc(HWND hwnd, UINT message, UINT_PTR timerId, DWORD time);
+    static void RegisterWindowClass(HINSTANCE instance);
+
+    LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    void OnCreate(HWND hwnd);
+    void OnPaint(HWND hwnd);
+    // Draws the text and records its span for the mouse handlers.
+    void PaintText(HWND hwnd, HDC dc);
+    void OnMouseMove(HWND hwnd, int x);
+    void OnLeftButtonDown(int x);
+    void OnMouseLeave(HWND hwnd);
+    bool HasText() const { return m_text && !m_text->empty(); }
+
+    OptString m_text;
+    OptString m_target;
+    int m_textAlign = AlignLeft;
+    GdiObject<HFONT> m_font;
+    GdiObject<HFONT> m_underlinedFont;
+    BOOL m_hovering = FALSE;
+    std::optional<RECT> m_textSpan; // client coordinates; known from the first paint on
+};
