@@ -95,5 +95,12 @@ else
     [ -f "$WINEPREFIX/system.reg" ] || die "wineboot did not create $WINEPREFIX"
     log "  wine prefix created in $((SECONDS - t0))s"
 fi
+# Windows not handed to an X window manager: there is none on a virtual display, and Wine
+# would wait two seconds for one each time a dialog closes.
+if ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    log "wine: X11 windows unmanaged"
+    env -u DISPLAY WINEDEBUG=-all wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
+    env -u DISPLAY WINEDEBUG=-all wineserver -w
+fi
 
 log "done in $((SECONDS - START))s"

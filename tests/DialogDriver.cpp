@@ -60,7 +60,8 @@ TestDialog::TestDialog(CTEVEngine& engine, const std::string& description)
 INT_PTR TestDialog::Run(std::function<void(TestDialog&)> script, HWND owner) {
     RunSoon([this, script] {
         script(*this);
-        if (m_window && IsWindow(m_window)) {
+        // EndDialog hides the window at once, so a visible one was not ended by the script.
+        if (m_window && IsWindow(m_window) && IsWindowVisible(m_window)) {
             EndDialog(m_window, kEndedByScript);
         }
     });
@@ -123,6 +124,11 @@ BOOL TestDialog::OnCommand(CTEVElement* element, int code, int id, HWND control)
 void TestDialog::OnDestroy(int cx, int cy) { destroyedSize = {cx, cy}; }
 
 CTEVElement* TestDialog::GetDefaultButton() { return defaultButton; }
+
+void TestDialog::Arrange(int x, int y, int cx, int cy) {
+    ++arrangeCount;
+    CTEVDialog::Arrange(x, y, cx, cy);
+}
 
 bool SaveScreenshot(HWND window, const wchar_t* name) {
     RECT rect = {};

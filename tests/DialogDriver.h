@@ -47,6 +47,7 @@ public:
     BOOL OnCommand(CTEVElement* element, int code, int id, HWND control) override;
     void OnDestroy(int cx, int cy) override;
     CTEVElement* GetDefaultButton() override;
+    void Arrange(int x, int y, int cx, int cy) override;
 
     std::vector<Event> events;
     int eventResult = 1;
@@ -56,6 +57,7 @@ public:
     std::vector<CTEVElement*> commandElements;   // elements OnCommand saw
     CTEVElement* defaultButton = nullptr;     // answer of GetDefaultButton
     SIZE destroyedSize = {-1, -1};
+    int arrangeCount = 0;
 
 private:
     TempDir m_folder;

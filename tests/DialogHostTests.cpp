@@ -32,3 +32,200 @@ TEST_F(DialogHost, OpensAtTheContentsMinimumSizePlusMargins) {
     EXPECT_EQ(120 + 2 * margin.cx, client.right);
     EXPECT_EQ(40 + 2 * margin.cy, client.bottom);
 }
+
+namespace {
+
+RECT WorkArea() {
+    RECT area = {};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    return area;
+}
+
+RECT WindowRectOf(HWND window) {
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+} // namespace
+
+TEST_F(DialogHost, AFixedWidthSmallerThanTheContentIsKept) {
+    TestDialog dialog(engine, R"(<dialog width="50" height="30"><box minwidth="400" minheight="10"/></dialog>)");
+    RECT client = {};
+    SIZE fixed = {};
+    dialog.Run([&](TestDialog& d) {
+        GetClientRect(d.Hwnd(), &client);
+        fixed = PixelsOf(d.Hwnd(), 50, 30);
+    });
+    EXPECT_EQ(fixed.cx, client.right);
+    EXPECT_EQ(fixed.cy, client.bottom);
+}
+
+TEST_F(DialogHost, ControlIdsCountFromTheDialogInDocumentOrderAndNestedDialogsCountAnew) {
+    CTEVDialog dialog(nullptr, &engine, nullptr);
+    ASSERT_TRUE(LoadDescriptionText(dialog, R"(<dialog><box id="box"><box id="a"/><box id="b"/></box>
+        <dialog id="inner"><box id="c"/></dialog><box id="d"/></dialog>)"));
+    EXPECT_EQ(100, dialog.ControlId());
+    EXPECT_EQ(101, dialog.FindById(L"box")->ControlId());
+    EXPECT_EQ(102, dialog.FindById(L"a")->ControlId());
+    EXPECT_EQ(103, dialog.FindById(L"b")->ControlId());
+    EXPECT_EQ(100, dialog.FindById(L"inner")->ControlId());
+    EXPECT_EQ(101, dialog.FindById(L"c")->ControlId());
+    EXPECT_EQ(104, dialog.FindById(L"d")->ControlId());
+}
+
+TEST_F(DialogHost, WindowStyleFollowsTheDialogAttributes) {
+    struct Case {
+        const char* attributes;
+        DWORD present;
+        DWORD absent;
+    };
+    const Case cases[] = {
+        {"", WS_CAPTION | DS_MODALFRAME | WS_SYSMENU, WS_THICKFRAME | WS_MINIMIZEBOX},
+        {R"(border="RESIZING" minimizeBox="true" maximizeBox="true")",
+         WS_CAPTION | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, DS_MODALFRAME},
+        {R"(border="thin" sysMenu="false" clipChildren="true")", WS_CAPTION | WS_CLIPCHILDREN, WS_SYSMENU},
+        {R"(border="none" contextHelp="true")", DS_CONTEXTHELP, WS_CAPTION},
+        {R"(border="sideways")", WS_CAPTION | DS_MODALFRAME, WS_THICKFRAME},
+    };
+    for (const Case& c : cases) {
+        CTEVDialog dialog(nullptr, &engine, nullptr);
+        ASSERT_TRUE(LoadDescriptionText(dialog, std::string("<dialog ") + c.attributes + "/>"));
+        EXPECT_EQ(c.present, dialog.Style() & c.present) << c.attributes;
+        EXPECT_EQ(0u, dialog.Style() & c.absent) << c.attributes;
+        EXPECT_EQ(DWORD(WS_POPUP | WS_VISIBLE | DS_SETFONT), dialog.Style() & (WS_POPUP | WS_VISIBLE | DS_SETFONT));
+    }
+}
+
+TEST_F(DialogHost, ACaptionOfAnyLengthFitsTheTemplate) {
+    const std::string caption(5000, 'x');
+    TestDialog dialog(engine, "<dialog caption=\"" + caption + "\"><box minwidth=\"10\"/></dialog>");
+    int length = 0;
+    EXPECT_EQ(kEndedByScript, dialog.Run([&](TestDialog& d) { length = GetWindowTextLengthW(d.Hwnd()); }));
+    EXPECT_EQ(5000, length);
+}
+
+TEST_F(DialogHost, ADescriptionThatDoesNotLoadOpensNothing) {
+    TestDialog broken(engine, "<dialog><box></dialog>");
+    bool ran = false;
+    EXPECT_EQ(0, broken.DoModal(nullptr));
+    TestDialog window(engine, "<window/>");
+    EXPECT_EQ(0, window.DoModal(nullptr));
+    EXPECT_FALSE(ran);
+    RunSoon([] {});  // drain the queue entry nothing consumed
+}
+
+TEST_F(DialogHost, CanCloseDecidesForEnterEscapeAndTheCloseBox) {
+    TestDialog dialog(engine, R"(<dialog><box minwidth="50"/></dialog>)");
+    dialog.canClose = [](int code) { return code != IDOK; };
+    bool openAfterEnter = false;
+    const INT_PTR result = dialog.Run([&](TestDialog& d) {
+        SendMessageW(d.Hwnd(), WM_COMMAND, IDOK, 0);
+        openAfterEnter = IsWindow(d.Hwnd()) && IsWindowVisible(d.Hwnd());
+        SendMessageW(d.Hwnd(), WM_CLOSE, 0, 0);
+    });
+    EXPECT_TRUE(openAfterEnter);
+    EXPECT_EQ(IDCANCEL, result);
+    EXPECT_EQ((std::vector<int>{IDOK, 0}), dialog.closeRequests);
+}
+
+TEST_F(DialogHost, EscapeEndsTheDialogWithCancelAndOnDestroyGetsTheOuterSize) {
+    TestDialog dialog(engine, R"(<dialog><box minwidth="50"/></dialog>)");
+    RECT outer = {};
+    const INT_PTR result = dialog.Run([&](TestDialog& d) {
+        outer = WindowRectOf(d.Hwnd());
+        SendMessageW(d.Hwnd(), WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(IDCANCEL, result);
+    EXPECT_EQ(outer.right - outer.left, dialog.destroyedSize.cx);
+    EXPECT_EQ(outer.bottom - outer.top, dialog.destroyedSize.cy);
+}
+
+TEST_F(DialogHost, CommandsFromWindowsNoElementOwnsReachTheDialogWithANullElement) {
+    TestDialog dialog(engine, R"(<dialog><box minwidth="50"/></dialog>)");
+    dialog.Run([&](TestDialog& d) {
+        HWND stranger = CreateWindowExW(0, L"BUTTON", L"x", WS_CHILD, 0, 0, 10, 10, d.Hwnd(),
+                                        reinterpret_cast<HMENU>(555), nullptr, nullptr);
+        SendMessageW(d.Hwnd(), WM_COMMAND, MAKEWPARAM(555, BN_CLICKED), reinterpret_cast<LPARAM>(stranger));
+        NMHDR header = {stranger, 555, NM_CLICK};
+        SendMessageW(d.Hwnd(), WM_NOTIFY, 555, reinterpret_cast<LPARAM>(&header));
+    });
+    EXPECT_EQ((std::vector<CTEVElement*>{nullptr, nullptr}), dialog.filteredElements);
+    EXPECT_EQ((std::vector<CTEVElement*>{nullptr}), dialog.commandElements);
+}
+
+TEST_F(DialogHost, TheDefaultButtonComesFromTheHookWhenNoneWasSet) {
+    TestDialog dialog(engine, R"(<dialog><box id="notButton" minwidth="50"/></dialog>)");
+    LRESULT withHook = 0;
+    LRESULT withoutHook = 0;
+    dialog.Run([&](TestDialog& d) {
+        d.SetDefaultButton(L"notButton");
+        d.defaultButton = d.FindById(L"notButton");
+        withHook = SendMessageW(d.Hwnd(), DM_GETDEFID, 0, 0);
+        d.defaultButton = nullptr;
+        withoutHook = SendMessageW(d.Hwnd(), DM_GETDEFID, 0, 0);
+    });
+    EXPECT_EQ(MAKELONG(dialog.FindById(L"notButton")->ControlId(), DC_HASDEFID), withHook);
+    EXPECT_NE(MAKELONG(dialog.FindById(L"notButton")->ControlId(), DC_HASDEFID), withoutHook);
+}
+
+TEST_F(DialogHost, AResizableDialogNeverShrinksBelowItsOpeningSize) {
+    TestDialog dialog(engine, R"(<dialog border="resizing"><box minwidth="200" minheight="100"/></dialog>)");
+    RECT left = {};
+    RECT bottomRight = {};
+    SIZE minimum = {};
+    int arrangedOnResize = 0;
+    dialog.Run([&](TestDialog& d) {
+        minimum = d.MinimumOuterSize();
+        const RECT outer = WindowRectOf(d.Hwnd());
+        left = {outer.left + 150, outer.top, outer.right, outer.bottom};
+        SendMessageW(d.Hwnd(), WM_SIZING, WMSZ_LEFT, reinterpret_cast<LPARAM>(&left));
+        bottomRight = {outer.left, outer.top, outer.left + 10, outer.top + 10};
+        SendMessageW(d.Hwnd(), WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(&bottomRight));
+        const int before = d.arrangeCount;
+        SetWindowPos(d.Hwnd(), nullptr, 0, 0, minimum.cx + 40, minimum.cy + 40, SWP_NOMOVE | SWP_NOZORDER);
+        arrangedOnResize = d.arrangeCount - before;
+    });
+    EXPECT_EQ(minimum.cx, left.right - left.left);
+    EXPECT_EQ(minimum.cy, left.bottom - left.top);
+    EXPECT_EQ(minimum.cx, bottomRight.right - bottomRight.left);
+    EXPECT_EQ(minimum.cy, bottomRight.bottom - bottomRight.top);
+    EXPECT_GT(arrangedOnResize, 0);
+}
+
+TEST_F(DialogHost, FixedFramesDoNotRearrangeOnResize) {
+    for (const char* border : {"thin", "dialogFrame"}) {
+        TestDialog dialog(engine, std::string("<dialog border=\"") + border + "\"><box minwidth=\"50\"/></dialog>");
+        int arranged = -1;
+        RECT sizing = {0, 0, 1, 1};
+        dialog.Run([&](TestDialog& d) {
+            const int before = d.arrangeCount;
+            SetWindowPos(d.Hwnd(), nullptr, 0, 0, 400, 300, SWP_NOMOVE | SWP_NOZORDER);
+            SendMessageW(d.Hwnd(), WM_SIZING, WMSZ_LEFT, reinterpret_cast<LPARAM>(&sizing));
+            arranged = d.arrangeCount - before;
+        });
+        EXPECT_EQ(0, arranged) << border;
+        EXPECT_EQ((RECT{0, 0, 1, 1}), sizing) << border;
+    }
+}
+
+TEST_F(DialogHost, ADialogOverAParentAtTheRightEdgeIsMovedBackInside) {
+    const RECT work = WorkArea();
+    HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, work.right - 60, work.top + 40, 50,
+                                 50, nullptr, nullptr, nullptr, nullptr);
+    TestDialog dialog(engine, R"(<dialog><box minwidth="300" minheight="100"/></dialog>)");
+    RECT placed = {};
+    dialog.Run([&](TestDialog& d) { placed = WindowRectOf(d.Hwnd()); }, owner);
+    DestroyWindow(owner);
+    EXPECT_EQ(work.right, placed.right);
+    EXPECT_EQ(work.top + 40, placed.top);
+}
+
+TEST_F(DialogHost, CenterScreenCentresOnTheWorkArea) {
+    const RECT work = WorkArea();
+    TestDialog dialog(engine, R"(<dialog centerScreen="true"><box minwidth="300" minheight="100"/></dialog>)");
+    RECT placed = {};
+    dialog.Run([&](TestDialog& d) { placed = WindowRectOf(d.Hwnd()); });
+    const int width = placed.right - placed.left;
+    EXPECT_EQ(work.left + (work.right - work.left) / 2 - width / 2, placed.left);
+}
