@@ -1,0 +1,191 @@
+// Benchmark of the project model: loading and saving a project of 20,000 strings over 100 dialogs with
+// half of them translated, and the indexed translation lookup against one XPath query per string.
+#include <windows.h>
+
+#include "ProjectModel.h"
+#include "TextUtil.h"
+#include "XmlDom.h"
+
+#include <objbase.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const int kStrings = 20000;
+const int kDialogs = 100;
+const int kRuns = 5;
+const int kXPathSample = 200;
+
+double Now() {
+    LARGE_INTEGER frequency;
+    LARGE_INTEGER counter;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// The median of several runs of one action, in milliseconds.
+template <typename Action> double Median(Action action, int runs = kRuns) {
+    std::vector<double> times;
+    for (int run = 0; run < runs; ++run) {
+        const double start = Now();
+        action();
+        times.push_back(Now() - start);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+class BenchFolder {
+public:
+    BenchFolder() {
+        wchar_t base[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, base);
+        m_path = FormatText(L"%stevbench-%lu", base, GetCurrentProcessId());
+        CreateDirectoryW(m_path.c_str(), nullptr);
+    }
+    BenchFolder(const BenchFolder&) = delete;
+    BenchFolder& operator=(const BenchFolder&) = delete;
+    ~BenchFolder() {
+        std::wstring from = m_path + L'\0'; // the list of paths ends with an empty one
+        SHFILEOPSTRUCTW operation = {};
+        operation.wFunc = FO_DELETE;
+        operation.pFrom = from.c_str();
+        operation.fFlags = FOF_NO_UI;
+        SHFileOperationW(&operation);
+    }
+    std::wstring File(const std::wstring& name) const { return m_path + L"\\" + name; }
+
+private:
+    std::wstring m_path;
+};
+
+void WriteText(const std::wstring& path, const std::string& text) {
+    std::ofstream(std::filesystem::path(path), std::ios::binary) << text;
+}
+
+std::string StringId(int i) {
+    return "s" + std::to_string(i);
+}
+
+// Every other string carries an attr; texts repeat so that some are shared.
+std::string ProjectText() {
+    std::string text = "<tevproject name=\"Bench\" dst=\"strings.xml\"><strings>";
+    for (int i = 0; i < kStrings; ++i) {
+        text += "<string id=\"" + StringId(i) + (i % 2 ? "\"" : "\" attr=\"label\"") + " text=\"Text " +
+                std::to_string(i % 5000) + "\"/>";
+    }
+    text += "</strings><files>";
+    for (int d = 0; d < kDialogs; ++d) {
+        text += "<file name=\"d" + std::to_string(d) + ".xml\"/>";
+    }
+    return text + "</files></tevproject>";
+}
+
+std::string DialogText(int dialog) {
+    const int perDialog = kStrings / kDialogs;
+    std::string text = "<dialog caption=\"Dialog " + std::to_string(dialog) + "\"><box>";
+    for (int i = dialog * perDialog; i < (dialog + 1) * perDialog; ++i) {
+        text += "<label locid=\"" + StringId(i) + "\" value=\"x\"/>";
+    }
+    return text + "</box></dialog>";
+}
+
+std::string TranslationText() {
+    std::string text = "<?xml version=\"1.0\"?><strings>";
+    for (int i = 0; i < kStrings; i += 2) {
+        text += "<string id=\"" + StringId(i) + "\" attr=\"label\" text=\"Text\" loc=\"Loc " +
+                std::to_string(i) + "\"/>";
+    }
+    return text + "</strings>";
+}
+
+// The equivalent document built as the model builds it, for timing the XML service's save alone.
+ComPtr<IXMLDOMDocument> BuildDocument(const ProjectModel& model) {
+    ComPtr<IXMLDOMDocument> document = xml::CreateDocument();
+    xml::AppendProcessingInstruction(document.Get(), L"xml", L"version=\"1.0\" encoding=\"UTF-16\"");
+    ComPtr<IXMLDOMElement> root =
+        xml::AppendElement(document.Get(), xml::AsNode(document.Get()).Get(), L"strings");
+    for (const StringItem& item : model.strings) {
+        if (!item.loc) {
+            continue;
+        }
+        ComPtr<IXMLDOMElement> element = xml::AppendElement(document.Get(), root.Get(), L"string");
+        xml::SetAttribute(element.Get(), L"id", item.id.c_str());
+        if (item.attr) {
+            xml::SetAttribute(element.Get(), L"attr", item.attr->c_str());
+        }
+        xml::SetAttribute(element.Get(), L"text", item.text.c_str());
+        xml::SetAttribute(element.Get(), L"loc", item.loc->c_str());
+    }
+    return document;
+}
+
+void CompareLookups(const std::wstring& translationFile) {
+    ComPtr<IXMLDOMDocument> document = xml::LoadFileDocument(translationFile.c_str());
+    ComPtr<IXMLDOMNode> root = xml::SelectSingleNode(xml::AsNode(document.Get()).Get(), L"strings");
+    // Seconds per run: one run is steady enough.
+    const double xpathSample = Median(
+        [&] {
+            for (int k = 0; k < kXPathSample; ++k) {
+                const std::wstring query = FormatText(L"string[@id=\"s%d\"]", k * (kStrings / kXPathSample));
+                xml::SelectSingleNode(root.Get(), query.c_str());
+            }
+        },
+        1);
+    const double xpathAll = xpathSample * kStrings / kXPathSample;
+    int found = 0;
+    const double indexed = Median([&] {
+        found = 0;
+        const TranslationIndex index(root.Get());
+        const OptString label(L"label");
+        for (int i = 0; i < kStrings; ++i) {
+            found += index.Find(FormatText(L"s%d", i), i % 2 ? std::nullopt : label) ? 1 : 0;
+        }
+    });
+    std::printf("XPath lookup, %d queries: %.1f ms, extrapolated to %d: %.0f ms\n", kXPathSample, xpathSample,
+                kStrings, xpathAll);
+    std::printf("indexed lookup (index of %d entries + %d lookups): %.1f ms; XPath / indexed: %.0fx\n",
+                kStrings / 2, kStrings, indexed, xpathAll / indexed);
+    std::printf("strings found translated: %d\n", found);
+}
+
+} // namespace
+
+int main() {
+    CoInitialize(nullptr);
+    {
+        BenchFolder folder;
+        const std::wstring projectFile = folder.File(L"tevproject.xml");
+        const std::wstring translationFile = folder.File(L"strings.xml");
+        WriteText(projectFile, ProjectText());
+        for (int d = 0; d < kDialogs; ++d) {
+            WriteText(folder.File(FormatText(L"d%d.xml", d)), DialogText(d));
+        }
+        WriteText(translationFile, TranslationText());
+
+        ProjectModel model;
+        const double load = Median([&] { model.Load(projectFile, translationFile, 1049); });
+        std::printf("model load: %.1f ms (%zu strings, %zu dialogs)\n", load, model.strings.size(),
+                    model.dialogs.size());
+        bool saved = true;
+        const double save = Median([&] { saved = model.SaveStrings(nullptr) && saved; });
+        ComPtr<IXMLDOMDocument> document;
+        const double build = Median([&] { document = BuildDocument(model); });
+        const std::wstring plainFile = folder.File(L"plain.xml");
+        const double plain = Median([&] { xml::SaveFile(document.Get(), plainFile.c_str()); });
+        std::printf("model save: %.1f ms%s\n", save, saved ? "" : " (FAILED)");
+        std::printf("XML service alone, same document: build %.1f ms + save %.1f ms = %.1f ms\n", build,
+                    plain, build + plain);
+        CompareLookups(translationFile);
+    }
+    CoUninitialize();
+    return 0;
+}
