@@ -57,6 +57,8 @@ TestDialog::TestDialog(CTEVEngine& engine, const std::string& description)
     m_source = path;
 }
 
+TestDialog::TestDialog(CTEVEngine& engine, const wchar_t* source) : CTEVDialog(source, &engine, nullptr) {}
+
 INT_PTR TestDialog::Run(std::function<void(TestDialog&)> script, HWND owner) {
     RunSoon([this, script] {
         script(*this);

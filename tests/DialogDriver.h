@@ -29,6 +29,8 @@ public:
     };
 
     TestDialog(CTEVEngine& engine, const std::string& description);
+    // A dialog from a description file or "res:" resource.
+    TestDialog(CTEVEngine& engine, const wchar_t* source);
 
     // DoModal with script run inside the loop once the dialog is open; ends it afterwards.
     INT_PTR Run(std::function<void(TestDialog&)> script, HWND owner = nullptr);
