@@ -74,6 +74,7 @@ TranslationIndex ReadTranslation(const std::wstring& path, bool& unreadable) {
 
 std::vector<StringItem> ReadStrings(IXMLDOMNode* parent, const TranslationIndex& translation) {
     std::vector<StringItem> strings;
+    // Comments and text between the entries have no attributes and drop out with the check below.
     for (ComPtr<IXMLDOMNode> node = xml::FirstChild(parent); node; node = xml::NextSibling(node.Get())) {
         OptString id = xml::GetAttribute(node.Get(), L"id");
         OptString text = xml::GetAttribute(node.Get(), L"text");
@@ -232,7 +233,7 @@ std::optional<size_t> ProjectModel::FindUnsavableString() const {
 }
 
 bool ProjectModel::SaveStrings(HWND owner) {
-    if (FindUnsavableString()) {
+    if (translationPath.empty() || FindUnsavableString()) {
         return false;
     }
     const std::wstring folder = FolderOf(translationPath);

@@ -280,6 +280,9 @@ TEST_F(ProjectSaving, AFailedSaveKeepsTheEarlierFileAndLeavesNoTemporary) {
     HANDLE search = FindFirstFileW(folder.File(L"*.tmp").c_str(), &found);
     EXPECT_EQ(INVALID_HANDLE_VALUE, search);
     FindClose(search);
+
+    ProjectModel nothingOpen;
+    EXPECT_FALSE(nothingOpen.SaveStrings(nullptr));
 }
 
 TEST_F(ProjectSaving, AnUnreadableTranslationIsKeptAsABackupUnderAFreeName) {
