@@ -8,12 +8,17 @@ export TEV_DEPS_PREFIX="${TEV_DEPS_PREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/tevtr
 TEV_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 TEV_BUILD="$TEV_ROOT/build"
 
-# Configures (once) and builds the program and the tests.
+# Configures (once) and builds the given targets, or everything.
 tev_build() {
     if [ ! -f "$TEV_BUILD/CMakeCache.txt" ]; then
         cmake --preset mingw -S "$TEV_ROOT" -C "$TEV_DEPS_PREFIX/tev-deps.cmake" >/dev/null
     fi
-    cmake --build "$TEV_BUILD" -j"$(nproc)"
+    local targets=()
+    local target
+    for target in "$@"; do
+        targets+=(--target "$target")
+    done
+    cmake --build "$TEV_BUILD" -j"$(nproc)" "${targets[@]}"
 }
 
 # Starts Xvfb on a free display number and exports DISPLAY.

@@ -25,6 +25,7 @@ PACKAGES=(
     dpkg-dev xz-utils # apt-get source / dpkg-source, for scripts/build-deps.sh
     wine wine32:i386
     xvfb xauth x11-utils xdotool imagemagick
+    locales # the demo runs in German, the language of its bundled translation
 )
 
 # Runs an apt command, waiting (up to ~10 minutes) while another apt/dpkg holds a lock.
@@ -101,6 +102,14 @@ if ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
     log "wine: X11 windows unmanaged"
     env -u DISPLAY WINEDEBUG=-all wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
     env -u DISPLAY WINEDEBUG=-all wineserver -w
+fi
+
+# --- a German locale for the demo ------------------------------------------
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+    log "generating the de_DE.UTF-8 locale"
+    sed -i 's/^# *\(de_DE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' >>/etc/locale.gen
+    locale-gen >/dev/null
 fi
 
 log "done in $((SECONDS - START))s"

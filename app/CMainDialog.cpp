@@ -1,0 +1,323 @@
+#include "CMainDialog.h"
+
+#include "COpenDlg.h"
+#include "CTEVComboBox.h"
+#include "CTEVList.h"
+#include "Settings.h"
+
+#include <shlwapi.h>
+
+namespace {
+
+bool Is(CTEVElement* source, const wchar_t* id, const wchar_t* event, const wchar_t* name) {
+    return source && EqualsNoCase(source->Id(), id) && EqualsNoCase(event, name);
+}
+
+RECT WorkAreaOf(HWND window) {
+    MONITORINFO info = {sizeof(info)};
+    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
+    return info.rcWork;
+}
+
+} // namespace
+
+CMainDialog::CMainDialog(CTEVEngine* engine, std::wstring programFolder)
+    : CTEVDialog(L"res:main.xml", engine, nullptr), m_programFolder(std::move(programFolder)) {}
+
+CMainDialog::~CMainDialog() = default;
+
+void CMainDialog::OnPreInitDialog() {
+    CTEVElement* list = FindById(L"lstStrings");
+    if (list && list->IsKindOf(L"list", nullptr)) {
+        m_stringList = static_cast<CTEVList*>(list);
+    }
+    CTEVElement* combo = FindById(L"dialog");
+    if (combo && combo->IsKindOf(L"combobox", nullptr)) {
+        m_dialogCombo = static_cast<CTEVComboBox*>(combo);
+    }
+}
+
+void CMainDialog::OnInitDialog() {
+    CTEVDialog::OnInitDialog();
+    UpdateStringInfo();
+    if (RunOpenDialog() == OpenOutcome::Cancelled) {
+        EndDialog(m_window, IDCANCEL);
+        return;
+    }
+    MarkClean();
+}
+
+void CMainDialog::MarkClean() {
+    if (CTEVElement* save = FindById(L"btnSave")) {
+        save->SetDisabled(TRUE);
+    }
+    m_model.modified = false;
+}
+
+int CMainDialog::FireEvent(CTEVElement* source, const wchar_t* event, WPARAM wParam, LPARAM lParam) {
+    if (Is(source, L"btnOpen", event, L"clicked")) {
+        // Opening another project would otherwise drop unsaved translations.
+        if (!ConfirmSave()) {
+            return 1;
+        }
+        if (!OpenProject()) {
+            return 0;
+        }
+        // Nothing of the project just opened has changed yet.
+        MarkClean();
+        return 1;
+    }
+    if (Is(source, L"btnSave", event, L"clicked")) {
+        return SaveWithMessage();
+    }
+    if (Is(source, L"btnTranslate", event, L"clicked") || Is(source, L"lstStrings", event, L"lst-dblclk")) {
+        return OpenTranslateDialog();
+    }
+    if (Is(source, L"lstStrings", event, L"lst-itemchanged")) {
+        UpdateStringInfo();
+        return 1;
+    }
+    if (Is(source, L"find", event, L"changed") || Is(source, L"dialog", event, L"changed")) {
+        FillStringList();
+        return 1;
+    }
+    if (Is(source, L"prevDlg", event, L"clicked")) {
+        SelectPreviousDialog();
+        return 1;
+    }
+    if (Is(source, L"nextDlg", event, L"clicked")) {
+        SelectNextDialog();
+        return 1;
+    }
+    return 0;
+}
+
+BOOL CMainDialog::OpenProject() { return RunOpenDialog() == OpenOutcome::Loaded; }
+
+CMainDialog::OpenOutcome CMainDialog::RunOpenDialog() {
+    COpenDlg open(m_engine, m_programFolder);
+    if (open.DoModal(m_window) != IDOK || !open.ProjectPath() || !open.TranslationPath()) {
+        return OpenOutcome::Cancelled;
+    }
+    return LoadChosenProject(*open.ProjectPath(), *open.TranslationPath(), open.LanguageId())
+               ? OpenOutcome::Loaded
+               : OpenOutcome::Failed;
+}
+
+bool CMainDialog::LoadChosenProject(const std::wstring& projectPath, const std::wstring& translationPath,
+                                    int language) {
+    const LoadResult result = m_model.Load(projectPath, translationPath, language);
+    if (result.status != LoadStatus::Loaded) {
+        // The chosen project changed since it was listed; the open project stays as it was.
+        const std::wstring text = FormatText(L"The project could not be opened:\n%s", projectPath.c_str());
+        MessageBoxW(m_window, text.c_str(), kCaption, MB_ICONERROR | MB_OK);
+        return false;
+    }
+    if (result.translationUnreadable) {
+        const std::wstring text = FormatText(L"The translation file could not be read:\n%s\n\n"
+                                             L"Its strings start untranslated. The file is kept beside the new "
+                                             L"one as a backup when you save.",
+                                             translationPath.c_str());
+        MessageBoxW(m_window, text.c_str(), kCaption, MB_ICONWARNING | MB_OK);
+    }
+    FillDialogCombo();
+    FillStringList();
+    return true;
+}
+
+void CMainDialog::FillDialogCombo() {
+    if (!m_dialogCombo) {
+        return;
+    }
+    m_dialogCombo->ResetContent();
+    m_dialogCombo->AddItem(-1, L"<All dialogs>");
+    for (size_t i = 0; i < m_model.dialogs.size(); ++i) {
+        m_dialogCombo->AddItem(static_cast<int>(i), m_model.dialogs[i].caption.c_str());
+    }
+    m_dialogCombo->SetValue(-1);
+}
+
+int CMainDialog::ValueOfDialogCombo() const { return m_dialogCombo ? m_dialogCombo->GetValue() : -1; }
+
+bool CMainDialog::PassesFilter(const StringItem& item, const wchar_t* search, const DialogItem* dialog) const {
+    if (search && !StrStrIW(item.text.c_str(), search) && !(item.loc && StrStrIW(item.loc->c_str(), search))) {
+        return false;
+    }
+    if (dialog) {
+        for (const std::wstring& locid : dialog->locids) {
+            if (locid == item.id) {
+                return true;
+            }
+        }
+        return false;
+    }
+    return true;
+}
+
+void CMainDialog::FillStringList() {
+    if (!m_stringList) {
+        return;
+    }
+    CTEVElement* find = FindById(L"find");
+    const OptString search = find ? CopyOrNull(find->GetText()) : std::nullopt;
+    const int value = ValueOfDialogCombo();
+    const DialogItem* dialog =
+        value >= 0 && value < static_cast<int>(m_model.dialogs.size()) ? &m_model.dialogs[value] : nullptr;
+
+    // One redraw for the whole refill: the list may hold tens of thousands of rows.
+    m_stringList->BeginUpdate();
+    m_stringList->DeleteAllItems();
+    m_rowOfString.assign(m_model.strings.size(), -1);
+    for (size_t i = 0; i < m_model.strings.size(); ++i) {
+        const StringItem& item = m_model.strings[i];
+        if (!PassesFilter(item, CStrOrNull(search), dialog)) {
+            continue;
+        }
+        const int row = m_stringList->InsertItem(item.text.c_str(), static_cast<int>(i), 0);
+        m_rowOfString[i] = row;
+        if (item.loc) {
+            m_stringList->SetItemText(row, 1, item.loc->c_str());
+        }
+    }
+    m_stringList->EndUpdate();
+}
+
+void CMainDialog::SelectDialogAndRefill(int value) {
+    m_dialogCombo->SetValue(value);
+    FillStringList();
+}
+
+void CMainDialog::SelectPreviousDialog() {
+    const int value = ValueOfDialogCombo();
+    if (m_dialogCombo && value >= 0) {
+        SelectDialogAndRefill(value - 1);
+    }
+}
+
+void CMainDialog::SelectNextDialog() {
+    const int value = ValueOfDialogCombo();
+    if (m_dialogCombo && value < static_cast<int>(m_model.dialogs.size()) - 1) {
+        SelectDialogAndRefill(value + 1);
+    }
+}
+
+void CMainDialog::UpdateStringInfo() {
+    const int row = m_stringList ? m_stringList->GetSelectedIndex() : -1;
+    std::optional<StringInfo> info;
+    if (row >= 0) {
+        info = m_model.GetStringInfo(static_cast<size_t>(m_stringList->GetItemParam(row)));
+    }
+    if (info) {
+        const std::wstring label = info->attr ? L"[" + *info->attr + L"] " + info->id : info->id;
+        if (CTEVElement* id = FindById(L"strID")) {
+            id->SetText(label.c_str());
+        }
+    }
+    const OptString caption = info ? info->caption : std::nullopt;
+    if (CTEVElement* name = FindById(L"dlgName")) {
+        name->SetText(caption ? caption->c_str() : L"");
+    }
+    for (const wchar_t* link : {L"urlTranslated", L"urlOriginal"}) {
+        if (CTEVElement* element = FindById(link)) {
+            element->SetHidden(!caption);
+        }
+    }
+}
+
+void CMainDialog::SetTranslation(int index, const wchar_t* text) {
+    if (index < 0 || index >= static_cast<int>(m_model.strings.size())) {
+        return;
+    }
+    const bool wasModified = m_model.modified;
+    for (size_t changed : m_model.SetLoc(static_cast<size_t>(index), CopyOrNull(text))) {
+        ShowRowTranslation(changed);
+    }
+    if (!wasModified) {
+        if (CTEVElement* save = FindById(L"btnSave")) {
+            save->SetDisabled(FALSE);
+        }
+    }
+}
+
+void CMainDialog::ShowRowTranslation(size_t index) {
+    if (!m_stringList || index >= m_rowOfString.size() || m_rowOfString[index] < 0) {
+        return;
+    }
+    const OptString& loc = m_model.strings[index].loc;
+    m_stringList->SetItemText(m_rowOfString[index], 1, loc ? loc->c_str() : L"");
+}
+
+BOOL CMainDialog::SaveWithMessage() {
+    if (m_model.SaveStrings(m_window)) {
+        MarkClean();
+        return TRUE;
+    }
+    const std::wstring text = FormatText(
+        L"Impossible to save strings. Make sure you have the write permissions for this file: \n%s",
+        m_model.translationPath.c_str());
+    MessageBoxW(m_window, text.c_str(), kCaption, MB_ICONERROR | MB_OK);
+    return FALSE;
+}
+
+BOOL CMainDialog::ConfirmSave() {
+    if (!m_model.modified) {
+        return TRUE;
+    }
+    switch (MessageBoxW(m_window, L"Do you want to save changes?", kCaption, MB_ICONQUESTION | MB_YESNOCANCEL)) {
+    case IDYES:
+        return SaveWithMessage();
+    case IDNO:
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+BOOL CMainDialog::CanClose(int code) {
+    if (code == IDOK) {
+        return FALSE;
+    }
+    return ConfirmSave();
+}
+
+BOOL CMainDialog::PreProcessMessage(HWND hwnd, UINT message, WPARAM, LPARAM, LRESULT* result) {
+    if (message != WM_QUERYENDSESSION) {
+        return FALSE;
+    }
+    // Logging off must not lose translations: ask as on close, and refuse when cancelled.
+    SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, ConfirmSave());
+    *result = TRUE;
+    return TRUE;
+}
+
+BOOL CMainDialog::OpenTranslateDialog() {
+    // The translate dialog comes with its own window; until then there is nothing to open.
+    return FALSE;
+}
+
+int CMainDialog::StoredSize(const wchar_t* key, int computed) const {
+    const Settings settings(m_programFolder + L"settings.ini");
+    const int stored = std::max(computed, settings.ReadInt(L"MainWindow", key, computed));
+    // A size saved on a larger screen must still fit this one.
+    const RECT work = WorkAreaOf(m_window);
+    const int limit = wcscmp(key, L"width") == 0 ? work.right - work.left : work.bottom - work.top;
+    return std::max(computed, std::min(stored, limit));
+}
+
+int CMainDialog::AdjustWidth(int cx) { return StoredSize(L"width", cx); }
+
+int CMainDialog::AdjustHeight(int cy) { return StoredSize(L"height", cy); }
+
+void CMainDialog::OnDestroy(int cx, int cy) { StoreNormalSize(cx, cy); }
+
+void CMainDialog::StoreNormalSize(int cx, int cy) {
+    // A maximised or minimised window reports its current frame; the size to restore is the normal one.
+    WINDOWPLACEMENT placement = {sizeof(placement)};
+    if (GetWindowPlacement(m_window, &placement) && placement.showCmd != SW_SHOWNORMAL) {
+        cx = placement.rcNormalPosition.right - placement.rcNormalPosition.left;
+        cy = placement.rcNormalPosition.bottom - placement.rcNormalPosition.top;
+    }
+    const Settings settings(m_programFolder + L"settings.ini");
+    settings.WriteInt(L"MainWindow", L"width", cx);
+    settings.WriteInt(L"MainWindow", L"height", cy);
+}

@@ -1,0 +1,66 @@
+// The translator's main window: holds the open project, lists its strings with their
+// translations, narrows the list by text and dialog, and starts every other function.
+#pragma once
+
+#include "CTEVDialog.h"
+#include "ProjectModel.h"
+
+#include <string>
+#include <vector>
+
+class CTEVComboBox;
+class CTEVList;
+
+class CMainDialog : public CTEVDialog {
+public:
+    // programFolder: where "projects\" and "settings.ini" are, with a trailing backslash.
+    CMainDialog(CTEVEngine* engine, std::wstring programFolder);
+    ~CMainDialog() override;
+
+    int FireEvent(CTEVElement* source, const wchar_t* event, WPARAM wParam, LPARAM lParam) override;
+    void OnInitDialog() override;
+    BOOL CanClose(int code) override;
+    BOOL PreProcessMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    int AdjustWidth(int cx) override;
+    int AdjustHeight(int cy) override;
+    void OnDestroy(int cx, int cy) override;
+    void OnPreInitDialog() override;
+
+    BOOL OpenProject();
+    void FillStringList();
+    void FillDialogCombo();
+    void UpdateStringInfo();
+    // The one way a translation changes: model, list rows and the Save button follow.
+    void SetTranslation(int index, const wchar_t* text);
+    BOOL SaveWithMessage();
+    // Asks to save pending changes; false when the user cancels or the save fails.
+    BOOL ConfirmSave();
+    BOOL OpenTranslateDialog();
+    void SelectPreviousDialog();
+    void SelectNextDialog();
+
+    ProjectModel& Model() { return m_model; }
+    CTEVList* StringList() const { return m_stringList; }
+    const std::wstring& ProgramFolder() const { return m_programFolder; }
+
+    static constexpr const wchar_t* kCaption = L".:: tevlib translator ::.";
+
+private:
+    enum class OpenOutcome { Cancelled, Failed, Loaded };
+    OpenOutcome RunOpenDialog();
+    bool LoadChosenProject(const std::wstring& projectPath, const std::wstring& translationPath, int language);
+    void MarkClean();
+    void ShowRowTranslation(size_t index);
+    int ValueOfDialogCombo() const;
+    void SelectDialogAndRefill(int value);
+    bool PassesFilter(const StringItem& item, const wchar_t* search, const DialogItem* dialog) const;
+    int StoredSize(const wchar_t* key, int computed) const;
+    void StoreNormalSize(int cx, int cy);
+
+    std::wstring m_programFolder;
+    ProjectModel m_model;
+    CTEVList* m_stringList = nullptr;       // not owned
+    CTEVComboBox* m_dialogCombo = nullptr;  // not owned
+    // Row of each string in the list, -1 when not shown; rebuilt with the list.
+    std::vector<int> m_rowOfString;
+};
