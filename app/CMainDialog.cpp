@@ -252,9 +252,15 @@ BOOL CMainDialog::SaveWithMessage() {
         MarkClean();
         return TRUE;
     }
-    const std::wstring text = FormatText(
+    std::wstring text = FormatText(
         L"Impossible to save strings. Make sure you have the write permissions for this file: \n%s",
         m_model.translationPath.c_str());
+    // Permissions are not the problem when a translation holds what XML cannot carry.
+    if (const std::optional<size_t> bad = m_model.FindUnsavableString()) {
+        text = FormatText(L"The translation of \"%s\" holds a control character that a strings file cannot "
+                          L"carry. Change it, then save again.",
+                          m_model.strings[*bad].text.c_str());
+    }
     MessageBoxW(m_window, text.c_str(), kCaption, MB_ICONERROR | MB_OK);
     return FALSE;
 }

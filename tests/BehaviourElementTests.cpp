@@ -110,30 +110,6 @@ void PumpMessagesFor(DWORD milliseconds) {
     }
 }
 
-struct DialogSearch {
-    HWND owner;
-    HWND found;
-};
-
-BOOL CALLBACK MatchOwnedDialog(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<DialogSearch*>(data);
-    wchar_t className[64] = L"";
-    GetClassNameW(window, className, 64);
-    if (wcscmp(className, L"#32770") == 0 && IsWindowVisible(window) &&
-        GetWindow(window, GW_OWNER) == search->owner) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The visible common dialog of this thread that the given window owns.
-HWND FindOwnedDialog(HWND owner) {
-    DialogSearch search = {owner, nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), MatchOwnedDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
 // Acts on the file dialog owned by owner once it is up (it takes a moment to open).
 void AnswerFileDialog(HWND owner, std::function<void(HWND)> answer, int attempts = 100) {
     RunSoon(

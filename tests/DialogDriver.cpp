@@ -132,6 +132,45 @@ void TestDialog::Arrange(int x, int y, int cx, int cy) {
     CTEVDialog::Arrange(x, y, cx, cy);
 }
 
+namespace {
+
+struct OwnedSearch {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK FindOwned(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<OwnedSearch*>(param);
+    wchar_t className[16] = L"";
+    GetClassNameW(window, className, 16);
+    if (wcscmp(className, L"#32770") == 0 && IsWindowVisible(window) && GetWindow(window, GW_OWNER) == search->owner) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+HWND FindOwnedDialog(HWND owner) {
+    OwnedSearch search = {owner, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), FindOwned, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::wstring MessageBoxText(HWND box) {
+    // A message box shows its text in the static control with id 0xFFFF.
+    HWND text = GetDlgItem(box, 0xFFFF);
+    std::wstring result(static_cast<size_t>(GetWindowTextLengthW(text)) + 1, L'\0');
+    result.resize(static_cast<size_t>(GetWindowTextW(text, result.data(), static_cast<int>(result.size()))));
+    return result;
+}
+
+void PressButton(HWND dialog, int commandId) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(commandId, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, commandId)));
+}
+
 bool SaveScreenshot(HWND window, const wchar_t* name) {
     RECT rect = {};
     if (!GetWindowRect(window, &rect)) {

@@ -65,5 +65,13 @@ private:
     TempDir m_folder;
 };
 
+// The first visible dialog window of this thread owned by owner (a nested dialog or a message
+// box), or null.
+HWND FindOwnedDialog(HWND owner);
+// The text a message box shows.
+std::wstring MessageBoxText(HWND box);
+// Presses a dialog's button by its command id, as a click would (IDYES, IDNO, IDOK...).
+void PressButton(HWND dialog, int commandId);
+
 // Saves the window's pixels as it stands on screen into artifacts\<name>.bmp.
 bool SaveScreenshot(HWND window, const wchar_t* name);
