@@ -1,0 +1,10 @@
+// Decoding of the first frame of GIF pictures through giflib.
+#pragma once
+
+#include "Picture.h"
+
+#include <optional>
+
+// The first frame, placed on a canvas of the logical screen's size. Pixels of the frame's
+// transparent index, and canvas pixels the frame does not cover, are transparent.
+std::optional<Picture> DecodeGif(const uint8_t* data, size_t size);

@@ -1,0 +1,29 @@
+// Allocation of picture buffers within the decoding limits.
+#include "Picture.h"
+
+#include <utility>
+
+bool PictureSizeAllowed(int64_t width, int64_t height) {
+    if (width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX) {
+        return false;
+    }
+    // Both factors are below 2^31, so the product cannot overflow 64 bits.
+    return uint64_t(width) * uint64_t(height) <= kMaxPicturePixels;
+}
+
+bool AllocatePicture(Picture& picture, int64_t width, int64_t height, uint32_t fill) {
+    if (!PictureSizeAllowed(width, height)) {
+        return false;
+    }
+    const uint64_t count = uint64_t(width) * uint64_t(height);
+    std::vector<uint32_t> pixels;
+    try {
+        pixels.assign(static_cast<size_t>(count), fill);
+    } catch (...) {
+        return false;
+    }
+    picture.width = static_cast<int>(width);
+    picture.height = static_cast<int>(height);
+    picture.pixels = std::move(pixels);
+    return true;
+}

@@ -1,0 +1,13 @@
+// Reading picture files and recognising their format from the content.
+#pragma once
+
+#include "Picture.h"
+
+#include <optional>
+
+// Tries BMP, JPEG, ICO, GIF and PNG in this order, each from the start of the data; the first
+// that decodes wins. No picture when none does.
+std::optional<Picture> DecodePicture(const uint8_t* data, size_t size);
+
+// Reads the whole file (refusing empty files and files over kMaxPictureFileBytes) and decodes it.
+std::optional<Picture> DecodePictureFile(const wchar_t* path);
