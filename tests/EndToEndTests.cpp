@@ -1,0 +1,133 @@
+// The built program run as a user runs it: copied into a program folder with a project beside
+// it, started as its own process, driven through its windows, and judged by what it wrote.
+#include "CTEVEngine.h"
+#include "TestSupport.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// Owns a started process and makes sure it is gone when the test ends.
+class ProgramProcess {
+public:
+    ProgramProcess(const std::wstring& exe, const std::wstring& folder) {
+        STARTUPINFOW startup = {sizeof(startup)};
+        std::wstring commandLine = L"\"" + exe + L"\"";
+        m_started = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   folder.c_str(), &startup, &m_info) != FALSE;
+    }
+    ProgramProcess(const ProgramProcess&) = delete;
+    ProgramProcess& operator=(const ProgramProcess&) = delete;
+    ~ProgramProcess() {
+        if (m_started) {
+            if (WaitForSingleObject(m_info.hProcess, 0) == WAIT_TIMEOUT) {
+                TerminateProcess(m_info.hProcess, 99);
+            }
+            CloseHandle(m_info.hThread);
+            CloseHandle(m_info.hProcess);
+        }
+    }
+
+    bool Started() const { return m_started; }
+    DWORD Id() const { return m_info.dwProcessId; }
+
+    // The exit code, or STILL_ACTIVE when it did not end within the time.
+    DWORD WaitForExit(DWORD milliseconds) const {
+        DWORD code = STILL_ACTIVE;
+        if (WaitForSingleObject(m_info.hProcess, milliseconds) == WAIT_OBJECT_0) {
+            GetExitCodeProcess(m_info.hProcess, &code);
+        }
+        return code;
+    }
+
+private:
+    PROCESS_INFORMATION m_info = {};
+    bool m_started = false;
+};
+
+struct WindowSearch {
+    DWORD process;
+    const wchar_t* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchProcessWindow(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    wchar_t title[128] = L"";
+    GetWindowTextW(window, title, 128);
+    if (process == search->process && IsWindowVisible(window) && wcscmp(title, search->title) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Waits up to ten seconds for a visible top-level window of the process with that title.
+HWND WaitForWindow(const ProgramProcess& program, const wchar_t* title) {
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        WindowSearch search = {program.Id(), title, nullptr};
+        EnumWindows(MatchProcessWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found) {
+            return search.found;
+        }
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+HWND ChildOfClass(HWND parent, const wchar_t* className) {
+    return FindWindowExW(parent, nullptr, className, nullptr);
+}
+
+class Program : public testing::Test {
+protected:
+    TempDir folder;
+
+    void SetUp() override {
+        ASSERT_TRUE(CopyFileW(TEV_PROGRAM_PATH, folder.File(L"tevtranslator.exe").c_str(), FALSE));
+        const std::wstring project = folder.File(L"projects\\sample");
+        CreateDirectoryW(folder.File(L"projects").c_str(), nullptr);
+        CreateDirectoryW(project.c_str(), nullptr);
+        WriteUtf8File(project + L"\\tevproject.xml", R"(<tevproject name="Sample" dst="sample.xml"><strings>
+            <string id="title" attr="caption" text="Settings"/>
+            <string id="ok" attr="label" text="OK"/>
+            <string id="cancel" attr="label" text="Cancel"/>
+            </strings><files><file name="a.xml"/></files></tevproject>)");
+        WriteUtf8File(project + L"\\a.xml",
+                      R"(<dialog caption="Alpha" locid="title"><button locid="ok"/><button locid="cancel"/></dialog>)");
+    }
+
+    std::wstring TranslationFile() const {
+        return folder.File(std::to_wstring(GetUserDefaultLCID()).c_str()) + L"\\sample.xml";
+    }
+};
+
+} // namespace
+
+TEST_F(Program, OpensTheChosenProjectListsItsStringsAndKeepsItsSizeOnClose) {
+    ProgramProcess program(folder.File(L"tevtranslator.exe"), folder.Path());
+    ASSERT_TRUE(program.Started());
+
+    HWND open = WaitForWindow(program, L"Open Project");
+    ASSERT_NE(nullptr, open);
+    PostMessageW(open, WM_COMMAND, IDOK, 0);
+
+    HWND main = WaitForWindow(program, L".:: tevlib translator ::.");
+    ASSERT_NE(nullptr, main);
+    HWND list = ChildOfClass(main, WC_LISTVIEWW);
+    EXPECT_EQ(3, SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    RECT outer = {};
+    GetWindowRect(main, &outer);
+
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, program.WaitForExit(10000));
+    const std::wstring settings = folder.File(L"settings.ini");
+    EXPECT_EQ(outer.right - outer.left, static_cast<int>(GetPrivateProfileIntW(L"MainWindow", L"width", 0,
+                                                                                  settings.c_str())));
+    EXPECT_FALSE(FileExists(TranslationFile()));  // nothing was translated, nothing is written
+}
