@@ -6,16 +6,19 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
+
 namespace {
 
 bool IsSeparator(wchar_t c) {
     return c == L'\\' || c == L'/';
 }
 
-// A segment such as "..", ".. " or ". ." would climb out once Windows trims trailing dots and spaces.
+// Besides "..", segments of dots and spaces such as ".. " or ". ." are refused: Windows trims
+// trailing dots and spaces from path segments, so they may climb out as well.
 bool IsClimbingSegment(const std::wstring& segment) {
-    return segment.find(L"..") != std::wstring::npos &&
-           segment.find_first_not_of(L". ") == std::wstring::npos;
+    return segment.find_first_not_of(L". ") == std::wstring::npos &&
+           std::count(segment.begin(), segment.end(), L'.') >= 2;
 }
 
 } // namespace

@@ -273,7 +273,11 @@ std::optional<Picture> DecodeDib(const uint8_t* data, size_t size, size_t header
     }
     std::vector<uint32_t> palette;
     if (h.bitCount <= 8) {
-        const uint64_t entries = std::min<uint64_t>(h.paletteEntries, 1u << h.bitCount);
+        uint64_t entries = std::min<uint64_t>(h.paletteEntries, 1u << h.bitCount);
+        if (bitsPos >= paletteStart) {
+            // Writers that leave the colour count at 0 with a shorter palette: the bits bound it.
+            entries = std::min<uint64_t>(entries, (bitsPos - paletteStart) / h.paletteEntrySize);
+        }
         if (paletteStart + entries * h.paletteEntrySize > size) {
             return std::nullopt;
         }

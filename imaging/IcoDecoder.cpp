@@ -20,10 +20,6 @@ struct Candidate {
     bool png;
 };
 
-uint32_t ReadBe32(const uint8_t* p) {
-    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
-}
-
 // Size and depth from the image's own header; false when it has none that could decode.
 bool Inspect(const uint8_t* image, size_t length, Candidate& candidate) {
     int64_t width = 0;

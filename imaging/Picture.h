@@ -52,10 +52,13 @@ template <typename T> bool TryResize(std::vector<T>& buffer, size_t count) noexc
     }
 }
 
-// Little-endian readers; the caller has checked that the bytes are there.
+// Byte-order readers; the caller has checked that the bytes are there.
 inline uint16_t ReadLe16(const uint8_t* p) {
     return uint16_t(p[0] | (p[1] << 8));
 }
 inline uint32_t ReadLe32(const uint8_t* p) {
     return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+inline uint32_t ReadBe32(const uint8_t* p) {
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
 }

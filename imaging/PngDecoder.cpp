@@ -24,6 +24,23 @@ private:
     png_image m_image;
 };
 
+// libpng's simplified reader stops once it has the pixels; a file cut off after them is refused
+// all the same, like truncated files of the other formats.
+bool ChunksCompleteUpToEnd(const uint8_t* data, size_t size) {
+    size_t at = 8;
+    while (size - at >= 12) {
+        const uint32_t length = ReadBe32(data + at);
+        if (length > size - at - 12) {
+            return false;
+        }
+        if (std::memcmp(data + at + 4, "IEND", 4) == 0) {
+            return true;
+        }
+        at += 12 + size_t(length);
+    }
+    return false;
+}
+
 } // namespace
 
 bool HasPngSignature(const uint8_t* data, size_t size) {
@@ -32,7 +49,7 @@ bool HasPngSignature(const uint8_t* data, size_t size) {
 }
 
 std::optional<Picture> DecodePng(const uint8_t* data, size_t size) {
-    if (!HasPngSignature(data, size)) {
+    if (!HasPngSignature(data, size) || !ChunksCompleteUpToEnd(data, size)) {
         return std::nullopt;
     }
     PngImage image;
