@@ -1,0 +1,775 @@
+// Picture decoding: good files of every format written by the tests, damaged variants, and
+// recognition of the format from the content of files.
+#include <windows.h>
+
+#include "PictureDecoder.h"
+#include "PictureFiles.h"
+#include "TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::optional<Picture> Decode(const Bytes& bytes) {
+    return DecodePicture(bytes.data(), bytes.size());
+}
+
+// Every prefix of the file shorter than `upTo` bytes must give no picture.
+void ExpectEveryPrefixFails(const Bytes& bytes, size_t upTo) {
+    ASSERT_LE(upTo, bytes.size());
+    for (size_t length = 0; length < upTo; ++length) {
+        const Bytes part = Prefix(bytes, length);
+        EXPECT_FALSE(DecodePicture(part.data(), part.size()))
+            << "decoded from the first " << length << " bytes";
+    }
+}
+
+// A 3 x 2 test card: 0xRRGGBB for each pixel, y counted from the top.
+uint32_t Card(int x, int y) {
+    static const uint32_t kColours[2][3] = {{0xFF0000, 0x00FF00, 0x0000FF}, {0xFFFFFF, 0x000000, 0x0A141E}};
+    return kColours[y][x];
+}
+
+void ExpectCard(const std::optional<Picture>& picture) {
+    ASSERT_TRUE(picture);
+    ASSERT_EQ(3, picture->width);
+    ASSERT_EQ(2, picture->height);
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 3; ++x) {
+            EXPECT_EQ(0xFF000000u | Card(x, y), picture->At(x, y)) << x << "," << y;
+        }
+    }
+}
+
+// --- BMP ------------------------------------------------------------------------------------------
+
+BmpSpec Card24(bool topDown) {
+    BmpSpec spec;
+    spec.width = 3;
+    spec.height = topDown ? -2 : 2;
+    spec.bitCount = 24;
+    spec.bits = PackBitmapRows(3, 2, 24, [&](int x, int row) { return Card(x, topDown ? row : 1 - row); });
+    return spec;
+}
+
+TEST(PictureBmp, DirectColourDepthsAndOrientations) {
+    ExpectCard(Decode(EncodeBmp(Card24(false))));
+    ExpectCard(Decode(EncodeBmp(Card24(true))));
+    EXPECT_EQ(PictureFormat::Bmp, Decode(EncodeBmp(Card24(false)))->format);
+    EXPECT_EQ(PictureAlpha::Opaque, Decode(EncodeBmp(Card24(false)))->alpha);
+
+    // 32 bits without masks: the fourth byte is not alpha in a BMP file.
+    BmpSpec spec = Card24(false);
+    spec.bitCount = 32;
+    spec.bits = PackBitmapRows(3, 2, 32, [](int x, int row) { return 0x12000000u | Card(x, 1 - row); });
+    auto picture = Decode(EncodeBmp(spec));
+    ExpectCard(picture);
+    EXPECT_EQ(PictureAlpha::Opaque, picture->alpha);
+
+    // The 12-byte core header.
+    spec = Card24(true);
+    spec.headerSize = 12;
+    spec.height = 2;
+    spec.bits = PackBitmapRows(3, 2, 24, [](int x, int row) { return Card(x, 1 - row); });
+    ExpectCard(Decode(EncodeBmp(spec)));
+}
+
+TEST(PictureBmp, BitFieldsWithAndWithoutAlpha) {
+    // 16 bits without masks are 5-5-5.
+    BmpSpec spec;
+    spec.width = 2;
+    spec.height = 1;
+    spec.bitCount = 16;
+    spec.bits = PackBitmapRows(2, 1, 16, [](int x, int) { return x == 0 ? 0x7C00u : 0x0210u; });
+    auto picture = Decode(EncodeBmp(spec));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(MakePixel(255, 0, 0), picture->At(0, 0));
+    EXPECT_EQ(MakePixel(0, 132, 132), picture->At(1, 0)); // 16 of 31 scales to 132
+
+    // 5-6-5 masks after an information header.
+    spec.compression = 3;
+    spec.masks = {0xF800, 0x07E0, 0x001F};
+    spec.bits = PackBitmapRows(2, 1, 16, [](int x, int) { return x == 0 ? 0x07E0u : 0x001Fu; });
+    picture = Decode(EncodeBmp(spec));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(MakePixel(0, 255, 0), picture->At(0, 0));
+    EXPECT_EQ(MakePixel(0, 0, 255), picture->At(1, 0));
+
+    // 32 bits: a version 5 header with an alpha mask gives an alpha channel, colours not premultiplied.
+    spec.bitCount = 32;
+    spec.headerSize = 124;
+    spec.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+    spec.bits = PackBitmapRows(2, 1, 32, [](int x, int) { return x == 0 ? 0x80FF0000u : 0x00000000u; });
+    picture = Decode(EncodeBmp(spec));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(PictureAlpha::AlphaChannel, picture->alpha);
+    EXPECT_EQ(0x80FF0000u, picture->At(0, 0));
+    EXPECT_EQ(0u, PixelAlpha(picture->At(1, 0)));
+
+    // The same with alpha zero everywhere: an alpha mask nobody filled in, so opaque.
+    spec.bits = PackBitmapRows(2, 1, 32, [](int, int) { return 0x00FF0000u; });
+    picture = Decode(EncodeBmp(spec));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(PictureAlpha::Opaque, picture->alpha);
+    EXPECT_EQ(MakePixel(255, 0, 0), picture->At(1, 0));
+}
+
+TEST(PictureBmp, PalettedDepths) {
+    BmpSpec spec;
+    spec.width = 9; // crosses a byte boundary at 1 bit and 4 bits per pixel
+    spec.height = 2;
+    spec.bitCount = 1;
+    spec.palette = {0x0000FF, 0xFFFF00};
+    spec.bits = PackBitmapRows(9, 2, 1, [](int x, int row) { return uint32_t((x + row) % 2); });
+    auto picture = Decode(EncodeBmp(spec));
+    ASSERT_TRUE(picture);
+    for (int x = 0; x < 9; ++x) {
+        // Stored row 0 is the bottom one.
+        EXPECT_EQ(x % 2 ? MakePixel(255, 255, 0) : MakePixel(0, 0, 255), picture->At(x, 1)) << x;
+        EXPECT_EQ(x % 2 ? MakePixel(0, 0, 255) : MakePixel(255, 255, 0), picture->At(x, 0)) << x;
+    }
+
+    // 4 bits with a short palette: an index past its end is black.
+    spec.bitCount = 4;
+    spec.colorsUsed = 3;
+    spec.palette = {0xFF0000, 0x00FF00, 0x0000FF};
+    spec.bits = PackBitmapRows(9, 2, 4, [](int x, int) { return uint32_t(x % 4 == 3 ? 9 : x % 4); });
+    picture = Decode(EncodeBmp(spec));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(MakePixel(255, 0, 0), picture->At(0, 0));
+    EXPECT_EQ(MakePixel(0, 255, 0), picture->At(1, 0));
+    EXPECT_EQ(MakePixel(0, 0, 255), picture->At(2, 0));
+    EXPECT_EQ(MakePixel(0, 0, 0), picture->At(3, 0));
+    EXPECT_EQ(MakePixel(255, 0, 0), picture->At(8, 1));
+
+    // 8 bits with the 3-byte palette entries of a core header.
+    spec = BmpSpec();
+    spec.headerSize = 12;
+    spec.width = 2;
+    spec.height = 2;
+    spec.bitCount = 8;
+    spec.palette.assign(256, 0);
+    spec.palette[7] = 0x102030;
+    spec.palette[200] = 0xA0B0C0;
+    spec.bits = PackBitmapRows(2, 2, 8, [](int, int row) { return uint32_t(row == 0 ? 7 : 200); });
+    picture = Decode(EncodeBmp(spec));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(MakePixel(0xA0, 0xB0, 0xC0), picture->At(1, 0));
+    EXPECT_EQ(MakePixel(0x10, 0x20, 0x30), picture->At(0, 1));
+}
+
+TEST(PictureBmp, RunLengthEncoding) {
+    BmpSpec spec;
+    spec.width = 4;
+    spec.height = 3;
+    spec.bitCount = 8;
+    spec.compression = 1;
+    // Three palette entries although the colour count says all 256: the bits offset bounds them.
+    spec.palette = {0x000000, 0xFF0000, 0x00FF00};
+    spec.bits = {
+        4, 1, 0, 0,             // bottom row: four of index 1, end of line
+        0, 3, 2, 1, 2, 0, 0, 0, // middle row: absolute 2 1 2 (padded), end of line
+        0, 2, 2, 0,             // top row: skip two pixels,
+        2, 2, 0, 1,             // two of index 2, end of bitmap
+    };
+    auto picture = Decode(EncodeBmp(spec));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(PictureAlpha::TransparentPixels, picture->alpha);
+    const uint32_t red = MakePixel(255, 0, 0);
+    const uint32_t green = MakePixel(0, 255, 0);
+    for (int x = 0; x < 4; ++x) {
+        EXPECT_EQ(red, picture->At(x, 2));
+    }
+    EXPECT_EQ(green, picture->At(0, 1));
+    EXPECT_EQ(red, picture->At(1, 1));
+    EXPECT_EQ(green, picture->At(2, 1));
+    EXPECT_EQ(0u, PixelAlpha(picture->At(3, 1))); // never reached
+    EXPECT_EQ(0u, PixelAlpha(picture->At(0, 0))); // skipped by the delta
+    EXPECT_EQ(0u, PixelAlpha(picture->At(1, 0)));
+    EXPECT_EQ(green, picture->At(2, 0));
+    EXPECT_EQ(green, picture->At(3, 0));
+
+    // Without the end-of-bitmap code the data is truncated.
+    spec.bits.resize(spec.bits.size() - 2);
+    EXPECT_FALSE(Decode(EncodeBmp(spec)));
+
+    // 4 bits: an encoded run of alternating nibbles, then an absolute run; fully covered.
+    spec.width = 8;
+    spec.height = 1;
+    spec.bitCount = 4;
+    spec.compression = 2;
+    spec.palette = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
+    spec.bits = {5, 0x12, 0, 3, 0x12, 0x30, 0, 1};
+    picture = Decode(EncodeBmp(spec));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(PictureAlpha::Opaque, picture->alpha);
+    const uint32_t expected[8] = {red, green, red, green, red, red, green, MakePixel(0, 0, 255)};
+    for (int x = 0; x < 8; ++x) {
+        EXPECT_EQ(expected[x], picture->At(x, 0)) << x;
+    }
+
+    // Run-length data is bottom-up only.
+    spec.height = -1;
+    EXPECT_FALSE(Decode(EncodeBmp(spec)));
+}
+
+TEST(PictureBmp, DamagedFilesGiveNoPicture) {
+    const Bytes good = EncodeBmp(Card24(false));
+    ExpectEveryPrefixFails(good, good.size());
+
+    auto patched = [&](size_t at, uint32_t value, bool sixteen = false) {
+        Bytes bytes = good;
+        sixteen ? PutLe16(bytes, at, value) : PutLe32(bytes, at, value);
+        return Decode(bytes);
+    };
+    // Offsets: bits offset 10; header size 14, width 18, height 22, bit count 28, compression 30,
+    // colours used 46.
+    EXPECT_FALSE(patched(18, 0));
+    EXPECT_FALSE(patched(22, 0));
+    EXPECT_FALSE(patched(18, 100000));
+    EXPECT_FALSE(patched(22, 100000));
+    EXPECT_FALSE(patched(18, 0xFFFFFFFD)); // negative width
+    EXPECT_FALSE(patched(22, 0x80000000)); // the most negative height
+    EXPECT_FALSE(patched(18, 8000));       // within the pixel limit, but far more rows than data
+    EXPECT_FALSE(patched(10, 0x7FFFFFF0)); // bits beyond the file
+    EXPECT_FALSE(patched(14, 0xFFFFFFFF)); // header larger than the file
+    EXPECT_FALSE(patched(14, 20));         // no such header
+    EXPECT_FALSE(patched(28, 7, true));
+    EXPECT_FALSE(patched(28, 0, true));
+    EXPECT_FALSE(patched(30, 1)); // run-length encoding at 24 bits
+    EXPECT_FALSE(patched(30, 4)); // embedded JPEG
+    EXPECT_FALSE(patched(30, 3)); // bit fields at 24 bits
+
+    // A palette that claims more entries than the file holds.
+    BmpSpec spec;
+    spec.width = 1;
+    spec.height = 1;
+    spec.bitCount = 8;
+    spec.colorsUsed = 0xFFFFFFFF;
+    spec.palette = {0xFF0000};
+    spec.bits = {0, 0, 0, 0};
+    Bytes bytes = EncodeBmp(spec);
+    PutLe32(bytes, 10, 0); // no bits offset: it would follow the huge palette
+    EXPECT_FALSE(Decode(bytes));
+}
+
+// --- PNG ------------------------------------------------------------------------------------------
+
+PngSpec CardPng() {
+    PngSpec spec;
+    spec.width = 3;
+    spec.height = 2;
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 3; ++x) {
+            spec.rows.push_back(uint8_t(Card(x, y) >> 16));
+            spec.rows.push_back(uint8_t(Card(x, y) >> 8));
+            spec.rows.push_back(uint8_t(Card(x, y)));
+        }
+    }
+    return spec;
+}
+
+TEST(PicturePng, ColourTypesAndTransparency) {
+    auto picture = Decode(EncodePng(CardPng()));
+    ExpectCard(picture);
+    EXPECT_EQ(PictureFormat::Png, picture->format);
+    EXPECT_EQ(PictureAlpha::Opaque, picture->alpha);
+
+    // RGBA keeps its alpha values and unpremultiplied colours.
+    PngSpec spec;
+    spec.width = 2;
+    spec.height = 1;
+    spec.colorType = 6;
+    spec.rows = {255, 0, 0, 128, 0, 0, 255, 255};
+    picture = Decode(EncodePng(spec));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(PictureAlpha::AlphaChannel, picture->alpha);
+    EXPECT_EQ(0x80FF0000u, picture->At(0, 0));
+    EXPECT_EQ(0xFF0000FFu, picture->At(1, 0));
+
+    // A palette with tRNS becomes an alpha channel.
+    spec = PngSpec();
+    spec.width = 2;
+    spec.height = 2;
+    spec.colorType = 3;
+    spec.palette = {255, 0, 0, 0, 255, 0, 0, 0, 255};
+    spec.alphas = {255, 0, 64};
+    spec.rows = {0, 1, 2, 1};
+    picture = Decode(EncodePng(spec));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(PictureAlpha::AlphaChannel, picture->alpha);
+    EXPECT_EQ(0xFFFF0000u, picture->At(0, 0));
+    EXPECT_EQ(0u, PixelAlpha(picture->At(1, 0)));
+    EXPECT_EQ(0x400000FFu, picture->At(0, 1));
+
+    // An RGB colour key in tRNS makes that colour transparent.
+    spec = CardPng();
+    spec.keyRed = 0;
+    spec.keyGreen = 255;
+    spec.keyBlue = 0;
+    picture = Decode(EncodePng(spec));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(PictureAlpha::AlphaChannel, picture->alpha);
+    EXPECT_EQ(0u, PixelAlpha(picture->At(1, 0)));
+    EXPECT_EQ(0xFFFF0000u, picture->At(0, 0));
+    EXPECT_EQ(0xFF0A141Eu, picture->At(2, 1));
+}
+
+TEST(PicturePng, Interlaced) {
+    PngSpec spec;
+    spec.width = 11;
+    spec.height = 9;
+    spec.interlaced = true;
+    for (int y = 0; y < spec.height; ++y) {
+        for (int x = 0; x < spec.width; ++x) {
+            spec.rows.insert(spec.rows.end(), {uint8_t(x * 20), uint8_t(y * 25), uint8_t(x * y)});
+        }
+    }
+    const auto picture = Decode(EncodePng(spec));
+    ASSERT_TRUE(picture);
+    for (int y = 0; y < spec.height; ++y) {
+        for (int x = 0; x < spec.width; ++x) {
+            EXPECT_EQ(MakePixel(uint8_t(x * 20), uint8_t(y * 25), uint8_t(x * y)), picture->At(x, y))
+                << x << "," << y;
+        }
+    }
+}
+
+TEST(PicturePng, DamagedFilesGiveNoPicture) {
+    const Bytes good = EncodePng(CardPng());
+    ASSERT_FALSE(good.empty());
+    ExpectEveryPrefixFails(good, good.size());
+
+    const size_t header = FindPngChunk(good, "IHDR");
+    const size_t data = FindPngChunk(good, "IDAT");
+    ASSERT_NE(std::string::npos, header);
+    ASSERT_NE(std::string::npos, data);
+    auto withSize = [&](uint32_t width, uint32_t height) {
+        Bytes bytes = good;
+        PutBe32(bytes, header, width);
+        PutBe32(bytes, header + 4, height);
+        FixPngCrc(bytes, header);
+        return Decode(bytes);
+    };
+    EXPECT_TRUE(withSize(3, 2)); // the surgery itself keeps the file good
+    EXPECT_FALSE(withSize(0, 2));
+    EXPECT_FALSE(withSize(3, 0));
+    EXPECT_FALSE(withSize(100000, 100000));
+    EXPECT_FALSE(withSize(3, 200000)); // more rows than the data holds
+
+    Bytes badCrc = good;
+    badCrc[header] ^= 1;
+    EXPECT_FALSE(Decode(badCrc));
+
+    // Corrupt compressed data under a correct CRC.
+    Bytes corrupt = good;
+    for (size_t i = data + 2; i < data + 8; ++i) {
+        corrupt[i] = 0xFF;
+    }
+    FixPngCrc(corrupt, data);
+    EXPECT_FALSE(Decode(corrupt));
+}
+
+// --- JPEG -----------------------------------------------------------------------------------------
+
+// 16 x 16 in four solid 8 x 8 quadrants.
+JpegSpec Quadrants(int components) {
+    static const uint32_t kColours[4] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00};
+    JpegSpec spec;
+    spec.width = 16;
+    spec.height = 16;
+    spec.components = components;
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            const uint32_t colour = kColours[(y / 8) * 2 + x / 8];
+            if (components == 1) {
+                spec.samples.push_back(uint8_t(x < 8 ? 40 : 210));
+            } else {
+                spec.samples.insert(spec.samples.end(),
+                                    {uint8_t(colour >> 16), uint8_t(colour >> 8), uint8_t(colour)});
+            }
+        }
+    }
+    return spec;
+}
+
+void ExpectQuadrants(const std::optional<Picture>& picture) {
+    ASSERT_TRUE(picture);
+    ASSERT_EQ(16, picture->width);
+    ASSERT_EQ(16, picture->height);
+    EXPECT_EQ(PictureAlpha::Opaque, picture->alpha);
+    // Chroma is subsampled, so only the quadrants' inner pixels are compared, loosely.
+    EXPECT_TRUE(ColourNear(0xFF0000, picture->At(3, 3), 40)) << "top left" << std::hex << picture->At(3, 3);
+    EXPECT_TRUE(ColourNear(0x00FF00, picture->At(12, 3), 40))
+        << "top right" << std::hex << picture->At(12, 3);
+    EXPECT_TRUE(ColourNear(0x0000FF, picture->At(3, 12), 40))
+        << "bottom left" << std::hex << picture->At(3, 12);
+    EXPECT_TRUE(ColourNear(0xFFFF00, picture->At(12, 12), 40))
+        << "bottom right" << std::hex << picture->At(12, 12);
+    for (uint32_t pixel : picture->pixels) {
+        ASSERT_EQ(255u, PixelAlpha(pixel));
+    }
+}
+
+TEST(PictureJpeg, ColourGreyProgressiveAndCmyk) {
+    auto picture = Decode(EncodeJpeg(Quadrants(3)));
+    ExpectQuadrants(picture);
+    EXPECT_EQ(PictureFormat::Jpeg, picture->format);
+
+    JpegSpec spec = Quadrants(3);
+    spec.progressive = true;
+    ExpectQuadrants(Decode(EncodeJpeg(spec)));
+
+    picture = Decode(EncodeJpeg(Quadrants(1)));
+    ASSERT_TRUE(picture);
+    for (uint32_t pixel : picture->pixels) {
+        const uint8_t grey = pixel & 0xFF;
+        ASSERT_EQ(MakePixel(grey, grey, grey), pixel);
+    }
+    EXPECT_NEAR(40, (picture->At(2, 5) >> 16) & 0xFF, 3);
+    EXPECT_NEAR(210, (picture->At(13, 5) >> 16) & 0xFF, 3);
+
+    // CMYK with an Adobe marker stores inverted inks: red is C=0 M=Y=full K=0, inverted.
+    spec = JpegSpec();
+    spec.width = 8;
+    spec.height = 8;
+    spec.components = 4;
+    for (int i = 0; i < 64; ++i) {
+        spec.samples.insert(spec.samples.end(), {255, 0, 0, 255});
+    }
+    picture = Decode(EncodeJpeg(spec));
+    ASSERT_TRUE(picture);
+    EXPECT_TRUE(ColourNear(0xFF0000, picture->At(4, 4), 6)) << "cmyk" << std::hex << picture->At(4, 4);
+}
+
+TEST(PictureJpeg, DamagedFilesGiveNoPicture) {
+    const Bytes good = EncodeJpeg(Quadrants(3));
+    ASSERT_FALSE(good.empty());
+    ExpectEveryPrefixFails(good, good.size());
+
+    const size_t frame = FindJpegMarker(good, 0xC0);
+    ASSERT_NE(std::string::npos, frame);
+    auto withSize = [&](uint32_t width, uint32_t height) {
+        Bytes bytes = good;
+        PutBe16(bytes, frame + 5, height);
+        PutBe16(bytes, frame + 7, width);
+        return Decode(bytes);
+    };
+    EXPECT_FALSE(withSize(16, 0));
+    EXPECT_FALSE(withSize(0, 16));
+    EXPECT_FALSE(withSize(65000, 65000));
+    EXPECT_FALSE(withSize(16, 4000)); // far more rows than the scan holds
+
+    // An end-of-image marker in the middle of the entropy-coded data.
+    const size_t scan = FindJpegMarker(good, 0xDA);
+    ASSERT_NE(std::string::npos, scan);
+    Bytes corrupt = good;
+    const size_t middle = scan + (good.size() - scan) / 2;
+    corrupt[middle] = 0xFF;
+    corrupt[middle + 1] = 0xD9;
+    EXPECT_FALSE(Decode(corrupt));
+}
+
+// --- GIF ------------------------------------------------------------------------------------------
+
+GifSpec FourColours(int width, int height) {
+    GifSpec spec;
+    spec.screenWidth = spec.width = width;
+    spec.screenHeight = spec.height = height;
+    spec.palette = {0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            spec.indices.push_back(uint8_t((x + 2 * y) % 4));
+        }
+    }
+    return spec;
+}
+
+uint32_t FourColour(int index) {
+    static const uint32_t kColours[4] = {MakePixel(0, 0, 0), MakePixel(255, 0, 0), MakePixel(0, 255, 0),
+                                         MakePixel(0, 0, 255)};
+    return kColours[index];
+}
+
+TEST(PictureGif, FirstFrameColoursAndTransparency) {
+    GifSpec spec = FourColours(4, 3);
+    auto picture = Decode(EncodeGif(spec));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(PictureFormat::Gif, picture->format);
+    EXPECT_EQ(PictureAlpha::Opaque, picture->alpha);
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            EXPECT_EQ(FourColour((x + 2 * y) % 4), picture->At(x, y));
+        }
+    }
+
+    spec.transparentIndex = 2;
+    picture = Decode(EncodeGif(spec));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(PictureAlpha::TransparentPixels, picture->alpha);
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            const int index = (x + 2 * y) % 4;
+            if (index == 2) {
+                EXPECT_EQ(0u, PixelAlpha(picture->At(x, y)));
+            } else {
+                EXPECT_EQ(FourColour(index), picture->At(x, y));
+            }
+        }
+    }
+
+    // A local colour table instead of the global one.
+    spec.transparentIndex = -1;
+    spec.localColourMap = true;
+    picture = Decode(EncodeGif(spec));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(FourColour(3), picture->At(3, 0));
+}
+
+TEST(PictureGif, InterlacedAndPlacedFrames) {
+    GifSpec spec = FourColours(3, 11);
+    spec.interlaced = true;
+    auto picture = Decode(EncodeGif(spec));
+    ASSERT_TRUE(picture);
+    for (int y = 0; y < 11; ++y) {
+        for (int x = 0; x < 3; ++x) {
+            EXPECT_EQ(FourColour((x + 2 * y) % 4), picture->At(x, y)) << x << "," << y;
+        }
+    }
+
+    // A 2 x 2 frame at (1, 2) on a 4 x 5 screen: the rest of the canvas is transparent.
+    spec = FourColours(2, 2);
+    spec.screenWidth = 4;
+    spec.screenHeight = 5;
+    spec.left = 1;
+    spec.top = 2;
+    picture = Decode(EncodeGif(spec));
+    ASSERT_TRUE(picture);
+    ASSERT_EQ(4, picture->width);
+    ASSERT_EQ(5, picture->height);
+    EXPECT_EQ(PictureAlpha::TransparentPixels, picture->alpha);
+    EXPECT_EQ(0u, PixelAlpha(picture->At(0, 0)));
+    EXPECT_EQ(0u, PixelAlpha(picture->At(3, 4)));
+    EXPECT_EQ(0u, PixelAlpha(picture->At(1, 1)));
+    EXPECT_EQ(FourColour(0), picture->At(1, 2));
+    EXPECT_EQ(FourColour(1), picture->At(2, 2));
+    EXPECT_EQ(FourColour(2), picture->At(1, 3));
+    EXPECT_EQ(FourColour(3), picture->At(2, 3));
+}
+
+TEST(PictureGif, DamagedFilesGiveNoPicture) {
+    GifSpec spec = FourColours(8, 8);
+    spec.transparentIndex = 1;
+    const Bytes good = EncodeGif(spec);
+    ASSERT_FALSE(good.empty());
+    // Only the trailer after the first frame may be missing.
+    ExpectEveryPrefixFails(good, good.size() - 1);
+    EXPECT_TRUE(Decode(Prefix(good, good.size() - 1)));
+
+    // Logical screen size at 6, frame descriptor after the header, the colour table (12 bytes)
+    // and the graphic control block (8 bytes).
+    const size_t frame = 13 + 12 + 8;
+    ASSERT_EQ(0x2C, good[frame]);
+    auto patched = [&](size_t at, uint32_t value) {
+        Bytes bytes = good;
+        PutLe16(bytes, at, value);
+        return Decode(bytes);
+    };
+    Bytes huge = good;
+    PutLe16(huge, 6, 0xFFFF);
+    PutLe16(huge, 8, 0xFFFF);
+    EXPECT_FALSE(Decode(huge));
+    EXPECT_FALSE(patched(frame + 5, 0));    // frame width 0
+    EXPECT_FALSE(patched(frame + 5, 2000)); // more pixels than the data holds
+
+    Bytes codeSize = good;
+    codeSize[frame + 10] = 12; // LZW minimum code size beyond 8 bits
+    EXPECT_FALSE(Decode(codeSize));
+
+    Bytes garbage = good;
+    for (size_t i = frame + 12; i < frame + 16; ++i) {
+        garbage[i] = 0xFF; // codes that are not yet in the table
+    }
+    EXPECT_FALSE(Decode(garbage));
+
+    // No colour table anywhere.
+    Bytes noTable = good;
+    noTable[10] &= 0x7F;
+    noTable.erase(noTable.begin() + 13, noTable.begin() + 25);
+    EXPECT_FALSE(Decode(noTable));
+}
+
+// --- ICO ------------------------------------------------------------------------------------------
+
+// A 24-bit icon bitmap whose AND mask makes (0, 0) transparent; colour(x, y) from the top.
+Bytes IconBitmap24(int size, uint32_t colour) {
+    BmpSpec spec;
+    spec.width = size;
+    spec.height = 2 * size;
+    spec.bitCount = 24;
+    spec.bits = PackBitmapRows(size, size, 24, [&](int, int) { return colour; });
+    const Bytes mask =
+        PackBitmapRows(size, size, 1, [&](int x, int row) { return uint32_t(x == 0 && row == size - 1); });
+    spec.bits.insert(spec.bits.end(), mask.begin(), mask.end());
+    return EncodeDib(spec);
+}
+
+Bytes IconBitmap32(int size, uint32_t alpha) {
+    BmpSpec spec;
+    spec.width = size;
+    spec.height = 2 * size;
+    spec.bitCount = 32;
+    spec.bits = PackBitmapRows(size, size, 32,
+                               [&](int x, int) { return (alpha << 24) | (x == 1 ? 0x00FF00u : 0x0000FFu); });
+    const Bytes mask = PackBitmapRows(size, size, 1, [&](int x, int) { return uint32_t(x == 1); });
+    spec.bits.insert(spec.bits.end(), mask.begin(), mask.end());
+    return EncodeDib(spec);
+}
+
+TEST(PictureIco, LargestImageWithMaskOrAlpha) {
+    // The directory lies about the sizes: the real headers decide.
+    const Bytes icon =
+        EncodeIco({{IconBitmap24(2, 0xFF0000), 200, 200, 24}, {IconBitmap24(5, 0x00FF00), 1, 1, 24}});
+    auto picture = Decode(icon);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(PictureFormat::Ico, picture->format);
+    ASSERT_EQ(5, picture->width);
+    ASSERT_EQ(5, picture->height);
+    EXPECT_EQ(PictureAlpha::TransparentPixels, picture->alpha);
+    EXPECT_EQ(0u, PixelAlpha(picture->At(0, 0))); // the last stored mask row is the top one
+    EXPECT_EQ(MakePixel(0, 255, 0), picture->At(1, 0));
+    EXPECT_EQ(MakePixel(0, 255, 0), picture->At(0, 4));
+
+    // 32 bits: the alpha bytes win over the mask.
+    picture = Decode(EncodeIco({{IconBitmap32(4, 0x80), 4, 4, 32}}));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(PictureAlpha::AlphaChannel, picture->alpha);
+    EXPECT_EQ(0x800000FFu, picture->At(0, 0));
+    EXPECT_EQ(0x8000FF00u, picture->At(1, 3));
+
+    // 32 bits with alpha zero everywhere: the mask decides.
+    picture = Decode(EncodeIco({{IconBitmap32(4, 0), 4, 4, 32}}));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(PictureAlpha::TransparentPixels, picture->alpha);
+    EXPECT_EQ(0xFF0000FFu, picture->At(0, 0));
+    EXPECT_EQ(0u, PixelAlpha(picture->At(1, 2)));
+
+    // A PNG image (directory size 0 = 256) is bigger than the 5 x 5 bitmap.
+    PngSpec png;
+    png.width = 7;
+    png.height = 6;
+    png.colorType = 6;
+    png.rows.assign(7 * 6 * 4, 0);
+    png.rows[3] = 200;
+    const Bytes withPng = EncodeIco({{IconBitmap24(5, 0x00FF00), 5, 5, 24}, {EncodePng(png), 0, 0, 32}});
+    picture = Decode(withPng);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(PictureFormat::Ico, picture->format);
+    EXPECT_EQ(7, picture->width);
+    EXPECT_EQ(PictureAlpha::AlphaChannel, picture->alpha);
+    EXPECT_EQ(200u, PixelAlpha(picture->At(0, 0)));
+}
+
+TEST(PictureIco, DamagedFilesGiveNoPicture) {
+    const Bytes good = EncodeIco({{IconBitmap24(3, 0xFF0000), 3, 3, 24}});
+    ASSERT_TRUE(Decode(good));
+    ExpectEveryPrefixFails(good, good.size());
+
+    Bytes noImages = good;
+    PutLe16(noImages, 4, 0);
+    EXPECT_FALSE(Decode(noImages));
+    Bytes manyImages = good;
+    PutLe16(manyImages, 4, 0xFFFF); // a directory longer than the file
+    EXPECT_FALSE(Decode(manyImages));
+    Bytes farOffset = good;
+    PutLe32(farOffset, 6 + 12, 0xFFFFFFF0);
+    EXPECT_FALSE(Decode(farOffset));
+    Bytes longImage = good;
+    PutLe32(longImage, 6 + 8, 0xFFFFFFF0);
+    EXPECT_FALSE(Decode(longImage));
+    Bytes hugeBitmap = good;
+    PutLe32(hugeBitmap, 22 + 4, 100000);
+    PutLe32(hugeBitmap, 22 + 8, 200000);
+    EXPECT_FALSE(Decode(hugeBitmap));
+    Bytes zeroHeight = good;
+    PutLe32(zeroHeight, 22 + 8, 1); // half a row: no rows at all
+    EXPECT_FALSE(Decode(zeroHeight));
+
+    // When the largest image is damaged, the next one is used.
+    Bytes broken = IconBitmap24(6, 0x0000FF);
+    PutLe16(broken, 14, 7); // bit count
+    const auto picture = Decode(EncodeIco({{IconBitmap24(2, 0xFF0000), 2, 2, 24}, {broken, 6, 6, 24}}));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(2, picture->width);
+}
+
+// --- Files and recognition ------------------------------------------------------------------------
+
+TEST(PictureFile, FormatComesFromTheContentNotTheName) {
+    TempDir dir;
+    const struct {
+        const wchar_t* name;
+        Bytes bytes;
+        PictureFormat format;
+    } files[] = {
+        {L"png.bmp", EncodePng(CardPng()), PictureFormat::Png},
+        {L"bmp.png", EncodeBmp(Card24(false)), PictureFormat::Bmp},
+        {L"jpeg.gif", EncodeJpeg(Quadrants(3)), PictureFormat::Jpeg},
+        {L"gif.ico", EncodeGif(FourColours(2, 2)), PictureFormat::Gif},
+        {L"ico.jpg", EncodeIco({{IconBitmap24(2, 0xFF0000), 2, 2, 24}}), PictureFormat::Ico},
+        {L"noextension", EncodeGif(FourColours(2, 2)), PictureFormat::Gif},
+    };
+    for (const auto& file : files) {
+        WriteBytesFile(dir.File(file.name), file.bytes);
+        const auto picture = DecodePictureFile(dir.File(file.name).c_str());
+        ASSERT_TRUE(picture) << Narrow(file.name);
+        EXPECT_EQ(file.format, picture->format) << Narrow(file.name);
+    }
+    // An icon holding a PNG is an icon.
+    WriteBytesFile(dir.File(L"pngicon.png"), EncodeIco({{EncodePng(CardPng()), 3, 2, 32}}));
+    EXPECT_EQ(PictureFormat::Ico, DecodePictureFile(dir.File(L"pngicon.png").c_str())->format);
+}
+
+TEST(PictureFile, UnreadableOrUnknownFilesGiveNoPicture) {
+    TempDir dir;
+    EXPECT_FALSE(DecodePictureFile(nullptr));
+    EXPECT_FALSE(DecodePictureFile(L""));
+    EXPECT_FALSE(DecodePictureFile(dir.File(L"missing.png").c_str()));
+    EXPECT_FALSE(DecodePictureFile(dir.Path().c_str())); // a folder
+    WriteBytesFile(dir.File(L"empty.bmp"), Bytes());
+    EXPECT_FALSE(DecodePictureFile(dir.File(L"empty.bmp").c_str()));
+    WriteUtf8File(dir.File(L"text.png"), "<dialog>not a picture</dialog>");
+    EXPECT_FALSE(DecodePictureFile(dir.File(L"text.png").c_str()));
+    // Signatures alone are not pictures.
+    for (const Bytes& start :
+         {Bytes{'B', 'M'}, Bytes{0xFF, 0xD8, 0xFF}, Bytes{0, 0, 1, 0}, Bytes{'G', 'I', 'F', '8', '9', 'a'},
+          Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'}}) {
+        Bytes bytes = start;
+        bytes.resize(64, 0);
+        EXPECT_FALSE(Decode(bytes));
+    }
+}
+
+TEST(PictureFile, FilesOverTheSizeLimitAreRefused) {
+    TempDir dir;
+    // A good bitmap followed by zeros up to the limit decodes; one byte more is refused unread.
+    const Bytes bmp = EncodeBmp(Card24(false));
+    const std::wstring path = dir.File(L"big.bmp");
+    WriteBytesFile(path, bmp);
+    auto extendTo = [&](uint64_t size) {
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file);
+        LARGE_INTEGER position;
+        position.QuadPart = static_cast<LONGLONG>(size);
+        EXPECT_TRUE(SetFilePointerEx(file, position, nullptr, FILE_BEGIN));
+        EXPECT_TRUE(SetEndOfFile(file));
+        CloseHandle(file);
+    };
+    extendTo(kMaxPictureFileBytes);
+    ExpectCard(DecodePictureFile(path.c_str()));
+    extendTo(kMaxPictureFileBytes + 1);
+    EXPECT_FALSE(DecodePictureFile(path.c_str()));
+}
+
+} // namespace
