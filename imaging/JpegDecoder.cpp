@@ -1,6 +1,4 @@
-// JPEG decoding with libjpeg. libjpeg reports fatal errors through a handler that must not
-// return; ours long-jumps back into the small C-style step functions below, which hold no
-// objects with destructors, so no C++ frame is ever skipped.
+// JPEG decoding with libjpeg, whose fatal errors long-jump back into small C-style step functions.
 #include "JpegDecoder.h"
 
 #include <csetjmp>
@@ -9,6 +7,9 @@
 #include <jpeglib.h>
 
 namespace {
+
+// libjpeg's error handler must not return. Ours long-jumps back to the step function that called
+// libjpeg; those hold no objects with destructors, so no C++ frame is ever skipped.
 
 // Bounds libjpeg's own buffers (progressive pictures keep all coefficients in memory).
 constexpr long kMaxJpegWorkingMemory = 256L * 1024 * 1024;

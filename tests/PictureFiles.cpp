@@ -1,6 +1,4 @@
 // Test pictures in memory: PNG, JPEG and GIF written with the real encoders, BMP and ICO by hand.
-// libpng and libjpeg report errors by long jumps, so their writing steps are small C-style
-// functions without objects that have destructors.
 #include "PictureFiles.h"
 
 #include <csetjmp>
@@ -16,6 +14,9 @@
 #include <zlib.h>
 
 namespace {
+
+// libpng and libjpeg report errors by long jumps, so their writing steps are small C-style
+// functions without objects that have destructors.
 
 // --- PNG ---------------------------------------------------------------------------------------
 
