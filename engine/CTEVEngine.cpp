@@ -8,18 +8,22 @@
 #include "CTEVDialog.h"
 #include "CTEVDisabler.h"
 #include "CTEVElement.h"
+#include "CTEVFreeDraw.h"
 #include "CTEVGroupbox.h"
 #include "CTEVLabel.h"
 #include "CTEVLine.h"
 #include "CTEVList.h"
 #include "CTEVListBox.h"
 #include "CTEVListItem.h"
+#include "CTEVPicture.h"
 #include "CTEVProgress.h"
 #include "CTEVRadio.h"
 #include "CTEVRadioGroup.h"
 #include "CTEVSelectFile.h"
 #include "CTEVSendCMD.h"
+#include "CTEVSlider.h"
 #include "CTEVSpacer.h"
+#include "CTEVSpin.h"
 #include "CTEVTextBox.h"
 #include "CTEVUrl.h"
 #include "XmlDom.h"
@@ -57,10 +61,13 @@ const TagEntry kTags[] = {
     {L"radio", Make<CTEVRadio>},
     {L"combobox", Make<CTEVComboBox>},
     {L"radiogroup", Make<CTEVRadioGroup>},
+    {L"spin", Make<CTEVSpin>},
     {L"vbox", MakeBox<1>},
     {L"hbox", MakeBox<0>},
     {L"spacer", Make<CTEVSpacer>},
     {L"listitem", Make<CTEVListItem>},
+    {L"slider", Make<CTEVSlider>},
+    {L"picture", Make<CTEVPicture>},
     {L"listbox", Make<CTEVListBox>},
     {L"line", Make<CTEVLine>},
     {L"url", Make<CTEVUrl>},
@@ -70,6 +77,7 @@ const TagEntry kTags[] = {
     {L"listcol", Make<CTEVListCol>},
     {L"checkslist", Make<CTEVChecksList>},
     {L"checkitem", Make<CTEVCheckItem>},
+    {L"freedraw", Make<CTEVFreeDraw>},
     {L"disabler", Make<CTEVDisabler>},
     {L"sendcmd", Make<CTEVSendCMD>},
     {L"progress", Make<CTEVProgress>},
