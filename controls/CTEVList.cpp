@@ -4,6 +4,7 @@
 #include "AttributeReaders.h"
 
 #include <algorithm>
+#include <exception>
 
 namespace {
 
@@ -22,9 +23,12 @@ const ListEvent kListEvents[] = {
     {NM_RCLICK, L"lst-rclick"},
     {LVN_ITEMACTIVATE, L"lst-itemactivate"},
     {LVN_ITEMCHANGED, L"lst-itemchanged"},
+    // A virtual control reports a range of rows changing state at once, e.g. a shift-click.
+    {LVN_ODSTATECHANGED, L"lst-itemchanged"},
     {LVN_COLUMNCLICK, L"lst-columnclick"},
 };
 
+enum View { kIconView, kSmallIconView, kListView, kReportView };
 constexpr DWORD kViewStyles[] = {LVS_ICON, LVS_SMALLICON, LVS_LIST, LVS_REPORT};
 
 DWORD StyleIf(BOOL on, DWORD bits) {
@@ -69,7 +73,7 @@ DWORD CTEVList::WindowStyle() const {
            StyleIf(m_autoArrange, LVS_AUTOARRANGE) | StyleIf(m_alwaysShowSelection, LVS_SHOWSELALWAYS) |
            StyleIf(m_editLabels, LVS_EDITLABELS) | StyleIf(m_noSortHeader, LVS_NOSORTHEADER) |
            StyleIf(m_noLabelWrap, LVS_NOLABELWRAP) | StyleIf(m_noScroll, LVS_NOSCROLL) |
-           StyleIf(m_singleSelection, LVS_SINGLESEL);
+           StyleIf(m_singleSelection, LVS_SINGLESEL) | StyleIf(m_virtual, LVS_OWNERDATA);
 }
 
 DWORD CTEVList::ExtendedListStyle() const {
@@ -79,6 +83,7 @@ DWORD CTEVList::ExtendedListStyle() const {
 }
 
 void CTEVList::Create() {
+    m_virtual = (m_view == kReportView || m_view == kListView) && !m_checkBoxes && !m_editLabels;
     CreateControlWindow(WC_LISTVIEWW, L"", WindowStyle(), WS_EX_CLIENTEDGE);
     SendMessageW(m_window, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, ExtendedListStyle());
     m_minwidth = 0;
@@ -95,11 +100,13 @@ void CTEVList::Create() {
 }
 
 void CTEVList::InsertColumns() {
+    int columns = 0;
     for (size_t i = 0; i < m_children.size(); ++i) {
         CTEVListCol* column = AsListCol(m_children[i].get());
         if (!column) {
             continue;
         }
+        ++columns;
         LVCOLUMNW description = {};
         if (column->Caption()) {
             description.mask |= LVCF_TEXT;
@@ -114,6 +121,7 @@ void CTEVList::InsertColumns() {
             m_hasFlexibleColumns = TRUE;
         }
     }
+    m_columns = std::max(columns, 1);
 }
 
 void CTEVList::Arrange(int x, int y, int cx, int cy) {
@@ -154,6 +162,18 @@ void CTEVList::DistributeColumnWidths() {
 }
 
 BOOL CTEVList::HandleNotify(WPARAM, NMHDR* header) {
+    switch (header->code) {
+    case LVN_GETDISPINFOW:
+        AnswerDisplayInfo(*reinterpret_cast<NMLVDISPINFOW*>(header));
+        return TRUE;
+    case LVN_ODFINDITEMW:
+        // The container is a dialog, whose answer to a notification travels in DWLP_MSGRESULT.
+        SetWindowLongPtrW(GetParent(m_window), DWLP_MSGRESULT,
+                          FindRow(*reinterpret_cast<NMLVFINDITEMW*>(header)));
+        return TRUE;
+    default:
+        break;
+    }
     for (const ListEvent& event : kListEvents) {
         if (header->code == event.code) {
             return Fire(event.name, 0, reinterpret_cast<LPARAM>(header));
@@ -162,45 +182,125 @@ BOOL CTEVList::HandleNotify(WPARAM, NMHDR* header) {
     return FALSE;
 }
 
+// The control asks for what it paints or what a reader (LVM_GETITEMTEXT, a screen reader)
+// wants; the text is copied, so a reader's buffer in its own memory works too.
+void CTEVList::AnswerDisplayInfo(NMLVDISPINFOW& info) const {
+    LVITEMW& item = info.item;
+    if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= m_rows.size()) {
+        return;
+    }
+    const Row& row = m_rows[static_cast<size_t>(item.iItem)];
+    if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+        const bool hasCell = item.iSubItem >= 0 && static_cast<size_t>(item.iSubItem) < row.texts.size();
+        lstrcpynW(item.pszText, hasCell ? row.texts[static_cast<size_t>(item.iSubItem)].c_str() : L"",
+                  item.cchTextMax);
+    }
+    if ((item.mask & LVIF_IMAGE) && item.iSubItem == 0) {
+        item.iImage = row.image >= 0 ? row.image : I_IMAGENONE;
+    }
+}
+
+// Typing in the list and LVM_FINDITEM: the first row from iStart on whose param, first-column
+// text or first-column prefix (ignoring case) matches, wrapping to the top when asked to; -1 if
+// none does.
+int CTEVList::FindRow(const NMLVFINDITEMW& find) const {
+    const LVFINDINFOW& what = find.lvfi;
+    const size_t count = m_rows.size();
+    const size_t prefix = what.psz ? wcslen(what.psz) : 0;
+    auto matches = [&](const Row& row) {
+        if (what.flags & LVFI_PARAM) {
+            return row.param == what.lParam;
+        }
+        if (!what.psz) {
+            return false;
+        }
+        const std::wstring& text = row.texts[0];
+        if (what.flags & LVFI_PARTIAL) {
+            return text.size() >= prefix &&
+                   CompareStringOrdinal(text.c_str(), static_cast<int>(prefix), what.psz,
+                                        static_cast<int>(prefix), TRUE) == CSTR_EQUAL;
+        }
+        return (what.flags & LVFI_STRING) && EqualsNoCase(text.c_str(), what.psz);
+    };
+    const size_t start = std::min(static_cast<size_t>(std::max(find.iStart, 0)), count);
+    const size_t candidates = (what.flags & LVFI_WRAP) ? count : count - start;
+    for (size_t k = 0; k < candidates; ++k) {
+        const size_t row = (start + k) % count;
+        if (matches(m_rows[row])) {
+            return static_cast<int>(row);
+        }
+    }
+    return -1;
+}
+
+void CTEVList::ShowRowCount(DWORD flags) {
+    SendMessageW(m_window, LVM_SETITEMCOUNT, m_rows.size(), flags);
+}
+
 int CTEVList::InsertItem(const wchar_t* text, int param, int image) {
     if (!m_window) {
         return -1;
     }
-    LVITEMW item = {};
-    item.mask = LVIF_TEXT | LVIF_PARAM;
-    item.iItem = GetItemCount();
-    item.pszText = const_cast<wchar_t*>(text ? text : L"");
-    item.lParam = param;
-    if (image >= 0) {
-        item.mask |= LVIF_IMAGE;
-        item.iImage = image;
+    const wchar_t* label = text ? text : L"";
+    if (!m_virtual) {
+        LVITEMW item = {};
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.iItem = GetItemCount();
+        item.pszText = const_cast<wchar_t*>(label);
+        item.lParam = param;
+        if (image >= 0) {
+            item.mask |= LVIF_IMAGE;
+            item.iImage = image;
+        }
+        if (SendMessageW(m_window, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)) < 0) {
+            return -1;
+        }
     }
-    return static_cast<int>(SendMessageW(m_window, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    Row row{std::vector<std::wstring>(static_cast<size_t>(m_columns)), param, image};
+    row.texts[0] = label;
+    m_rows.push_back(std::move(row));
+    // Within an update the count is told once, at its end.
+    if (m_virtual && m_updateDepth == 0) {
+        ShowRowCount(LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    }
+    return GetItemCount() - 1;
 }
 
 void CTEVList::SetItemText(int row, int column, const wchar_t* text) {
-    LVITEMW item = {};
-    item.iSubItem = column;
-    item.pszText = const_cast<wchar_t*>(text ? text : L"");
-    SendMessageW(m_window, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    if (row < 0 || row >= GetItemCount() || column < 0 || column >= m_columns) {
+        return;
+    }
+    const wchar_t* value = text ? text : L"";
+    m_rows[static_cast<size_t>(row)].texts[static_cast<size_t>(column)] = value;
+    if (!m_virtual) {
+        LVITEMW item = {};
+        item.iSubItem = column;
+        item.pszText = const_cast<wchar_t*>(value);
+        SendMessageW(m_window, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    } else if (m_updateDepth == 0) {
+        SendMessageW(m_window, LVM_REDRAWITEMS, row, row);
+    }
 }
 
 void CTEVList::DeleteAllItems() {
-    SendMessageW(m_window, LVM_DELETEALLITEMS, 0, 0);
+    m_rows.clear();
+    if (m_virtual) {
+        // Also drops the selection and the focus, as deleting real rows does.
+        ShowRowCount(0);
+    } else {
+        SendMessageW(m_window, LVM_DELETEALLITEMS, 0, 0);
+    }
 }
 
 int CTEVList::GetItemCount() {
-    return static_cast<int>(SendMessageW(m_window, LVM_GETITEMCOUNT, 0, 0));
+    return static_cast<int>(m_rows.size());
 }
 
 int CTEVList::GetItemParam(int row) {
-    LVITEMW item = {};
-    item.mask = LVIF_PARAM;
-    item.iItem = row;
-    if (!m_window || !SendMessageW(m_window, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) {
+    if (row < 0 || row >= GetItemCount()) {
         return -1;
     }
-    return static_cast<int>(item.lParam);
+    return m_rows[static_cast<size_t>(row)].param;
 }
 
 int CTEVList::GetSelectedIndex() {
@@ -229,7 +329,14 @@ void CTEVList::BeginUpdate() {
 }
 
 void CTEVList::EndUpdate() {
-    if (m_updateDepth == 0 || --m_updateDepth != 0 || !m_redrawSuspended) {
+    if (m_updateDepth == 0 || --m_updateDepth != 0) {
+        return;
+    }
+    if (m_virtual) {
+        // Rows appended to a list keep it where the user scrolled it.
+        ShowRowCount(LVSICF_NOSCROLL);
+    }
+    if (!m_redrawSuspended) {
         return;
     }
     m_redrawSuspended = FALSE;
@@ -238,7 +345,14 @@ void CTEVList::EndUpdate() {
 }
 
 void CTEVList::ReserveItems(int rows) {
-    SendMessageW(m_window, LVM_SETITEMCOUNT, std::max(rows, 0), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    try {
+        m_rows.reserve(static_cast<size_t>(std::max(rows, 0)));
+    } catch (const std::exception&) {
+        // Only a hint: without the room the rows still go in one by one.
+    }
+    if (!m_virtual) {
+        SendMessageW(m_window, LVM_SETITEMCOUNT, std::max(rows, 0), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    }
 }
 
 CTEVListCol::~CTEVListCol() = default;

@@ -1,8 +1,17 @@
 // The "list" element: a list-view control whose columns come from "listcol" children and whose
 // rows the application fills and reads; its notifications become the "lst-" events.
+//
+// The element keeps the rows itself. A report or list view shows them through a virtual
+// (owner-data) control that asks for the texts of the rows it paints, so emptying and refilling
+// tens of thousands of rows costs next to nothing in the control. Lists whose rows the user
+// changes in place (check boxes, label editing) or places freely (icon views) keep a copy of
+// every row in the control as well, since only a control that owns its rows does those.
 #pragma once
 
 #include "CTEVElement.h"
+
+#include <string>
+#include <vector>
 
 class CTEVList : public CTEVElement {
 public:
@@ -26,18 +35,28 @@ public:
     int GetSelectedIndex();
     int GetSelectedParam();
 
-    // Bulk changes: between BeginUpdate and the matching EndUpdate the control does not redraw,
-    // so thousands of rows go in at the cost of one repaint. Pairs may nest.
+    // Bulk changes: between BeginUpdate and the matching EndUpdate the control does not redraw
+    // and a virtual control learns the new row count once, at the end, so thousands of rows go
+    // in at the cost of one repaint. Pairs may nest.
     void BeginUpdate();
     void EndUpdate();
-    // Lets the control allocate room for that many rows at once before a large fill.
+    // Allocates room for that many rows at once before a large fill.
     void ReserveItems(int rows);
 
 private:
+    struct Row {
+        std::vector<std::wstring> texts; // one per column
+        int param;
+        int image; // < 0: none
+    };
+
     DWORD WindowStyle() const;
     DWORD ExtendedListStyle() const;
     void InsertColumns();
     void DistributeColumnWidths();
+    void ShowRowCount(DWORD flags);
+    void AnswerDisplayInfo(NMLVDISPINFOW& info) const;
+    int FindRow(const NMLVFINDITEMW& find) const;
 
     int m_view = 0; // "icon", "smallicon", "list", "report"
     BOOL m_noColHeader = FALSE;
@@ -54,6 +73,9 @@ private:
     BOOL m_headerDragDrop = FALSE;
     BOOL m_labelTip = FALSE;
     BOOL m_hasFlexibleColumns = FALSE;
+    bool m_virtual = false; // the control shows m_rows without holding them
+    int m_columns = 1;      // cells per row: the "listcol" children, at least one
+    std::vector<Row> m_rows;
     int m_updateDepth = 0;          // open BeginUpdate calls
     BOOL m_redrawSuspended = FALSE; // redraw was switched off by the outermost BeginUpdate
 };

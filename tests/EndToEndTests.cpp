@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -84,6 +85,34 @@ HWND ChildOfClass(HWND parent, const wchar_t* className) {
     return FindWindowExW(parent, nullptr, className, nullptr);
 }
 
+// A list cell read as a screen reader or any other process reads it: the item description and
+// its text buffer are placed in the list's own process, which fills them.
+std::wstring CellOfOtherProcess(HWND list, DWORD process, int row, int column) {
+    constexpr int kChars = 256;
+    const std::unique_ptr<void, decltype(&CloseHandle)> target(
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, process), &CloseHandle);
+    if (!target) {
+        return L"<no access>";
+    }
+    auto* remote =
+        static_cast<char*>(VirtualAllocEx(target.get(), nullptr, sizeof(LVITEMW) + kChars * sizeof(wchar_t),
+                                          MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    if (!remote) {
+        return L"<no memory>";
+    }
+    LVITEMW item = {};
+    item.iSubItem = column;
+    item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
+    item.cchTextMax = kChars;
+    wchar_t text[kChars + 1] = L"";
+    if (WriteProcessMemory(target.get(), remote, &item, sizeof(item), nullptr)) {
+        SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote));
+        ReadProcessMemory(target.get(), item.pszText, text, kChars * sizeof(wchar_t), nullptr);
+    }
+    VirtualFreeEx(target.get(), remote, 0, MEM_RELEASE);
+    return text;
+}
+
 class Program : public testing::Test {
 protected:
     TempDir folder;
@@ -121,6 +150,9 @@ TEST_F(Program, OpensTheChosenProjectListsItsStringsAndKeepsItsSizeOnClose) {
     ASSERT_NE(nullptr, main);
     HWND list = ChildOfClass(main, WC_LISTVIEWW);
     EXPECT_EQ(3, SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    EXPECT_EQ(L"Settings", CellOfOtherProcess(list, program.Id(), 0, 0));
+    EXPECT_EQ(L"Cancel", CellOfOtherProcess(list, program.Id(), 2, 0));
+    EXPECT_EQ(L"", CellOfOtherProcess(list, program.Id(), 2, 1));
     RECT outer = {};
     GetWindowRect(main, &outer);
 

@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
 namespace {
 
 class ListView : public testing::Test {
@@ -33,11 +37,50 @@ int ColumnWidth(CTEVList& list, int column) {
     return static_cast<int>(SendMessageW(list.Window(), LVM_GETCOLUMNWIDTH, column, 0));
 }
 
-void Select(CTEVList& list, int row) {
+void Select(CTEVList& list, int row, UINT state = LVIS_SELECTED) {
     LVITEMW item = {};
-    item.stateMask = LVIS_SELECTED;
-    item.state = LVIS_SELECTED;
+    item.stateMask = state;
+    item.state = state;
     SendMessageW(list.Window(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+LRESULT ListMessage(CTEVList& list, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    return SendMessageW(list.Window(), message, wParam, lParam);
+}
+
+int FocusedRow(CTEVList& list) {
+    return static_cast<int>(ListMessage(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+}
+
+RECT RowBounds(CTEVList& list, int row) {
+    RECT bounds = {LVIR_BOUNDS};
+    ListMessage(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&bounds));
+    return bounds;
+}
+
+// Clicks the middle of a row's label, with MK_SHIFT or MK_CONTROL in keys as the user holds them.
+void ClickRow(CTEVList& list, int row, WPARAM keys = 0) {
+    RECT label = {LVIR_LABEL};
+    ListMessage(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&label));
+    const LPARAM point = MAKELPARAM((label.left + label.right) / 2, (label.top + label.bottom) / 2);
+    ListMessage(list, WM_LBUTTONDOWN, MK_LBUTTON | keys, point);
+    ListMessage(list, WM_LBUTTONUP, keys, point);
+}
+
+// The row LVM_FINDITEMW answers for a search from start on.
+int FindRow(CTEVList& list, int start, UINT flags, const wchar_t* text, LPARAM param = 0) {
+    LVFINDINFOW find = {};
+    find.flags = flags;
+    find.psz = text;
+    find.lParam = param;
+    return static_cast<int>(ListMessage(list, LVM_FINDITEMW, start, reinterpret_cast<LPARAM>(&find)));
+}
+
+void FillNumbered(CTEVList& list, int rows, const wchar_t* second) {
+    for (int row = 0; row < rows; ++row) {
+        list.InsertItem(FormatText(L"row %d", row).c_str(), 1000 + row, -1);
+        list.SetItemText(row, 1, FormatText(L"%s %d", second, row).c_str());
+    }
 }
 
 int ClientWidth(HWND window) {
@@ -128,6 +171,7 @@ TEST_F(ListView, NotificationsBecomeListEventsCarryingTheHeader) {
             {LVN_ITEMACTIVATE, L"lst-itemactivate"},
             {LVN_COLUMNCLICK, L"lst-columnclick"},
             {LVN_ITEMCHANGED, L"lst-itemchanged"},
+            {LVN_ODSTATECHANGED, L"lst-itemchanged"},
         };
         for (const auto& [code, name] : codes) {
             d.events.clear();
@@ -346,5 +390,248 @@ TEST_F(ListView, ChecksListRowsCarryTheirValuesAndShowHalfARowMore) {
         EXPECT_EQ(expected.cx, empty.cx);
         EXPECT_EQ(expected.cy, empty.cy);
         SaveScreenshot(d.Hwnd(), L"checkslist");
+    });
+}
+
+TEST_F(ListView, ReadersGetTheCellsThroughTheControlsOwnMessages) {
+    TestDialog dialog(engine, kReportList);
+    dialog.Run([&](TestDialog& d) {
+        ASSERT_TRUE(ListOf(d, L"strings"));
+        CTEVList& list = *ListOf(d, L"strings");
+        list.InsertItem(L"Original", 5, 3);
+        list.SetItemText(0, 1, L"Translated");
+        list.InsertItem(L"second", 6, -1);
+        EXPECT_EQ(2, ListMessage(list, LVM_GETITEMCOUNT));
+
+        // A short buffer gets the start of the text, terminated, as from any list view.
+        wchar_t shortBuffer[5] = L"xxxx";
+        LVITEMW cell = {};
+        cell.iSubItem = 1;
+        cell.pszText = shortBuffer;
+        cell.cchTextMax = 5;
+        EXPECT_EQ(4, ListMessage(list, LVM_GETITEMTEXTW, 0, reinterpret_cast<LPARAM>(&cell)));
+        EXPECT_STREQ(L"Tran", shortBuffer);
+
+        wchar_t text[64] = L"";
+        LVITEMW item = {LVIF_TEXT | LVIF_IMAGE, 0};
+        item.pszText = text;
+        item.cchTextMax = 64;
+        ASSERT_TRUE(ListMessage(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+        EXPECT_STREQ(L"Original", text);
+        EXPECT_EQ(3, item.iImage);
+        LVITEMW plain = {LVIF_IMAGE, 1};
+        ASSERT_TRUE(ListMessage(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&plain)));
+        EXPECT_LT(plain.iImage, 0);
+
+        // A reader on another thread is answered by the list's own thread.
+        std::wstring fromThread;
+        std::atomic<bool> done{false};
+        std::thread reader([&] {
+            fromThread = CellText(list, 1, 0);
+            done = true;
+        });
+        while (!done) {
+            MSG message;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                DispatchMessageW(&message);
+            }
+        }
+        reader.join();
+        EXPECT_EQ(L"second", fromThread);
+    });
+}
+
+TEST_F(ListView, ARefillStartsWithoutSelectionOrFocus) {
+    TestDialog dialog(engine, kReportList);
+    dialog.Run([&](TestDialog& d) {
+        ASSERT_TRUE(ListOf(d, L"strings"));
+        CTEVList& list = *ListOf(d, L"strings");
+        FillNumbered(list, 10, L"first");
+        Select(list, 7, LVIS_SELECTED | LVIS_FOCUSED);
+        ASSERT_EQ(7, list.GetSelectedIndex());
+        ASSERT_EQ(7, FocusedRow(list));
+
+        // As the main window refills its list after a keystroke.
+        list.BeginUpdate();
+        list.DeleteAllItems();
+        FillNumbered(list, 10, L"second");
+        list.EndUpdate();
+        EXPECT_EQ(-1, list.GetSelectedIndex());
+        EXPECT_EQ(-1, list.GetSelectedParam());
+        EXPECT_EQ(-1, FocusedRow(list));
+        EXPECT_EQ(0, ListMessage(list, LVM_GETSELECTEDCOUNT));
+
+        Select(list, 4, LVIS_SELECTED | LVIS_FOCUSED);
+        list.DeleteAllItems();
+        FillNumbered(list, 5, L"third");
+        EXPECT_EQ(-1, list.GetSelectedIndex());
+        EXPECT_EQ(-1, FocusedRow(list));
+
+        // What the user selects next is a row of the new content.
+        ClickRow(list, 2);
+        EXPECT_EQ(2, list.GetSelectedIndex());
+        EXPECT_EQ(1002, list.GetSelectedParam());
+        EXPECT_EQ(L"third 2", CellText(list, 2, 1));
+    });
+}
+
+TEST_F(ListView, SetItemTextChangesOneCellAndRepaintsOnlyItsRow) {
+    TestDialog dialog(engine, kReportList);
+    dialog.Run([&](TestDialog& d) {
+        ASSERT_TRUE(ListOf(d, L"strings"));
+        CTEVList& list = *ListOf(d, L"strings");
+        FillNumbered(list, 20, L"old");
+        UpdateWindow(list.Window());
+
+        list.SetItemText(3, 1, L"new");
+        RECT update = {};
+        ASSERT_TRUE(GetUpdateRect(list.Window(), &update, FALSE));
+        const RECT row = RowBounds(list, 3);
+        EXPECT_GE(update.top, row.top);
+        EXPECT_LE(update.bottom, row.bottom);
+        UpdateWindow(list.Window());
+        EXPECT_EQ(L"new", CellText(list, 3, 1));
+        EXPECT_EQ(L"row 3", CellText(list, 3, 0));
+        EXPECT_EQ(L"old 2", CellText(list, 2, 1));
+        EXPECT_EQ(L"old 4", CellText(list, 4, 1));
+
+        // Cells that do not exist are left alone.
+        list.SetItemText(20, 0, L"x");
+        list.SetItemText(-1, 0, L"x");
+        list.SetItemText(0, 2, L"x");
+        list.SetItemText(0, -1, L"x");
+        EXPECT_FALSE(GetUpdateRect(list.Window(), nullptr, FALSE));
+        EXPECT_EQ(20, list.GetItemCount());
+        EXPECT_EQ(L"row 0", CellText(list, 0, 0));
+        EXPECT_EQ(L"old 0", CellText(list, 0, 1));
+    });
+}
+
+TEST_F(ListView, TwentyThousandRowsStayWithTheElementNotTheControl) {
+    TestDialog dialog(engine, kReportList);
+    dialog.Run([&](TestDialog& d) {
+        ASSERT_TRUE(ListOf(d, L"strings"));
+        CTEVList& list = *ListOf(d, L"strings");
+        EXPECT_EQ(static_cast<LONG>(LVS_OWNERDATA), StyleOf(list) & LVS_OWNERDATA);
+        // Reservations beyond what memory holds, or below nothing, are only hints.
+        list.ReserveItems(0x7FFFFFFF);
+        list.ReserveItems(-1);
+        EXPECT_EQ(0, ListMessage(list, LVM_GETITEMCOUNT));
+        list.BeginUpdate();
+        list.ReserveItems(20000);
+        FillNumbered(list, 20000, L"cell");
+        list.EndUpdate();
+        EXPECT_EQ(20000, ListMessage(list, LVM_GETITEMCOUNT));
+        EXPECT_EQ(12345, list.GetItemParam(11345));
+
+        ListMessage(list, LVM_ENSUREVISIBLE, 19999, FALSE);
+        UpdateWindow(list.Window());
+        EXPECT_GT(ListMessage(list, LVM_GETTOPINDEX), 19000);
+        EXPECT_EQ(L"cell 19999", CellText(list, 19999, 1));
+        ClickRow(list, 19999);
+        EXPECT_EQ(19999, list.GetSelectedIndex());
+        EXPECT_EQ(20999, list.GetSelectedParam());
+
+        // Narrowing from the far end leaves the view within the new rows.
+        list.BeginUpdate();
+        list.DeleteAllItems();
+        FillNumbered(list, 470, L"narrow");
+        list.EndUpdate();
+        UpdateWindow(list.Window());
+        EXPECT_EQ(470, ListMessage(list, LVM_GETITEMCOUNT));
+        EXPECT_EQ(L"narrow 469", CellText(list, 469, 1));
+        EXPECT_LT(ListMessage(list, LVM_GETTOPINDEX), 470);
+        SaveScreenshot(d.Hwnd(), L"list-narrowed");
+    });
+}
+
+TEST_F(ListView, TypingAndFindingLookAtTheFirstColumn) {
+    TestDialog dialog(engine, kReportList);
+    dialog.Run([&](TestDialog& d) {
+        ASSERT_TRUE(ListOf(d, L"strings"));
+        CTEVList& list = *ListOf(d, L"strings");
+        for (const wchar_t* text : {L"Apple", L"banana", L"Cherry", L"Berry"}) {
+            const int row = list.InsertItem(text, 0, -1);
+            list.SetItemText(row, 1, L"zzz");
+        }
+        list.SetItemText(0, 1, L"Banana");
+
+        // A typed letter selects the first row whose text starts with it, ignoring case.
+        ListMessage(list, WM_CHAR, L'B', 1);
+        EXPECT_EQ(1, list.GetSelectedIndex());
+
+        EXPECT_EQ(3, FindRow(list, 2, LVFI_PARTIAL | LVFI_WRAP, L"bE"));
+        EXPECT_EQ(1, FindRow(list, 2, LVFI_PARTIAL | LVFI_WRAP, L"ban"));
+        EXPECT_EQ(-1, FindRow(list, 2, LVFI_PARTIAL, L"ban"));
+        EXPECT_EQ(2, FindRow(list, -1, LVFI_STRING, L"CHERRY"));
+        EXPECT_EQ(-1, FindRow(list, -1, LVFI_STRING, L"Cher"));
+        EXPECT_EQ(-1, FindRow(list, -1, LVFI_PARTIAL | LVFI_WRAP, L"zzz"));
+    });
+}
+
+// Records the notification code behind every "lst-itemchanged".
+class ItemChangeDialog : public TestDialog {
+public:
+    using TestDialog::TestDialog;
+
+    int FireEvent(CTEVElement* source, const wchar_t* event, WPARAM wParam, LPARAM lParam) override {
+        if (EqualsNoCase(event, L"lst-itemchanged") && lParam) {
+            codes.push_back(reinterpret_cast<const NMHDR*>(lParam)->code);
+        }
+        return TestDialog::FireEvent(source, event, wParam, lParam);
+    }
+
+    std::vector<UINT> codes;
+};
+
+TEST_F(ListView, SelectingARangeOfRowsIsAnItemChange) {
+    ItemChangeDialog dialog(engine, kReportList);
+    dialog.Run([&](TestDialog& d) {
+        ASSERT_TRUE(ListOf(d, L"strings"));
+        CTEVList& list = *ListOf(d, L"strings");
+        FillNumbered(list, 10, L"cell");
+        ClickRow(list, 1);
+        ASSERT_EQ(1, list.GetSelectedIndex());
+        dialog.codes.clear();
+        ClickRow(list, 3, MK_SHIFT);
+        // The virtual control reports the range as one change of rows 1 to 3.
+        EXPECT_NE(dialog.codes.end(),
+                  std::find(dialog.codes.begin(), dialog.codes.end(), static_cast<UINT>(LVN_ODSTATECHANGED)));
+        EXPECT_EQ(3, ListMessage(list, LVM_GETSELECTEDCOUNT));
+        EXPECT_EQ(1, list.GetSelectedIndex());
+        EXPECT_EQ(1001, list.GetSelectedParam());
+    });
+}
+
+TEST_F(ListView, ListsTheUserChangesInPlaceOrArrangesFreelyKeepRealRows) {
+    TestDialog dialog(engine, R"(<dialog><list id="checks" view="report" CheckBoxes="true"><listcol flex="1"/>
+        </list><list id="labels" view="list" EditLabels="true"/><list id="icons"/></dialog>)");
+    dialog.Run([&](TestDialog& d) {
+        for (const wchar_t* id : {L"checks", L"labels", L"icons"}) {
+            ASSERT_TRUE(ListOf(d, id));
+            CTEVList& list = *ListOf(d, id);
+            EXPECT_EQ(0, StyleOf(list) & LVS_OWNERDATA) << Narrow(id);
+            EXPECT_EQ(0, list.InsertItem(L"one", 11, -1));
+            EXPECT_EQ(1, list.InsertItem(L"two", 22, -1));
+            list.SetItemText(1, 0, L"zwei");
+            // The control holds the rows themselves, params included.
+            LVITEMW item = {LVIF_PARAM, 1};
+            ASSERT_TRUE(ListMessage(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+            EXPECT_EQ(22, item.lParam);
+            EXPECT_EQ(L"zwei", CellText(list, 1, 0));
+            EXPECT_EQ(22, list.GetItemParam(1));
+            EXPECT_EQ(2, ListMessage(list, LVM_GETITEMCOUNT));
+        }
+        // A check mark the user sets stays with its row.
+        CTEVList& checks = *ListOf(d, L"checks");
+        LVITEMW checked = {};
+        checked.stateMask = LVIS_STATEIMAGEMASK;
+        checked.state = INDEXTOSTATEIMAGEMASK(2);
+        ListMessage(checks, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&checked));
+        EXPECT_EQ(INDEXTOSTATEIMAGEMASK(2), ListMessage(checks, LVM_GETITEMSTATE, 1, LVIS_STATEIMAGEMASK));
+        checks.DeleteAllItems();
+        EXPECT_EQ(0, ListMessage(checks, LVM_GETITEMCOUNT));
+        EXPECT_EQ(0, checks.GetItemCount());
     });
 }
