@@ -3,7 +3,7 @@
 #   - the i686 MinGW-w64 cross toolchain, CMake, make, MinGW zlib;
 #   - Wine (32-bit), Xvfb, xauth and X tools, ImageMagick (`import -window root`
 #     for screenshots), xdotool (to drive windows under Xvfb);
-#   - static libpng and libjpeg-turbo for the target, via scripts/build-deps.sh;
+#   - static libpng, libjpeg-turbo and giflib for the target, via scripts/build-deps.sh;
 #   - a Wine prefix (WINEPREFIX, default $HOME/.wine).
 # Idempotent: when everything is present it only checks, in a few seconds.
 set -euo pipefail
