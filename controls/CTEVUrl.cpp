@@ -3,6 +3,7 @@
 
 #include "AttributeReaders.h"
 #include "CTEVEngine.h"
+#include "WindowClass.h"
 
 #include <shellapi.h>
 #include <windowsx.h>
@@ -61,18 +62,7 @@ CTEVUrl::~CTEVUrl() {
 }
 
 void CTEVUrl::RegisterWindowClass(HINSTANCE instance) {
-    WNDCLASSW existing = {};
-    if (GetClassInfoW(instance, kClassName, &existing)) {
-        return;
-    }
-    WNDCLASSW windowClass = {};
-    windowClass.style = CS_OWNDC | CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = UrlWndProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kClassName;
-    RegisterClassW(&windowClass);
+    RegisterOwnWindowClass(instance, kClassName, UrlWndProc, CS_OWNDC | CS_HREDRAW | CS_VREDRAW, IDC_ARROW);
 }
 
 BOOL CTEVUrl::IsKindOf(const wchar_t* tag, CTEVElement** out) {

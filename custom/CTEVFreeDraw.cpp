@@ -2,6 +2,7 @@
 #include "CTEVFreeDraw.h"
 
 #include "CTEVEngine.h"
+#include "WindowClass.h"
 
 namespace {
 
@@ -22,18 +23,7 @@ CTEVFreeDraw::~CTEVFreeDraw() {
 }
 
 void CTEVFreeDraw::RegisterWindowClass(HINSTANCE instance) {
-    WNDCLASSW existing = {};
-    if (GetClassInfoW(instance, kClassName, &existing)) {
-        return;
-    }
-    WNDCLASSW windowClass = {};
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = FreeDrawWndProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kClassName;
-    RegisterClassW(&windowClass);
+    RegisterOwnWindowClass(instance, kClassName, FreeDrawWndProc, CS_HREDRAW | CS_VREDRAW, IDC_ARROW);
 }
 
 BOOL CTEVFreeDraw::IsKindOf(const wchar_t* tag, CTEVElement** out) {

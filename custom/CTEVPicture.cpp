@@ -3,6 +3,7 @@
 
 #include "AttributeReaders.h"
 #include "CTEVEngine.h"
+#include "WindowClass.h"
 
 namespace {
 
@@ -23,18 +24,7 @@ CTEVPicture::~CTEVPicture() {
 }
 
 void CTEVPicture::RegisterWindowClass(HINSTANCE instance) {
-    WNDCLASSW existing = {};
-    if (GetClassInfoW(instance, kClassName, &existing)) {
-        return;
-    }
-    WNDCLASSW windowClass = {};
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = PictureWndProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_IBEAM);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    windowClass.lpszClassName = kClassName;
-    RegisterClassW(&windowClass);
+    RegisterOwnWindowClass(instance, kClassName, PictureWndProc, CS_HREDRAW | CS_VREDRAW, IDC_IBEAM);
 }
 
 BOOL CTEVPicture::IsKindOf(const wchar_t* tag, CTEVElement** out) {
