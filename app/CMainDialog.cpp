@@ -5,8 +5,6 @@
 #include "CTEVList.h"
 #include "Settings.h"
 
-#include <shlwapi.h>
-
 namespace {
 
 bool Is(CTEVElement* source, const wchar_t* id, const wchar_t* event, const wchar_t* name) {
@@ -140,7 +138,9 @@ void CMainDialog::FillDialogCombo() {
 int CMainDialog::ValueOfDialogCombo() const { return m_dialogCombo ? m_dialogCombo->GetValue() : -1; }
 
 bool CMainDialog::PassesFilter(const StringItem& item, const wchar_t* search, const DialogItem* dialog) const {
-    if (search && !StrStrIW(item.text.c_str(), search) && !(item.loc && StrStrIW(item.loc->c_str(), search))) {
+    // Ordinal matching: StrStrIW costs about twenty times as much, and this runs per string per keystroke.
+    if (search && FindStringOrdinal(FIND_FROMSTART, item.text.c_str(), -1, search, -1, TRUE) < 0 &&
+        !(item.loc && FindStringOrdinal(FIND_FROMSTART, item.loc->c_str(), -1, search, -1, TRUE) >= 0)) {
         return false;
     }
     if (dialog) {
