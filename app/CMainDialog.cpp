@@ -3,18 +3,12 @@
 #include "COpenDlg.h"
 #include "CTEVComboBox.h"
 #include "CTEVList.h"
-#include "Settings.h"
+#include "WindowSize.h"
 
 namespace {
 
 bool Is(CTEVElement* source, const wchar_t* id, const wchar_t* event, const wchar_t* name) {
     return source && EqualsNoCase(source->Id(), id) && EqualsNoCase(event, name);
-}
-
-RECT WorkAreaOf(HWND window) {
-    MONITORINFO info = {sizeof(info)};
-    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
-    return info.rcWork;
 }
 
 } // namespace
@@ -301,29 +295,12 @@ BOOL CMainDialog::OpenTranslateDialog() {
     return FALSE;
 }
 
-int CMainDialog::StoredSize(const wchar_t* key, int computed) const {
-    const Settings settings(m_programFolder + L"settings.ini");
-    const int stored = std::max(computed, settings.ReadInt(L"MainWindow", key, computed));
-    // A size saved on a larger screen must still fit this one.
-    const RECT work = WorkAreaOf(m_window);
-    const int limit = wcscmp(key, L"width") == 0 ? work.right - work.left : work.bottom - work.top;
-    return std::max(computed, std::min(stored, limit));
+StoredWindowSize CMainDialog::SizeSettings() const {
+    return StoredWindowSize(m_programFolder + L"settings.ini", L"MainWindow");
 }
 
-int CMainDialog::AdjustWidth(int cx) { return StoredSize(L"width", cx); }
+int CMainDialog::AdjustWidth(int cx) { return SizeSettings().Width(m_window, cx); }
 
-int CMainDialog::AdjustHeight(int cy) { return StoredSize(L"height", cy); }
+int CMainDialog::AdjustHeight(int cy) { return SizeSettings().Height(m_window, cy); }
 
-void CMainDialog::OnDestroy(int cx, int cy) { StoreNormalSize(cx, cy); }
-
-void CMainDialog::StoreNormalSize(int cx, int cy) {
-    // A maximised or minimised window reports its current frame; the size to restore is the normal one.
-    WINDOWPLACEMENT placement = {sizeof(placement)};
-    if (GetWindowPlacement(m_window, &placement) && placement.showCmd != SW_SHOWNORMAL) {
-        cx = placement.rcNormalPosition.right - placement.rcNormalPosition.left;
-        cy = placement.rcNormalPosition.bottom - placement.rcNormalPosition.top;
-    }
-    const Settings settings(m_programFolder + L"settings.ini");
-    settings.WriteInt(L"MainWindow", L"width", cx);
-    settings.WriteInt(L"MainWindow", L"height", cy);
-}
+void CMainDialog::OnDestroy(int cx, int cy) { SizeSettings().Store(m_window, cx, cy); }

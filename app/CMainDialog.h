@@ -4,6 +4,7 @@
 
 #include "CTEVDialog.h"
 #include "ProjectModel.h"
+#include "WindowSize.h"
 
 #include <string>
 #include <vector>
@@ -54,8 +55,7 @@ private:
     int ValueOfDialogCombo() const;
     void SelectDialogAndRefill(int value);
     bool PassesFilter(const StringItem& item, const wchar_t* search, const DialogItem* dialog) const;
-    int StoredSize(const wchar_t* key, int computed) const;
-    void StoreNormalSize(int cx, int cy);
+    StoredWindowSize SizeSettings() const;
 
     std::wstring m_programFolder;
     ProjectModel m_model;

@@ -1,0 +1,49 @@
+// Restoring and storing window sizes in "settings.ini".
+#include "WindowSize.h"
+
+#include "Settings.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <utility>
+
+namespace {
+
+RECT WorkAreaOf(HWND window) {
+    MONITORINFO info = {sizeof(info)};
+    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
+    return info.rcWork;
+}
+
+} // namespace
+
+StoredWindowSize::StoredWindowSize(std::wstring iniPath, std::wstring section)
+    : m_iniPath(std::move(iniPath)), m_section(std::move(section)) {}
+
+int StoredWindowSize::Width(HWND window, int computed) const {
+    return Adjusted(window, L"width", computed);
+}
+
+int StoredWindowSize::Height(HWND window, int computed) const {
+    return Adjusted(window, L"height", computed);
+}
+
+int StoredWindowSize::Adjusted(HWND window, const wchar_t* key, int computed) const {
+    const int stored = Settings(m_iniPath).ReadInt(m_section.c_str(), key, computed);
+    // A size saved on a larger screen must still fit this one.
+    const RECT work = WorkAreaOf(window);
+    const int limit = wcscmp(key, L"width") == 0 ? work.right - work.left : work.bottom - work.top;
+    return std::max(computed, std::min(stored, limit));
+}
+
+void StoredWindowSize::Store(HWND window, int cx, int cy) const {
+    // A maximised or minimised window reports its current frame; the size to restore is the normal one.
+    WINDOWPLACEMENT placement = {sizeof(placement)};
+    if (GetWindowPlacement(window, &placement) && placement.showCmd != SW_SHOWNORMAL) {
+        cx = placement.rcNormalPosition.right - placement.rcNormalPosition.left;
+        cy = placement.rcNormalPosition.bottom - placement.rcNormalPosition.top;
+    }
+    const Settings settings(m_iniPath);
+    settings.WriteInt(m_section.c_str(), L"width", cx);
+    settings.WriteInt(m_section.c_str(), L"height", cy);
+}
