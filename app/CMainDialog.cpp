@@ -3,6 +3,7 @@
 #include "COpenDlg.h"
 #include "CTEVComboBox.h"
 #include "CTEVList.h"
+#include "CTranslateDlg.h"
 #include "WindowSize.h"
 
 namespace {
@@ -291,8 +292,13 @@ BOOL CMainDialog::PreProcessMessage(HWND hwnd, UINT message, WPARAM, LPARAM, LRE
 }
 
 BOOL CMainDialog::OpenTranslateDialog() {
-    // The translate dialog comes with its own window; until then there is nothing to open.
-    return FALSE;
+    if (!m_stringList || m_stringList->GetItemCount() == 0) {
+        return FALSE;
+    }
+    const int selected = m_stringList->GetSelectedIndex();
+    CTranslateDlg translate(m_engine, this, selected >= 0 ? selected : 0);
+    translate.DoModal(m_window);
+    return TRUE;
 }
 
 StoredWindowSize CMainDialog::SizeSettings() const {

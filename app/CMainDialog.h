@@ -36,6 +36,8 @@ public:
     BOOL SaveWithMessage();
     // Asks to save pending changes; false when the user cancels or the save fails.
     BOOL ConfirmSave();
+    // Runs the translate dialog from the first selected row, or the first row; 1 when it ran, 0 when
+    // the list is empty.
     BOOL OpenTranslateDialog();
     void SelectPreviousDialog();
     void SelectNextDialog();

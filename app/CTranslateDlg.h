@@ -1,0 +1,41 @@
+// The translate dialog: walks the rows the main window's string list shows, one string at a time,
+// and stores each edited translation through the main window.
+#pragma once
+
+#include "CTEVDialog.h"
+
+class CMainDialog;
+
+class CTranslateDlg : public CTEVDialog {
+public:
+    // mainDialog: not null, outlives the dialog. startRow: the row of the main window's string list shown
+    // first.
+    CTranslateDlg(CTEVEngine* engine, CMainDialog* mainDialog, int startRow);
+    ~CTranslateDlg() override;
+
+    int FireEvent(CTEVElement* source, const wchar_t* event, WPARAM wParam, LPARAM lParam) override;
+    void OnInitDialog() override;
+    int AdjustWidth(int cx) override;
+    int AdjustHeight(int cy) override;
+    void OnDestroy(int cx, int cy) override;
+
+    // Shows row, or with skip the first row from there whose string is untranslated. Fails, changing
+    // nothing, when there is no such row.
+    BOOL ShowRow(int row, BOOL skip);
+    int CurrentRow() const { return m_currentRow; }
+
+    // The edit control breaks lines only at CR LF: a CR goes before every LF for display, and the one
+    // before each LF is dropped again when reading back, so any text survives the round trip.
+    static OptString ToDisplayLineBreaks(const OptString& text);
+    static OptString FromDisplayLineBreaks(const OptString& text);
+
+private:
+    void SaveAndMoveOn();
+    void MoveOn();
+    void FocusTranslation();
+    int RowCount() const;
+    int StringIndexOfRow(int row) const;
+
+    CMainDialog* m_mainDialog; // not owned
+    int m_currentRow;
+};

@@ -1,0 +1,324 @@
+// The translate dialog run over a real main window: rows walked in list order, translated strings
+// skipped, texts saved with their line breaks, Enter as "Save >" and the window size kept.
+#include "CTranslateDlg.h"
+#include "TranslatorFixture.h"
+
+namespace {
+
+class TranslateDialog : public TranslatorFixture {
+protected:
+    // The dialog object behind a dialog window the main window opened.
+    static CTEVDialog& DialogOf(HWND window) {
+        auto* dialog = reinterpret_cast<CTEVDialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        EXPECT_NE(nullptr, dialog) << "no dialog window";
+        return *dialog;
+    }
+    static CTEVDialog& OpenedTranslateDialog(CMainDialog& main) {
+        return DialogOf(FindOwnedDialog(main.Window()));
+    }
+
+    static std::wstring Text(CTEVDialog& dialog, const wchar_t* id) {
+        HWND window = dialog.FindById(id)->Window();
+        std::wstring text(GetWindowTextLengthW(window) + 1, L'\0');
+        text.resize(GetWindowTextW(window, text.data(), static_cast<int>(text.size())));
+        return text;
+    }
+
+    // What the dialog shows: the string id label, the dialog label, the original and the translation.
+    static Texts Shown(CTEVDialog& dialog) {
+        return {Text(dialog, L"strID"), Text(dialog, L"dlgName"), Text(dialog, L"srcString"),
+                Text(dialog, L"dstString")};
+    }
+
+    static void Close(CTEVDialog& dialog) { ClickElement(dialog, L"btnClose"); }
+
+    // A real click on the check box, which toggles it before it reports the click.
+    static void CheckSkipTranslated(CTEVDialog& dialog) {
+        SendMessageW(dialog.FindById(L"skipTranslated")->Window(), BM_CLICK, 0, 0);
+    }
+
+    std::wstring Settings() const { return program.File(L"settings.ini"); }
+};
+
+} // namespace
+
+TEST_F(TranslateDialog, OpensAtTheFirstSelectedRowOrTheFirstRowAndOnlyWithRows) {
+    CMainDialog main(&engine, program.Path() + L"\\");
+    Texts first, selected;
+    bool focusOnTranslation = false;
+    BOOL ranWithoutRows = TRUE;
+    Run(main, {[&] { ClickElement(main, L"btnTranslate"); },
+               [&] {
+                   CTEVDialog& translate = OpenedTranslateDialog(main);
+                   first = Shown(translate);
+                   focusOnTranslation = GetFocus() == translate.FindById(L"dstString")->Window();
+                   SaveScreenshot(translate.Window(), L"translate-dialog");
+                   Close(translate);
+               },
+               [&] {
+                   // A double click on a row, as the list view reports it.
+                   SelectRow(main, 3);
+                   RECT row = {LVIR_BOUNDS};
+                   HWND list = main.StringList()->Window();
+                   SendMessageW(list, LVM_GETITEMRECT, 3, reinterpret_cast<LPARAM>(&row));
+                   SendMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(row.left + 5, row.top + 2));
+               },
+               [&] {
+                   selected = Shown(OpenedTranslateDialog(main));
+                   Close(OpenedTranslateDialog(main));
+               },
+               [&] {
+                   Type(main, L"find", L"no such text");
+                   ranWithoutRows = main.OpenTranslateDialog();
+               }});
+    EXPECT_EQ((Texts{L"[caption] title", L"Alpha", L"Settings", L""}), first);
+    EXPECT_TRUE(focusOnTranslation);
+    EXPECT_EQ((Texts{L"[value] look", L"Beta", L"Look in:", L"Chercher"}), selected);
+    EXPECT_EQ(FALSE, ranWithoutRows);
+}
+
+TEST_F(TranslateDialog, SaveStoresTheTextFillsLaterIdenticalStringsAndMovesToTheNextRow) {
+    CMainDialog main(&engine, program.Path() + L"\\");
+    Texts next, translations;
+    bool saveEnabled = false;
+    Run(main, {[&] {
+                   SelectRow(main, 2); // the first "Cancel"
+                   ClickElement(main, L"btnTranslate");
+               },
+               [&] {
+                   CTEVDialog& translate = OpenedTranslateDialog(main);
+                   Type(translate, L"dstString", L"Abbrechen");
+                   ClickElement(translate, L"btnSave");
+                   next = Shown(translate);
+                   translations = Column(main, 1);
+                   saveEnabled = SaveEnabled(main);
+                   Close(translate);
+               }});
+    EXPECT_EQ((Texts{L"[value] look", L"Beta", L"Look in:", L"Chercher"}), next);
+    // Later "Cancel" strings follow unless translated; "cancel" differs in case.
+    EXPECT_EQ((Texts{L"", L"", L"Abbrechen", L"Chercher", L"Abbrechen", L"", L"", L"Annuler"}), translations);
+    EXPECT_TRUE(saveEnabled);
+    EXPECT_TRUE(main.Model().modified);
+}
+
+TEST_F(TranslateDialog, SkipTranslatedPassesOverTranslatedRowsIncludingFreshlyFilledDuplicates) {
+    CMainDialog main(&engine, program.Path() + L"\\");
+    std::vector<int> rows;
+    Texts translations;
+    Run(main, {[&] {
+                   SelectRow(main, 2);
+                   ClickElement(main, L"btnTranslate");
+               },
+               [&] {
+                   CTEVDialog& dialog = OpenedTranslateDialog(main);
+                   auto& translate = static_cast<CTranslateDlg&>(dialog);
+                   CheckSkipTranslated(dialog);
+                   Type(dialog, L"dstString", L"Abbrechen");
+                   ClickElement(dialog, L"btnSave"); // 3 was translated, 4 was just filled
+                   rows.push_back(translate.CurrentRow());
+                   ClickElement(dialog, L"btnSkip");
+                   rows.push_back(translate.CurrentRow());
+                   ClickElement(dialog, L"btnSkip"); // 7 is translated: nowhere to go
+                   rows.push_back(translate.CurrentRow());
+                   translations = Column(main, 1);
+                   Close(dialog);
+               }});
+    EXPECT_EQ((std::vector<int>{5, 6, 6}), rows);
+    EXPECT_EQ((Texts{L"", L"", L"Abbrechen", L"Chercher", L"Abbrechen", L"", L"", L"Annuler"}), translations);
+}
+
+TEST_F(TranslateDialog, WithoutSkipEveryRowIsVisitedAndTheLastRowStaysAfterSaving) {
+    CMainDialog main(&engine, program.Path() + L"\\");
+    Texts atStart, afterSkip, afterLastSave;
+    int lastRow = -1;
+    Run(main, {[&] {
+                   SelectRow(main, 6);
+                   ClickElement(main, L"btnTranslate");
+               },
+               [&] {
+                   CTEVDialog& dialog = OpenedTranslateDialog(main);
+                   atStart = Shown(dialog);
+                   ClickElement(dialog, L"btnSkip");
+                   afterSkip = Shown(dialog); // translated, and still shown
+                   Type(dialog, L"dstString", L"Abbrechen!");
+                   ClickElement(dialog, L"btnSave");
+                   afterLastSave = Shown(dialog);
+                   lastRow = static_cast<CTranslateDlg&>(dialog).CurrentRow();
+                   Close(dialog);
+               }});
+    EXPECT_EQ((Texts{L"[label] cancel3", L"Beta", L"cancel", L""}), atStart);
+    EXPECT_EQ((Texts{L"[label] cancel4", L"Beta", L"Cancel", L"Annuler"}), afterSkip);
+    EXPECT_EQ((Texts{L"[label] cancel4", L"Beta", L"Cancel", L"Abbrechen!"}), afterLastSave);
+    EXPECT_EQ(7, lastRow);
+    ASSERT_TRUE(main.Model().strings[7].loc);
+    EXPECT_EQ(L"Abbrechen!", *main.Model().strings[7].loc);
+}
+
+TEST_F(TranslateDialog, TheFirstStringShownIsTheStartRowEvenWhenTranslated) {
+    CMainDialog main(&engine, program.Path() + L"\\");
+    Texts shown;
+    int afterSkip = -1;
+    Run(main, {[&] {
+                   main.SetTranslation(4, L"Abbrechen");
+                   SelectRow(main, 3);
+                   ClickElement(main, L"btnTranslate");
+               },
+               [&] {
+                   CTEVDialog& dialog = OpenedTranslateDialog(main);
+                   shown = Shown(dialog);
+                   CheckSkipTranslated(dialog);
+                   ClickElement(dialog, L"btnSkip");
+                   afterSkip = static_cast<CTranslateDlg&>(dialog).CurrentRow();
+                   Close(dialog);
+               }});
+    EXPECT_EQ(L"Chercher", shown[3]);
+    EXPECT_EQ(5, afterSkip);
+}
+
+TEST_F(TranslateDialog, OnlyTheRowsTheListShowedAreVisitedInListOrder) {
+    CMainDialog main(&engine, program.Path() + L"\\");
+    Texts ids;
+    Run(main, {[&] {
+                   Type(main, L"find", L"cancel");
+                   ClickElement(main, L"btnTranslate");
+               },
+               [&] {
+                   CTEVDialog& dialog = OpenedTranslateDialog(main);
+                   for (int i = 0; i < 5; ++i) {
+                       ids.push_back(Text(dialog, L"strID"));
+                       ClickElement(dialog, L"btnSkip");
+                   }
+                   Close(dialog);
+               }});
+    EXPECT_EQ((Texts{L"[label] cancel", L"[label] cancel2", L"[label] cancel3", L"[label] cancel4",
+                     L"[label] cancel4"}),
+              ids);
+}
+
+TEST_F(TranslateDialog, AStartRowOutsideTheListEndsTheDialogAndShowRowOutsideChangesNothing) {
+    CMainDialog main(&engine, program.Path() + L"\\");
+    INT_PTR belowResult = 0, aboveResult = 0;
+    bool outsideFailed = false;
+    int rowAfterFailures = -1;
+    Texts before, after;
+    Run(main, {[&] {
+            CTranslateDlg below(&engine, &main, -1);
+            belowResult = below.DoModal(main.Window());
+            CTranslateDlg above(&engine, &main, 8);
+            aboveResult = above.DoModal(main.Window());
+            CTranslateDlg translate(&engine, &main, 1);
+            RunSoon([&] {
+                before = Shown(translate);
+                outsideFailed = !translate.ShowRow(-1, FALSE) && !translate.ShowRow(8, FALSE) &&
+                                !translate.ShowRow(-1, TRUE) && !translate.ShowRow(7, TRUE);
+                rowAfterFailures = translate.CurrentRow();
+                after = Shown(translate);
+                Close(translate);
+            });
+            translate.DoModal(main.Window());
+        }});
+    EXPECT_EQ(IDCANCEL, belowResult);
+    EXPECT_EQ(IDCANCEL, aboveResult);
+    EXPECT_TRUE(outsideFailed);
+    EXPECT_EQ(1, rowAfterFailures);
+    EXPECT_EQ((Texts{L"[label] ok", L"Alpha", L"OK", L""}), before);
+    EXPECT_EQ(before, after);
+}
+
+TEST_F(TranslateDialog, LineBreaksShowAsCrLfAndAreStoredAsLineFeedsExactly) {
+    using T = CTranslateDlg;
+    EXPECT_EQ(std::nullopt, T::ToDisplayLineBreaks(std::nullopt));
+    EXPECT_EQ(std::nullopt, T::FromDisplayLineBreaks(std::nullopt));
+    EXPECT_EQ(L"a\r\nb\r\n", T::ToDisplayLineBreaks(L"a\nb\n"));
+    EXPECT_EQ(L"a\r\r\nb", T::ToDisplayLineBreaks(L"a\r\nb"));
+    EXPECT_EQ(L"a\nb", T::FromDisplayLineBreaks(L"a\r\nb"));
+    EXPECT_EQ(L"a\rb\r", T::FromDisplayLineBreaks(L"a\rb\r"));
+    for (const wchar_t* text : {L"", L"\n", L"\r", L"\r\n", L"a\r\r\nb", L"\n\n\r", L"x\ry\nz\r\n"}) {
+        EXPECT_EQ(text, T::FromDisplayLineBreaks(T::ToDisplayLineBreaks(text))) << Narrow(text);
+    }
+}
+
+TEST_F(TranslateDialog, ATwoLineTranslationIsTypedOnTwoLinesAndStoredWithOneLineFeed) {
+    CMainDialog main(&engine, program.Path() + L"\\");
+    LRESULT linesShown = 0;
+    Run(main, {[&] { ClickElement(main, L"btnTranslate"); },
+               [&] {
+                   CTEVDialog& dialog = OpenedTranslateDialog(main);
+                   Type(dialog, L"dstString", L"Erste Zeile\r\nzweite Zeile");
+                   ClickElement(dialog, L"btnSave");
+                   static_cast<CTranslateDlg&>(dialog).ShowRow(0, FALSE);
+                   linesShown = SendMessageW(dialog.FindById(L"dstString")->Window(), EM_GETLINECOUNT, 0, 0);
+                   Close(dialog);
+               }});
+    ASSERT_TRUE(main.Model().strings[0].loc);
+    EXPECT_EQ(L"Erste Zeile\nzweite Zeile", *main.Model().strings[0].loc);
+    EXPECT_EQ(2, linesShown);
+}
+
+TEST_F(TranslateDialog, EnterInTheTranslationSavesAndMovesOnAndCloseSavesNothing) {
+    CMainDialog main(&engine, program.Path() + L"\\");
+    bool saveIsDefault = false;
+    int rowAfterEnter = -1;
+    Run(main, {[&] { ClickElement(main, L"btnTranslate"); },
+               [&] {
+                   CTEVDialog& dialog = OpenedTranslateDialog(main);
+                   HWND save = dialog.FindById(L"btnSave")->Window();
+                   saveIsDefault = (GetWindowLongW(save, GWL_STYLE) & BS_DEFPUSHBUTTON) != 0;
+                   Type(dialog, L"dstString", L"Einstellungen");
+                   HWND edit = dialog.FindById(L"dstString")->Window();
+                   SetFocus(edit);
+                   // As the keyboard delivers it: through the dialog's message loop.
+                   PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 1);
+                   PostMessageW(edit, WM_CHAR, L'\r', 1);
+                   PostMessageW(edit, WM_KEYUP, VK_RETURN, 0xC0000001);
+               },
+               [&] {
+                   CTEVDialog& dialog = OpenedTranslateDialog(main);
+                   rowAfterEnter = static_cast<CTranslateDlg&>(dialog).CurrentRow();
+                   Type(dialog, L"dstString", L"not kept");
+                   Close(dialog);
+               }});
+    EXPECT_TRUE(saveIsDefault);
+    EXPECT_EQ(1, rowAfterEnter);
+    ASSERT_TRUE(main.Model().strings[0].loc);
+    EXPECT_EQ(L"Einstellungen", *main.Model().strings[0].loc);
+    EXPECT_FALSE(main.Model().strings[1].loc);
+}
+
+TEST_F(TranslateDialog, TheSizeIsStoredInItsOwnSectionAndNeverOpensBelowTheComputedOne) {
+    WritePrivateProfileStringW(L"TranslateWindow", L"width", L"10", Settings().c_str());
+    WritePrivateProfileStringW(L"TranslateWindow", L"height", L"10", Settings().c_str());
+    CMainDialog main(&engine, program.Path() + L"\\");
+    SIZE computed = {}, opened = {}, reopened = {};
+    auto sizeOf = [](HWND window) {
+        RECT rect = {};
+        GetWindowRect(window, &rect);
+        return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+    };
+    Run(main, {[&] { ClickElement(main, L"btnTranslate"); },
+               [&] {
+                   CTEVDialog& dialog = OpenedTranslateDialog(main);
+                   computed = dialog.MinimumOuterSize();
+                   opened = sizeOf(dialog.Window());
+                   SetWindowPos(dialog.Window(), nullptr, 0, 0, computed.cx + 40, computed.cy + 30,
+                                SWP_NOMOVE | SWP_NOZORDER);
+                   Close(dialog);
+               },
+               [&] { ClickElement(main, L"btnTranslate"); },
+               [&] {
+                   CTEVDialog& dialog = OpenedTranslateDialog(main);
+                   reopened = sizeOf(dialog.Window());
+                   ShowWindow(dialog.Window(), SW_MAXIMIZE);
+                   Close(dialog);
+               }});
+    EXPECT_EQ(computed, opened);
+    EXPECT_EQ((SIZE{computed.cx + 40, computed.cy + 30}), reopened);
+    // Closed maximised: the normal size is what is kept.
+    EXPECT_EQ(computed.cx + 40,
+              static_cast<int>(GetPrivateProfileIntW(L"TranslateWindow", L"width", 0, Settings().c_str())));
+    EXPECT_EQ(computed.cy + 30,
+              static_cast<int>(GetPrivateProfileIntW(L"TranslateWindow", L"height", 0, Settings().c_str())));
+    // The main window keeps its own section.
+    EXPECT_NE(computed.cx + 40,
+              static_cast<int>(GetPrivateProfileIntW(L"MainWindow", L"width", 0, Settings().c_str())));
+}
