@@ -4,6 +4,7 @@
 #include "CTEVComboBox.h"
 #include "CTEVList.h"
 #include "CTranslateDlg.h"
+#include "ImportStrings.h"
 #include "WindowSize.h"
 
 namespace {
@@ -68,6 +69,10 @@ int CMainDialog::FireEvent(CTEVElement* source, const wchar_t* event, WPARAM wPa
     }
     if (Is(source, L"lstStrings", event, L"lst-itemchanged")) {
         UpdateStringInfo();
+        return 1;
+    }
+    if (Is(source, L"import", event, L"fsselected")) {
+        ImportStrings(reinterpret_cast<const wchar_t*>(lParam));
         return 1;
     }
     if (Is(source, L"find", event, L"changed") || Is(source, L"dialog", event, L"changed")) {
@@ -227,6 +232,11 @@ void CMainDialog::SetTranslation(int index, const wchar_t* text) {
     for (size_t changed : m_model.SetLoc(static_cast<size_t>(index), CopyOrNull(text))) {
         ShowRowTranslation(changed);
     }
+    MarkModified(wasModified);
+}
+
+void CMainDialog::MarkModified(bool wasModified) {
+    m_model.modified = true;
     if (!wasModified) {
         if (CTEVElement* save = FindById(L"btnSave")) {
             save->SetDisabled(FALSE);
@@ -299,6 +309,31 @@ BOOL CMainDialog::OpenTranslateDialog() {
     CTranslateDlg translate(m_engine, this, selected >= 0 ? selected : 0);
     translate.DoModal(m_window);
     return TRUE;
+}
+
+void CMainDialog::ImportStrings(const wchar_t* path) {
+    if (!path) {
+        return;
+    }
+    const std::vector<ImportPair> pairs = ReadImportFile(path);
+    const bool wasModified = m_model.modified;
+    bool changed = false;
+    if (m_stringList) {
+        m_stringList->BeginUpdate();
+    }
+    // The import finds every string of a pair through its index, later identical ones included, and
+    // sets them one by one: SetTranslation would scan the rest of the project for each pair.
+    ApplyImport(m_model.strings, pairs, [&](size_t index, const std::wstring& text) {
+        m_model.strings[index].loc = text;
+        ShowRowTranslation(index);
+        changed = true;
+    });
+    if (m_stringList) {
+        m_stringList->EndUpdate();
+    }
+    if (changed) {
+        MarkModified(wasModified);
+    }
 }
 
 StoredWindowSize CMainDialog::SizeSettings() const {

@@ -39,6 +39,9 @@ public:
     // Runs the translate dialog from the first selected row, or the first row; 1 when it ran, 0 when
     // the list is empty.
     BOOL OpenTranslateDialog();
+    // Gives the translations of a VARNO string file to the untranslated strings with the same
+    // original texts.
+    void ImportStrings(const wchar_t* path);
     void SelectPreviousDialog();
     void SelectNextDialog();
 
@@ -53,6 +56,8 @@ private:
     OpenOutcome RunOpenDialog();
     bool LoadChosenProject(const std::wstring& projectPath, const std::wstring& translationPath, int language);
     void MarkClean();
+    // Sets modified and enables the Save button when it was clear before the change.
+    void MarkModified(bool wasModified);
     void ShowRowTranslation(size_t index);
     int ValueOfDialogCombo() const;
     void SelectDialogAndRefill(int value);

@@ -1,0 +1,46 @@
+// Translations taken over from the string files of the older localisation tool VARNO: its XML
+// strings file and its UTF-16 text file, both pairing an original text with its translation.
+#pragma once
+
+#include "ProjectModel.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+struct ImportPair {
+    std::wstring original;
+    std::wstring translation;
+};
+
+// The pairs of a VARNO file in file order. A file that loads as XML is read as the strings file
+// (pairs only under a "translation" root, otherwise none); any other file as the text file. Empty
+// when the file cannot be read at all.
+std::vector<ImportPair> ReadImportFile(const std::wstring& path);
+
+// The pairs of a text file's contents, given as its UTF-16 code units: one "original=translation"
+// per line, split at the first "="; lines without "=" are ignored. A leading byte-order mark and
+// the carriage return of a Windows line ending are not text.
+std::vector<ImportPair> ParseImportText(std::wstring_view units);
+
+// The project strings grouped by original text, built once for a whole import so that each pair
+// finds its strings without scanning the project.
+class OriginalTextIndex {
+public:
+    // strings must stay alive and unresized while the index is used.
+    explicit OriginalTextIndex(const std::vector<StringItem>& strings);
+
+    // Indices, in project order, of the strings whose text equals original exactly.
+    const std::vector<size_t>& Find(std::wstring_view original) const;
+
+private:
+    std::unordered_map<std::wstring_view, std::vector<size_t>> m_groups;
+};
+
+// Gives each pair's translation to every string that is untranslated when the pair comes and whose
+// text equals the pair's original, in file order and project order: setTranslation sets the one
+// string it is given. Strings already translated, also by an earlier pair, keep their translation.
+void ApplyImport(const std::vector<StringItem>& strings, const std::vector<ImportPair>& pairs,
+                 const std::function<void(size_t, const std::wstring&)>& setTranslation);

@@ -1,0 +1,206 @@
+// Import of VARNO string files: text lines and XML pairs read from real files, matched to project
+// strings, and imported through the main window's "import" file selector.
+#include "ImportStrings.h"
+#include "TranslatorFixture.h"
+
+namespace {
+
+using Pairs = std::vector<std::pair<std::wstring, std::wstring>>;
+
+Pairs AsPairs(const std::vector<ImportPair>& pairs) {
+    Pairs result;
+    for (const ImportPair& pair : pairs) {
+        result.emplace_back(pair.original, pair.translation);
+    }
+    return result;
+}
+
+Pairs ParsedText(const std::wstring& units) {
+    return AsPairs(ParseImportText(units));
+}
+
+// The code units as a file stores them, little-endian, without byte-order mark.
+std::string LittleEndianBytes(const std::wstring& units) {
+    std::string bytes;
+    for (wchar_t unit : units) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
+StringItem Item(const wchar_t* text, OptString loc = std::nullopt) {
+    return {L"id", std::nullopt, text, loc};
+}
+
+// Imports pairs into the model's strings, one string per call; the number of calls.
+int Import(ProjectModel& model, const std::vector<ImportPair>& pairs) {
+    int calls = 0;
+    ApplyImport(model.strings, pairs, [&](size_t index, const std::wstring& text) {
+        ++calls;
+        model.strings[index].loc = text;
+    });
+    return calls;
+}
+
+std::vector<OptString> Translations(const ProjectModel& model) {
+    std::vector<OptString> result;
+    for (const StringItem& item : model.strings) {
+        result.push_back(item.loc);
+    }
+    return result;
+}
+
+class ImportFile : public testing::Test {
+protected:
+    TempDir folder;
+};
+
+class ImportStrings : public TranslatorFixture {};
+
+} // namespace
+
+TEST(ImportText, EachLineSplitsAtItsFirstEqualsAndLinesWithoutOneAreIgnored) {
+    EXPECT_EQ((Pairs{{L"a", L"b=c"}, {L"", L"lonely"}, {L"key", L""}, {L"x", L"y"}}),
+              ParsedText(L"a=b=c\n=lonely\n[Section]\n\n; comment\nkey=\nx=y"));
+    EXPECT_EQ(Pairs{}, ParsedText(L""));
+}
+
+TEST(ImportText, ALastLineWithoutLineFeedKeepsAllItsCharacters) {
+    EXPECT_EQ((Pairs{{L"OK", L"Gut"}, {L"Cancel", L"Abbrechen"}}), ParsedText(L"OK=Gut\nCancel=Abbrechen"));
+}
+
+TEST(ImportText, WindowsLineEndingsAndALeadingByteOrderMarkAreNotText) {
+    EXPECT_EQ((Pairs{{L"OK", L"Gut"}, {L"Cancel", L"Abbrechen"}, {L"", L""}}),
+              ParsedText(L"\xFEFFOK=Gut\r\nCancel=Abbrechen\r\n=\r\n"));
+    // Only a carriage return that ends a line goes, and only a mark at the very start.
+    EXPECT_EQ((Pairs{{L"a", L"b\rc"}, {L"\xFEFFx", L"1\r"}}), ParsedText(L"a=b\rc\n\xFEFFx=1\r"));
+}
+
+TEST(ImportText, ALineOfAnyLengthIsOneLine) {
+    const std::wstring original(100000, L'o');
+    const std::wstring translation(100000, L't');
+    // An "=" far beyond any fixed buffer still splits the same line.
+    const std::wstring late = std::wstring(5000, L'x');
+    EXPECT_EQ(
+        (Pairs{{original, translation}, {late, L"y=z"}, {L"after", L"long"}}),
+        ParsedText(original + L"=" + translation + L"\r\n" + late + L"=y=z\n" + late + L"\nafter=long"));
+}
+
+TEST_F(ImportFile, ATextFileIsReadAsLittleEndianCodeUnits) {
+    const std::wstring marked = folder.File(L"marked.ini");
+    WriteUtf16File(marked, L"[Strings]\r\nOK=Gut\r\n\x00C4nderung=\x0418\x0437\x043C\r\n");
+    const std::wstring bare = folder.File(L"bare.ini");
+    WriteUtf8File(bare, LittleEndianBytes(L"OK=Gut\nlast=line") + "\x01"); // an odd byte is no unit
+    EXPECT_EQ((Pairs{{L"OK", L"Gut"}, {L"\x00C4nderung", L"\x0418\x0437\x043C"}}),
+              AsPairs(ReadImportFile(marked)));
+    EXPECT_EQ((Pairs{{L"OK", L"Gut"}, {L"last", L"line"}}), AsPairs(ReadImportFile(bare)));
+    EXPECT_EQ(Pairs{}, AsPairs(ReadImportFile(folder.File(L"missing.ini"))));
+}
+
+TEST_F(ImportFile, AnXmlStringsFileGivesTheSrcAndDstOfEachChildInDocumentOrder) {
+    const std::wstring path = folder.File(L"tstr.xml");
+    WriteUtf8File(path, R"(<?xml version="1.0" encoding="UTF-8"?>
+<translation>
+  <item><src>OK</src><dst>Gut</dst></item>
+  <other><dst>Zweite</dst><note/><src>Cancel</src></other>
+  <item><src>Only source</src></item>
+  <item><dst>Only translation</dst></item>
+  <item><src>Empty</src><dst/></item>
+  <item><src>a &amp; b</src><src>second src</src><dst><![CDATA[<first>]]></dst><dst>second dst</dst></item>
+</translation>
+)");
+    EXPECT_EQ((Pairs{{L"OK", L"Gut"}, {L"Cancel", L"Zweite"}, {L"Empty", L""}, {L"a & b", L"<first>"}}),
+              AsPairs(ReadImportFile(path)));
+}
+
+TEST_F(ImportFile, XmlTextsKeepTheirWhiteSpaceAndLineBreaksAsWritten) {
+    const std::wstring path = folder.File(L"tstr.xml");
+    WriteUtf16File(path, L"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<translation>\r\n"
+                         L"  <p><src>  Two\r\n  lines  </src><dst>\tZwei\nZeilen\n</dst></p>\r\n"
+                         L"  <p><src> </src><dst>  </dst></p>\r\n</translation>\r\n");
+    EXPECT_EQ((Pairs{{L"  Two\n  lines  ", L"\tZwei\nZeilen\n"}, {L" ", L"  "}}),
+              AsPairs(ReadImportFile(path)));
+}
+
+TEST_F(ImportFile, AnXmlFileWithAnotherRootGivesNothingAndIsNotReadAsText) {
+    const std::wstring path = folder.File(L"strings.xml");
+    WriteUtf8File(path, "<strings><string id=\"ok\" text=\"OK\" loc=\"Gut\"/></strings>\n<!--\nOK=Gut\n-->");
+    EXPECT_EQ(Pairs{}, AsPairs(ReadImportFile(path)));
+}
+
+TEST(ImportMatching, TheFirstPairWinsAndTranslatedStringsAreNeverOverwritten) {
+    ProjectModel model;
+    model.strings = {Item(L"Cancel", L"Annuler"), Item(L"Cancel"), Item(L"OK"), Item(L"Cancel"),
+                     Item(L"Help")};
+    const int calls = Import(model, {{L"Cancel", L"Abbrechen"},
+                                     {L"Cancel", L"Stopp"},
+                                     {L"OK", L""},
+                                     {L"Help", L"Hilfe"},
+                                     {L"Help", L"Nochmal"}});
+    EXPECT_EQ((std::vector<OptString>{L"Annuler", L"Abbrechen", L"", L"Abbrechen", L"Hilfe"}),
+              Translations(model));
+    // Each string once: the second "Cancel" and "Help" pairs find theirs translated.
+    EXPECT_EQ(4, calls);
+}
+
+TEST(ImportMatching, OriginalsMatchExactlyAndCaseSensitively) {
+    ProjectModel model;
+    model.strings = {Item(L"Cancel"), Item(L"cancel"), Item(L"Cancel "), Item(L"Two\nlines"),
+                     Item(L"Two\r\nlines")};
+    Import(model, {{L"Cancel", L"A"}, {L"", L"B"}, {L"Two\nlines", L"C"}, {L"CANCEL", L"D"}});
+    EXPECT_EQ((std::vector<OptString>{L"A", std::nullopt, std::nullopt, L"C", std::nullopt}),
+              Translations(model));
+}
+
+TEST_F(ImportFile, AMultiLineOriginalFromAnXmlFileMatchesTheProjectsMultiLineText) {
+    const std::wstring project = folder.File(L"tevproject.xml");
+    WriteUtf8File(project, R"(<tevproject name="P" dst="s.xml"><strings>
+        <string id="a" text="First line&#10;  second line"/><string id="b" text="Plain"/></strings></tevproject>)");
+    const std::wstring import = folder.File(L"tstr.xml");
+    WriteUtf8File(import, "<translation>\n <t>\n  <src>First line\n  second line</src>\n"
+                          "  <dst>Erste Zeile\n  zweite Zeile</dst>\n </t>\n</translation>");
+    ProjectModel model;
+    ASSERT_EQ(LoadStatus::Loaded, model.Load(project, folder.File(L"s.xml"), 1031).status);
+    Import(model, ReadImportFile(import));
+    EXPECT_EQ((std::vector<OptString>{L"Erste Zeile\n  zweite Zeile", std::nullopt}), Translations(model));
+}
+
+TEST_F(ImportStrings, ThePathTheImportSelectorDeliversIsImportedIntoListModelAndSaveButton) {
+    const std::wstring path = program.File(L"old.ini");
+    WriteUtf16File(path,
+                   L"[Strings]\r\nCancel=Abbrechen\r\nLook in:=Suchen in:\r\nOK=\r\nNowhere=Nirgends\r\n");
+    CMainDialog main(&engine, program.Path() + L"\\");
+    Texts before, after;
+    int handled = 0;
+    bool saveEnabled = false;
+    Run(main, {[&] {
+            Type(main, L"find", L"n"); // rows: Settings, Cancel, Look in:, Cancel, Nowhere, cancel, Cancel
+            before = Column(main, 0);
+            handled =
+                main.FindById(L"import")->Fire(L"fsselected", 0, reinterpret_cast<LPARAM>(path.c_str()));
+            after = Column(main, 1);
+            saveEnabled = SaveEnabled(main);
+        }});
+    EXPECT_EQ(1, handled);
+    EXPECT_EQ((Texts{L"Settings", L"Cancel", L"Look in:", L"Cancel", L"Nowhere", L"cancel", L"Cancel"}),
+              before);
+    // The list keeps its rows; "Look in:" and the last "Cancel" were translated already.
+    EXPECT_EQ((Texts{L"", L"Abbrechen", L"Chercher", L"Abbrechen", L"Nirgends", L"", L"Annuler"}), after);
+    ASSERT_TRUE(main.Model().strings[1].loc); // "OK" is not listed but imported, as translated
+    EXPECT_EQ(L"", *main.Model().strings[1].loc);
+    EXPECT_TRUE(saveEnabled);
+    EXPECT_TRUE(main.Model().modified);
+}
+
+TEST_F(ImportStrings, AFileThatIsNeitherXmlNorReadableChangesNothing) {
+    CMainDialog main(&engine, program.Path() + L"\\");
+    bool saveEnabled = true;
+    Run(main, {[&] {
+            main.ImportStrings(program.File(L"missing.ini").c_str());
+            main.ImportStrings(program.Path().c_str()); // a folder
+            saveEnabled = SaveEnabled(main);
+        }});
+    EXPECT_FALSE(saveEnabled);
+    EXPECT_FALSE(main.Model().modified);
+}
