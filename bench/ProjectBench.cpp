@@ -6,6 +6,7 @@
 #include "CMainDialog.h"
 #include "CTEVEngine.h"
 #include "CTEVList.h"
+#include "ImportStrings.h"
 #include "ProjectModel.h"
 #include "TextUtil.h"
 #include "XmlDom.h"
@@ -254,6 +255,126 @@ double CompareLookups(const std::wstring& translationFile) {
     return xpathAll;
 }
 
+// Import of a 20,000-pair file of each VARNO format into a project of 20,000 distinct untranslated
+// strings, run through the real main window (model, list rows and Save button), against matching by
+// a scan of the whole project per pair.
+const int kImportSample = 200;
+
+struct ImportFigures {
+    double text = 0;
+    double xml = 0;
+    double readText = 0;
+    double readXml = 0;
+    double scanAll = 0;
+    double throughSetTranslation = 0;
+    size_t translated = 0;
+};
+
+std::wstring ImportOriginal(int i) {
+    return FormatText(L"Import text %d", i);
+}
+
+void WriteImportFiles(const std::wstring& programFolder, const std::wstring& textFile,
+                      const std::wstring& xmlFile) {
+    const std::wstring projectFolder = programFolder + L"projects\\import";
+    CreateDirectoryW((programFolder + L"projects").c_str(), nullptr);
+    CreateDirectoryW(projectFolder.c_str(), nullptr);
+    std::string project = "<tevproject name=\"Import\" dst=\"strings.xml\"><strings>";
+    std::wstring text = L"\xFEFF[Strings]\r\n";
+    std::string xmlText = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<translation>\n";
+    for (int i = 0; i < kStrings; ++i) {
+        const std::string number = std::to_string(i);
+        project += "<string id=\"s" + number + "\" text=\"Import text " + number + "\"/>";
+        // The file pairs the texts in reverse project order.
+        const std::string back = std::to_string(kStrings - 1 - i);
+        text += ImportOriginal(kStrings - 1 - i) + L"=Translated " + std::wstring(back.begin(), back.end()) +
+                L"\r\n";
+        xmlText +=
+            " <string><src>Import text " + back + "</src><dst>Translated " + back + "</dst></string>\n";
+    }
+    WriteText(projectFolder + L"\\tevproject.xml", project + "</strings><files/></tevproject>");
+    WriteText(textFile,
+              std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
+    WriteText(xmlFile, xmlText + "</translation>\n");
+}
+
+void MeasureImportInsideMainWindow(CMainDialog& main, const std::wstring& textFile,
+                                   const std::wstring& xmlFile, ImportFigures& figures) {
+    ProjectModel& model = main.Model();
+    const std::wstring project = model.projectPath;
+    const std::wstring translation = model.translationPath;
+    const int language = model.languageId;
+    auto importOnce = [&](const std::wstring& file) {
+        model.Load(project, translation, language); // every string untranslated again
+        main.FillStringList();
+        const double start = Now();
+        main.ImportStrings(file.c_str());
+        return Now() - start;
+    };
+    figures.text = MedianOfMeasured([&] { return importOnce(textFile); });
+    figures.xml = MedianOfMeasured([&] { return importOnce(xmlFile); });
+    // The same matching with each pair's first string set through SetTranslation, which scans the rest
+    // of the project for identical strings every time.
+    const std::vector<ImportPair> pairs = ReadImportFile(textFile);
+    figures.throughSetTranslation = MedianOfMeasured([&] {
+        model.Load(project, translation, language);
+        main.FillStringList();
+        const double start = Now();
+        ApplyImport(model.strings, pairs, [&](size_t index, const std::wstring& text) {
+            main.SetTranslation(static_cast<int>(index), text.c_str());
+        });
+        return Now() - start;
+    });
+    figures.translated =
+        static_cast<size_t>(std::count_if(model.strings.begin(), model.strings.end(),
+                                          [](const StringItem& item) { return item.loc.has_value(); }));
+    figures.readText = Median([&] { ReadImportFile(textFile); });
+    figures.readXml = Median([&] { ReadImportFile(xmlFile); });
+    // What each pair would cost if it scanned the project for its original.
+    const double sample = Median(
+        [&] {
+            size_t found = 0;
+            for (int k = 0; k < kImportSample; ++k) {
+                const std::wstring original = ImportOriginal(k * (kStrings / kImportSample));
+                for (const StringItem& item : model.strings) {
+                    found += item.text == original ? 1 : 0;
+                }
+            }
+            if (found != kImportSample) {
+                std::printf("scan found %zu of %d\n", found, kImportSample);
+            }
+        },
+        1);
+    figures.scanAll = sample * kStrings / kImportSample;
+    model.modified = false;
+    EndDialog(main.Window(), IDOK);
+}
+
+void MeasureImport(const BenchFolder& folder) {
+    const std::wstring programFolder = folder.File(L"import-program") + L"\\";
+    CreateDirectoryW(programFolder.c_str(), nullptr);
+    const std::wstring textFile = programFolder + L"strings.ini";
+    const std::wstring xmlFile = programFolder + L"tstr.xml";
+    WriteImportFiles(programFolder, textFile, xmlFile);
+    ImportFigures figures;
+    CTEVEngine engine(GetModuleHandleW(nullptr));
+    CMainDialog main(&engine, programFolder);
+    Later([&] {
+        PostMessageW(FindWindowW(L"#32770", L"Open Project"), WM_COMMAND, IDOK, 0);
+        Later([&] { MeasureImportInsideMainWindow(main, textFile, xmlFile, figures); });
+    });
+    main.DoModal(nullptr);
+    std::printf("import of %d pairs into %d strings, main window: text file %.1f ms, XML file %.1f ms "
+                "(%zu translated)\n",
+                kStrings, kStrings, figures.text, figures.xml, figures.translated);
+    std::printf("import, reading the pairs alone: text file %.1f ms, XML file %.1f ms\n", figures.readText,
+                figures.readXml);
+    std::printf("import matching by a scan of the project per pair would take about %.0f ms more\n",
+                figures.scanAll);
+    std::printf("import with SetTranslation per pair (text file, pairs read beforehand): %.1f ms\n",
+                figures.throughSetTranslation);
+}
+
 } // namespace
 
 int main() {
@@ -301,6 +422,8 @@ int main() {
                     window.save / (build + plain));
         std::printf("open with per-string XPath lookups would take about %.0f ms: %.0fx slower\n",
                     xpathAll + window.open, (xpathAll + window.open) / window.open);
+
+        MeasureImport(folder);
     }
     CoUninitialize();
     return 0;
