@@ -1,5 +1,6 @@
 #include "CMainDialog.h"
 
+#include "CMyTEVEngine.h"
 #include "COpenDlg.h"
 #include "CTEVComboBox.h"
 #include "CTEVList.h"
@@ -66,6 +67,22 @@ int CMainDialog::FireEvent(CTEVElement* source, const wchar_t* event, WPARAM wPa
     }
     if (Is(source, L"btnTranslate", event, L"clicked") || Is(source, L"lstStrings", event, L"lst-dblclk")) {
         return OpenTranslateDialog();
+    }
+    if (Is(source, L"testDlg", event, L"clicked")) {
+        ShowTranslated(ValueOfDialogCombo());
+        return 1;
+    }
+    if (Is(source, L"showOriginal", event, L"clicked")) {
+        ShowOriginal(ValueOfDialogCombo());
+        return 1;
+    }
+    if (Is(source, L"urlTranslated", event, L"clicked")) {
+        ShowTranslated(DialogOfSelectedString());
+        return 1;
+    }
+    if (Is(source, L"urlOriginal", event, L"clicked")) {
+        ShowOriginal(DialogOfSelectedString());
+        return 1;
     }
     if (Is(source, L"lstStrings", event, L"lst-itemchanged")) {
         UpdateStringInfo();
@@ -345,3 +362,33 @@ int CMainDialog::AdjustWidth(int cx) { return SizeSettings().Width(m_window, cx)
 int CMainDialog::AdjustHeight(int cy) { return SizeSettings().Height(m_window, cy); }
 
 void CMainDialog::OnDestroy(int cx, int cy) { SizeSettings().Store(m_window, cx, cy); }
+
+void CMainDialog::ShowOriginal(int dialogIndex) { RunPreview(dialogIndex, false); }
+
+void CMainDialog::ShowTranslated(int dialogIndex) {
+    if (dialogIndex >= 0 && ConfirmSave()) {
+        RunPreview(dialogIndex, true);
+    }
+}
+
+void CMainDialog::RunPreview(int dialogIndex, bool translated) {
+    if (dialogIndex < 0 || dialogIndex >= static_cast<int>(m_model.dialogs.size())) {
+        return;
+    }
+    // Each preview runs on an engine of its own: the project's pictures, its strings, viewer mode.
+    CMyTEVEngine engine(m_model.projectPath.c_str(), m_engine ? m_engine->Instance() : nullptr);
+    if (translated) {
+        engine.LoadStrings(m_model.translationPath.c_str());
+    }
+    CTEVDialog preview(m_model.dialogs[dialogIndex].path.c_str(), &engine, nullptr);
+    preview.DoModal(m_window);
+}
+
+int CMainDialog::DialogOfSelectedString() const {
+    const int row = m_stringList ? m_stringList->GetSelectedIndex() : -1;
+    if (row < 0) {
+        return -1;
+    }
+    const std::optional<size_t> dialog = m_model.FirstDialogOf(static_cast<size_t>(m_stringList->GetItemParam(row)));
+    return dialog ? static_cast<int>(*dialog) : -1;
+}

@@ -39,6 +39,10 @@ public:
     // Runs the translate dialog from the first selected row, or the first row; 1 when it ran, 0 when
     // the list is empty.
     BOOL OpenTranslateDialog();
+    // Previews of a project dialog, by index into the model's dialogs; nothing for an index below 0.
+    void ShowOriginal(int dialogIndex);
+    // Asks to save first, then shows the dialog with the translation file applied.
+    void ShowTranslated(int dialogIndex);
     // Gives the translations of a VARNO string file to the untranslated strings with the same
     // original texts.
     void ImportStrings(const wchar_t* path);
@@ -58,6 +62,9 @@ private:
     void MarkClean();
     // Sets modified and enables the Save button when it was clear before the change.
     void MarkModified(bool wasModified);
+    void RunPreview(int dialogIndex, bool translated);
+    // The first dialog that uses the selected row's string, or -1.
+    int DialogOfSelectedString() const;
     void ShowRowTranslation(size_t index);
     int ValueOfDialogCombo() const;
     void SelectDialogAndRefill(int value);

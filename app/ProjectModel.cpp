@@ -280,13 +280,23 @@ std::optional<StringInfo> ProjectModel::GetStringInfo(size_t index) const {
     }
     const StringItem& item = strings[index];
     StringInfo info{item.id, item.attr, std::nullopt};
-    for (const DialogItem& dialog : dialogs) {
-        if (std::find(dialog.locids.begin(), dialog.locids.end(), item.id) != dialog.locids.end()) {
-            info.caption = dialog.caption;
-            break;
-        }
+    if (const std::optional<size_t> dialog = FirstDialogOf(index)) {
+        info.caption = dialogs[*dialog].caption;
     }
     return info;
+}
+
+std::optional<size_t> ProjectModel::FirstDialogOf(size_t index) const {
+    if (index >= strings.size()) {
+        return std::nullopt;
+    }
+    const std::wstring& id = strings[index].id;
+    for (size_t d = 0; d < dialogs.size(); ++d) {
+        if (std::find(dialogs[d].locids.begin(), dialogs[d].locids.end(), id) != dialogs[d].locids.end()) {
+            return d;
+        }
+    }
+    return std::nullopt;
 }
 
 std::vector<size_t> ProjectModel::SetLoc(size_t index, const OptString& loc) {

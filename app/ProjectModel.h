@@ -96,6 +96,8 @@ public:
 
     // Absent for an index out of range.
     std::optional<StringInfo> GetStringInfo(size_t index) const;
+    // The index of the first dialog, in project order, that uses the string's id.
+    std::optional<size_t> FirstDialogOf(size_t index) const;
 
     // Sets the translation of one string and copies a present text to every later untranslated string
     // with the same original text. Sets modified. Returns the indices whose translation was set, index
