@@ -85,6 +85,38 @@ HWND ChildOfClass(HWND parent, const wchar_t* className) {
     return FindWindowExW(parent, nullptr, className, nullptr);
 }
 
+// Clicks a button of another process's window by its caption, as the mouse would.
+void ClickButton(HWND dialog, const wchar_t* caption) {
+    HWND button = FindWindowExW(dialog, nullptr, L"Button", caption);
+    ASSERT_NE(nullptr, button) << Narrow(caption);
+    SendMessageW(button, BM_CLICK, 0, 0);
+}
+
+// The visible dialog of the process owned by owner (a nested dialog or a message box).
+HWND WaitForOwnedDialog(HWND owner) {
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        for (HWND window = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); window;
+             window = FindWindowExW(nullptr, window, L"#32770", nullptr)) {
+            if (IsWindowVisible(window) && GetWindow(window, GW_OWNER) == owner) {
+                return window;
+            }
+        }
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+// The translate dialog's editable box: the text box that is not read-only.
+HWND TranslationBox(HWND dialog) {
+    for (HWND edit = FindWindowExW(dialog, nullptr, L"Edit", nullptr); edit;
+         edit = FindWindowExW(dialog, edit, L"Edit", nullptr)) {
+        if (!(GetWindowLongW(edit, GWL_STYLE) & ES_READONLY)) {
+            return edit;
+        }
+    }
+    return nullptr;
+}
+
 // A list cell read as a screen reader or any other process reads it: the item description and
 // its text buffer are placed in the list's own process, which fills them.
 std::wstring CellOfOtherProcess(HWND list, DWORD process, int row, int column) {
@@ -162,4 +194,52 @@ TEST_F(Program, OpensTheChosenProjectListsItsStringsAndKeepsItsSizeOnClose) {
     EXPECT_EQ(outer.right - outer.left, static_cast<int>(GetPrivateProfileIntW(L"MainWindow", L"width", 0,
                                                                                   settings.c_str())));
     EXPECT_FALSE(FileExists(TranslationFile()));  // nothing was translated, nothing is written
+}
+
+TEST_F(Program, TranslatesThroughTheTranslateDialogImportsAndSavesOnClose) {
+    WriteUtf16File(folder.File(L"older.ini"), L"Cancel=Abbrechen\r\nOK=Not this one\r\n");
+    ProgramProcess program(folder.File(L"tevtranslator.exe"), folder.Path());
+    ASSERT_TRUE(program.Started());
+    HWND open = WaitForWindow(program, L"Open Project");
+    ASSERT_NE(nullptr, open);
+    PostMessageW(open, WM_COMMAND, IDOK, 0);
+    HWND main = WaitForWindow(program, L".:: tevlib translator ::.");
+    ASSERT_NE(nullptr, main);
+
+    // Two strings through the translate dialog, from the first row on.
+    PostMessageW(FindWindowExW(main, nullptr, L"Button", L"Translate..."), BM_CLICK, 0, 0);
+    HWND translate = WaitForWindow(program, L"Translate String");
+    ASSERT_NE(nullptr, translate);
+    SendMessageW(TranslationBox(translate), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Einstellungen"));
+    ClickButton(translate, L"&Save >");
+    SendMessageW(TranslationBox(translate), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Gut"));
+    ClickButton(translate, L"&Save >");
+    ClickButton(translate, L"&Close");
+
+    // The older string file through the import button's file dialog.
+    PostMessageW(FindWindowExW(main, nullptr, L"Button", L"Import Strings..."), BM_CLICK, 0, 0);
+    HWND files = WaitForOwnedDialog(main);
+    ASSERT_NE(nullptr, files);
+    const std::wstring older = folder.File(L"older.ini");
+    HWND name = GetDlgItem(files, 0x47C);  // the file name box of the platform's file dialogs
+    if (!name) {
+        name = GetDlgItem(files, 0x480);
+    }
+    SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(older.c_str()));
+    PostMessageW(files, WM_COMMAND, IDOK, 0);
+    for (int attempt = 0; attempt < 100 && IsWindowVisible(files); ++attempt) {
+        Sleep(50);
+    }
+
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    HWND question = WaitForOwnedDialog(main);
+    ASSERT_NE(nullptr, question);
+    PostMessageW(question, WM_COMMAND, IDYES, 0);
+    EXPECT_EQ(0u, program.WaitForExit(10000));
+
+    CTEVEngine saved(nullptr);
+    saved.LoadStrings(TranslationFile().c_str());
+    EXPECT_STREQ(L"Einstellungen", saved.FindString(L"title", L"caption"));
+    EXPECT_STREQ(L"Gut", saved.FindString(L"ok", L"label"));
+    EXPECT_STREQ(L"Abbrechen", saved.FindString(L"cancel", L"label"));
 }
