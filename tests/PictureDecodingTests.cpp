@@ -43,13 +43,13 @@ void ExpectCard(const std::optional<Picture>& picture) {
 
 // --- BMP ------------------------------------------------------------------------------------------
 
-BmpSpec Card24(bool topDown) {
-    BmpSpec spec;
-    spec.width = 3;
-    spec.height = topDown ? -2 : 2;
-    spec.bitCount = 24;
-    spec.bits = PackBitmapRows(3, 2, 24, [&](int x, int row) { return Card(x, topDown ? row : 1 - row); });
-    return spec;
+BmpLayout Card24(bool topDown) {
+    BmpLayout layout;
+    layout.width = 3;
+    layout.height = topDown ? -2 : 2;
+    layout.bitCount = 24;
+    layout.bits = PackBitmapRows(3, 2, 24, [&](int x, int row) { return Card(x, topDown ? row : 1 - row); });
+    return layout;
 }
 
 TEST(PictureBmp, DirectColourDepthsAndOrientations) {
@@ -59,69 +59,69 @@ TEST(PictureBmp, DirectColourDepthsAndOrientations) {
     EXPECT_EQ(PictureAlpha::Opaque, Decode(EncodeBmp(Card24(false)))->alpha);
 
     // 32 bits without masks: the fourth byte is not alpha in a BMP file.
-    BmpSpec spec = Card24(false);
-    spec.bitCount = 32;
-    spec.bits = PackBitmapRows(3, 2, 32, [](int x, int row) { return 0x12000000u | Card(x, 1 - row); });
-    auto picture = Decode(EncodeBmp(spec));
+    BmpLayout layout = Card24(false);
+    layout.bitCount = 32;
+    layout.bits = PackBitmapRows(3, 2, 32, [](int x, int row) { return 0x12000000u | Card(x, 1 - row); });
+    auto picture = Decode(EncodeBmp(layout));
     ExpectCard(picture);
     EXPECT_EQ(PictureAlpha::Opaque, picture->alpha);
 
     // The 12-byte core header.
-    spec = Card24(true);
-    spec.headerSize = 12;
-    spec.height = 2;
-    spec.bits = PackBitmapRows(3, 2, 24, [](int x, int row) { return Card(x, 1 - row); });
-    ExpectCard(Decode(EncodeBmp(spec)));
+    layout = Card24(true);
+    layout.headerSize = 12;
+    layout.height = 2;
+    layout.bits = PackBitmapRows(3, 2, 24, [](int x, int row) { return Card(x, 1 - row); });
+    ExpectCard(Decode(EncodeBmp(layout)));
 }
 
 TEST(PictureBmp, BitFieldsWithAndWithoutAlpha) {
     // 16 bits without masks are 5-5-5.
-    BmpSpec spec;
-    spec.width = 2;
-    spec.height = 1;
-    spec.bitCount = 16;
-    spec.bits = PackBitmapRows(2, 1, 16, [](int x, int) { return x == 0 ? 0x7C00u : 0x0210u; });
-    auto picture = Decode(EncodeBmp(spec));
+    BmpLayout layout;
+    layout.width = 2;
+    layout.height = 1;
+    layout.bitCount = 16;
+    layout.bits = PackBitmapRows(2, 1, 16, [](int x, int) { return x == 0 ? 0x7C00u : 0x0210u; });
+    auto picture = Decode(EncodeBmp(layout));
     ASSERT_TRUE(picture);
     EXPECT_EQ(MakePixel(255, 0, 0), picture->At(0, 0));
     EXPECT_EQ(MakePixel(0, 132, 132), picture->At(1, 0)); // 16 of 31 scales to 132
 
     // 5-6-5 masks after an information header.
-    spec.compression = 3;
-    spec.masks = {0xF800, 0x07E0, 0x001F};
-    spec.bits = PackBitmapRows(2, 1, 16, [](int x, int) { return x == 0 ? 0x07E0u : 0x001Fu; });
-    picture = Decode(EncodeBmp(spec));
+    layout.compression = 3;
+    layout.masks = {0xF800, 0x07E0, 0x001F};
+    layout.bits = PackBitmapRows(2, 1, 16, [](int x, int) { return x == 0 ? 0x07E0u : 0x001Fu; });
+    picture = Decode(EncodeBmp(layout));
     ASSERT_TRUE(picture);
     EXPECT_EQ(MakePixel(0, 255, 0), picture->At(0, 0));
     EXPECT_EQ(MakePixel(0, 0, 255), picture->At(1, 0));
 
     // 32 bits: a version 5 header with an alpha mask gives an alpha channel, colours not premultiplied.
-    spec.bitCount = 32;
-    spec.headerSize = 124;
-    spec.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
-    spec.bits = PackBitmapRows(2, 1, 32, [](int x, int) { return x == 0 ? 0x80FF0000u : 0x00000000u; });
-    picture = Decode(EncodeBmp(spec));
+    layout.bitCount = 32;
+    layout.headerSize = 124;
+    layout.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+    layout.bits = PackBitmapRows(2, 1, 32, [](int x, int) { return x == 0 ? 0x80FF0000u : 0x00000000u; });
+    picture = Decode(EncodeBmp(layout));
     ASSERT_TRUE(picture);
     EXPECT_EQ(PictureAlpha::AlphaChannel, picture->alpha);
     EXPECT_EQ(0x80FF0000u, picture->At(0, 0));
     EXPECT_EQ(0u, PixelAlpha(picture->At(1, 0)));
 
     // The same with alpha zero everywhere: an alpha mask nobody filled in, so opaque.
-    spec.bits = PackBitmapRows(2, 1, 32, [](int, int) { return 0x00FF0000u; });
-    picture = Decode(EncodeBmp(spec));
+    layout.bits = PackBitmapRows(2, 1, 32, [](int, int) { return 0x00FF0000u; });
+    picture = Decode(EncodeBmp(layout));
     ASSERT_TRUE(picture);
     EXPECT_EQ(PictureAlpha::Opaque, picture->alpha);
     EXPECT_EQ(MakePixel(255, 0, 0), picture->At(1, 0));
 }
 
 TEST(PictureBmp, PalettedDepths) {
-    BmpSpec spec;
-    spec.width = 9; // crosses a byte boundary at 1 bit and 4 bits per pixel
-    spec.height = 2;
-    spec.bitCount = 1;
-    spec.palette = {0x0000FF, 0xFFFF00};
-    spec.bits = PackBitmapRows(9, 2, 1, [](int x, int row) { return uint32_t((x + row) % 2); });
-    auto picture = Decode(EncodeBmp(spec));
+    BmpLayout layout;
+    layout.width = 9; // crosses a byte boundary at 1 bit and 4 bits per pixel
+    layout.height = 2;
+    layout.bitCount = 1;
+    layout.palette = {0x0000FF, 0xFFFF00};
+    layout.bits = PackBitmapRows(9, 2, 1, [](int x, int row) { return uint32_t((x + row) % 2); });
+    auto picture = Decode(EncodeBmp(layout));
     ASSERT_TRUE(picture);
     for (int x = 0; x < 9; ++x) {
         // Stored row 0 is the bottom one.
@@ -130,11 +130,11 @@ TEST(PictureBmp, PalettedDepths) {
     }
 
     // 4 bits with a short palette: an index past its end is black.
-    spec.bitCount = 4;
-    spec.colorsUsed = 3;
-    spec.palette = {0xFF0000, 0x00FF00, 0x0000FF};
-    spec.bits = PackBitmapRows(9, 2, 4, [](int x, int) { return uint32_t(x % 4 == 3 ? 9 : x % 4); });
-    picture = Decode(EncodeBmp(spec));
+    layout.bitCount = 4;
+    layout.colorsUsed = 3;
+    layout.palette = {0xFF0000, 0x00FF00, 0x0000FF};
+    layout.bits = PackBitmapRows(9, 2, 4, [](int x, int) { return uint32_t(x % 4 == 3 ? 9 : x % 4); });
+    picture = Decode(EncodeBmp(layout));
     ASSERT_TRUE(picture);
     EXPECT_EQ(MakePixel(255, 0, 0), picture->At(0, 0));
     EXPECT_EQ(MakePixel(0, 255, 0), picture->At(1, 0));
@@ -143,36 +143,36 @@ TEST(PictureBmp, PalettedDepths) {
     EXPECT_EQ(MakePixel(255, 0, 0), picture->At(8, 1));
 
     // 8 bits with the 3-byte palette entries of a core header.
-    spec = BmpSpec();
-    spec.headerSize = 12;
-    spec.width = 2;
-    spec.height = 2;
-    spec.bitCount = 8;
-    spec.palette.assign(256, 0);
-    spec.palette[7] = 0x102030;
-    spec.palette[200] = 0xA0B0C0;
-    spec.bits = PackBitmapRows(2, 2, 8, [](int, int row) { return uint32_t(row == 0 ? 7 : 200); });
-    picture = Decode(EncodeBmp(spec));
+    layout = BmpLayout();
+    layout.headerSize = 12;
+    layout.width = 2;
+    layout.height = 2;
+    layout.bitCount = 8;
+    layout.palette.assign(256, 0);
+    layout.palette[7] = 0x102030;
+    layout.palette[200] = 0xA0B0C0;
+    layout.bits = PackBitmapRows(2, 2, 8, [](int, int row) { return uint32_t(row == 0 ? 7 : 200); });
+    picture = Decode(EncodeBmp(layout));
     ASSERT_TRUE(picture);
     EXPECT_EQ(MakePixel(0xA0, 0xB0, 0xC0), picture->At(1, 0));
     EXPECT_EQ(MakePixel(0x10, 0x20, 0x30), picture->At(0, 1));
 }
 
 TEST(PictureBmp, RunLengthEncoding) {
-    BmpSpec spec;
-    spec.width = 4;
-    spec.height = 3;
-    spec.bitCount = 8;
-    spec.compression = 1;
+    BmpLayout layout;
+    layout.width = 4;
+    layout.height = 3;
+    layout.bitCount = 8;
+    layout.compression = 1;
     // Three palette entries although the colour count says all 256: the bits offset bounds them.
-    spec.palette = {0x000000, 0xFF0000, 0x00FF00};
-    spec.bits = {
+    layout.palette = {0x000000, 0xFF0000, 0x00FF00};
+    layout.bits = {
         4, 1, 0, 0,             // bottom row: four of index 1, end of line
         0, 3, 2, 1, 2, 0, 0, 0, // middle row: absolute 2 1 2 (padded), end of line
         0, 2, 2, 0,             // top row: skip two pixels,
         2, 2, 0, 1,             // two of index 2, end of bitmap
     };
-    auto picture = Decode(EncodeBmp(spec));
+    auto picture = Decode(EncodeBmp(layout));
     ASSERT_TRUE(picture);
     EXPECT_EQ(PictureAlpha::TransparentPixels, picture->alpha);
     const uint32_t red = MakePixel(255, 0, 0);
@@ -190,17 +190,17 @@ TEST(PictureBmp, RunLengthEncoding) {
     EXPECT_EQ(green, picture->At(3, 0));
 
     // Without the end-of-bitmap code the data is truncated.
-    spec.bits.resize(spec.bits.size() - 2);
-    EXPECT_FALSE(Decode(EncodeBmp(spec)));
+    layout.bits.resize(layout.bits.size() - 2);
+    EXPECT_FALSE(Decode(EncodeBmp(layout)));
 
     // 4 bits: an encoded run of alternating nibbles, then an absolute run; fully covered.
-    spec.width = 8;
-    spec.height = 1;
-    spec.bitCount = 4;
-    spec.compression = 2;
-    spec.palette = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
-    spec.bits = {5, 0x12, 0, 3, 0x12, 0x30, 0, 1};
-    picture = Decode(EncodeBmp(spec));
+    layout.width = 8;
+    layout.height = 1;
+    layout.bitCount = 4;
+    layout.compression = 2;
+    layout.palette = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
+    layout.bits = {5, 0x12, 0, 3, 0x12, 0x30, 0, 1};
+    picture = Decode(EncodeBmp(layout));
     ASSERT_TRUE(picture);
     EXPECT_EQ(PictureAlpha::Opaque, picture->alpha);
     const uint32_t expected[8] = {red, green, red, green, red, red, green, MakePixel(0, 0, 255)};
@@ -209,8 +209,8 @@ TEST(PictureBmp, RunLengthEncoding) {
     }
 
     // Run-length data is bottom-up only.
-    spec.height = -1;
-    EXPECT_FALSE(Decode(EncodeBmp(spec)));
+    layout.height = -1;
+    EXPECT_FALSE(Decode(EncodeBmp(layout)));
 }
 
 TEST(PictureBmp, DamagedFilesGiveNoPicture) {
@@ -241,14 +241,14 @@ TEST(PictureBmp, DamagedFilesGiveNoPicture) {
     EXPECT_FALSE(patched(30, 3)); // bit fields at 24 bits
 
     // A palette that claims more entries than the file holds.
-    BmpSpec spec;
-    spec.width = 1;
-    spec.height = 1;
-    spec.bitCount = 8;
-    spec.colorsUsed = 0xFFFFFFFF;
-    spec.palette = {0xFF0000};
-    spec.bits = {0, 0, 0, 0};
-    Bytes bytes = EncodeBmp(spec);
+    BmpLayout layout;
+    layout.width = 1;
+    layout.height = 1;
+    layout.bitCount = 8;
+    layout.colorsUsed = 0xFFFFFFFF;
+    layout.palette = {0xFF0000};
+    layout.bits = {0, 0, 0, 0};
+    Bytes bytes = EncodeBmp(layout);
     PutLe32(bytes, 10, 0); // no bits offset: it would follow the huge palette
     EXPECT_FALSE(Decode(bytes));
 }
@@ -256,17 +256,17 @@ TEST(PictureBmp, DamagedFilesGiveNoPicture) {
 // --- PNG ------------------------------------------------------------------------------------------
 
 PngSpec CardPng() {
-    PngSpec spec;
-    spec.width = 3;
-    spec.height = 2;
+    PngSpec layout;
+    layout.width = 3;
+    layout.height = 2;
     for (int y = 0; y < 2; ++y) {
         for (int x = 0; x < 3; ++x) {
-            spec.rows.push_back(uint8_t(Card(x, y) >> 16));
-            spec.rows.push_back(uint8_t(Card(x, y) >> 8));
-            spec.rows.push_back(uint8_t(Card(x, y)));
+            layout.rows.push_back(uint8_t(Card(x, y) >> 16));
+            layout.rows.push_back(uint8_t(Card(x, y) >> 8));
+            layout.rows.push_back(uint8_t(Card(x, y)));
         }
     }
-    return spec;
+    return layout;
 }
 
 TEST(PicturePng, ColourTypesAndTransparency) {
@@ -276,26 +276,26 @@ TEST(PicturePng, ColourTypesAndTransparency) {
     EXPECT_EQ(PictureAlpha::Opaque, picture->alpha);
 
     // RGBA keeps its alpha values and unpremultiplied colours.
-    PngSpec spec;
-    spec.width = 2;
-    spec.height = 1;
-    spec.colorType = 6;
-    spec.rows = {255, 0, 0, 128, 0, 0, 255, 255};
-    picture = Decode(EncodePng(spec));
+    PngSpec layout;
+    layout.width = 2;
+    layout.height = 1;
+    layout.colorType = 6;
+    layout.rows = {255, 0, 0, 128, 0, 0, 255, 255};
+    picture = Decode(EncodePng(layout));
     ASSERT_TRUE(picture);
     EXPECT_EQ(PictureAlpha::AlphaChannel, picture->alpha);
     EXPECT_EQ(0x80FF0000u, picture->At(0, 0));
     EXPECT_EQ(0xFF0000FFu, picture->At(1, 0));
 
     // A palette with tRNS becomes an alpha channel.
-    spec = PngSpec();
-    spec.width = 2;
-    spec.height = 2;
-    spec.colorType = 3;
-    spec.palette = {255, 0, 0, 0, 255, 0, 0, 0, 255};
-    spec.alphas = {255, 0, 64};
-    spec.rows = {0, 1, 2, 1};
-    picture = Decode(EncodePng(spec));
+    layout = PngSpec();
+    layout.width = 2;
+    layout.height = 2;
+    layout.colorType = 3;
+    layout.palette = {255, 0, 0, 0, 255, 0, 0, 0, 255};
+    layout.alphas = {255, 0, 64};
+    layout.rows = {0, 1, 2, 1};
+    picture = Decode(EncodePng(layout));
     ASSERT_TRUE(picture);
     EXPECT_EQ(PictureAlpha::AlphaChannel, picture->alpha);
     EXPECT_EQ(0xFFFF0000u, picture->At(0, 0));
@@ -303,11 +303,11 @@ TEST(PicturePng, ColourTypesAndTransparency) {
     EXPECT_EQ(0x400000FFu, picture->At(0, 1));
 
     // An RGB colour key in tRNS makes that colour transparent.
-    spec = CardPng();
-    spec.keyRed = 0;
-    spec.keyGreen = 255;
-    spec.keyBlue = 0;
-    picture = Decode(EncodePng(spec));
+    layout = CardPng();
+    layout.keyRed = 0;
+    layout.keyGreen = 255;
+    layout.keyBlue = 0;
+    picture = Decode(EncodePng(layout));
     ASSERT_TRUE(picture);
     EXPECT_EQ(PictureAlpha::AlphaChannel, picture->alpha);
     EXPECT_EQ(0u, PixelAlpha(picture->At(1, 0)));
@@ -316,19 +316,19 @@ TEST(PicturePng, ColourTypesAndTransparency) {
 }
 
 TEST(PicturePng, Interlaced) {
-    PngSpec spec;
-    spec.width = 11;
-    spec.height = 9;
-    spec.interlaced = true;
-    for (int y = 0; y < spec.height; ++y) {
-        for (int x = 0; x < spec.width; ++x) {
-            spec.rows.insert(spec.rows.end(), {uint8_t(x * 20), uint8_t(y * 25), uint8_t(x * y)});
+    PngSpec layout;
+    layout.width = 11;
+    layout.height = 9;
+    layout.interlaced = true;
+    for (int y = 0; y < layout.height; ++y) {
+        for (int x = 0; x < layout.width; ++x) {
+            layout.rows.insert(layout.rows.end(), {uint8_t(x * 20), uint8_t(y * 25), uint8_t(x * y)});
         }
     }
-    const auto picture = Decode(EncodePng(spec));
+    const auto picture = Decode(EncodePng(layout));
     ASSERT_TRUE(picture);
-    for (int y = 0; y < spec.height; ++y) {
-        for (int x = 0; x < spec.width; ++x) {
+    for (int y = 0; y < layout.height; ++y) {
+        for (int x = 0; x < layout.width; ++x) {
             EXPECT_EQ(MakePixel(uint8_t(x * 20), uint8_t(y * 25), uint8_t(x * y)), picture->At(x, y))
                 << x << "," << y;
         }
@@ -375,22 +375,22 @@ TEST(PicturePng, DamagedFilesGiveNoPicture) {
 // 16 x 16 in four solid 8 x 8 quadrants.
 JpegSpec Quadrants(int components) {
     static const uint32_t kColours[4] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00};
-    JpegSpec spec;
-    spec.width = 16;
-    spec.height = 16;
-    spec.components = components;
+    JpegSpec layout;
+    layout.width = 16;
+    layout.height = 16;
+    layout.components = components;
     for (int y = 0; y < 16; ++y) {
         for (int x = 0; x < 16; ++x) {
             const uint32_t colour = kColours[(y / 8) * 2 + x / 8];
             if (components == 1) {
-                spec.samples.push_back(uint8_t(x < 8 ? 40 : 210));
+                layout.samples.push_back(uint8_t(x < 8 ? 40 : 210));
             } else {
-                spec.samples.insert(spec.samples.end(),
+                layout.samples.insert(layout.samples.end(),
                                     {uint8_t(colour >> 16), uint8_t(colour >> 8), uint8_t(colour)});
             }
         }
     }
-    return spec;
+    return layout;
 }
 
 void ExpectQuadrants(const std::optional<Picture>& picture) {
@@ -416,9 +416,9 @@ TEST(PictureJpeg, ColourGreyProgressiveAndCmyk) {
     ExpectQuadrants(picture);
     EXPECT_EQ(PictureFormat::Jpeg, picture->format);
 
-    JpegSpec spec = Quadrants(3);
-    spec.progressive = true;
-    ExpectQuadrants(Decode(EncodeJpeg(spec)));
+    JpegSpec layout = Quadrants(3);
+    layout.progressive = true;
+    ExpectQuadrants(Decode(EncodeJpeg(layout)));
 
     picture = Decode(EncodeJpeg(Quadrants(1)));
     ASSERT_TRUE(picture);
@@ -430,14 +430,14 @@ TEST(PictureJpeg, ColourGreyProgressiveAndCmyk) {
     EXPECT_NEAR(210, (picture->At(13, 5) >> 16) & 0xFF, 3);
 
     // CMYK with an Adobe marker stores inverted inks: red is C=0 M=Y=full K=0, inverted.
-    spec = JpegSpec();
-    spec.width = 8;
-    spec.height = 8;
-    spec.components = 4;
+    layout = JpegSpec();
+    layout.width = 8;
+    layout.height = 8;
+    layout.components = 4;
     for (int i = 0; i < 64; ++i) {
-        spec.samples.insert(spec.samples.end(), {255, 0, 0, 255});
+        layout.samples.insert(layout.samples.end(), {255, 0, 0, 255});
     }
-    picture = Decode(EncodeJpeg(spec));
+    picture = Decode(EncodeJpeg(layout));
     ASSERT_TRUE(picture);
     EXPECT_TRUE(ColourNear(0xFF0000, picture->At(4, 4), 6)) << "cmyk" << std::hex << picture->At(4, 4);
 }
@@ -473,16 +473,16 @@ TEST(PictureJpeg, DamagedFilesGiveNoPicture) {
 // --- GIF ------------------------------------------------------------------------------------------
 
 GifSpec FourColours(int width, int height) {
-    GifSpec spec;
-    spec.screenWidth = spec.width = width;
-    spec.screenHeight = spec.height = height;
-    spec.palette = {0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255};
+    GifSpec layout;
+    layout.screenWidth = layout.width = width;
+    layout.screenHeight = layout.height = height;
+    layout.palette = {0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255};
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            spec.indices.push_back(uint8_t((x + 2 * y) % 4));
+            layout.indices.push_back(uint8_t((x + 2 * y) % 4));
         }
     }
-    return spec;
+    return layout;
 }
 
 uint32_t FourColour(int index) {
@@ -492,8 +492,8 @@ uint32_t FourColour(int index) {
 }
 
 TEST(PictureGif, FirstFrameColoursAndTransparency) {
-    GifSpec spec = FourColours(4, 3);
-    auto picture = Decode(EncodeGif(spec));
+    GifSpec layout = FourColours(4, 3);
+    auto picture = Decode(EncodeGif(layout));
     ASSERT_TRUE(picture);
     EXPECT_EQ(PictureFormat::Gif, picture->format);
     EXPECT_EQ(PictureAlpha::Opaque, picture->alpha);
@@ -503,8 +503,8 @@ TEST(PictureGif, FirstFrameColoursAndTransparency) {
         }
     }
 
-    spec.transparentIndex = 2;
-    picture = Decode(EncodeGif(spec));
+    layout.transparentIndex = 2;
+    picture = Decode(EncodeGif(layout));
     ASSERT_TRUE(picture);
     EXPECT_EQ(PictureAlpha::TransparentPixels, picture->alpha);
     for (int y = 0; y < 3; ++y) {
@@ -519,17 +519,17 @@ TEST(PictureGif, FirstFrameColoursAndTransparency) {
     }
 
     // A local colour table instead of the global one.
-    spec.transparentIndex = -1;
-    spec.localColourMap = true;
-    picture = Decode(EncodeGif(spec));
+    layout.transparentIndex = -1;
+    layout.localColourMap = true;
+    picture = Decode(EncodeGif(layout));
     ASSERT_TRUE(picture);
     EXPECT_EQ(FourColour(3), picture->At(3, 0));
 }
 
 TEST(PictureGif, InterlacedAndPlacedFrames) {
-    GifSpec spec = FourColours(3, 11);
-    spec.interlaced = true;
-    auto picture = Decode(EncodeGif(spec));
+    GifSpec layout = FourColours(3, 11);
+    layout.interlaced = true;
+    auto picture = Decode(EncodeGif(layout));
     ASSERT_TRUE(picture);
     for (int y = 0; y < 11; ++y) {
         for (int x = 0; x < 3; ++x) {
@@ -538,12 +538,12 @@ TEST(PictureGif, InterlacedAndPlacedFrames) {
     }
 
     // A 2 x 2 frame at (1, 2) on a 4 x 5 screen: the rest of the canvas is transparent.
-    spec = FourColours(2, 2);
-    spec.screenWidth = 4;
-    spec.screenHeight = 5;
-    spec.left = 1;
-    spec.top = 2;
-    picture = Decode(EncodeGif(spec));
+    layout = FourColours(2, 2);
+    layout.screenWidth = 4;
+    layout.screenHeight = 5;
+    layout.left = 1;
+    layout.top = 2;
+    picture = Decode(EncodeGif(layout));
     ASSERT_TRUE(picture);
     ASSERT_EQ(4, picture->width);
     ASSERT_EQ(5, picture->height);
@@ -558,9 +558,9 @@ TEST(PictureGif, InterlacedAndPlacedFrames) {
 }
 
 TEST(PictureGif, DamagedFilesGiveNoPicture) {
-    GifSpec spec = FourColours(8, 8);
-    spec.transparentIndex = 1;
-    const Bytes good = EncodeGif(spec);
+    GifSpec layout = FourColours(8, 8);
+    layout.transparentIndex = 1;
+    const Bytes good = EncodeGif(layout);
     ASSERT_FALSE(good.empty());
     // Only the trailer after the first frame may be missing.
     ExpectEveryPrefixFails(good, good.size() - 1);
@@ -603,27 +603,27 @@ TEST(PictureGif, DamagedFilesGiveNoPicture) {
 
 // A 24-bit icon bitmap whose AND mask makes (0, 0) transparent; colour(x, y) from the top.
 Bytes IconBitmap24(int size, uint32_t colour) {
-    BmpSpec spec;
-    spec.width = size;
-    spec.height = 2 * size;
-    spec.bitCount = 24;
-    spec.bits = PackBitmapRows(size, size, 24, [&](int, int) { return colour; });
+    BmpLayout layout;
+    layout.width = size;
+    layout.height = 2 * size;
+    layout.bitCount = 24;
+    layout.bits = PackBitmapRows(size, size, 24, [&](int, int) { return colour; });
     const Bytes mask =
         PackBitmapRows(size, size, 1, [&](int x, int row) { return uint32_t(x == 0 && row == size - 1); });
-    spec.bits.insert(spec.bits.end(), mask.begin(), mask.end());
-    return EncodeDib(spec);
+    layout.bits.insert(layout.bits.end(), mask.begin(), mask.end());
+    return EncodeDib(layout);
 }
 
 Bytes IconBitmap32(int size, uint32_t alpha) {
-    BmpSpec spec;
-    spec.width = size;
-    spec.height = 2 * size;
-    spec.bitCount = 32;
-    spec.bits = PackBitmapRows(size, size, 32,
+    BmpLayout layout;
+    layout.width = size;
+    layout.height = 2 * size;
+    layout.bitCount = 32;
+    layout.bits = PackBitmapRows(size, size, 32,
                                [&](int x, int) { return (alpha << 24) | (x == 1 ? 0x00FF00u : 0x0000FFu); });
     const Bytes mask = PackBitmapRows(size, size, 1, [&](int x, int) { return uint32_t(x == 1); });
-    spec.bits.insert(spec.bits.end(), mask.begin(), mask.end());
-    return EncodeDib(spec);
+    layout.bits.insert(layout.bits.end(), mask.begin(), mask.end());
+    return EncodeDib(layout);
 }
 
 TEST(PictureIco, LargestImageWithMaskOrAlpha) {

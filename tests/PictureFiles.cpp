@@ -27,38 +27,38 @@ void AppendPngData(png_structp png, png_bytep data, png_size_t length) {
 
 void FlushPng(png_structp) {}
 
-size_t PngRowBytes(const PngSpec& spec) {
+size_t PngRowBytes(const PngSpec& layout) {
     static const int kChannels[7] = {1, 0, 3, 1, 2, 0, 4};
-    return (static_cast<size_t>(spec.width) * kChannels[spec.colorType] * spec.bitDepth + 7) / 8;
+    return (static_cast<size_t>(layout.width) * kChannels[layout.colorType] * layout.bitDepth + 7) / 8;
 }
 
-bool WritePngSteps(png_structp png, png_infop info, const PngSpec* spec, Bytes* out, size_t rowBytes) {
+bool WritePngSteps(png_structp png, png_infop info, const PngSpec* layout, Bytes* out, size_t rowBytes) {
     if (setjmp(png_jmpbuf(png))) {
         return false;
     }
     png_set_write_fn(png, out, AppendPngData, FlushPng);
-    png_set_IHDR(png, info, spec->width, spec->height, spec->bitDepth, spec->colorType,
-                 spec->interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, layout->width, layout->height, layout->bitDepth, layout->colorType,
+                 layout->interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
-    if (!spec->palette.empty()) {
-        png_set_PLTE(png, info, reinterpret_cast<png_const_colorp>(spec->palette.data()),
-                     static_cast<int>(spec->palette.size() / 3));
+    if (!layout->palette.empty()) {
+        png_set_PLTE(png, info, reinterpret_cast<png_const_colorp>(layout->palette.data()),
+                     static_cast<int>(layout->palette.size() / 3));
     }
-    if (!spec->alphas.empty()) {
-        png_set_tRNS(png, info, spec->alphas.data(), static_cast<int>(spec->alphas.size()), nullptr);
-    } else if (spec->keyRed >= 0) {
+    if (!layout->alphas.empty()) {
+        png_set_tRNS(png, info, layout->alphas.data(), static_cast<int>(layout->alphas.size()), nullptr);
+    } else if (layout->keyRed >= 0) {
         png_color_16 key;
         std::memset(&key, 0, sizeof(key));
-        key.red = png_uint_16(spec->keyRed);
-        key.green = png_uint_16(spec->keyGreen);
-        key.blue = png_uint_16(spec->keyBlue);
+        key.red = png_uint_16(layout->keyRed);
+        key.green = png_uint_16(layout->keyGreen);
+        key.blue = png_uint_16(layout->keyBlue);
         png_set_tRNS(png, info, nullptr, 0, &key);
     }
     png_write_info(png, info);
     const int passes = png_set_interlace_handling(png);
     for (int pass = 0; pass < passes; ++pass) {
-        for (int y = 0; y < spec->height; ++y) {
-            png_write_row(png, spec->rows.data() + y * rowBytes);
+        for (int y = 0; y < layout->height; ++y) {
+            png_write_row(png, layout->rows.data() + y * rowBytes);
         }
     }
     png_write_end(png, nullptr);
@@ -80,7 +80,7 @@ struct JpegWriter {
     std::longjmp(static_cast<JpegWriter*>(info->client_data)->jump, 1);
 }
 
-bool WriteJpegSteps(JpegWriter* w, const JpegSpec* spec) {
+bool WriteJpegSteps(JpegWriter* w, const JpegSpec* layout) {
     w->info.err = jpeg_std_error(&w->error);
     w->error.error_exit = OnJpegWriteError;
     w->info.client_data = w;
@@ -90,21 +90,21 @@ bool WriteJpegSteps(JpegWriter* w, const JpegSpec* spec) {
     jpeg_create_compress(&w->info);
     w->created = true;
     jpeg_mem_dest(&w->info, &w->buffer, &w->size);
-    w->info.image_width = spec->width;
-    w->info.image_height = spec->height;
-    w->info.input_components = spec->components;
-    w->info.in_color_space = spec->components == 1   ? JCS_GRAYSCALE
-                             : spec->components == 4 ? JCS_CMYK
+    w->info.image_width = layout->width;
+    w->info.image_height = layout->height;
+    w->info.input_components = layout->components;
+    w->info.in_color_space = layout->components == 1   ? JCS_GRAYSCALE
+                             : layout->components == 4 ? JCS_CMYK
                                                      : JCS_RGB;
     jpeg_set_defaults(&w->info);
-    jpeg_set_quality(&w->info, spec->quality, TRUE);
-    if (spec->progressive) {
+    jpeg_set_quality(&w->info, layout->quality, TRUE);
+    if (layout->progressive) {
         jpeg_simple_progression(&w->info);
     }
     jpeg_start_compress(&w->info, TRUE);
-    const size_t stride = static_cast<size_t>(spec->width) * spec->components;
+    const size_t stride = static_cast<size_t>(layout->width) * layout->components;
     while (w->info.next_scanline < w->info.image_height) {
-        JSAMPROW row = const_cast<JSAMPROW>(spec->samples.data() + w->info.next_scanline * stride);
+        JSAMPROW row = const_cast<JSAMPROW>(layout->samples.data() + w->info.next_scanline * stride);
         jpeg_write_scanlines(&w->info, &row, 1);
     }
     jpeg_finish_compress(&w->info);
@@ -119,47 +119,47 @@ int AppendGifData(GifFileType* gif, const GifByteType* data, int length) {
     return length;
 }
 
-void PutDibHeader(Bytes& out, const BmpSpec& spec) {
+void PutDibHeader(Bytes& out, const BmpLayout& layout) {
     const size_t start = out.size();
-    out.resize(start + spec.headerSize, 0);
-    PutLe32(out, start, spec.headerSize);
-    if (spec.headerSize == 12) {
-        PutLe16(out, start + 4, uint32_t(spec.width));
-        PutLe16(out, start + 6, uint32_t(spec.height));
+    out.resize(start + layout.headerSize, 0);
+    PutLe32(out, start, layout.headerSize);
+    if (layout.headerSize == 12) {
+        PutLe16(out, start + 4, uint32_t(layout.width));
+        PutLe16(out, start + 6, uint32_t(layout.height));
         PutLe16(out, start + 8, 1);
-        PutLe16(out, start + 10, spec.bitCount);
+        PutLe16(out, start + 10, layout.bitCount);
         return;
     }
-    PutLe32(out, start + 4, uint32_t(spec.width));
-    PutLe32(out, start + 8, uint32_t(spec.height));
+    PutLe32(out, start + 4, uint32_t(layout.width));
+    PutLe32(out, start + 8, uint32_t(layout.height));
     PutLe16(out, start + 12, 1);
-    PutLe16(out, start + 14, spec.bitCount);
-    PutLe32(out, start + 16, spec.compression);
-    PutLe32(out, start + 20, uint32_t(spec.bits.size()));
-    PutLe32(out, start + 32, spec.colorsUsed);
-    for (size_t i = 0; i < spec.masks.size() && 40 + 4 * i + 4 <= spec.headerSize; ++i) {
-        PutLe32(out, start + 40 + 4 * i, spec.masks[i]);
+    PutLe16(out, start + 14, layout.bitCount);
+    PutLe32(out, start + 16, layout.compression);
+    PutLe32(out, start + 20, uint32_t(layout.bits.size()));
+    PutLe32(out, start + 32, layout.colorsUsed);
+    for (size_t i = 0; i < layout.masks.size() && 40 + 4 * i + 4 <= layout.headerSize; ++i) {
+        PutLe32(out, start + 40 + 4 * i, layout.masks[i]);
     }
 }
 
 } // namespace
 
-Bytes EncodePng(const PngSpec& spec) {
+Bytes EncodePng(const PngSpec& layout) {
     Bytes out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
-    const size_t rowBytes = PngRowBytes(spec);
+    const size_t rowBytes = PngRowBytes(layout);
     const bool ok =
-        info && spec.rows.size() == rowBytes * spec.height && WritePngSteps(png, info, &spec, &out, rowBytes);
+        info && layout.rows.size() == rowBytes * layout.height && WritePngSteps(png, info, &layout, &out, rowBytes);
     png_destroy_write_struct(&png, &info);
     return ok ? out : Bytes();
 }
 
-Bytes EncodeJpeg(const JpegSpec& spec) {
+Bytes EncodeJpeg(const JpegSpec& layout) {
     JpegWriter writer;
     std::memset(&writer, 0, sizeof(writer));
-    const bool ok = spec.samples.size() == static_cast<size_t>(spec.width) * spec.height * spec.components &&
-                    WriteJpegSteps(&writer, &spec);
+    const bool ok = layout.samples.size() == static_cast<size_t>(layout.width) * layout.height * layout.components &&
+                    WriteJpegSteps(&writer, &layout);
     Bytes out;
     if (ok) {
         out.assign(writer.buffer, writer.buffer + writer.size);
@@ -171,85 +171,85 @@ Bytes EncodeJpeg(const JpegSpec& spec) {
     return out;
 }
 
-Bytes EncodeGif(const GifSpec& spec) {
+Bytes EncodeGif(const GifSpec& layout) {
     Bytes out;
     int error = 0;
     GifFileType* gif = EGifOpen(&out, AppendGifData, &error);
     if (!gif) {
         return Bytes();
     }
-    std::vector<GifColorType> colours(spec.palette.size() / 3);
+    std::vector<GifColorType> colours(layout.palette.size() / 3);
     for (size_t i = 0; i < colours.size(); ++i) {
-        colours[i] = {spec.palette[3 * i], spec.palette[3 * i + 1], spec.palette[3 * i + 2]};
+        colours[i] = {layout.palette[3 * i], layout.palette[3 * i + 1], layout.palette[3 * i + 2]};
     }
     ColorMapObject* map = GifMakeMapObject(static_cast<int>(colours.size()), colours.data());
     bool ok = map != nullptr;
     EGifSetGifVersion(gif, true);
-    ok = ok && EGifPutScreenDesc(gif, spec.screenWidth, spec.screenHeight, 8, 0,
-                                 spec.localColourMap ? nullptr : map) == GIF_OK;
-    if (ok && spec.transparentIndex >= 0) {
+    ok = ok && EGifPutScreenDesc(gif, layout.screenWidth, layout.screenHeight, 8, 0,
+                                 layout.localColourMap ? nullptr : map) == GIF_OK;
+    if (ok && layout.transparentIndex >= 0) {
         GraphicsControlBlock control = {};
         control.DisposalMode = DISPOSAL_UNSPECIFIED;
-        control.TransparentColor = spec.transparentIndex;
+        control.TransparentColor = layout.transparentIndex;
         GifByteType extension[4];
         const size_t length = EGifGCBToExtension(&control, extension);
         ok = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension) == GIF_OK;
     }
-    ok = ok && EGifPutImageDesc(gif, spec.left, spec.top, spec.width, spec.height, spec.interlaced,
-                                spec.localColourMap ? map : nullptr) == GIF_OK;
+    ok = ok && EGifPutImageDesc(gif, layout.left, layout.top, layout.width, layout.height, layout.interlaced,
+                                layout.localColourMap ? map : nullptr) == GIF_OK;
     std::vector<int> order;
-    if (spec.interlaced) {
+    if (layout.interlaced) {
         const int start[4] = {0, 4, 2, 1};
         const int step[4] = {8, 8, 4, 2};
         for (int pass = 0; pass < 4; ++pass) {
-            for (int y = start[pass]; y < spec.height; y += step[pass]) {
+            for (int y = start[pass]; y < layout.height; y += step[pass]) {
                 order.push_back(y);
             }
         }
     } else {
-        for (int y = 0; y < spec.height; ++y) {
+        for (int y = 0; y < layout.height; ++y) {
             order.push_back(y);
         }
     }
     for (int y : order) {
-        std::vector<GifPixelType> line(spec.indices.begin() + y * spec.width,
-                                       spec.indices.begin() + (y + 1) * spec.width);
-        ok = ok && EGifPutLine(gif, line.data(), spec.width) == GIF_OK;
+        std::vector<GifPixelType> line(layout.indices.begin() + y * layout.width,
+                                       layout.indices.begin() + (y + 1) * layout.width);
+        ok = ok && EGifPutLine(gif, line.data(), layout.width) == GIF_OK;
     }
     ok = EGifCloseFile(gif, &error) == GIF_OK && ok;
     GifFreeMapObject(map);
     return ok ? out : Bytes();
 }
 
-Bytes EncodeDib(const BmpSpec& spec) {
+Bytes EncodeDib(const BmpLayout& layout) {
     Bytes out;
-    PutDibHeader(out, spec);
-    if (spec.headerSize == 40) {
-        for (uint32_t mask : spec.masks) {
+    PutDibHeader(out, layout);
+    if (layout.headerSize == 40) {
+        for (uint32_t mask : layout.masks) {
             const size_t at = out.size();
             out.resize(at + 4);
             PutLe32(out, at, mask);
         }
     }
-    for (uint32_t colour : spec.palette) {
+    for (uint32_t colour : layout.palette) {
         out.push_back(uint8_t(colour));
         out.push_back(uint8_t(colour >> 8));
         out.push_back(uint8_t(colour >> 16));
-        if (spec.headerSize != 12) {
+        if (layout.headerSize != 12) {
             out.push_back(0);
         }
     }
-    out.insert(out.end(), spec.bits.begin(), spec.bits.end());
+    out.insert(out.end(), layout.bits.begin(), layout.bits.end());
     return out;
 }
 
-Bytes EncodeBmp(const BmpSpec& spec) {
-    const Bytes dib = EncodeDib(spec);
+Bytes EncodeBmp(const BmpLayout& layout) {
+    const Bytes dib = EncodeDib(layout);
     Bytes out(14, 0);
     out[0] = 'B';
     out[1] = 'M';
     PutLe32(out, 2, uint32_t(14 + dib.size()));
-    PutLe32(out, 10, uint32_t(14 + dib.size() - spec.bits.size()));
+    PutLe32(out, 10, uint32_t(14 + dib.size() - layout.bits.size()));
     out.insert(out.end(), dib.begin(), dib.end());
     return out;
 }

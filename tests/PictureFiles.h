@@ -19,7 +19,7 @@ struct PngSpec {
     Bytes alphas;                                 // tRNS: one alpha per palette entry (colour type 3)
     int keyRed = -1, keyGreen = -1, keyBlue = -1; // tRNS colour key (colour type 2)
 };
-Bytes EncodePng(const PngSpec& spec);
+Bytes EncodePng(const PngSpec& layout);
 
 struct JpegSpec {
     int width = 0;
@@ -29,7 +29,7 @@ struct JpegSpec {
     bool progressive = false;
     Bytes samples; // top-down, components bytes per pixel
 };
-Bytes EncodeJpeg(const JpegSpec& spec);
+Bytes EncodeJpeg(const JpegSpec& layout);
 
 struct GifSpec {
     int screenWidth = 0;
@@ -41,9 +41,9 @@ struct GifSpec {
     bool interlaced = false;
     Bytes indices; // width x height, top-down
 };
-Bytes EncodeGif(const GifSpec& spec);
+Bytes EncodeGif(const GifSpec& layout);
 
-struct BmpSpec {
+struct BmpLayout {
     uint32_t headerSize = 40; // 12, 40, 52, 56, 108 or 124
     int32_t width = 0;
     int32_t height = 0; // negative for top-down
@@ -55,9 +55,9 @@ struct BmpSpec {
     Bytes bits;                    // the pixel data exactly as stored
 };
 // The header, masks, palette and bits, as stored in an icon (no file header).
-Bytes EncodeDib(const BmpSpec& spec);
+Bytes EncodeDib(const BmpLayout& layout);
 // A BMP file: file header with the right bits offset, then EncodeDib.
-Bytes EncodeBmp(const BmpSpec& spec);
+Bytes EncodeBmp(const BmpLayout& layout);
 
 // Packs rows of bit values (1, 4, 8, 16, 24 or 32 bits, as stored little-endian) with the
 // 4-byte row padding of bitmaps; value(x, y) gives the pixel for the stored row y.

@@ -196,11 +196,11 @@ protected:
     }
 
     static Bytes SolidBmp(uint32_t colour) {
-        BmpSpec spec;
-        spec.width = 2;
-        spec.height = 2;
-        spec.bits = PackBitmapRows(2, 2, 24, [&](int, int) { return colour; });
-        return EncodeBmp(spec);
+        BmpLayout layout;
+        layout.width = 2;
+        layout.height = 2;
+        layout.bits = PackBitmapRows(2, 2, 24, [&](int, int) { return colour; });
+        return EncodeBmp(layout);
     }
 
     // Draws name at (1, 1) with the sizes given on a fresh 8 x 8 white surface.
