@@ -25,10 +25,13 @@ trap 'stop_wineserver; stop_virtual_display' EXIT
 LC_ALL=de_DE.UTF-8 wine "$TEV_BUILD/tevtranslator.exe" &
 program=$!
 
+# Waits up to a minute for a window with that title, and not at all once the program has ended
+# (the user cancelled the open dialog).
 wait_for_window() {
     local i
     for i in $(seq 1 300); do
         xdotool search --name "$1" 2>/dev/null | head -n 1 && return 0
+        kill -0 "$program" 2>/dev/null || return 1
         sleep 0.2
     done
     return 1
@@ -43,7 +46,10 @@ else
     echo "Choose the demo project and a language in the open dialog."
 fi
 
-main_window=$(wait_for_window "$MAIN_TITLE") || { echo "the main window did not appear" >&2; exit 1; }
+main_window=$(wait_for_window "$MAIN_TITLE") || {
+    echo "The main window did not appear (the open dialog was cancelled, or the program ended)." >&2
+    exit 1
+}
 sleep 1
 import -window root "$SCREENSHOT" 2>/dev/null || import -window "$main_window" "$SCREENSHOT"
 echo "Screenshot of the main window: $SCREENSHOT"
