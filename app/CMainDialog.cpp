@@ -154,21 +154,14 @@ void CMainDialog::FillDialogCombo() {
 
 int CMainDialog::ValueOfDialogCombo() const { return m_dialogCombo ? m_dialogCombo->GetValue() : -1; }
 
-bool CMainDialog::PassesFilter(const StringItem& item, const wchar_t* search, const DialogItem* dialog) const {
+bool CMainDialog::PassesFilter(const StringItem& item, const wchar_t* search,
+                               const std::unordered_set<std::wstring>* dialogIds) const {
     // Ordinal matching: StrStrIW costs about twenty times as much, and this runs per string per keystroke.
     if (search && FindStringOrdinal(FIND_FROMSTART, item.text.c_str(), -1, search, -1, TRUE) < 0 &&
         !(item.loc && FindStringOrdinal(FIND_FROMSTART, item.loc->c_str(), -1, search, -1, TRUE) >= 0)) {
         return false;
     }
-    if (dialog) {
-        for (const std::wstring& locid : dialog->locids) {
-            if (locid == item.id) {
-                return true;
-            }
-        }
-        return false;
-    }
-    return true;
+    return !dialogIds || dialogIds->count(item.id) != 0;
 }
 
 void CMainDialog::FillStringList() {
@@ -178,8 +171,12 @@ void CMainDialog::FillStringList() {
     CTEVElement* find = FindById(L"find");
     const OptString search = find ? CopyOrNull(find->GetText()) : std::nullopt;
     const int value = ValueOfDialogCombo();
-    const DialogItem* dialog =
-        value >= 0 && value < static_cast<int>(m_model.dialogs.size()) ? &m_model.dialogs[value] : nullptr;
+    // The selected dialog's ids as a set: a dialog may use hundreds of the project's strings.
+    std::optional<std::unordered_set<std::wstring>> dialogIds;
+    if (value >= 0 && value < static_cast<int>(m_model.dialogs.size())) {
+        const std::vector<std::wstring>& locids = m_model.dialogs[value].locids;
+        dialogIds.emplace(locids.begin(), locids.end());
+    }
 
     // One redraw for the whole refill: the list may hold tens of thousands of rows.
     m_stringList->BeginUpdate();
@@ -187,7 +184,7 @@ void CMainDialog::FillStringList() {
     m_rowOfString.assign(m_model.strings.size(), -1);
     for (size_t i = 0; i < m_model.strings.size(); ++i) {
         const StringItem& item = m_model.strings[i];
-        if (!PassesFilter(item, CStrOrNull(search), dialog)) {
+        if (!PassesFilter(item, CStrOrNull(search), dialogIds ? &*dialogIds : nullptr)) {
             continue;
         }
         const int row = m_stringList->InsertItem(item.text.c_str(), static_cast<int>(i), 0);

@@ -7,6 +7,7 @@
 #include "WindowSize.h"
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 class CTEVComboBox;
@@ -68,7 +69,8 @@ private:
     void ShowRowTranslation(size_t index);
     int ValueOfDialogCombo() const;
     void SelectDialogAndRefill(int value);
-    bool PassesFilter(const StringItem& item, const wchar_t* search, const DialogItem* dialog) const;
+    bool PassesFilter(const StringItem& item, const wchar_t* search,
+                      const std::unordered_set<std::wstring>* dialogIds) const;
     StoredWindowSize SizeSettings() const;
 
     std::wstring m_programFolder;
