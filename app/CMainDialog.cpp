@@ -107,7 +107,9 @@ int CMainDialog::FireEvent(CTEVElement* source, const wchar_t* event, WPARAM wPa
     return 0;
 }
 
-BOOL CMainDialog::OpenProject() { return RunOpenDialog() == OpenOutcome::Loaded; }
+BOOL CMainDialog::OpenProject() {
+    return RunOpenDialog() == OpenOutcome::Loaded;
+}
 
 CMainDialog::OpenOutcome CMainDialog::RunOpenDialog() {
     COpenDlg open(m_engine, m_programFolder);
@@ -129,10 +131,11 @@ bool CMainDialog::LoadChosenProject(const std::wstring& projectPath, const std::
         return false;
     }
     if (result.translationUnreadable) {
-        const std::wstring text = FormatText(L"The translation file could not be read:\n%s\n\n"
-                                             L"Its strings start untranslated. The file is kept beside the new "
-                                             L"one as a backup when you save.",
-                                             translationPath.c_str());
+        const std::wstring text =
+            FormatText(L"The translation file could not be read:\n%s\n\n"
+                       L"Its strings start untranslated. The file is kept beside the new "
+                       L"one as a backup when you save.",
+                       translationPath.c_str());
         MessageBoxW(m_window, text.c_str(), kCaption, MB_ICONWARNING | MB_OK);
     }
     FillDialogCombo();
@@ -152,7 +155,9 @@ void CMainDialog::FillDialogCombo() {
     m_dialogCombo->SetValue(-1);
 }
 
-int CMainDialog::ValueOfDialogCombo() const { return m_dialogCombo ? m_dialogCombo->GetValue() : -1; }
+int CMainDialog::ValueOfDialogCombo() const {
+    return m_dialogCombo ? m_dialogCombo->GetValue() : -1;
+}
 
 bool CMainDialog::PassesFilter(const StringItem& item, const wchar_t* search,
                                const std::unordered_set<std::wstring>* dialogIds) const {
@@ -288,7 +293,8 @@ BOOL CMainDialog::ConfirmSave() {
     if (!m_model.modified) {
         return TRUE;
     }
-    switch (MessageBoxW(m_window, L"Do you want to save changes?", kCaption, MB_ICONQUESTION | MB_YESNOCANCEL)) {
+    switch (
+        MessageBoxW(m_window, L"Do you want to save changes?", kCaption, MB_ICONQUESTION | MB_YESNOCANCEL)) {
     case IDYES:
         return SaveWithMessage();
     case IDNO:
@@ -354,13 +360,21 @@ StoredWindowSize CMainDialog::SizeSettings() const {
     return StoredWindowSize(m_programFolder + L"settings.ini", L"MainWindow");
 }
 
-int CMainDialog::AdjustWidth(int cx) { return SizeSettings().Width(m_window, cx); }
+int CMainDialog::AdjustWidth(int cx) {
+    return SizeSettings().Width(m_window, cx);
+}
 
-int CMainDialog::AdjustHeight(int cy) { return SizeSettings().Height(m_window, cy); }
+int CMainDialog::AdjustHeight(int cy) {
+    return SizeSettings().Height(m_window, cy);
+}
 
-void CMainDialog::OnDestroy(int cx, int cy) { SizeSettings().Store(m_window, cx, cy); }
+void CMainDialog::OnDestroy(int cx, int cy) {
+    SizeSettings().Store(m_window, cx, cy);
+}
 
-void CMainDialog::ShowOriginal(int dialogIndex) { RunPreview(dialogIndex, false); }
+void CMainDialog::ShowOriginal(int dialogIndex) {
+    RunPreview(dialogIndex, false);
+}
 
 void CMainDialog::ShowTranslated(int dialogIndex) {
     if (dialogIndex >= 0 && ConfirmSave()) {
@@ -386,6 +400,7 @@ int CMainDialog::DialogOfSelectedString() const {
     if (row < 0) {
         return -1;
     }
-    const std::optional<size_t> dialog = m_model.FirstDialogOf(static_cast<size_t>(m_stringList->GetItemParam(row)));
+    const std::optional<size_t> dialog =
+        m_model.FirstDialogOf(static_cast<size_t>(m_stringList->GetItemParam(row)));
     return dialog ? static_cast<int>(*dialog) : -1;
 }

@@ -59,7 +59,8 @@ public:
 private:
     enum class OpenOutcome { Cancelled, Failed, Loaded };
     OpenOutcome RunOpenDialog();
-    bool LoadChosenProject(const std::wstring& projectPath, const std::wstring& translationPath, int language);
+    bool LoadChosenProject(const std::wstring& projectPath, const std::wstring& translationPath,
+                           int language);
     void MarkClean();
     // Sets modified and enables the Save button when it was clear before the change.
     void MarkModified(bool wasModified);
@@ -75,8 +76,8 @@ private:
 
     std::wstring m_programFolder;
     ProjectModel m_model;
-    CTEVList* m_stringList = nullptr;       // not owned
-    CTEVComboBox* m_dialogCombo = nullptr;  // not owned
+    CTEVList* m_stringList = nullptr;      // not owned
+    CTEVComboBox* m_dialogCombo = nullptr; // not owned
     // Row of each string in the list, -1 when not shown; rebuilt with the list.
     std::vector<int> m_rowOfString;
 };

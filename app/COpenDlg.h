@@ -14,7 +14,7 @@ class CTEVListBox;
 struct ProjectItem {
     std::wstring name;
     std::wstring dst;
-    std::wstring path;  // full path of the project file
+    std::wstring path; // full path of the project file
 };
 
 class COpenDlg : public CTEVDialog {
@@ -40,8 +40,8 @@ private:
 
     std::wstring m_programFolder;
     std::vector<ProjectItem> m_projects;
-    CTEVComboBox* m_langCombo = nullptr;   // not owned
-    CTEVListBox* m_projectList = nullptr;  // not owned
+    CTEVComboBox* m_langCombo = nullptr;  // not owned
+    CTEVListBox* m_projectList = nullptr; // not owned
     OptString m_projectPath;
     OptString m_translationPath;
     int m_languageId = -1;

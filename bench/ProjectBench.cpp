@@ -414,8 +414,8 @@ int main() {
         const WindowFigures window = MeasureMainWindow(folder.Path() + L"\\");
         std::printf("main window, project open (model and list filled): %.1f ms, %d rows\n", window.open,
                     window.rowsFull);
-        std::printf("main window, keystroke from the full list: %.1f ms (%d -> %d rows)\n", window.keyFromFull,
-                    window.rowsFull, window.rowsAfterFirst);
+        std::printf("main window, keystroke from the full list: %.1f ms (%d -> %d rows)\n",
+                    window.keyFromFull, window.rowsFull, window.rowsAfterFirst);
         std::printf("main window, keystroke from a narrowed list: %.1f ms (%d -> %d rows)\n",
                     window.keyFromNarrowed, window.rowsAfterFirst, window.rowsAfterSecond);
         std::printf("main window, save: %.1f ms (%.1fx the XML service's build and save)\n", window.save,

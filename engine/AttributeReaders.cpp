@@ -2,7 +2,9 @@
 
 #include "XmlDom.h"
 
-OptString GetAttributeString(IXMLDOMNode* node, const wchar_t* name) { return xml::GetAttribute(node, name); }
+OptString GetAttributeString(IXMLDOMNode* node, const wchar_t* name) {
+    return xml::GetAttribute(node, name);
+}
 
 int GetAttributeInt(IXMLDOMNode* node, const wchar_t* name, int defaultValue) {
     const OptString text = xml::GetAttribute(node, name);

@@ -3,7 +3,9 @@
 CTEVBox::CTEVBox(CTEVElement* parent, CTEVEngine* engine, int forcedOrient)
     : CTEVElement(parent, engine), m_forcedOrient(forcedOrient) {}
 
-BOOL CTEVBox::IsKindOf(const wchar_t* tag, CTEVElement** out) { return MatchesKind(L"box", tag, out); }
+BOOL CTEVBox::IsKindOf(const wchar_t* tag, CTEVElement** out) {
+    return MatchesKind(L"box", tag, out);
+}
 
 BOOL CTEVBox::LoadFromNode(IXMLDOMNode* node) {
     if (!CTEVElement::LoadFromNode(node)) {

@@ -23,8 +23,12 @@ void AppendDword(std::vector<WORD>& block, DWORD value) {
     block.push_back(HIWORD(value));
 }
 
-int Width(const RECT& r) { return r.right - r.left; }
-int Height(const RECT& r) { return r.bottom - r.top; }
+int Width(const RECT& r) {
+    return r.right - r.left;
+}
+int Height(const RECT& r) {
+    return r.bottom - r.top;
+}
 
 RECT WorkAreaNear(HWND window) {
     RECT area = {};
@@ -46,7 +50,9 @@ CTEVDialog::CTEVDialog(const wchar_t* source, CTEVEngine* engine, CTEVElement* p
 
 CTEVDialog::~CTEVDialog() = default;
 
-BOOL CTEVDialog::IsKindOf(const wchar_t* tag, CTEVElement** out) { return MatchesKind(L"dialog", tag, out); }
+BOOL CTEVDialog::IsKindOf(const wchar_t* tag, CTEVElement** out) {
+    return MatchesKind(L"dialog", tag, out);
+}
 
 BOOL CTEVDialog::LoadFromNode(IXMLDOMNode* node) {
     if (!CTEVElement::LoadFromNode(node)) {
@@ -60,7 +66,8 @@ BOOL CTEVDialog::LoadFromNode(IXMLDOMNode* node) {
     m_minimizeBox = GetAttributeBool(node, L"minimizeBox", FALSE);
     m_maximizeBox = GetAttributeBool(node, L"maximizeBox", FALSE);
     m_sysMenu = GetAttributeBool(node, L"sysMenu", TRUE);
-    m_border = GetAttributeEnum(node, L"border", BorderDialogFrame, {L"none", L"thin", L"resizing", L"dialogFrame"});
+    m_border =
+        GetAttributeEnum(node, L"border", BorderDialogFrame, {L"none", L"thin", L"resizing", L"dialogFrame"});
     ComputeStyle();
     return TRUE;
 }
@@ -100,25 +107,27 @@ void CTEVDialog::ComputeStyle() {
     }
 }
 
-int CTEVDialog::NewControlId() { return m_nextControlId++; }
+int CTEVDialog::NewControlId() {
+    return m_nextControlId++;
+}
 
 void CTEVDialog::BuildTemplate(DWORD style, DWORD exStyle, int cx, int cy) {
     LOGFONTW font = {};
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
 
     std::vector<WORD> block;
-    block.push_back(1);       // dlgVer
-    block.push_back(0xFFFF);  // signature
-    AppendDword(block, 0);    // helpID
+    block.push_back(1);      // dlgVer
+    block.push_back(0xFFFF); // signature
+    AppendDword(block, 0);   // helpID
     AppendDword(block, exStyle);
     AppendDword(block, style);
-    block.push_back(0);  // no controls: the tree creates its own
-    block.push_back(0);  // x
-    block.push_back(0);  // y
+    block.push_back(0); // no controls: the tree creates its own
+    block.push_back(0); // x
+    block.push_back(0); // y
     block.push_back(static_cast<WORD>(cx));
     block.push_back(static_cast<WORD>(cy));
-    block.push_back(0);  // no menu
-    block.push_back(0);  // the standard dialog class
+    block.push_back(0); // no menu
+    block.push_back(0); // the standard dialog class
     AppendText(block, m_caption ? m_caption->c_str() : L"");
     // The font is the one every dialog unit of the system is measured in.
     block.push_back(static_cast<WORD>(font.lfHeight));
@@ -233,25 +242,39 @@ void CTEVDialog::PlaceWindow(int width, int height) {
     SetWindowPos(m_window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
-BOOL CTEVDialog::CanClose(int) { return TRUE; }
+BOOL CTEVDialog::CanClose(int) {
+    return TRUE;
+}
 
 void CTEVDialog::OnNotify(CTEVElement*, WPARAM, NMHDR*) {}
 
-BOOL CTEVDialog::OnCommand(CTEVElement*, int, int, HWND) { return FALSE; }
+BOOL CTEVDialog::OnCommand(CTEVElement*, int, int, HWND) {
+    return FALSE;
+}
 
-BOOL CTEVDialog::PreProcessMessage(HWND, UINT, WPARAM, LPARAM, LRESULT*) { return FALSE; }
+BOOL CTEVDialog::PreProcessMessage(HWND, UINT, WPARAM, LPARAM, LRESULT*) {
+    return FALSE;
+}
 
-CTEVElement* CTEVDialog::GetDefaultButton() { return nullptr; }
+CTEVElement* CTEVDialog::GetDefaultButton() {
+    return nullptr;
+}
 
-int CTEVDialog::AdjustWidth(int cx) { return cx; }
+int CTEVDialog::AdjustWidth(int cx) {
+    return cx;
+}
 
-int CTEVDialog::AdjustHeight(int cy) { return cy; }
+int CTEVDialog::AdjustHeight(int cy) {
+    return cy;
+}
 
 void CTEVDialog::OnDestroy(int, int) {}
 
 void CTEVDialog::OnPreInitDialog() {}
 
-BOOL CTEVDialog::FilterMessage(UINT, CTEVElement*, WPARAM, LPARAM) { return FALSE; }
+BOOL CTEVDialog::FilterMessage(UINT, CTEVElement*, WPARAM, LPARAM) {
+    return FALSE;
+}
 
 void CTEVDialog::AttachToWindow(HWND hwnd, CTEVDialog* dialog) {
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(dialog));

@@ -49,7 +49,7 @@ protected:
     // Pixels of a rectangle given in this dialog's units.
     RECT MapDialogUnits(int left, int top, int right, int bottom) const;
 
-    std::vector<WORD> m_template;  // the in-memory template; empty until first built
+    std::vector<WORD> m_template; // the in-memory template; empty until first built
     OptString m_caption;
     DWORD m_style = 0;
     DWORD m_exStyle = 0;
@@ -63,7 +63,7 @@ protected:
     BOOL m_minimizeBox = FALSE;
     BOOL m_maximizeBox = FALSE;
     BOOL m_sysMenu = FALSE;
-    CTEVElement* m_defaultButton = nullptr;  // not owned
+    CTEVElement* m_defaultButton = nullptr; // not owned
     int m_minOuterWidth = 0;
     int m_minOuterHeight = 0;
 

@@ -55,7 +55,9 @@ CTEVElement::CTEVElement(CTEVElement* parent, CTEVEngine* engine) : m_parent(par
 
 CTEVElement::~CTEVElement() = default;
 
-BOOL CTEVElement::IsKindOf(const wchar_t* tag, CTEVElement** out) { return MatchesKind(L"", tag, out); }
+BOOL CTEVElement::IsKindOf(const wchar_t* tag, CTEVElement** out) {
+    return MatchesKind(L"", tag, out);
+}
 
 BOOL CTEVElement::MatchesKind(const wchar_t* ownTag, const wchar_t* tag, CTEVElement** out) {
     const bool matches = EqualsNoCase(tag, ownTag);
@@ -69,15 +71,18 @@ void CTEVElement::GetMinSize(SIZE* size) {
     int contentWidth = 0;
     int contentHeight = 0;
     if (!m_children.empty()) {
-        const GridShape shape = ComputeGridShape(static_cast<int>(m_children.size()), m_orient, m_columns, m_rows);
+        const GridShape shape =
+            ComputeGridShape(static_cast<int>(m_children.size()), m_orient, m_columns, m_rows);
         std::vector<GridTrack> columns(shape.columns);
         std::vector<GridTrack> rows(shape.rows);
         CollectTracks(shape, columns, rows);
         contentWidth = TotalTrackSize(columns, m_columnGap);
         contentHeight = TotalTrackSize(rows, m_rowGap);
     }
-    size->cx = AddClamped(std::max(contentWidth, m_minwidth), static_cast<long long>(m_marginLeft) + m_marginRight);
-    size->cy = AddClamped(std::max(contentHeight, m_minheight), static_cast<long long>(m_marginTop) + m_marginBottom);
+    size->cx =
+        AddClamped(std::max(contentWidth, m_minwidth), static_cast<long long>(m_marginLeft) + m_marginRight);
+    size->cy = AddClamped(std::max(contentHeight, m_minheight),
+                          static_cast<long long>(m_marginTop) + m_marginBottom);
 }
 
 void CTEVElement::CollectTracks(const GridShape& shape, std::vector<GridTrack>& columns,
@@ -109,7 +114,8 @@ void CTEVElement::Arrange(int x, int y, int cx, int cy) {
     if (m_children.empty()) {
         return;
     }
-    const GridShape shape = ComputeGridShape(static_cast<int>(m_children.size()), m_orient, m_columns, m_rows);
+    const GridShape shape =
+        ComputeGridShape(static_cast<int>(m_children.size()), m_orient, m_columns, m_rows);
     std::vector<GridTrack> columns(shape.columns);
     std::vector<GridTrack> rows(shape.rows);
     const int availableWidth = AddClamped(cx, -(static_cast<long long>(m_marginLeft) + m_marginRight));
@@ -216,11 +222,17 @@ int CTEVElement::FireEvent(CTEVElement* source, const wchar_t* event, WPARAM wPa
     return m_parent ? m_parent->FireEvent(source, event, wParam, lParam) : 0;
 }
 
-int CTEVElement::NewControlId() { return m_parent ? m_parent->NewControlId() : 0; }
+int CTEVElement::NewControlId() {
+    return m_parent ? m_parent->NewControlId() : 0;
+}
 
-BOOL CTEVElement::HandleNotify(WPARAM, NMHDR*) { return FALSE; }
+BOOL CTEVElement::HandleNotify(WPARAM, NMHDR*) {
+    return FALSE;
+}
 
-BOOL CTEVElement::HandleCommand(int, int, HWND) { return FALSE; }
+BOOL CTEVElement::HandleCommand(int, int, HWND) {
+    return FALSE;
+}
 
 HWND CTEVElement::GetContainerHwnd() {
     if (m_window) {
@@ -231,11 +243,15 @@ HWND CTEVElement::GetContainerHwnd() {
 
 void CTEVElement::SetValue(int) {}
 
-int CTEVElement::GetValue() { return 0; }
+int CTEVElement::GetValue() {
+    return 0;
+}
 
 void CTEVElement::SetText(const wchar_t*) {}
 
-const wchar_t* CTEVElement::GetText() { return nullptr; }
+const wchar_t* CTEVElement::GetText() {
+    return nullptr;
+}
 
 void CTEVElement::DoCommand(const wchar_t*) {}
 
@@ -362,8 +378,9 @@ HWND CTEVElement::CreateControlWindow(const wchar_t* className, const wchar_t* t
         style |= WS_DISABLED;
     }
     HINSTANCE instance = m_engine ? m_engine->Instance() : nullptr;
-    m_window = CreateWindowExW(exStyle, className, text, style, m_left, m_top, m_width, m_height, ParentContainer(),
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(m_controlId)), instance, createParam);
+    m_window =
+        CreateWindowExW(exStyle, className, text, style, m_left, m_top, m_width, m_height, ParentContainer(),
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(m_controlId)), instance, createParam);
     if (m_window) {
         SendMessageW(m_window, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
     }

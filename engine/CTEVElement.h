@@ -98,23 +98,22 @@ private:
     template <typename Predicate> CTEVElement* FindFirst(Predicate matches);
 
 protected:
-
-    CTEVElement* m_parent;  // not owned
-    CTEVEngine* m_engine;   // not owned
+    CTEVElement* m_parent; // not owned
+    CTEVEngine* m_engine;  // not owned
     int m_controlId = 0;
     OptString m_id;
     int m_left = 0, m_top = 0;
-    int m_width = 0, m_height = 0;  // dialog units, interpreted per class
+    int m_width = 0, m_height = 0; // dialog units, interpreted per class
     int m_maxwidth = 0, m_maxheight = 0;
-    int m_minwidth = 0, m_minheight = 0;  // pixels
+    int m_minwidth = 0, m_minheight = 0; // pixels
     BOOL m_hidden = FALSE;
     BOOL m_disabled = FALSE;
     int m_hFlex = 0, m_vFlex = 0;
-    int m_orient = 0;  // 0 horizontal, 1 vertical
+    int m_orient = 0; // 0 horizontal, 1 vertical
     int m_columnGap = 0, m_rowGap = 0;
     int m_columns = 0, m_rows = 0;
-    HWND m_window = nullptr;  // not owned: child windows die with their dialog
+    HWND m_window = nullptr; // not owned: child windows die with their dialog
     OptString m_locid;
     int m_marginLeft = 0, m_marginRight = 0, m_marginTop = 0, m_marginBottom = 0;
-    std::vector<std::unique_ptr<CTEVElement>> m_children;  // owned, document order
+    std::vector<std::unique_ptr<CTEVElement>> m_children; // owned, document order
 };

@@ -102,7 +102,9 @@ void CTEVEngine::DrawImage(HDC, int, int, int, int, const wchar_t*) {}
 
 void CTEVEngine::OpenHelp(HWND, const wchar_t*, int) {}
 
-BOOL CTEVEngine::IsViewer() { return FALSE; }
+BOOL CTEVEngine::IsViewer() {
+    return FALSE;
+}
 
 void CTEVEngine::LoadStrings(const wchar_t* path) {
     ComPtr<IXMLDOMDocument> document = xml::LoadFileDocument(path);

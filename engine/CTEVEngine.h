@@ -34,11 +34,11 @@ public:
 
 private:
     struct StringEntry {
-        OptString id;         // the locid it answers to
-        OptString attribute;  // the attribute it replaces
-        OptString text;       // the replacement
+        OptString id;        // the locid it answers to
+        OptString attribute; // the attribute it replaces
+        OptString text;      // the replacement
     };
 
     HINSTANCE m_instance;
-    std::vector<StringEntry> m_strings;  // load order: earlier entries win
+    std::vector<StringEntry> m_strings; // load order: earlier entries win
 };

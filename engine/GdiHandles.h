@@ -26,7 +26,8 @@ private:
 // Selects an object into a device context and puts the previous one back on destruction.
 class SelectedObject {
 public:
-    SelectedObject(HDC dc, HGDIOBJ object) : m_dc(dc), m_previous(dc && object ? SelectObject(dc, object) : nullptr) {}
+    SelectedObject(HDC dc, HGDIOBJ object)
+        : m_dc(dc), m_previous(dc && object ? SelectObject(dc, object) : nullptr) {}
     SelectedObject(const SelectedObject&) = delete;
     SelectedObject& operator=(const SelectedObject&) = delete;
     ~SelectedObject() {

@@ -5,11 +5,17 @@
 
 namespace {
 
-int ClampToInt(long long value) { return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX)); }
+int ClampToInt(long long value) {
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
 
-int CountOrAutomatic(int value, int childCount) { return (value < 1 || value > childCount) ? childCount : value; }
+int CountOrAutomatic(int value, int childCount) {
+    return (value < 1 || value > childCount) ? childCount : value;
+}
 
-int CeilDiv(int total, int divisor) { return total / divisor + (total % divisor ? 1 : 0); }
+int CeilDiv(int total, int divisor) {
+    return total / divisor + (total % divisor ? 1 : 0);
+}
 
 } // namespace
 
@@ -36,8 +42,8 @@ void GridCell(const GridShape& shape, int orient, int index, int* column, int* r
 }
 
 void DistributeTracks(std::vector<GridTrack>& tracks, int available, int gap) {
-    long long free =
-        static_cast<long long>(available) - static_cast<long long>(gap) * (static_cast<long long>(tracks.size()) - 1);
+    long long free = static_cast<long long>(available) -
+                     static_cast<long long>(gap) * (static_cast<long long>(tracks.size()) - 1);
     long long factorSum = 0;
     for (const GridTrack& track : tracks) {
         if (track.factor == 0) {
@@ -64,4 +70,6 @@ int TotalTrackSize(const std::vector<GridTrack>& tracks, int gap) {
     return ClampToInt(total);
 }
 
-int AddClamped(int a, long long b) { return ClampToInt(a + b); }
+int AddClamped(int a, long long b) {
+    return ClampToInt(a + b);
+}

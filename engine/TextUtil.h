@@ -8,13 +8,19 @@
 // An owned text that may be absent; absent is distinct from empty.
 using OptString = std::optional<std::wstring>;
 
-inline const wchar_t* CStrOrNull(const OptString& text) { return text ? text->c_str() : nullptr; }
+inline const wchar_t* CStrOrNull(const OptString& text) {
+    return text ? text->c_str() : nullptr;
+}
 
-inline OptString CopyOrNull(const wchar_t* text) { return text ? OptString(text) : std::nullopt; }
+inline OptString CopyOrNull(const wchar_t* text) {
+    return text ? OptString(text) : std::nullopt;
+}
 
 // Ordinal comparison ignoring case; a null never equals anything.
 bool EqualsNoCase(const wchar_t* a, const wchar_t* b);
-inline bool EqualsNoCase(const OptString& a, const wchar_t* b) { return a && EqualsNoCase(a->c_str(), b); }
+inline bool EqualsNoCase(const OptString& a, const wchar_t* b) {
+    return a && EqualsNoCase(a->c_str(), b);
+}
 
 // printf-style formatting into a string of exactly the needed length.
 std::wstring FormatText(const wchar_t* format, ...);

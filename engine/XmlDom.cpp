@@ -40,7 +40,9 @@ Bstr& Bstr::operator=(Bstr&& other) noexcept {
     return *this;
 }
 
-Bstr::~Bstr() { SysFreeString(m_bstr); }
+Bstr::~Bstr() {
+    SysFreeString(m_bstr);
+}
 
 BSTR* Bstr::Put() {
     SysFreeString(m_bstr);
@@ -48,9 +50,13 @@ BSTR* Bstr::Put() {
     return &m_bstr;
 }
 
-std::wstring Bstr::Str() const { return m_bstr ? std::wstring(m_bstr, SysStringLen(m_bstr)) : std::wstring(); }
+std::wstring Bstr::Str() const {
+    return m_bstr ? std::wstring(m_bstr, SysStringLen(m_bstr)) : std::wstring();
+}
 
-Variant::Variant() { VariantInit(&m_value); }
+Variant::Variant() {
+    VariantInit(&m_value);
+}
 
 Variant::Variant(const wchar_t* text) {
     VariantInit(&m_value);
@@ -62,7 +68,9 @@ Variant::Variant(const wchar_t* text) {
     }
 }
 
-Variant::~Variant() { VariantClear(&m_value); }
+Variant::~Variant() {
+    VariantClear(&m_value);
+}
 
 VARIANT* Variant::Put() {
     VariantClear(&m_value);
@@ -73,8 +81,8 @@ namespace xml {
 
 ComPtr<IXMLDOMDocument> CreateDocument() {
     ComPtr<IXMLDOMDocument> document;
-    if (FAILED(CoCreateInstance(kClsidFreeThreadedDomDocument, nullptr, CLSCTX_INPROC_SERVER, kIidXmlDomDocument,
-                                reinterpret_cast<void**>(document.Put())))) {
+    if (FAILED(CoCreateInstance(kClsidFreeThreadedDomDocument, nullptr, CLSCTX_INPROC_SERVER,
+                                kIidXmlDomDocument, reinterpret_cast<void**>(document.Put())))) {
         return nullptr;
     }
     if (FAILED(document->put_async(VARIANT_FALSE)) || FAILED(document->put_validateOnParse(VARIANT_FALSE)) ||

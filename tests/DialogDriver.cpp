@@ -123,9 +123,13 @@ BOOL TestDialog::OnCommand(CTEVElement* element, int code, int id, HWND control)
     return FALSE;
 }
 
-void TestDialog::OnDestroy(int cx, int cy) { destroyedSize = {cx, cy}; }
+void TestDialog::OnDestroy(int cx, int cy) {
+    destroyedSize = {cx, cy};
+}
 
-CTEVElement* TestDialog::GetDefaultButton() { return defaultButton; }
+CTEVElement* TestDialog::GetDefaultButton() {
+    return defaultButton;
+}
 
 void TestDialog::Arrange(int x, int y, int cx, int cy) {
     ++arrangeCount;
@@ -143,7 +147,8 @@ BOOL CALLBACK FindOwned(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<OwnedSearch*>(param);
     wchar_t className[16] = L"";
     GetClassNameW(window, className, 16);
-    if (wcscmp(className, L"#32770") == 0 && IsWindowVisible(window) && GetWindow(window, GW_OWNER) == search->owner) {
+    if (wcscmp(className, L"#32770") == 0 && IsWindowVisible(window) &&
+        GetWindow(window, GW_OWNER) == search->owner) {
         search->found = window;
         return FALSE;
     }
@@ -194,7 +199,8 @@ bool SaveScreenshot(HWND window, const wchar_t* name) {
               DIB_RGB_COLORS);
 
     std::filesystem::create_directories(L"artifacts");
-    std::ofstream file(std::filesystem::path(L"artifacts") / (std::wstring(name) + L".bmp"), std::ios::binary);
+    std::ofstream file(std::filesystem::path(L"artifacts") / (std::wstring(name) + L".bmp"),
+                       std::ios::binary);
     BITMAPFILEHEADER header = {0x4D42};
     header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
     header.bfSize = header.bfOffBits + static_cast<DWORD>(pixels.size());

@@ -22,7 +22,7 @@ constexpr INT_PTR kEndedByScript = 4242;
 class TestDialog : public CTEVDialog {
 public:
     struct Event {
-        std::wstring source;  // the source element's id, or "" without one
+        std::wstring source; // the source element's id, or "" without one
         std::wstring name;
         WPARAM wParam;
         LPARAM lParam;
@@ -38,7 +38,7 @@ public:
     CTEVElement& Get(const wchar_t* id);
     HWND Hwnd() const { return m_window; }
     int CountEvents(const wchar_t* source, const wchar_t* name) const;
-    RECT ClientRectOf(const wchar_t* id);  // a control's rectangle in dialog client coordinates
+    RECT ClientRectOf(const wchar_t* id); // a control's rectangle in dialog client coordinates
 
     // Sends what a click on a push button, check box or radio sends.
     void Click(const wchar_t* id);
@@ -53,11 +53,11 @@ public:
 
     std::vector<Event> events;
     int eventResult = 1;
-    std::function<BOOL(int)> canClose;        // default: allow
-    std::vector<int> closeRequests;           // codes CanClose was asked with
-    std::vector<CTEVElement*> filteredElements;  // elements FilterMessage saw
-    std::vector<CTEVElement*> commandElements;   // elements OnCommand saw
-    CTEVElement* defaultButton = nullptr;     // answer of GetDefaultButton
+    std::function<BOOL(int)> canClose;          // default: allow
+    std::vector<int> closeRequests;             // codes CanClose was asked with
+    std::vector<CTEVElement*> filteredElements; // elements FilterMessage saw
+    std::vector<CTEVElement*> commandElements;  // elements OnCommand saw
+    CTEVElement* defaultButton = nullptr;       // answer of GetDefaultButton
     SIZE destroyedSize = {-1, -1};
     int arrangeCount = 0;
 

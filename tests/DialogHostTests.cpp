@@ -50,7 +50,8 @@ RECT WindowRectOf(HWND window) {
 } // namespace
 
 TEST_F(DialogHost, AFixedWidthSmallerThanTheContentIsKept) {
-    TestDialog dialog(engine, R"(<dialog width="50" height="30"><box minwidth="400" minheight="10"/></dialog>)");
+    TestDialog dialog(engine,
+                      R"(<dialog width="50" height="30"><box minwidth="400" minheight="10"/></dialog>)");
     RECT client = {};
     SIZE fixed = {};
     dialog.Run([&](TestDialog& d) {
@@ -93,7 +94,8 @@ TEST_F(DialogHost, WindowStyleFollowsTheDialogAttributes) {
         ASSERT_TRUE(LoadDescriptionText(dialog, std::string("<dialog ") + c.attributes + "/>"));
         EXPECT_EQ(c.present, dialog.Style() & c.present) << c.attributes;
         EXPECT_EQ(0u, dialog.Style() & c.absent) << c.attributes;
-        EXPECT_EQ(DWORD(WS_POPUP | WS_VISIBLE | DS_SETFONT), dialog.Style() & (WS_POPUP | WS_VISIBLE | DS_SETFONT));
+        EXPECT_EQ(DWORD(WS_POPUP | WS_VISIBLE | DS_SETFONT),
+                  dialog.Style() & (WS_POPUP | WS_VISIBLE | DS_SETFONT));
     }
 }
 
@@ -112,7 +114,7 @@ TEST_F(DialogHost, ADescriptionThatDoesNotLoadOpensNothing) {
     TestDialog window(engine, "<window/>");
     EXPECT_EQ(0, window.DoModal(nullptr));
     EXPECT_FALSE(ran);
-    RunSoon([] {});  // drain the queue entry nothing consumed
+    RunSoon([] {}); // drain the queue entry nothing consumed
 }
 
 TEST_F(DialogHost, CanCloseDecidesForEnterEscapeAndTheCloseBox) {
@@ -195,7 +197,8 @@ TEST_F(DialogHost, AResizableDialogNeverShrinksBelowItsOpeningSize) {
 
 TEST_F(DialogHost, FixedFramesDoNotRearrangeOnResize) {
     for (const char* border : {"thin", "dialogFrame"}) {
-        TestDialog dialog(engine, std::string("<dialog border=\"") + border + "\"><box minwidth=\"50\"/></dialog>");
+        TestDialog dialog(engine,
+                          std::string("<dialog border=\"") + border + "\"><box minwidth=\"50\"/></dialog>");
         int arranged = -1;
         RECT sizing = {0, 0, 1, 1};
         dialog.Run([&](TestDialog& d) {
@@ -211,8 +214,8 @@ TEST_F(DialogHost, FixedFramesDoNotRearrangeOnResize) {
 
 TEST_F(DialogHost, ADialogOverAParentAtTheRightEdgeIsMovedBackInside) {
     const RECT work = WorkArea();
-    HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, work.right - 60, work.top + 40, 50,
-                                 50, nullptr, nullptr, nullptr, nullptr);
+    HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, work.right - 60,
+                                 work.top + 40, 50, 50, nullptr, nullptr, nullptr, nullptr);
     TestDialog dialog(engine, R"(<dialog><box minwidth="300" minheight="100"/></dialog>)");
     RECT placed = {};
     dialog.Run([&](TestDialog& d) { placed = WindowRectOf(d.Hwnd()); }, owner);
@@ -223,7 +226,8 @@ TEST_F(DialogHost, ADialogOverAParentAtTheRightEdgeIsMovedBackInside) {
 
 TEST_F(DialogHost, CenterScreenCentresOnTheWorkArea) {
     const RECT work = WorkArea();
-    TestDialog dialog(engine, R"(<dialog centerScreen="true"><box minwidth="300" minheight="100"/></dialog>)");
+    TestDialog dialog(engine,
+                      R"(<dialog centerScreen="true"><box minwidth="300" minheight="100"/></dialog>)");
     RECT placed = {};
     dialog.Run([&](TestDialog& d) { placed = WindowRectOf(d.Hwnd()); });
     const int width = placed.right - placed.left;

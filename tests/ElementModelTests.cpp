@@ -126,8 +126,9 @@ TEST_F(ElementTree, LocalizedAttributesComeFromTheStringTableWhenALocidMatches) 
     WriteUtf8File(strings, R"(<strings><string id="Greeting" attr="value" loc="Hallo"/></strings>)");
     engine.LoadStrings(strings.c_str());
 
-    WriteUtf8File(folder.File(L"d.xml"),
-                  R"(<dialog><box locid="greeting" value="Hello" other="kept"/><box value="plain"/></dialog>)");
+    WriteUtf8File(
+        folder.File(L"d.xml"),
+        R"(<dialog><box locid="greeting" value="Hello" other="kept"/><box value="plain"/></dialog>)");
     ASSERT_TRUE(root.LoadDocument(folder.File(L"d.xml").c_str(), L"dialog", nullptr));
 
     ComPtr<IXMLDOMDocument> document = xml::LoadFileDocument(folder.File(L"d.xml").c_str());

@@ -159,8 +159,9 @@ protected:
             <string id="ok" attr="label" text="OK"/>
             <string id="cancel" attr="label" text="Cancel"/>
             </strings><files><file name="a.xml"/></files></tevproject>)");
-        WriteUtf8File(project + L"\\a.xml",
-                      R"(<dialog caption="Alpha" locid="title"><button locid="ok"/><button locid="cancel"/></dialog>)");
+        WriteUtf8File(
+            project + L"\\a.xml",
+            R"(<dialog caption="Alpha" locid="title"><button locid="ok"/><button locid="cancel"/></dialog>)");
     }
 
     std::wstring TranslationFile() const {
@@ -191,9 +192,9 @@ TEST_F(Program, OpensTheChosenProjectListsItsStringsAndKeepsItsSizeOnClose) {
     PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(0u, program.WaitForExit(10000));
     const std::wstring settings = folder.File(L"settings.ini");
-    EXPECT_EQ(outer.right - outer.left, static_cast<int>(GetPrivateProfileIntW(L"MainWindow", L"width", 0,
-                                                                                  settings.c_str())));
-    EXPECT_FALSE(FileExists(TranslationFile()));  // nothing was translated, nothing is written
+    EXPECT_EQ(outer.right - outer.left,
+              static_cast<int>(GetPrivateProfileIntW(L"MainWindow", L"width", 0, settings.c_str())));
+    EXPECT_FALSE(FileExists(TranslationFile())); // nothing was translated, nothing is written
 }
 
 TEST_F(Program, TranslatesThroughTheTranslateDialogImportsAndSavesOnClose) {
@@ -221,7 +222,7 @@ TEST_F(Program, TranslatesThroughTheTranslateDialogImportsAndSavesOnClose) {
     HWND files = WaitForOwnedDialog(main);
     ASSERT_NE(nullptr, files);
     const std::wstring older = folder.File(L"older.ini");
-    HWND name = GetDlgItem(files, 0x47C);  // the file name box of the platform's file dialogs
+    HWND name = GetDlgItem(files, 0x47C); // the file name box of the platform's file dialogs
     if (!name) {
         name = GetDlgItem(files, 0x480);
     }

@@ -25,7 +25,8 @@ protected:
 TEST_F(Engine, FactoryMatchesTagsIgnoringCaseAndBoxesTakeTheirOrientation) {
     CTEVElement root(nullptr, &engine);
     ASSERT_TRUE(LoadDescriptionText(
-        root, R"(<dialog><HBOX orient="vertical"/><Box orient="vertical"/><vbox/><window orient="vertical"/></dialog>)"));
+        root,
+        R"(<dialog><HBOX orient="vertical"/><Box orient="vertical"/><vbox/><window orient="vertical"/></dialog>)"));
     ASSERT_EQ(4u, root.ChildCount());
     EXPECT_EQ(0, root.Child(0)->Orient());
     EXPECT_EQ(1, root.Child(1)->Orient());
@@ -66,8 +67,8 @@ TEST_F(Engine, DescriptionsThatDoNotLoadLeaveTheElementEmpty) {
 
 TEST_F(Engine, ExternalDoctypeIsNeitherFetchedNorEnforced) {
     CTEVElement root(nullptr, &engine);
-    ASSERT_TRUE(LoadDescriptionText(
-        root, "<?xml version=\"1.0\"?>\n<!DOCTYPE dialog SYSTEM \"..\\..\\..\\tevlib.dtd\">\n<dialog><box/></dialog>"));
+    ASSERT_TRUE(LoadDescriptionText(root, "<?xml version=\"1.0\"?>\n<!DOCTYPE dialog SYSTEM "
+                                          "\"..\\..\\..\\tevlib.dtd\">\n<dialog><box/></dialog>"));
     EXPECT_EQ(1u, root.ChildCount());
 }
 
@@ -133,6 +134,7 @@ TEST_F(Engine, StringFilesAppendAndBadFilesAddNothing) {
 }
 
 TEST_F(Engine, UnicodeTextsSurviveTheStringTable) {
-    LoadStringsText(u8R"(<strings><string id="x" attr="label" loc="Привет &amp; 日本 &quot;q&quot;"/></strings>)");
+    LoadStringsText(
+        u8R"(<strings><string id="x" attr="label" loc="Привет &amp; 日本 &quot;q&quot;"/></strings>)");
     EXPECT_EQ(Widen(u8"Привет & 日本 \"q\""), engine.FindString(L"x", L"label"));
 }

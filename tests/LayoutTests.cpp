@@ -65,7 +65,9 @@ public:
     int layoutWidth = -1;
 };
 
-std::vector<GridTrack> Tracks(std::initializer_list<GridTrack> tracks) { return tracks; }
+std::vector<GridTrack> Tracks(std::initializer_list<GridTrack> tracks) {
+    return tracks;
+}
 
 } // namespace
 
@@ -178,7 +180,7 @@ TEST(GridMeasure, TheFirstNonzeroFactorOfATrackDecides) {
     box.Add().Flex(0, 0).Min(10, 10);
     box.Add().Flex(2, 0).Min(10, 10);
     box.Add().Flex(5, 0).Min(10, 10);
-    box.Add().Grid(0, 0, 0);  // a second column, fixed, to compete with
+    box.Add().Grid(0, 0, 0); // a second column, fixed, to compete with
     box.Grid(1, 0, 3);
     box.At(3).Min(20, 10);
     box.Arrange(0, 0, 120, 100);

@@ -14,13 +14,14 @@ TEST_F(MainWindow, OpensWithEveryStringAndItsTranslationAndACleanState) {
     Texts originals, translations;
     bool saveEnabled = true;
     Run(main, {[&] {
-        originals = Column(main, 0);
-        translations = Column(main, 1);
-        saveEnabled = SaveEnabled(main);
-        SaveScreenshot(main.Window(), L"main-window-sample");
-    }});
-    EXPECT_EQ((Texts{L"Settings", L"OK", L"Cancel", L"Look in:", L"Cancel", L"Nowhere", L"cancel", L"Cancel"}),
-              originals);
+            originals = Column(main, 0);
+            translations = Column(main, 1);
+            saveEnabled = SaveEnabled(main);
+            SaveScreenshot(main.Window(), L"main-window-sample");
+        }});
+    EXPECT_EQ(
+        (Texts{L"Settings", L"OK", L"Cancel", L"Look in:", L"Cancel", L"Nowhere", L"cancel", L"Cancel"}),
+        originals);
     EXPECT_EQ((Texts{L"", L"", L"", L"Chercher", L"", L"", L"", L"Annuler"}), translations);
     EXPECT_FALSE(saveEnabled);
     EXPECT_EQ(2u, main.Model().dialogs.size());
@@ -37,16 +38,16 @@ TEST_F(MainWindow, TheSearchTextMatchesEitherColumnIgnoringCaseAndCombinesWithTh
     CMainDialog main(&engine, program.Path() + L"\\");
     Texts byText, byTranslation, withDialog, cleared;
     Run(main, {[&] {
-        Type(main, L"find", L"ok");
-        byText = Column(main, 0);
-        Type(main, L"find", L"ANNUL");
-        byTranslation = Column(main, 0);
-        Type(main, L"find", L"cancel");
-        ClickLink(main, L"nextDlg");  // Alpha
-        withDialog = Column(main, 0);
-        Type(main, L"find", L"");
-        cleared = Column(main, 0);
-    }});
+            Type(main, L"find", L"ok");
+            byText = Column(main, 0);
+            Type(main, L"find", L"ANNUL");
+            byTranslation = Column(main, 0);
+            Type(main, L"find", L"cancel");
+            ClickLink(main, L"nextDlg"); // Alpha
+            withDialog = Column(main, 0);
+            Type(main, L"find", L"");
+            cleared = Column(main, 0);
+        }});
     EXPECT_EQ((Texts{L"OK", L"Look in:"}), byText);
     EXPECT_EQ((Texts{L"Cancel"}), byTranslation);
     EXPECT_EQ((Texts{L"Cancel"}), withDialog);
@@ -57,19 +58,19 @@ TEST_F(MainWindow, DialogLinksStepThroughTheDialogsAndStopAtBothEnds) {
     CMainDialog main(&engine, program.Path() + L"\\");
     std::vector<int> values;
     Run(main, {[&] {
-        auto value = [&] { values.push_back(main.FindById(L"dialog")->GetValue()); };
-        ClickLink(main, L"prevDlg");
-        value();  // stays at <All dialogs>
-        ClickLink(main, L"nextDlg");
-        value();
-        ClickLink(main, L"nextDlg");
-        value();
-        ClickLink(main, L"nextDlg");
-        value();  // stays at the last dialog
-        ClickLink(main, L"prevDlg");
-        ClickLink(main, L"prevDlg");
-        value();
-    }});
+            auto value = [&] { values.push_back(main.FindById(L"dialog")->GetValue()); };
+            ClickLink(main, L"prevDlg");
+            value(); // stays at <All dialogs>
+            ClickLink(main, L"nextDlg");
+            value();
+            ClickLink(main, L"nextDlg");
+            value();
+            ClickLink(main, L"nextDlg");
+            value(); // stays at the last dialog
+            ClickLink(main, L"prevDlg");
+            ClickLink(main, L"prevDlg");
+            value();
+        }});
     EXPECT_EQ((std::vector<int>{-1, 0, 1, 1, -1}), values);
 }
 
@@ -77,10 +78,10 @@ TEST_F(MainWindow, PreviewButtonsAreDisabledForAllDialogs) {
     CMainDialog main(&engine, program.Path() + L"\\");
     bool allDisabled = false, oneEnabled = false;
     Run(main, {[&] {
-        allDisabled = !IsWindowEnabled(main.FindById(L"testDlg")->Window());
-        ClickLink(main, L"nextDlg");
-        oneEnabled = IsWindowEnabled(main.FindById(L"showOriginal")->Window());
-    }});
+            allDisabled = !IsWindowEnabled(main.FindById(L"testDlg")->Window());
+            ClickLink(main, L"nextDlg");
+            oneEnabled = IsWindowEnabled(main.FindById(L"showOriginal")->Window());
+        }});
     EXPECT_TRUE(allDisabled);
     EXPECT_TRUE(oneEnabled);
 }
@@ -90,16 +91,16 @@ TEST_F(MainWindow, StringInfoShowsIdAttributeAndFirstDialog) {
     std::wstring id, dialog, orphanId, orphanDialog;
     bool linksShown = false, linksHiddenForOrphan = false;
     Run(main, {[&] {
-        SelectRow(main, 1);
-        id = main.FindById(L"strID")->GetText();
-        dialog = main.FindById(L"dlgName")->GetText();
-        linksShown = IsWindowVisible(main.FindById(L"urlTranslated")->Window());
-        SelectRow(main, 5);
-        orphanId = main.FindById(L"strID")->GetText();
-        const wchar_t* name = main.FindById(L"dlgName")->GetText();
-        orphanDialog = name ? name : L"";
-        linksHiddenForOrphan = !IsWindowVisible(main.FindById(L"urlOriginal")->Window());
-    }});
+            SelectRow(main, 1);
+            id = main.FindById(L"strID")->GetText();
+            dialog = main.FindById(L"dlgName")->GetText();
+            linksShown = IsWindowVisible(main.FindById(L"urlTranslated")->Window());
+            SelectRow(main, 5);
+            orphanId = main.FindById(L"strID")->GetText();
+            const wchar_t* name = main.FindById(L"dlgName")->GetText();
+            orphanDialog = name ? name : L"";
+            linksHiddenForOrphan = !IsWindowVisible(main.FindById(L"urlOriginal")->Window());
+        }});
     EXPECT_EQ(L"[label] ok", id);
     EXPECT_EQ(L"Alpha", dialog);
     EXPECT_TRUE(linksShown);
@@ -113,10 +114,10 @@ TEST_F(MainWindow, ATranslationFillsLaterIdenticalUntranslatedStringsOnly) {
     Texts translations;
     bool saveEnabled = false;
     Run(main, {[&] {
-        main.SetTranslation(4, L"Abbrechen");  // the second "Cancel"
-        translations = Column(main, 1);
-        saveEnabled = SaveEnabled(main);
-    }});
+            main.SetTranslation(4, L"Abbrechen"); // the second "Cancel"
+            translations = Column(main, 1);
+            saveEnabled = SaveEnabled(main);
+        }});
     EXPECT_EQ((Texts{L"", L"", L"", L"Chercher", L"Abbrechen", L"", L"", L"Annuler"}), translations);
     EXPECT_TRUE(saveEnabled);
     EXPECT_TRUE(main.Model().modified);
@@ -126,10 +127,10 @@ TEST_F(MainWindow, AnEmptyTranslationRemovesItFromTheListAndTheFile) {
     CMainDialog main(&engine, program.Path() + L"\\");
     Texts translations;
     Run(main, {[&] {
-        main.SetTranslation(3, nullptr);
-        translations = Column(main, 1);
-        ClickElement(main, L"btnSave");
-    }});
+            main.SetTranslation(3, nullptr);
+            translations = Column(main, 1);
+            ClickElement(main, L"btnSave");
+        }});
     EXPECT_EQ(L"", translations[3]);
     CTEVEngine reader(nullptr);
     reader.LoadStrings(TranslationFile().c_str());
@@ -231,7 +232,8 @@ TEST_F(MainWindow, OpeningAnotherProjectAsksToSaveFirstAndLeavesACleanWindow) {
                    // The open dialog: pick the other project (item data 1) and confirm.
                    HWND open = FindOwnedDialog(main.Window());
                    HWND projects = nullptr;
-                   for (HWND child = GetWindow(open, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+                   for (HWND child = GetWindow(open, GW_CHILD); child;
+                        child = GetWindow(child, GW_HWNDNEXT)) {
                        wchar_t name[32] = L"";
                        GetClassNameW(child, name, 32);
                        if (_wcsicmp(name, L"ListBox") == 0) {
@@ -295,11 +297,11 @@ TEST_F(MainWindow, LoggingOffWithChangesAsksAndCanBeRefused) {
     CMainDialog main(&engine, program.Path() + L"\\");
     LRESULT allowed = -1;
     Run(main, {[&] {
-                   main.SetTranslation(0, L"x");
-                   RunSoon([&main] { PressButton(FindOwnedDialog(main.Window()), IDCANCEL); });
-                   allowed = SendMessageW(main.Window(), WM_QUERYENDSESSION, 0, 0);
-                   main.Model().modified = false;
-               }});
+            main.SetTranslation(0, L"x");
+            RunSoon([&main] { PressButton(FindOwnedDialog(main.Window()), IDCANCEL); });
+            allowed = SendMessageW(main.Window(), WM_QUERYENDSESSION, 0, 0);
+            main.Model().modified = false;
+        }});
     EXPECT_EQ(FALSE, allowed);
 }
 
@@ -309,11 +311,12 @@ TEST_F(MainWindow, TheWindowSizeIsStoredAndAStoredSizeIsClampedToTheScreen) {
     RECT opened = {};
     RECT work = {};
     Run(main, {[&] {
-        GetWindowRect(main.Window(), &opened);
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-        ShowWindow(main.Window(), SW_MAXIMIZE);
-    }});
+            GetWindowRect(main.Window(), &opened);
+            SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+            ShowWindow(main.Window(), SW_MAXIMIZE);
+        }});
     EXPECT_EQ(work.right - work.left, opened.right - opened.left);
-    const int storedWidth = GetPrivateProfileIntW(L"MainWindow", L"width", 0, program.File(L"settings.ini").c_str());
+    const int storedWidth =
+        GetPrivateProfileIntW(L"MainWindow", L"width", 0, program.File(L"settings.ini").c_str());
     EXPECT_EQ(opened.right - opened.left, storedWidth);
 }

@@ -75,7 +75,8 @@ TEST_F(OpenDialog, NoProjectsFolderListsNothingAndOkIsRefused) {
 
 TEST_F(OpenDialog, ConfirmingGivesTheProjectTheTranslationPathAndTheLanguage) {
     AddProject(L"only", R"(<tevproject name="Only" dst="out\strings.xml"/>)");
-    WritePrivateProfileStringW(L"settings", L"outpath", L"translations", program.File(L"settings.ini").c_str());
+    WritePrivateProfileStringW(L"settings", L"outpath", L"translations",
+                               program.File(L"settings.ini").c_str());
     COpenDlg dialog(&engine, program.Path() + L"\\");
     int languages = 0;
     RunSoon([&] {

@@ -386,7 +386,7 @@ JpegSpec Quadrants(int components) {
                 layout.samples.push_back(uint8_t(x < 8 ? 40 : 210));
             } else {
                 layout.samples.insert(layout.samples.end(),
-                                    {uint8_t(colour >> 16), uint8_t(colour >> 8), uint8_t(colour)});
+                                      {uint8_t(colour >> 16), uint8_t(colour >> 8), uint8_t(colour)});
             }
         }
     }
@@ -619,8 +619,8 @@ Bytes IconBitmap32(int size, uint32_t alpha) {
     layout.width = size;
     layout.height = 2 * size;
     layout.bitCount = 32;
-    layout.bits = PackBitmapRows(size, size, 32,
-                               [&](int x, int) { return (alpha << 24) | (x == 1 ? 0x00FF00u : 0x0000FFu); });
+    layout.bits = PackBitmapRows(
+        size, size, 32, [&](int x, int) { return (alpha << 24) | (x == 1 ? 0x00FF00u : 0x0000FFu); });
     const Bytes mask = PackBitmapRows(size, size, 1, [&](int x, int) { return uint32_t(x == 1); });
     layout.bits.insert(layout.bits.end(), mask.begin(), mask.end());
     return EncodeDib(layout);

@@ -95,7 +95,7 @@ bool WriteJpegSteps(JpegWriter* w, const JpegSpec* layout) {
     w->info.input_components = layout->components;
     w->info.in_color_space = layout->components == 1   ? JCS_GRAYSCALE
                              : layout->components == 4 ? JCS_CMYK
-                                                     : JCS_RGB;
+                                                       : JCS_RGB;
     jpeg_set_defaults(&w->info);
     jpeg_set_quality(&w->info, layout->quality, TRUE);
     if (layout->progressive) {
@@ -149,8 +149,8 @@ Bytes EncodePng(const PngSpec& layout) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     const size_t rowBytes = PngRowBytes(layout);
-    const bool ok =
-        info && layout.rows.size() == rowBytes * layout.height && WritePngSteps(png, info, &layout, &out, rowBytes);
+    const bool ok = info && layout.rows.size() == rowBytes * layout.height &&
+                    WritePngSteps(png, info, &layout, &out, rowBytes);
     png_destroy_write_struct(&png, &info);
     return ok ? out : Bytes();
 }
@@ -158,8 +158,9 @@ Bytes EncodePng(const PngSpec& layout) {
 Bytes EncodeJpeg(const JpegSpec& layout) {
     JpegWriter writer;
     std::memset(&writer, 0, sizeof(writer));
-    const bool ok = layout.samples.size() == static_cast<size_t>(layout.width) * layout.height * layout.components &&
-                    WriteJpegSteps(&writer, &layout);
+    const bool ok =
+        layout.samples.size() == static_cast<size_t>(layout.width) * layout.height * layout.components &&
+        WriteJpegSteps(&writer, &layout);
     Bytes out;
     if (ok) {
         out.assign(writer.buffer, writer.buffer + writer.size);

@@ -70,13 +70,13 @@ const COLORREF kLogoBlue = RGB(40, 110, 200);
 TEST_F(DialogPreview, ShowsTheDialogAsDescribedAndTranslatedWithItsPicture) {
     CMainDialog main(&engine, program.Path() + L"\\");
     Preview original, translated;
-    RunInGerman(main, {[&] {
-                           main.FindById(L"dialog")->SetValue(0);  // About
-                           ClickElement(main, L"showOriginal");
-                       },
-                       ReadPreview(main, original, L"preview-original"),
-                       [&] { ClickElement(main, L"testDlg"); },
-                       ReadPreview(main, translated, L"preview-translated")});
+    RunInGerman(main,
+                {[&] {
+                     main.FindById(L"dialog")->SetValue(0); // About
+                     ClickElement(main, L"showOriginal");
+                 },
+                 ReadPreview(main, original, L"preview-original"), [&] { ClickElement(main, L"testDlg"); },
+                 ReadPreview(main, translated, L"preview-translated")});
     EXPECT_EQ(L"About Photo Organizer", original.caption);
     EXPECT_EQ(Widen(u8"Über Photo Organizer"), translated.caption);
     EXPECT_EQ(kLogoBlue, original.logoCentre);
@@ -88,7 +88,7 @@ TEST_F(DialogPreview, ShowTranslatedSavesPendingChangesFirstWhenTheUserAgrees) {
     Preview preview;
     bool savedBeforePreview = false;
     RunInGerman(main, {[&] {
-                           main.SetTranslation(0, L"Neu");  // the About caption
+                           main.SetTranslation(0, L"Neu"); // the About caption
                            main.FindById(L"dialog")->SetValue(0);
                            ClickElement(main, L"testDlg");
                        },
@@ -121,7 +121,7 @@ TEST_F(DialogPreview, TheLinksPreviewTheFirstDialogOfTheSelectedString) {
     CMainDialog main(&engine, program.Path() + L"\\");
     Preview preview;
     RunInGerman(main, {[&] {
-                           SelectRow(main, 5);  // "OK", used by all three dialogs
+                           SelectRow(main, 5); // "OK", used by all three dialogs
                            ClickLink(main, L"urlTranslated");
                        },
                        ReadPreview(main, preview, L"preview-link")});

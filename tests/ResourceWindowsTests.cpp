@@ -19,7 +19,7 @@ int CountDescriptionElements(const wchar_t* resourceName) {
     HINSTANCE instance = GetModuleHandleW(nullptr);
     HRSRC resource = FindResourceW(instance, resourceName, L"TEVLIB");
     const auto* text = static_cast<const wchar_t*>(LockResource(LoadResource(instance, resource)));
-    std::wstring description(text + 1, SizeofResource(instance, resource) / 2 - 1);  // past the mark
+    std::wstring description(text + 1, SizeofResource(instance, resource) / 2 - 1); // past the mark
     ComPtr<IXMLDOMDocument> document = xml::CreateDocument();
     EXPECT_TRUE(xml::LoadText(document.Get(), description.c_str()));
     return CountXmlElements(xml::SelectSingleNode(xml::AsNode(document.Get()).Get(), L"dialog").Get());
@@ -33,7 +33,8 @@ int CountTree(CTEVElement& element) {
     return count;
 }
 
-void CollectVisibleControls(CTEVElement& element, HWND dialog, std::vector<std::pair<std::wstring, RECT>>& out) {
+void CollectVisibleControls(CTEVElement& element, HWND dialog,
+                            std::vector<std::pair<std::wstring, RECT>>& out) {
     for (size_t i = 0; i < element.ChildCount(); ++i) {
         CTEVElement& child = *element.Child(i);
         if (child.Window() && IsWindowVisible(child.Window())) {
@@ -91,11 +92,15 @@ TEST_P(TranslatorWindows, OpenCompleteAndLaidOutWithoutOverlap) {
 
 INSTANTIATE_TEST_SUITE_P(
     Embedded, TranslatorWindows,
-    testing::Values(WindowCase{L"res:main.xml", L"MAIN.XML", L"window-main",
+    testing::Values(WindowCase{L"res:main.xml",
+                               L"MAIN.XML",
+                               L"window-main",
                                {L"btnOpen", L"btnSave", L"btnTranslate", L"btnImport", L"import", L"find",
                                 L"prevDlg", L"nextDlg", L"dialog", L"testDlg", L"showOriginal", L"lstStrings",
                                 L"strID", L"dlgName", L"urlTranslated", L"urlOriginal"}},
                     WindowCase{L"res:open.xml", L"OPEN.XML", L"window-open", {L"lstProjects", L"lang"}},
-                    WindowCase{L"res:translate.xml", L"TRANSLATE.XML", L"window-translate",
-                               {L"strID", L"dlgName", L"srcString", L"dstString", L"skipTranslated", L"btnSave",
-                                L"btnSkip", L"btnClose"}}));
+                    WindowCase{L"res:translate.xml",
+                               L"TRANSLATE.XML",
+                               L"window-translate",
+                               {L"strID", L"dlgName", L"srcString", L"dstString", L"skipTranslated",
+                                L"btnSave", L"btnSkip", L"btnClose"}}));

@@ -10,7 +10,7 @@ namespace {
 void DeleteTree(const std::wstring& path) {
     std::vector<wchar_t> from(path.begin(), path.end());
     from.push_back(0);
-    from.push_back(0);  // the list of paths ends with an empty one
+    from.push_back(0); // the list of paths ends with an empty one
     SHFILEOPSTRUCTW operation = {};
     operation.wFunc = FO_DELETE;
     operation.pFrom = from.data();
@@ -32,7 +32,9 @@ TempDir::TempDir() {
     }
 }
 
-TempDir::~TempDir() { DeleteTree(m_path); }
+TempDir::~TempDir() {
+    DeleteTree(m_path);
+}
 
 void WriteUtf8File(const std::wstring& path, const std::string& text) {
     std::ofstream file(std::filesystem::path(path), std::ios::binary);
@@ -50,18 +52,21 @@ std::string ReadBytes(const std::wstring& path) {
     return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-bool FileExists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool FileExists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 std::wstring Widen(const std::string& utf8) {
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    const int length =
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring text(static_cast<size_t>(length), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), text.data(), length);
     return text;
 }
 
 std::string Narrow(const std::wstring& text) {
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                           nullptr, nullptr);
     std::string utf8(static_cast<size_t>(length), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), utf8.data(), length, nullptr,
                         nullptr);
@@ -79,4 +84,6 @@ void PrintTo(const RECT& rect, std::ostream* out) {
     *out << "{" << rect.left << ", " << rect.top << ", " << rect.right << ", " << rect.bottom << "}";
 }
 
-void PrintTo(const SIZE& size, std::ostream* out) { *out << size.cx << " x " << size.cy; }
+void PrintTo(const SIZE& size, std::ostream* out) {
+    *out << size.cx << " x " << size.cy;
+}
