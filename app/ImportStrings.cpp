@@ -67,6 +67,12 @@ std::vector<ImportPair> ParseImportText(std::wstring_view units) {
 }
 
 std::vector<ImportPair> ReadImportFile(const std::wstring& path) {
+    // A string file of that size is no string file; reading it whole would exhaust the memory.
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(std::filesystem::path(path), error);
+    if (error || size > kMaxImportFileBytes) {
+        return {};
+    }
     if (ComPtr<IXMLDOMDocument> document = LoadKeepingWhiteSpace(path)) {
         return ReadXmlPairs(document.Get());
     }

@@ -4,6 +4,7 @@
 
 #include "ProjectModel.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -17,8 +18,10 @@ struct ImportPair {
 
 // The pairs of a VARNO file in file order. A file that loads as XML is read as the strings file
 // (pairs only under a "translation" root, otherwise none); any other file as the text file. Empty
-// when the file cannot be read at all.
+// when the file cannot be read at all or is larger than kMaxImportFileBytes.
 std::vector<ImportPair> ReadImportFile(const std::wstring& path);
+
+constexpr std::uintmax_t kMaxImportFileBytes = 64u << 20;
 
 // The pairs of a text file's contents, given as its UTF-16 code units: one "original=translation"
 // per line, split at the first "="; lines without "=" are ignored. A leading byte-order mark and

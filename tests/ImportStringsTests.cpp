@@ -98,6 +98,14 @@ TEST_F(ImportFile, ATextFileIsReadAsLittleEndianCodeUnits) {
     EXPECT_EQ(Pairs{}, AsPairs(ReadImportFile(folder.File(L"missing.ini"))));
 }
 
+TEST_F(ImportFile, AFileLargerThanAnyStringFileImportsNothing) {
+    const std::wstring huge = folder.File(L"huge.ini");
+    std::string text = LittleEndianBytes(L"OK=Gut\n");
+    text.resize(static_cast<size_t>(kMaxImportFileBytes) + 2, 'a');
+    WriteUtf8File(huge, text);
+    EXPECT_EQ(Pairs{}, AsPairs(ReadImportFile(huge)));
+}
+
 TEST_F(ImportFile, AnXmlStringsFileGivesTheSrcAndDstOfEachChildInDocumentOrder) {
     const std::wstring path = folder.File(L"tstr.xml");
     WriteUtf8File(path, R"(<?xml version="1.0" encoding="UTF-8"?>
