@@ -54,6 +54,8 @@ stop_virtual_display() {
 # running, make each further Wine process start in a fraction of a second. The first start
 # also finishes any update of the Wine prefix before tests are timed.
 start_wineserver() {
+    # A server left from an earlier run may hold services bound to another display.
+    wineserver -k >/dev/null 2>&1 || true
     wineserver -p >/dev/null 2>&1 || true
     TEV_KEEPALIVE_FIFO="$(mktemp -u)"
     mkfifo "$TEV_KEEPALIVE_FIFO"
