@@ -1,5 +1,6 @@
 // The dialog host: real modal dialogs under the virtual display, opened, measured, routed and
 // closed from inside their own message loops.
+#include "ControlMeasures.h"
 #include "DialogDriver.h"
 
 #include <gtest/gtest.h>
@@ -11,12 +12,6 @@ protected:
     CTEVEngine engine{GetModuleHandleW(nullptr)};
 };
 
-SIZE PixelsOf(HWND dialog, int x, int y) {
-    RECT rect = {0, 0, x, y};
-    MapDialogRect(dialog, &rect);
-    return {rect.right, rect.bottom};
-}
-
 } // namespace
 
 TEST_F(DialogHost, OpensAtTheContentsMinimumSizePlusMargins) {
@@ -25,7 +20,7 @@ TEST_F(DialogHost, OpensAtTheContentsMinimumSizePlusMargins) {
     SIZE margin = {};
     const INT_PTR result = dialog.Run([&](TestDialog& d) {
         GetClientRect(d.Hwnd(), &client);
-        margin = PixelsOf(d.Hwnd(), 7, 7);
+        margin = Dlu(d.Hwnd(), 7, 7);
         SaveScreenshot(d.Hwnd(), L"dialog-sized");
     });
     EXPECT_EQ(kEndedByScript, result);
@@ -56,7 +51,7 @@ TEST_F(DialogHost, AFixedWidthSmallerThanTheContentIsKept) {
     SIZE fixed = {};
     dialog.Run([&](TestDialog& d) {
         GetClientRect(d.Hwnd(), &client);
-        fixed = PixelsOf(d.Hwnd(), 50, 30);
+        fixed = Dlu(d.Hwnd(), 50, 30);
     });
     EXPECT_EQ(fixed.cx, client.right);
     EXPECT_EQ(fixed.cy, client.bottom);
