@@ -227,9 +227,8 @@ void CMainDialog::UpdateStringInfo() {
         info = m_model.GetStringInfo(static_cast<size_t>(m_stringList->GetItemParam(row)));
     }
     if (info) {
-        const std::wstring label = info->attr ? L"[" + *info->attr + L"] " + info->id : info->id;
         if (CTEVElement* id = FindById(L"strID")) {
-            id->SetText(label.c_str());
+            id->SetText(info->Label().c_str());
         }
     }
     const OptString caption = info ? info->caption : std::nullopt;

@@ -86,9 +86,8 @@ BOOL CTranslateDlg::ShowRow(int row, BOOL skip) {
     }
     m_currentRow = row;
     const StringItem& item = model.strings[index];
-    const std::wstring label = info->attr ? L"[" + *info->attr + L"] " + info->id : info->id;
     const std::pair<const wchar_t*, std::wstring> texts[] = {
-        {L"strID", label},
+        {L"strID", info->Label()},
         {L"dlgName", info->caption.value_or(L"")},
         {L"srcString", *ToDisplayLineBreaks(item.text)},
         {L"dstString", ToDisplayLineBreaks(item.loc).value_or(L"")},

@@ -71,6 +71,9 @@ struct StringInfo {
     std::wstring id;
     OptString attr;
     OptString caption; // of the first dialog that uses the id
+
+    // The id as the windows show it: "[attr] id", or the id alone without an attr.
+    std::wstring Label() const { return attr ? L"[" + *attr + L"] " + id : id; }
 };
 
 class ProjectModel {
