@@ -2,6 +2,7 @@
 
 #include "CTEVComboBox.h"
 #include "CTEVListBox.h"
+#include "KernelHandles.h"
 #include "Settings.h"
 #include "XmlDom.h"
 
@@ -33,12 +34,8 @@ COpenDlg::~COpenDlg() = default;
 
 void COpenDlg::EnumerateProjects() {
     const std::wstring projectsFolder = m_programFolder + L"projects\\";
-    WIN32_FIND_DATAW found = {};
-    HANDLE search = FindFirstFileW((projectsFolder + L"*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    do {
+    for (FileSearch search(projectsFolder + L"*"); search.Found(); search.Next()) {
+        const WIN32_FIND_DATAW& found = search.Entry();
         const std::wstring name = found.cFileName;
         if (name == L"." || name == L".." || !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
             continue;
@@ -46,8 +43,7 @@ void COpenDlg::EnumerateProjects() {
         if (auto project = ReadProjectItem(projectsFolder + name + L"\\tevproject.xml")) {
             m_projects.push_back(std::move(*project));
         }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    }
 }
 
 void COpenDlg::OnPreInitDialog() {

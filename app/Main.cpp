@@ -1,21 +1,21 @@
-// Program entry: COM and the common controls, then the main window until the user closes it.
+// Program entry: COM, the common controls and the element tags, then the main window until the
+// user closes it.
 #include <windows.h>
 
 #include <commctrl.h>
-#include <objbase.h>
 
 #include "CMainDialog.h"
 #include "CTEVEngine.h"
+#include "KernelHandles.h"
 #include "Settings.h"
+#include "StandardTags.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    CoInitialize(nullptr);
+    ComApartment com;
     InitCommonControls();
-    {
-        CTEVEngine engine(instance);
-        CMainDialog dialog(&engine, ProgramFolder(instance));
-        dialog.DoModal(nullptr);
-    }
-    CoUninitialize();
+    RegisterStandardTags();
+    CTEVEngine engine(instance);
+    CMainDialog dialog(&engine, ProgramFolder(instance));
+    dialog.DoModal(nullptr);
     return 0;
 }

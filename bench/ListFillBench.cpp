@@ -5,6 +5,7 @@
 #include "CTEVDialog.h"
 #include "CTEVEngine.h"
 #include "CTEVList.h"
+#include "StandardTags.h"
 
 #include <windows.h>
 
@@ -245,6 +246,7 @@ int main() {
     CoInitialize(nullptr);
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
+    RegisterStandardTags();
 
     const std::filesystem::path description = WriteDescription();
     int exitCode = 1;

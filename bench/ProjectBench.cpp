@@ -10,6 +10,7 @@
 #include "ProjectModel.h"
 #include "TextUtil.h"
 #include "XmlDom.h"
+#include "StandardTags.h"
 
 #include <commctrl.h>
 #include <functional>
@@ -380,6 +381,7 @@ void MeasureImport(const BenchFolder& folder) {
 int main() {
     CoInitialize(nullptr);
     InitCommonControls();
+    RegisterStandardTags();
     {
         // Laid out as a program folder, so that the main window finds the project as a user would.
         BenchFolder folder;

@@ -3,7 +3,6 @@
 
 #include "AttributeReaders.h"
 #include "CTEVEngine.h"
-#include "WindowClass.h"
 
 #include <shellapi.h>
 #include <windowsx.h>
@@ -49,20 +48,10 @@ bool MayOpenLinkTarget(const wchar_t* target, BOOL inViewer) {
            StartsWithNoCase(target, L"mailto:");
 }
 
-CTEVUrl::CTEVUrl(CTEVElement* parent, CTEVEngine* engine) : CTEVElement(parent, engine) {
-    RegisterWindowClass(engine ? engine->Instance() : nullptr);
-}
-
-// The window may outlive its element; it must not reach a deleted one.
-CTEVUrl::~CTEVUrl() {
-    if (m_window && GetPropW(m_window, kElementProperty) == this) {
-        KillTimer(m_window, kHoverTimerId);
-        RemovePropW(m_window, kElementProperty);
-    }
-}
-
-void CTEVUrl::RegisterWindowClass(HINSTANCE instance) {
-    RegisterOwnWindowClass(instance, kClassName, UrlWndProc, CS_OWNDC | CS_HREDRAW | CS_VREDRAW, IDC_ARROW);
+CTEVUrl::CTEVUrl(CTEVElement* parent, CTEVEngine* engine)
+    : CTEVElement(parent, engine), COwnWindow(kElementProperty, this) {
+    RegisterClassOnce(engine ? engine->Instance() : nullptr,
+                      {kClassName, CS_OWNDC | CS_HREDRAW | CS_VREDRAW, IDC_ARROW, COLOR_BTNFACE});
 }
 
 BOOL CTEVUrl::IsKindOf(const wchar_t* tag, CTEVElement** out) {
@@ -81,7 +70,7 @@ BOOL CTEVUrl::LoadFromNode(IXMLDOMNode* node) {
 
 void CTEVUrl::Create() {
     CTEVElement::Create();
-    CreateControlWindow(kClassName, CStrOrNull(m_text), 0, 0, this);
+    CreateControlWindow(kClassName, CStrOrNull(m_text), 0, 0, BindingParam());
 
     // Measured with the font the link paints with, not the dialog's.
     RECT rect = {0, 0, 3, 3};
@@ -98,31 +87,8 @@ void CTEVUrl::OpenTarget(const wchar_t* target) {
     ShellExecuteW(m_window, L"open", target, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-LRESULT CALLBACK CTEVUrl::UrlWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_CREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        auto* element = static_cast<CTEVUrl*>(create->lpCreateParams);
-        if (element) {
-            SetPropW(hwnd, kElementProperty, element);
-            element->OnCreate(hwnd);
-        }
-        return 0;
-    }
-    auto* element = static_cast<CTEVUrl*>(GetPropW(hwnd, kElementProperty));
-    if (!element) {
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-    return element->HandleMessage(hwnd, message, wParam, lParam);
-}
-
 LRESULT CTEVUrl::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_DESTROY:
-        RemovePropW(hwnd, kElementProperty);
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    case WM_PAINT:
-        OnPaint(hwnd);
-        return 0;
     case WM_SETCURSOR:
         if (m_hovering) {
             SetCursor(LoadCursorW(nullptr, IDC_HAND));
@@ -145,31 +111,24 @@ LRESULT CTEVUrl::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     }
 }
 
-void CTEVUrl::OnCreate(HWND hwnd) {
+void CTEVUrl::OnBound(HWND hwnd) {
     m_window = hwnd;
     m_font.Reset(CreateMessageFont(false));
     m_underlinedFont.Reset(CreateMessageFont(true));
 }
 
-void CTEVUrl::OnPaint(HWND hwnd) {
-    PAINTSTRUCT paint = {};
-    HDC dc = BeginPaint(hwnd, &paint);
-    {
-        SelectedObject normalFont(dc, m_font.Get());
-        // The parent paints what lies behind the link, so it blends into any background.
-        SendMessageW(GetParent(hwnd), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-        if (HasText()) {
-            PaintText(hwnd, dc);
-        }
+void CTEVUrl::Paint(HWND hwnd, HDC dc, const RECT& client) {
+    SelectedObject normalFont(dc, m_font.Get());
+    // The parent paints what lies behind the link, so it blends into any background.
+    SendMessageW(GetParent(hwnd), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    if (HasText()) {
+        PaintText(dc, client);
     }
-    EndPaint(hwnd, &paint);
 }
 
-void CTEVUrl::PaintText(HWND hwnd, HDC dc) {
+void CTEVUrl::PaintText(HDC dc, const RECT& client) {
     const UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
     SetBkMode(dc, TRANSPARENT);
-    RECT client = {};
-    GetClientRect(hwnd, &client);
     RECT measured = client;
     DrawTextW(dc, m_text->c_str(), -1, &measured, DT_CALCRECT | format);
     const int textWidth = measured.right - measured.left;
@@ -196,7 +155,7 @@ void CTEVUrl::OnMouseMove(HWND hwnd, int x) {
         return;
     }
     m_hovering = inside;
-    SetTimer(hwnd, kHoverTimerId, kHoverIntervalMs, HoverTimerProc);
+    StartTimer(kHoverTimerId, kHoverIntervalMs, HoverTimerProc);
     InvalidateRect(hwnd, nullptr, FALSE);
 }
 
@@ -215,7 +174,7 @@ void CTEVUrl::OnLeftButtonDown(int x) {
 }
 
 void CTEVUrl::OnMouseLeave(HWND hwnd) {
-    KillTimer(hwnd, kHoverTimerId);
+    StopTimer(kHoverTimerId);
     m_hovering = FALSE;
     InvalidateRect(hwnd, nullptr, TRUE);
 }

@@ -4,6 +4,7 @@
 
 #include "CTEVElement.h"
 #include "GdiHandles.h"
+#include "OwnWindow.h"
 
 #include <optional>
 
@@ -11,10 +12,9 @@
 // elsewhere, so there only web and mail addresses open; null and empty targets never do.
 bool MayOpenLinkTarget(const wchar_t* target, BOOL inViewer);
 
-class CTEVUrl : public CTEVElement {
+class CTEVUrl : public CTEVElement, public COwnWindow {
 public:
     CTEVUrl(CTEVElement* parent, CTEVEngine* engine);
-    ~CTEVUrl() override;
 
     BOOL IsKindOf(const wchar_t* tag, CTEVElement** out) override;
     BOOL LoadFromNode(IXMLDOMNode* node) override;
@@ -29,18 +29,17 @@ protected:
     // Hands an allowed target to the shell.
     virtual void OpenTarget(const wchar_t* target);
 
+    void OnBound(HWND hwnd) override;
+    LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
+    void Paint(HWND hwnd, HDC dc, const RECT& client) override;
+
 private:
     enum TextAlign { AlignLeft, AlignRight };
 
-    static LRESULT CALLBACK UrlWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static void CALLBACK HoverTimerProc(HWND hwnd, UINT message, UINT_PTR timerId, DWORD time);
-    static void RegisterWindowClass(HINSTANCE instance);
 
-    LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    void OnCreate(HWND hwnd);
-    void OnPaint(HWND hwnd);
     // Draws the text and records its span for the mouse handlers.
-    void PaintText(HWND hwnd, HDC dc);
+    void PaintText(HDC dc, const RECT& client);
     void OnMouseMove(HWND hwnd, int x);
     void OnLeftButtonDown(int x);
     void OnMouseLeave(HWND hwnd);

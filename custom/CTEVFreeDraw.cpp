@@ -2,7 +2,6 @@
 #include "CTEVFreeDraw.h"
 
 #include "CTEVEngine.h"
-#include "WindowClass.h"
 
 namespace {
 
@@ -11,19 +10,10 @@ const wchar_t kElementProperty[] = L"CTEVFreeDrawThis";
 
 } // namespace
 
-CTEVFreeDraw::CTEVFreeDraw(CTEVElement* parent, CTEVEngine* engine) : CTEVElement(parent, engine) {
-    RegisterWindowClass(engine ? engine->Instance() : nullptr);
-}
-
-// The window may outlive its element; it must not reach a deleted one.
-CTEVFreeDraw::~CTEVFreeDraw() {
-    if (m_window && GetPropW(m_window, kElementProperty) == this) {
-        RemovePropW(m_window, kElementProperty);
-    }
-}
-
-void CTEVFreeDraw::RegisterWindowClass(HINSTANCE instance) {
-    RegisterOwnWindowClass(instance, kClassName, FreeDrawWndProc, CS_HREDRAW | CS_VREDRAW, IDC_ARROW);
+CTEVFreeDraw::CTEVFreeDraw(CTEVElement* parent, CTEVEngine* engine)
+    : CTEVElement(parent, engine), COwnWindow(kElementProperty, this) {
+    RegisterClassOnce(engine ? engine->Instance() : nullptr,
+                      {kClassName, CS_HREDRAW | CS_VREDRAW, IDC_ARROW, COLOR_BTNFACE});
 }
 
 BOOL CTEVFreeDraw::IsKindOf(const wchar_t* tag, CTEVElement** out) {
@@ -32,42 +22,18 @@ BOOL CTEVFreeDraw::IsKindOf(const wchar_t* tag, CTEVElement** out) {
 
 void CTEVFreeDraw::Create() {
     CTEVElement::Create();
-    CreateControlWindow(kClassName, L"", 0, 0, this);
+    CreateControlWindow(kClassName, L"", 0, 0, BindingParam());
     const SIZE size = DialogUnits(m_width ? m_width : 14, m_height ? m_height : 14);
     m_minwidth = size.cx;
     m_minheight = size.cy;
 }
 
-LRESULT CALLBACK CTEVFreeDraw::FreeDrawWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_CREATE: {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-        if (auto* element = static_cast<CTEVFreeDraw*>(create->lpCreateParams)) {
-            SetPropW(hwnd, kElementProperty, element);
-            element->m_window = hwnd;
-        }
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
-    case WM_DESTROY:
-        RemovePropW(hwnd, kElementProperty);
-        return 0;
-    case WM_PAINT:
-        if (auto* element = static_cast<CTEVFreeDraw*>(GetPropW(hwnd, kElementProperty))) {
-            element->OnPaint(hwnd);
-            return 1;
-        }
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    default:
-        return DefWindowProcW(hwnd, message, wParam, lParam);
-    }
+void CTEVFreeDraw::OnBound(HWND hwnd) {
+    m_window = hwnd;
 }
 
 // The rectangle lives only for the event: receivers draw in it, they do not keep it.
-void CTEVFreeDraw::OnPaint(HWND hwnd) {
-    PAINTSTRUCT paint = {};
-    HDC dc = BeginPaint(hwnd, &paint);
-    RECT client = {};
-    GetClientRect(hwnd, &client);
-    Fire(L"freedraw", reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(&client));
-    EndPaint(hwnd, &paint);
+void CTEVFreeDraw::Paint(HWND, HDC dc, const RECT& client) {
+    RECT area = client;
+    Fire(L"freedraw", reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(&area));
 }

@@ -3,17 +3,16 @@
 #pragma once
 
 #include "CTEVElement.h"
+#include "OwnWindow.h"
 
-class CTEVFreeDraw : public CTEVElement {
+class CTEVFreeDraw : public CTEVElement, public COwnWindow {
 public:
     CTEVFreeDraw(CTEVElement* parent, CTEVEngine* engine);
-    ~CTEVFreeDraw() override;
 
     BOOL IsKindOf(const wchar_t* tag, CTEVElement** out) override;
     void Create() override;
 
-private:
-    static LRESULT CALLBACK FreeDrawWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    static void RegisterWindowClass(HINSTANCE instance);
-    void OnPaint(HWND hwnd);
+protected:
+    void OnBound(HWND hwnd) override;
+    void Paint(HWND hwnd, HDC dc, const RECT& client) override;
 };

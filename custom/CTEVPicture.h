@@ -3,11 +3,11 @@
 #pragma once
 
 #include "CTEVElement.h"
+#include "OwnWindow.h"
 
-class CTEVPicture : public CTEVElement {
+class CTEVPicture : public CTEVElement, public COwnWindow {
 public:
     CTEVPicture(CTEVElement* parent, CTEVEngine* engine);
-    ~CTEVPicture() override;
 
     BOOL IsKindOf(const wchar_t* tag, CTEVElement** out) override;
     BOOL LoadFromNode(IXMLDOMNode* node) override;
@@ -15,11 +15,11 @@ public:
 
     const wchar_t* Picture() const { return CStrOrNull(m_pic); }
 
-private:
-    static LRESULT CALLBACK PictureWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    static void RegisterWindowClass(HINSTANCE instance);
-    void OnPaint(HWND hwnd);
+protected:
+    void OnBound(HWND hwnd) override;
+    void Paint(HWND hwnd, HDC dc, const RECT& client) override;
 
+private:
     OptString m_pic;
     int m_picWidth = 0;
     int m_picHeight = 0;

@@ -1,7 +1,6 @@
 #include "CTEVDialog.h"
 
 #include "AttributeReaders.h"
-#include "CTEVButton.h"
 #include "CTEVEngine.h"
 
 #include <windowsx.h>
@@ -39,6 +38,11 @@ RECT WorkAreaNear(HWND window) {
     }
     GetClientRect(GetDesktopWindow(), &area);
     return area;
+}
+
+// The push button's own message, so the dialog needs no knowledge of the button class.
+void ShowAsDefault(CTEVElement* button, BOOL isDefault) {
+    SendMessageW(button->Window(), BM_SETSTYLE, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
 } // namespace
@@ -154,15 +158,14 @@ INT_PTR CTEVDialog::DoModal(HWND owner) {
 
 void CTEVDialog::SetDefaultButton(const wchar_t* id) {
     if (m_defaultButton) {
-        // Only buttons are ever remembered as the default button.
-        static_cast<CTEVButton*>(m_defaultButton)->SetDefaultStyle(FALSE);
+        ShowAsDefault(m_defaultButton, FALSE);
         m_defaultButton = nullptr;
     }
     CTEVElement* element = FindById(id);
     CTEVElement* button = nullptr;
     if (element && element->IsKindOf(L"button", &button)) {
         m_defaultButton = button;
-        static_cast<CTEVButton*>(button)->SetDefaultStyle(TRUE);
+        ShowAsDefault(button, TRUE);
         SendMessageW(m_window, DM_SETDEFID, button->ControlId(), 0);
     }
 }

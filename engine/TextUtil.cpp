@@ -11,9 +11,7 @@ bool EqualsNoCase(const wchar_t* a, const wchar_t* b) {
     return CompareStringOrdinal(a, -1, b, -1, TRUE) == CSTR_EQUAL;
 }
 
-std::wstring FormatText(const wchar_t* format, ...) {
-    va_list args;
-    va_start(args, format);
+std::wstring FormatTextV(const wchar_t* format, va_list args) {
     va_list measure;
     va_copy(measure, args);
     const int length = _vscwprintf(format, measure);
@@ -24,6 +22,13 @@ std::wstring FormatText(const wchar_t* format, ...) {
         _vsnwprintf(buffer.data(), buffer.size(), format, args);
         text.assign(buffer.data(), static_cast<size_t>(length));
     }
+    return text;
+}
+
+std::wstring FormatText(const wchar_t* format, ...) {
+    va_list args;
+    va_start(args, format);
+    std::wstring text = FormatTextV(format, args);
     va_end(args);
     return text;
 }

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <windows.h>
+
+#include <cstdarg>
 #include <optional>
 #include <string>
 
@@ -24,3 +26,4 @@ inline bool EqualsNoCase(const OptString& a, const wchar_t* b) {
 
 // printf-style formatting into a string of exactly the needed length.
 std::wstring FormatText(const wchar_t* format, ...);
+std::wstring FormatTextV(const wchar_t* format, va_list args);

@@ -7,28 +7,8 @@
 #include "GifDecoder.h"
 #include "IcoDecoder.h"
 #include "JpegDecoder.h"
+#include "KernelHandles.h"
 #include "PngDecoder.h"
-
-namespace {
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : m_handle(handle) {}
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    ~FileHandle() {
-        if (m_handle != INVALID_HANDLE_VALUE) {
-            CloseHandle(m_handle);
-        }
-    }
-    HANDLE Get() const { return m_handle; }
-    bool Valid() const { return m_handle != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE m_handle;
-};
-
-} // namespace
 
 std::optional<Picture> DecodePicture(const uint8_t* data, size_t size) {
     if (!data || size == 0) {

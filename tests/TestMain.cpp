@@ -4,11 +4,13 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <objbase.h>
+#include "StandardTags.h"
 
 int main(int argc, char** argv) {
     CoInitialize(nullptr);
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
+    RegisterStandardTags();
     testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
     CoUninitialize();

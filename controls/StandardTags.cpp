@@ -1,0 +1,59 @@
+#include "StandardTags.h"
+
+#include "CTEVButton.h"
+#include "CTEVCheckbox.h"
+#include "CTEVChecksList.h"
+#include "CTEVComboBox.h"
+#include "CTEVDisabler.h"
+#include "CTEVFreeDraw.h"
+#include "CTEVGroupbox.h"
+#include "CTEVLabel.h"
+#include "CTEVLine.h"
+#include "CTEVList.h"
+#include "CTEVListBox.h"
+#include "CTEVListItem.h"
+#include "CTEVPicture.h"
+#include "CTEVProgress.h"
+#include "CTEVRadio.h"
+#include "CTEVRadioGroup.h"
+#include "CTEVSelectFile.h"
+#include "CTEVSendCMD.h"
+#include "CTEVSlider.h"
+#include "CTEVSpacer.h"
+#include "CTEVSpin.h"
+#include "CTEVTextBox.h"
+#include "CTEVUrl.h"
+#include "ElementTags.h"
+
+void RegisterStandardTags() {
+    static const ElementTag kTags[] = {
+        {L"textbox", MakeElement<CTEVTextBox>},
+        {L"button", MakeElement<CTEVButton>},
+        {L"groupbox", MakeElement<CTEVGroupbox>},
+        {L"label", MakeElement<CTEVLabel>},
+        {L"checkbox", MakeElement<CTEVCheckbox>},
+        {L"radio", MakeElement<CTEVRadio>},
+        {L"combobox", MakeElement<CTEVComboBox>},
+        {L"radiogroup", MakeElement<CTEVRadioGroup>},
+        {L"spin", MakeElement<CTEVSpin>},
+        {L"spacer", MakeElement<CTEVSpacer>},
+        {L"listitem", MakeElement<CTEVListItem>},
+        {L"slider", MakeElement<CTEVSlider>},
+        {L"picture", MakeElement<CTEVPicture>},
+        {L"listbox", MakeElement<CTEVListBox>},
+        {L"line", MakeElement<CTEVLine>},
+        {L"url", MakeElement<CTEVUrl>},
+        {L"list", MakeElement<CTEVList>},
+        {L"selectfile", MakeElement<CTEVSelectFile>},
+        {L"ext", MakeElement<CTEVExt>},
+        {L"listcol", MakeElement<CTEVListCol>},
+        {L"checkslist", MakeElement<CTEVChecksList>},
+        {L"checkitem", MakeElement<CTEVCheckItem>},
+        {L"freedraw", MakeElement<CTEVFreeDraw>},
+        {L"disabler", MakeElement<CTEVDisabler>},
+        {L"sendcmd", MakeElement<CTEVSendCMD>},
+        {L"progress", MakeElement<CTEVProgress>},
+    };
+    static const bool registered = (RegisterElementTags(kTags), true);
+    (void)registered;
+}
