@@ -5,16 +5,9 @@
 #include "CTEVComboBox.h"
 #include "CTEVList.h"
 #include "CTranslateDlg.h"
+#include "EventRoutes.h"
 #include "ImportStrings.h"
 #include "WindowSize.h"
-
-namespace {
-
-bool Is(CTEVElement* source, const wchar_t* id, const wchar_t* event, const wchar_t* name) {
-    return source && EqualsNoCase(source->Id(), id) && EqualsNoCase(event, name);
-}
-
-} // namespace
 
 CMainDialog::CMainDialog(CTEVEngine* engine, std::wstring programFolder)
     : CTEVDialog(L"res:main.xml", engine, nullptr), m_programFolder(std::move(programFolder)) {}
@@ -22,14 +15,8 @@ CMainDialog::CMainDialog(CTEVEngine* engine, std::wstring programFolder)
 CMainDialog::~CMainDialog() = default;
 
 void CMainDialog::OnPreInitDialog() {
-    CTEVElement* list = FindById(L"lstStrings");
-    if (list && list->IsKindOf(L"list", nullptr)) {
-        m_stringList = static_cast<CTEVList*>(list);
-    }
-    CTEVElement* combo = FindById(L"dialog");
-    if (combo && combo->IsKindOf(L"combobox", nullptr)) {
-        m_dialogCombo = static_cast<CTEVComboBox*>(combo);
-    }
+    m_stringList = FindAs<CTEVList>(L"lstStrings");
+    m_dialogCombo = FindAs<CTEVComboBox>(L"dialog");
 }
 
 void CMainDialog::OnInitDialog() {
@@ -46,65 +33,48 @@ void CMainDialog::MarkClean() {
     if (CTEVElement* save = FindById(L"btnSave")) {
         save->SetDisabled(TRUE);
     }
-    m_model.modified = false;
+    m_model.MarkSaved();
 }
 
 int CMainDialog::FireEvent(CTEVElement* source, const wchar_t* event, WPARAM wParam, LPARAM lParam) {
-    if (Is(source, L"btnOpen", event, L"clicked")) {
-        // Opening another project would otherwise drop unsaved translations.
-        if (!ConfirmSave()) {
-            return 1;
-        }
-        if (!OpenProject()) {
-            return 0;
-        }
-        // Nothing of the project just opened has changed yet.
-        MarkClean();
+    using Main = CMainDialog;
+    static const EventRoute<Main> kRoutes[] = {
+        {L"btnOpen", L"clicked", [](Main& d, WPARAM, LPARAM) { return d.OpenAnotherProject(); }},
+        {L"btnSave", L"clicked", [](Main& d, WPARAM, LPARAM) { return d.SaveWithMessage(); }},
+        {L"btnTranslate", L"clicked", [](Main& d, WPARAM, LPARAM) { return d.OpenTranslateDialog(); }},
+        {L"lstStrings", L"lst-dblclk", [](Main& d, WPARAM, LPARAM) { return d.OpenTranslateDialog(); }},
+        {L"testDlg", L"clicked",
+         [](Main& d, WPARAM, LPARAM) { return d.ShowTranslated(d.ValueOfDialogCombo()), 1; }},
+        {L"showOriginal", L"clicked",
+         [](Main& d, WPARAM, LPARAM) { return d.ShowOriginal(d.ValueOfDialogCombo()), 1; }},
+        {L"urlTranslated", L"clicked",
+         [](Main& d, WPARAM, LPARAM) { return d.ShowTranslated(d.DialogOfSelectedString()), 1; }},
+        {L"urlOriginal", L"clicked",
+         [](Main& d, WPARAM, LPARAM) { return d.ShowOriginal(d.DialogOfSelectedString()), 1; }},
+        {L"lstStrings", L"lst-itemchanged", [](Main& d, WPARAM, LPARAM) { return d.UpdateStringInfo(), 1; }},
+        {L"import", L"fsselected",
+         [](Main& d, WPARAM, LPARAM path) {
+             return d.ImportStrings(reinterpret_cast<const wchar_t*>(path)), 1;
+         }},
+        {L"find", L"changed", [](Main& d, WPARAM, LPARAM) { return d.FillStringList(), 1; }},
+        {L"dialog", L"changed", [](Main& d, WPARAM, LPARAM) { return d.FillStringList(), 1; }},
+        {L"prevDlg", L"clicked", [](Main& d, WPARAM, LPARAM) { return d.SelectPreviousDialog(), 1; }},
+        {L"nextDlg", L"clicked", [](Main& d, WPARAM, LPARAM) { return d.SelectNextDialog(), 1; }},
+    };
+    return RouteEvent(kRoutes, *this, source, event, wParam, lParam);
+}
+
+int CMainDialog::OpenAnotherProject() {
+    // Opening another project would otherwise drop unsaved translations.
+    if (!ConfirmSave()) {
         return 1;
     }
-    if (Is(source, L"btnSave", event, L"clicked")) {
-        return SaveWithMessage();
+    if (!OpenProject()) {
+        return 0;
     }
-    if (Is(source, L"btnTranslate", event, L"clicked") || Is(source, L"lstStrings", event, L"lst-dblclk")) {
-        return OpenTranslateDialog();
-    }
-    if (Is(source, L"testDlg", event, L"clicked")) {
-        ShowTranslated(ValueOfDialogCombo());
-        return 1;
-    }
-    if (Is(source, L"showOriginal", event, L"clicked")) {
-        ShowOriginal(ValueOfDialogCombo());
-        return 1;
-    }
-    if (Is(source, L"urlTranslated", event, L"clicked")) {
-        ShowTranslated(DialogOfSelectedString());
-        return 1;
-    }
-    if (Is(source, L"urlOriginal", event, L"clicked")) {
-        ShowOriginal(DialogOfSelectedString());
-        return 1;
-    }
-    if (Is(source, L"lstStrings", event, L"lst-itemchanged")) {
-        UpdateStringInfo();
-        return 1;
-    }
-    if (Is(source, L"import", event, L"fsselected")) {
-        ImportStrings(reinterpret_cast<const wchar_t*>(lParam));
-        return 1;
-    }
-    if (Is(source, L"find", event, L"changed") || Is(source, L"dialog", event, L"changed")) {
-        FillStringList();
-        return 1;
-    }
-    if (Is(source, L"prevDlg", event, L"clicked")) {
-        SelectPreviousDialog();
-        return 1;
-    }
-    if (Is(source, L"nextDlg", event, L"clicked")) {
-        SelectNextDialog();
-        return 1;
-    }
-    return 0;
+    // Nothing of the project just opened has changed yet.
+    MarkClean();
+    return 1;
 }
 
 BOOL CMainDialog::OpenProject() {
@@ -246,16 +216,15 @@ void CMainDialog::SetTranslation(int index, const wchar_t* text) {
     if (index < 0 || index >= static_cast<int>(m_model.strings.size())) {
         return;
     }
-    const bool wasModified = m_model.modified;
+    const bool wasModified = m_model.IsModified();
     for (size_t changed : m_model.SetLoc(static_cast<size_t>(index), CopyOrNull(text))) {
         ShowRowTranslation(changed);
     }
-    MarkModified(wasModified);
+    EnableSaveOnFirstChange(wasModified);
 }
 
-void CMainDialog::MarkModified(bool wasModified) {
-    m_model.modified = true;
-    if (!wasModified) {
+void CMainDialog::EnableSaveOnFirstChange(bool wasModified) {
+    if (!wasModified && m_model.IsModified()) {
         if (CTEVElement* save = FindById(L"btnSave")) {
             save->SetDisabled(FALSE);
         }
@@ -271,7 +240,7 @@ void CMainDialog::ShowRowTranslation(size_t index) {
 }
 
 BOOL CMainDialog::SaveWithMessage() {
-    if (m_model.SaveStrings(m_window)) {
+    if (m_model.SaveStrings()) {
         MarkClean();
         return TRUE;
     }
@@ -289,7 +258,7 @@ BOOL CMainDialog::SaveWithMessage() {
 }
 
 BOOL CMainDialog::ConfirmSave() {
-    if (!m_model.modified) {
+    if (!m_model.IsModified()) {
         return TRUE;
     }
     switch (
@@ -335,24 +304,20 @@ void CMainDialog::ImportStrings(const wchar_t* path) {
         return;
     }
     const std::vector<ImportPair> pairs = ReadImportFile(path);
-    const bool wasModified = m_model.modified;
-    bool changed = false;
+    const bool wasModified = m_model.IsModified();
     if (m_stringList) {
         m_stringList->BeginUpdate();
     }
     // The import finds every string of a pair through its index, later identical ones included, and
     // sets them one by one: SetTranslation would scan the rest of the project for each pair.
     ApplyImport(m_model.strings, pairs, [&](size_t index, const std::wstring& text) {
-        m_model.strings[index].loc = text;
+        m_model.SetImportedLoc(index, text);
         ShowRowTranslation(index);
-        changed = true;
     });
     if (m_stringList) {
         m_stringList->EndUpdate();
     }
-    if (changed) {
-        MarkModified(wasModified);
-    }
+    EnableSaveOnFirstChange(wasModified);
 }
 
 StoredWindowSize CMainDialog::SizeSettings() const {

@@ -58,12 +58,14 @@ public:
 
 private:
     enum class OpenOutcome { Cancelled, Failed, Loaded };
+    // Asks to save, then runs the open dialog; 0 when the chosen project did not load.
+    int OpenAnotherProject();
     OpenOutcome RunOpenDialog();
     bool LoadChosenProject(const std::wstring& projectPath, const std::wstring& translationPath,
                            int language);
     void MarkClean();
-    // Sets modified and enables the Save button when it was clear before the change.
-    void MarkModified(bool wasModified);
+    // Enables the Save button when a change made the clean model modified.
+    void EnableSaveOnFirstChange(bool wasModified);
     void RunPreview(int dialogIndex, bool translated);
     // The first dialog that uses the selected row's string, or -1.
     int DialogOfSelectedString() const;

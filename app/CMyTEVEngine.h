@@ -22,8 +22,3 @@ public:
 private:
     std::wstring imagesFolder;
 };
-
-// True for a picture name that stays inside its folder: not rooted (drive, leading separator,
-// UNC, any colon) and without a ".." segment (nor one of two or more dots and spaces, which
-// Windows may read the same way).
-bool IsPictureNameInsideFolder(const wchar_t* name);

@@ -3,6 +3,7 @@
 #include "CTEVComboBox.h"
 #include "CTEVListBox.h"
 #include "KernelHandles.h"
+#include "PathRules.h"
 #include "Settings.h"
 #include "XmlDom.h"
 
@@ -47,14 +48,8 @@ void COpenDlg::EnumerateProjects() {
 }
 
 void COpenDlg::OnPreInitDialog() {
-    CTEVElement* lang = FindById(L"lang");
-    if (lang && lang->IsKindOf(L"combobox", nullptr)) {
-        m_langCombo = static_cast<CTEVComboBox*>(lang);
-    }
-    CTEVElement* projects = FindById(L"lstProjects");
-    if (projects && projects->IsKindOf(L"listbox", nullptr)) {
-        m_projectList = static_cast<CTEVListBox*>(projects);
-    }
+    m_langCombo = FindAs<CTEVComboBox>(L"lang");
+    m_projectList = FindAs<CTEVListBox>(L"lstProjects");
 }
 
 void COpenDlg::OnInitDialog() {

@@ -3,13 +3,10 @@
 
 #include "CMainDialog.h"
 #include "CTEVList.h"
+#include "EventRoutes.h"
 #include "WindowSize.h"
 
 namespace {
-
-bool Is(CTEVElement* source, const wchar_t* id, const wchar_t* event, const wchar_t* name) {
-    return source && EqualsNoCase(source->Id(), id) && EqualsNoCase(event, name);
-}
 
 StoredWindowSize SizeSettings(const CMainDialog& main) {
     return StoredWindowSize(main.ProgramFolder() + L"settings.ini", L"TranslateWindow");
@@ -115,15 +112,12 @@ void CTranslateDlg::OnInitDialog() {
 }
 
 int CTranslateDlg::FireEvent(CTEVElement* source, const wchar_t* event, WPARAM wParam, LPARAM lParam) {
-    if (Is(source, L"btnSave", event, L"clicked")) {
-        SaveAndMoveOn();
-        return 1;
-    }
-    if (Is(source, L"btnSkip", event, L"clicked")) {
-        MoveOn();
-        return 1;
-    }
-    return 0;
+    using Translate = CTranslateDlg;
+    static const EventRoute<Translate> kRoutes[] = {
+        {L"btnSave", L"clicked", [](Translate& d, WPARAM, LPARAM) { return d.SaveAndMoveOn(), 1; }},
+        {L"btnSkip", L"clicked", [](Translate& d, WPARAM, LPARAM) { return d.MoveOn(), 1; }},
+    };
+    return RouteEvent(kRoutes, *this, source, event, wParam, lParam);
 }
 
 void CTranslateDlg::SaveAndMoveOn() {

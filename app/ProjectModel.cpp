@@ -3,6 +3,8 @@
 
 #include "ProjectModel.h"
 
+#include "PathRules.h"
+
 #include <shlobj.h>
 #include <shlwapi.h>
 
@@ -20,16 +22,6 @@ bool IsExistingFile(const std::wstring& path) {
 
 bool PathExists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// The path without its file name and without the separator before it; empty for a bare name.
-std::wstring FolderOf(const std::wstring& path) {
-    const size_t separator = path.find_last_of(L"\\/");
-    return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator);
-}
-
-std::wstring JoinPath(const std::wstring& folder, const std::wstring& name) {
-    return folder.empty() ? name : folder + L"\\" + name;
 }
 
 // stem + extension, or stem + ".2" + extension and so on: the first name nothing uses yet.
@@ -95,7 +87,7 @@ std::vector<DialogItem> ReadDialogs(IXMLDOMNode* files, const std::wstring& proj
         if (!name) {
             continue;
         }
-        if (std::optional<DialogItem> dialog = LoadDialogItem(JoinPath(projectFolder, *name))) {
+        if (std::optional<DialogItem> dialog = LoadDialogItem(projectFolder + *name)) {
             dialogs.push_back(std::move(*dialog));
         }
     }
@@ -232,14 +224,14 @@ std::optional<size_t> ProjectModel::FindUnsavableString() const {
     return static_cast<size_t>(found - strings.begin());
 }
 
-bool ProjectModel::SaveStrings(HWND owner) {
+bool ProjectModel::SaveStrings() {
     if (translationPath.empty() || FindUnsavableString()) {
         return false;
     }
     const std::wstring folder = FolderOf(translationPath);
     if (!folder.empty()) {
         // An existing folder is no error; a folder that cannot be made shows up when saving.
-        SHCreateDirectory(owner, folder.c_str());
+        SHCreateDirectory(nullptr, folder.c_str());
     }
     ComPtr<IXMLDOMDocument> document = BuildTranslationDocument(strings);
     if (!document) {
@@ -305,7 +297,7 @@ std::vector<size_t> ProjectModel::SetLoc(size_t index, const OptString& loc) {
         return changed;
     }
     strings[index].loc = loc;
-    modified = true;
+    m_modified = true;
     changed.push_back(index);
     if (!loc) {
         return changed;
@@ -319,4 +311,11 @@ std::vector<size_t> ProjectModel::SetLoc(size_t index, const OptString& loc) {
         }
     }
     return changed;
+}
+
+void ProjectModel::SetImportedLoc(size_t index, std::wstring loc) {
+    if (index < strings.size()) {
+        strings[index].loc = std::move(loc);
+        m_modified = true;
+    }
 }

@@ -83,15 +83,14 @@ public:
     std::wstring projectPath;
     std::wstring translationPath;
     int languageId = -1;
-    bool modified = false;
 
     // Replaces the project only when it loads; on any failure status the model is left untouched.
     LoadResult Load(const std::wstring& projectFile, const std::wstring& translationFile, int language);
 
     // Writes every translated string to translationPath. The new file is written beside the old one
     // and replaces it only once complete, so a failure leaves the earlier file as it was. Does not
-    // touch modified.
-    bool SaveStrings(HWND owner);
+    // touch the modified state.
+    bool SaveStrings();
 
     // The first string whose translation holds a character that XML cannot carry (a control
     // character, an unpaired surrogate); such a file could not be read back, so saving is refused.
@@ -106,10 +105,19 @@ public:
     // with the same original text. Sets modified. Returns the indices whose translation was set, index
     // first, for the rows to update.
     std::vector<size_t> SetLoc(size_t index, const OptString& loc);
+    // Sets one string's translation and nothing else, and sets modified: an import finds every string
+    // it gives a text to by itself.
+    void SetImportedLoc(size_t index, std::wstring loc);
+
+    // Whether translations changed since the project was opened or last saved.
+    bool IsModified() const { return m_modified; }
+    void MarkSaved() { m_modified = false; }
 
     bool HasUnreadableTranslation() const { return m_keepUnreadable; }
 
 private:
+    bool m_modified = false;
+
     bool MoveIntoPlace(const std::wstring& written);
 
     // The translation file that could not be read is renamed aside at the next save.

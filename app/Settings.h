@@ -30,7 +30,3 @@ private:
 
 // outFolder + language + "\" + dst, a backslash being added to outFolder when missing.
 std::wstring TranslationPath(const std::wstring& outFolder, int languageId, const std::wstring& dst);
-
-// True for a path that names a file inside its base folder: neither rooted (drive, leading
-// separator, UNC) nor climbing out with "..", and with a file name at its end.
-bool IsSafeRelativePath(const std::wstring& path);

@@ -347,7 +347,7 @@ void MeasureImportInsideMainWindow(CMainDialog& main, const std::wstring& textFi
         },
         1);
     figures.scanAll = sample * kStrings / kImportSample;
-    model.modified = false;
+    model.MarkSaved();
     EndDialog(main.Window(), IDOK);
 }
 
@@ -403,7 +403,7 @@ int main() {
         std::printf("model load: %.1f ms (%zu strings, %zu dialogs)\n", load, model.strings.size(),
                     model.dialogs.size());
         bool saved = true;
-        const double save = Median([&] { saved = model.SaveStrings(nullptr) && saved; });
+        const double save = Median([&] { saved = model.SaveStrings() && saved; });
         ComPtr<IXMLDOMDocument> document;
         const double build = Median([&] { document = BuildDocument(model); });
         const std::wstring plainFile = folder.File(L"plain.xml");

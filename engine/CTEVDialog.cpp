@@ -146,6 +146,10 @@ const DLGTEMPLATE* CTEVDialog::Template() const {
 }
 
 INT_PTR CTEVDialog::DoModal(HWND owner) {
+    // A second run would load the description again into the tree the open window shows.
+    if (!TEV_CHECK(!m_running)) {
+        return 0;
+    }
     HINSTANCE instance = m_engine ? m_engine->Instance() : nullptr;
     if (!LoadDocument(CStrOrNull(m_source), L"dialog", instance)) {
         return 0;
@@ -153,7 +157,11 @@ INT_PTR CTEVDialog::DoModal(HWND owner) {
     if (m_template.empty()) {
         BuildTemplate(m_style, m_exStyle, m_width, m_height);
     }
-    return DialogBoxIndirectParamW(instance, Template(), owner, DialogProc, reinterpret_cast<LPARAM>(this));
+    m_running = true;
+    const INT_PTR result =
+        DialogBoxIndirectParamW(instance, Template(), owner, DialogProc, reinterpret_cast<LPARAM>(this));
+    m_running = false;
+    return result;
 }
 
 void CTEVDialog::SetDefaultButton(const wchar_t* id) {

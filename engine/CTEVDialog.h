@@ -68,6 +68,7 @@ protected:
     int m_minOuterHeight = 0;
 
 private:
+    bool m_running = false; // inside DoModal
     void ComputeStyle();
     void PlaceWindow(int width, int height);
     SIZE ContentSize(int fixedWidth, int fixedHeight);

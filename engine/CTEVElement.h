@@ -2,6 +2,7 @@
 // native window, grid layout, hidden/disabled inheritance and the event path to the dialog.
 #pragma once
 
+#include "Diagnostics.h"
 #include "GridLayout.h"
 #include "TextUtil.h"
 
@@ -54,6 +55,14 @@ public:
     CTEVElement* FindById(const wchar_t* id);
     CTEVElement* FindByHwnd(HWND window);
     CTEVElement* FindByControlId(int controlId);
+    // The element with that id as class T; null when there is none, and a failed check when the
+    // element is of another class.
+    template <typename T> T* FindAs(const wchar_t* id) {
+        CTEVElement* element = FindById(id);
+        T* typed = dynamic_cast<T*>(element);
+        TEV_CHECK(!element || typed);
+        return typed;
+    }
     BOOL FocusFirstTabStop();
     OptString GetLocalizedAttribute(IXMLDOMNode* node, const wchar_t* name);
 

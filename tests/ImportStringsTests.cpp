@@ -38,7 +38,7 @@ int Import(ProjectModel& model, const std::vector<ImportPair>& pairs) {
     int calls = 0;
     ApplyImport(model.strings, pairs, [&](size_t index, const std::wstring& text) {
         ++calls;
-        model.strings[index].loc = text;
+        model.SetImportedLoc(index, text);
     });
     return calls;
 }
@@ -198,7 +198,7 @@ TEST_F(ImportStrings, ThePathTheImportSelectorDeliversIsImportedIntoListModelAnd
     ASSERT_TRUE(main.Model().strings[1].loc); // "OK" is not listed but imported, as translated
     EXPECT_EQ(L"", *main.Model().strings[1].loc);
     EXPECT_TRUE(saveEnabled);
-    EXPECT_TRUE(main.Model().modified);
+    EXPECT_TRUE(main.Model().IsModified());
 }
 
 TEST_F(ImportStrings, AFileThatIsNeitherXmlNorReadableChangesNothing) {
@@ -210,5 +210,5 @@ TEST_F(ImportStrings, AFileThatIsNeitherXmlNorReadableChangesNothing) {
             saveEnabled = SaveEnabled(main);
         }});
     EXPECT_FALSE(saveEnabled);
-    EXPECT_FALSE(main.Model().modified);
+    EXPECT_FALSE(main.Model().IsModified());
 }

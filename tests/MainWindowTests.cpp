@@ -120,7 +120,7 @@ TEST_F(MainWindow, ATranslationFillsLaterIdenticalUntranslatedStringsOnly) {
         }});
     EXPECT_EQ((Texts{L"", L"", L"", L"Chercher", L"Abbrechen", L"", L"", L"Annuler"}), translations);
     EXPECT_TRUE(saveEnabled);
-    EXPECT_TRUE(main.Model().modified);
+    EXPECT_TRUE(main.Model().IsModified());
 }
 
 TEST_F(MainWindow, AnEmptyTranslationRemovesItFromTheListAndTheFile) {
@@ -136,7 +136,7 @@ TEST_F(MainWindow, AnEmptyTranslationRemovesItFromTheListAndTheFile) {
     reader.LoadStrings(TranslationFile().c_str());
     EXPECT_EQ(nullptr, reader.FindString(L"look", L"value"));
     EXPECT_STREQ(L"Annuler", reader.FindString(L"cancel4", L"label"));
-    EXPECT_FALSE(main.Model().modified);
+    EXPECT_FALSE(main.Model().IsModified());
 }
 
 TEST_F(MainWindow, EnterDoesNothingAndClosingWithChangesAsksToSave) {
@@ -173,7 +173,7 @@ TEST_F(MainWindow, CancellingTheSavePromptKeepsTheWindowOpen) {
                [&] { PressButton(FindOwnedDialog(main.Window()), IDCANCEL); },
                [&] {
                    stillOpen = IsWindowVisible(main.Window());
-                   main.Model().modified = false;
+                   main.Model().MarkSaved();
                }});
     EXPECT_TRUE(stillOpen);
 }
@@ -197,8 +197,8 @@ TEST_F(MainWindow, AFailedSaveShowsThePathAndKeepsTheWindowOpen) {
                },
                [&] {
                    stillOpen = IsWindowVisible(main.Window());
-                   stillModified = main.Model().modified;
-                   main.Model().modified = false;
+                   stillModified = main.Model().IsModified();
+                   main.Model().MarkSaved();
                }});
     EXPECT_EQ(L"Impossible to save strings. Make sure you have the write permissions for this file: \n" +
                   TranslationFile(),
@@ -256,7 +256,7 @@ TEST_F(MainWindow, OpeningAnotherProjectAsksToSaveFirstAndLeavesACleanWindow) {
     EXPECT_EQ(8u, afterCancel.size());
     EXPECT_EQ((Texts{L"Only one"}), afterOpen);
     EXPECT_FALSE(saveEnabled);
-    EXPECT_FALSE(main.Model().modified);
+    EXPECT_FALSE(main.Model().IsModified());
 }
 
 TEST_F(MainWindow, AProjectThatNoLongerLoadsIsReportedAndTheCurrentOneStays) {
@@ -300,7 +300,7 @@ TEST_F(MainWindow, LoggingOffWithChangesAsksAndCanBeRefused) {
             main.SetTranslation(0, L"x");
             RunSoon([&main] { PressButton(FindOwnedDialog(main.Window()), IDCANCEL); });
             allowed = SendMessageW(main.Window(), WM_QUERYENDSESSION, 0, 0);
-            main.Model().modified = false;
+            main.Model().MarkSaved();
         }});
     EXPECT_EQ(FALSE, allowed);
 }

@@ -94,7 +94,7 @@ TEST_F(DialogPreview, ShowTranslatedSavesPendingChangesFirstWhenTheUserAgrees) {
                        },
                        [&] { PressButton(FindOwnedDialog(main.Window()), IDYES); },
                        [&] {
-                           savedBeforePreview = !main.Model().modified;
+                           savedBeforePreview = !main.Model().IsModified();
                            ReadPreview(main, preview, L"preview-after-save")();
                        }});
     EXPECT_TRUE(savedBeforePreview);
@@ -112,7 +112,7 @@ TEST_F(DialogPreview, CancellingTheSaveQuestionShowsNoPreview) {
                        [&] { PressButton(FindOwnedDialog(main.Window()), IDCANCEL); },
                        [&] {
                            afterCancel = FindOwnedDialog(main.Window());
-                           main.Model().modified = false;
+                           main.Model().MarkSaved();
                        }});
     EXPECT_EQ(nullptr, afterCancel);
 }

@@ -2,6 +2,7 @@
 // translations, saving translation files, and the settings and path rules.
 #include "CTEVEngine.h"
 #include "ProjectModel.h"
+#include "PathRules.h"
 #include "Settings.h"
 #include "TestSupport.h"
 
@@ -84,7 +85,7 @@ TEST_F(ProjectLoading, AFailedLoadLeavesTheCurrentProjectUntouched) {
     EXPECT_EQ(ProjectFile(), model.projectPath);
     EXPECT_EQ(translationFile, model.translationPath);
     EXPECT_EQ(1049, model.languageId);
-    EXPECT_TRUE(model.modified);
+    EXPECT_TRUE(model.IsModified());
 }
 
 TEST_F(ProjectTranslationLookup, TakesTheFirstMatchingEntryWithTheAttrRules) {
@@ -181,10 +182,10 @@ TEST_F(ProjectEditing, ATranslationFillsOnlyLaterUntranslatedStringsWithTheSameT
         <s id="4" text="Cancel"/><s id="5" text="Cancel"/><s id="6" text="Cancel"/>)");
     WriteTranslation(R"(<string id="5" loc="done"/>)");
     ASSERT_EQ(LoadStatus::Loaded, Load().status);
-    EXPECT_FALSE(model.modified);
+    EXPECT_FALSE(model.IsModified());
 
     EXPECT_EQ((std::vector<size_t>{1, 3, 5}), model.SetLoc(1, L"Abbrechen"));
-    EXPECT_TRUE(model.modified);
+    EXPECT_TRUE(model.IsModified());
     EXPECT_EQ((std::vector<OptString>{kNone, L"Abbrechen", kNone, L"Abbrechen", L"done", L"Abbrechen"}),
               Locs());
 
@@ -215,7 +216,7 @@ TEST_F(ProjectSaving, TrickyTextsReadBackUnchangedInTheWrittenFormat) {
         model.SetLoc(i, tricky[i]);
     }
     model.SetLoc(std::size(tricky) + 1, L"twice");
-    ASSERT_TRUE(model.SaveStrings(nullptr));
+    ASSERT_TRUE(model.SaveStrings());
 
     const std::string bytes = ReadBytes(translationFile);
     ASSERT_GE(bytes.size(), 2u);
@@ -245,7 +246,7 @@ TEST_F(ProjectSaving, CreatesTheLanguageFolderAndTheFoldersOfDst) {
     translationFile = TranslationPath(folder.Path(), -1, L"app\\sub/strings.xml");
     ASSERT_EQ(LoadStatus::Loaded, Load().status);
     model.SetLoc(0, L"x");
-    ASSERT_TRUE(model.SaveStrings(nullptr));
+    ASSERT_TRUE(model.SaveStrings());
     EXPECT_TRUE(FileExists(folder.File(L"-1\\app\\sub\\strings.xml")));
 }
 
@@ -258,9 +259,9 @@ TEST_F(ProjectSaving, AFailedSaveKeepsTheEarlierFileAndLeavesNoTemporary) {
     // A control character cannot be written as XML: the file would no longer load.
     model.SetLoc(0, L"bell\x07");
     EXPECT_EQ(std::optional<size_t>(0), model.FindUnsavableString());
-    EXPECT_FALSE(model.SaveStrings(nullptr));
+    EXPECT_FALSE(model.SaveStrings());
     model.SetLoc(0, L"unpaired \xD800 surrogate");
-    EXPECT_FALSE(model.SaveStrings(nullptr));
+    EXPECT_FALSE(model.SaveStrings());
     EXPECT_EQ(before, ReadBytes(translationFile));
 
     // Another program holds the file open.
@@ -268,21 +269,21 @@ TEST_F(ProjectSaving, AFailedSaveKeepsTheEarlierFileAndLeavesNoTemporary) {
     HANDLE reader = CreateFileW(translationFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, reader);
-    EXPECT_FALSE(model.SaveStrings(nullptr));
+    EXPECT_FALSE(model.SaveStrings());
     CloseHandle(reader);
     EXPECT_EQ(before, ReadBytes(translationFile));
 
     // The target is taken by a folder.
     model.translationPath = folder.File(L"taken");
     ASSERT_TRUE(CreateDirectoryW(model.translationPath.c_str(), nullptr));
-    EXPECT_FALSE(model.SaveStrings(nullptr));
+    EXPECT_FALSE(model.SaveStrings());
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW(folder.File(L"*.tmp").c_str(), &found);
     EXPECT_EQ(INVALID_HANDLE_VALUE, search);
     FindClose(search);
 
     ProjectModel nothingOpen;
-    EXPECT_FALSE(nothingOpen.SaveStrings(nullptr));
+    EXPECT_FALSE(nothingOpen.SaveStrings());
 }
 
 TEST_F(ProjectSaving, AnUnreadableTranslationIsKeptAsABackupUnderAFreeName) {
@@ -291,13 +292,13 @@ TEST_F(ProjectSaving, AnUnreadableTranslationIsKeptAsABackupUnderAFreeName) {
     WriteUtf8File(translationFile + L".unreadable.bak", "earlier backup");
     ASSERT_TRUE(Load().translationUnreadable);
     model.SetLoc(0, L"new");
-    ASSERT_TRUE(model.SaveStrings(nullptr));
+    ASSERT_TRUE(model.SaveStrings());
     EXPECT_FALSE(model.HasUnreadableTranslation());
     EXPECT_EQ("earlier backup", ReadBytes(translationFile + L".unreadable.bak"));
     EXPECT_EQ("<strings><string id=\"a\" loc=\"lost?\">", ReadBytes(translationFile + L".unreadable.2.bak"));
 
     // Only the first save makes a backup.
-    ASSERT_TRUE(model.SaveStrings(nullptr));
+    ASSERT_TRUE(model.SaveStrings());
     EXPECT_FALSE(FileExists(translationFile + L".unreadable.3.bak"));
     ProjectModel reloaded;
     EXPECT_FALSE(reloaded.Load(ProjectFile(), translationFile, 1).translationUnreadable);
@@ -340,7 +341,8 @@ TEST(ProjectSettings, OnlyDstsInsideTheLanguageFolderAreSafe) {
     }
     for (const wchar_t* unsafe :
          {L"", L"C:\\x.xml", L"C:x.xml", L"\\x.xml", L"/x.xml", L"\\\\server\\s\\x.xml", L"..\\x.xml",
-          L"a\\..\\..\\x.xml", L"a/../../x.xml", L"a\\", L"a\\..", L"x.xml:ads"}) {
+          L"a\\..\\..\\x.xml", L"a/../../x.xml", L"a\\", L"a\\..", L"x.xml:ads", L".. \\x.xml",
+          L"a\\...\\..\\x.xml"}) {
         EXPECT_FALSE(IsSafeRelativePath(unsafe)) << Narrow(unsafe);
     }
 }

@@ -98,7 +98,7 @@ TEST_F(TranslateDialog, SaveStoresTheTextFillsLaterIdenticalStringsAndMovesToThe
     // Later "Cancel" strings follow unless translated; "cancel" differs in case.
     EXPECT_EQ((Texts{L"", L"", L"Abbrechen", L"Chercher", L"Abbrechen", L"", L"", L"Annuler"}), translations);
     EXPECT_TRUE(saveEnabled);
-    EXPECT_TRUE(main.Model().modified);
+    EXPECT_TRUE(main.Model().IsModified());
 }
 
 TEST_F(TranslateDialog, SkipTranslatedPassesOverTranslatedRowsIncludingFreshlyFilledDuplicates) {
