@@ -1,9 +1,14 @@
 # Shared by the scripts: the Wine environment, the dependency prefix, a virtual display.
-# Sourced, not run.
+# Sourced, not run (also by hand: `source scripts/common.sh` before building or running tests).
 
+TEV_CACHE="${XDG_CACHE_HOME:-$HOME/.cache}/tevtranslator"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-export TEV_DEPS_PREFIX="${TEV_DEPS_PREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/tevtranslator/mingw-i686}"
+export TEV_DEPS_PREFIX="${TEV_DEPS_PREFIX:-$TEV_CACHE/mingw-i686}"
+# The project's own Wine prefix, made by scripts/setup.sh. The user's own (~/.wine, or a
+# WINEPREFIX of theirs) is never used: its settings stay as they are, and `wineserver -k` below
+# ends only this prefix's Wine processes, not the user's other Wine programs.
+export WINEPREFIX="$TEV_CACHE/wineprefix"
 
 TEV_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 TEV_BUILD="$TEV_ROOT/build"
@@ -53,7 +58,14 @@ stop_virtual_display() {
 # A persistent wineserver, and one idle Wine process that keeps Wine's own service processes
 # running, make each further Wine process start in a fraction of a second. The first start
 # also finishes any update of the Wine prefix before tests are timed.
+#
+# start_wineserver Y|N: whether Wine hands its windows to the X window manager (the registry's
+# Managed value, read by each Wine process when it starts, so set here before any of ours).
+# Y on the user's display, where windows get the window manager's frames; N on a virtual
+# display, where there is no window manager and Wine would wait two seconds for one each time
+# a dialog closes.
 start_wineserver() {
+    local managed="$1"
     # A server left from an earlier run may hold services bound to another display.
     wineserver -k >/dev/null 2>&1 || true
     wineserver -p >/dev/null 2>&1 || true
@@ -62,6 +74,11 @@ start_wineserver() {
     wine cmd /c "set /p x=" <"$TEV_KEEPALIVE_FIFO" >/dev/null 2>&1 &
     exec 9>"$TEV_KEEPALIVE_FIFO"
     wine cmd /c exit >/dev/null 2>&1 || true
+    # Through the running server, which holds the prefix's registry.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$managed" /f >/dev/null 2>&1 || {
+        echo "could not set Managed=$managed in the Wine prefix $WINEPREFIX" >&2
+        return 1
+    }
 }
 
 stop_wineserver() {

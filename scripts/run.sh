@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the translator on the bundled demo project: on
 # the user's display when there is one, else on a virtual display where the open dialog is
-# confirmed automatically. Either way a screenshot of the main window is saved.
+# confirmed automatically. Either way a screenshot of the main window is saved. Wine runs in
+# the project's own prefix (see scripts/common.sh).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -11,14 +12,15 @@ tev_build tevtranslator >/dev/null
 SCREENSHOT="$TEV_BUILD/translator-main-window.png"
 MAIN_TITLE=".:: tevlib translator ::."
 
-
+trap 'stop_wineserver; stop_virtual_display' EXIT
 virtual=0
+managed=Y # the user's window manager frames the windows
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
     virtual=1
+    managed=N # no window manager on the virtual display
     start_virtual_display
 fi
-start_wineserver
-trap 'stop_wineserver; stop_virtual_display' EXIT
+start_wineserver "$managed"
 
 # The demo ships a partial German translation: run as a German user, so that German is the
 # language the open dialog offers first.

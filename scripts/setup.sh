@@ -4,11 +4,13 @@
 #   - Wine (32-bit), Xvfb, xauth and X tools, ImageMagick (`import -window root`
 #     for screenshots), xdotool (to drive windows under Xvfb);
 #   - static libpng, libjpeg-turbo and giflib for the target, via scripts/build-deps.sh;
-#   - a Wine prefix (WINEPREFIX, default $HOME/.wine).
+#   - the project's own Wine prefix ($WINEPREFIX from scripts/common.sh, under
+#     ${XDG_CACHE_HOME:-$HOME/.cache}/tevtranslator/); ~/.wine is never used.
 # Idempotent: when everything is present it only checks, in a few seconds.
 set -euo pipefail
 
 HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+source "$HERE/common.sh"
 START=$SECONDS
 
 log() { printf '[setup] %s\n' "$*"; }
@@ -64,26 +66,21 @@ done
 deps_prefix="$("$HERE/build-deps.sh")"
 log "target libraries: $deps_prefix"
 
-# --- Wine prefix -----------------------------------------------------------
-# Debian's wine32 alone gives a 32-bit (win32) prefix, which runs our 32-bit exes.
-export WINEPREFIX="${WINEPREFIX:-$HOME/.wine}"
+# --- the project's Wine prefix ---------------------------------------------
+# 32-bit (win32), which runs our 32-bit exes; WINEARCH says so even where wine64 is installed.
+# Whether its windows get window-manager frames is set per run, by scripts/run.sh and
+# scripts/test.sh.
 if [ -f "$WINEPREFIX/system.reg" ]; then
     log "wine prefix: $WINEPREFIX (exists)"
 else
-    log "creating wine prefix $WINEPREFIX (no Mono/Gecko)"
+    log "creating wine prefix $WINEPREFIX (32-bit, no Mono/Gecko)"
     t0=$SECONDS
+    mkdir -p "$(dirname "$WINEPREFIX")"
     # No display needed (nor wanted: wineboot would show a progress window).
-    env -u DISPLAY WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i
-    env -u DISPLAY WINEDEBUG=-all wineserver -w
+    env -u DISPLAY WINEARCH=win32 wineboot -i
+    env -u DISPLAY wineserver -w
     [ -f "$WINEPREFIX/system.reg" ] || die "wineboot did not create $WINEPREFIX"
     log "  wine prefix created in $((SECONDS - t0))s"
-fi
-# Windows not handed to an X window manager: there is none on a virtual display, and Wine
-# would wait two seconds for one each time a dialog closes.
-if ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
-    log "wine: X11 windows unmanaged"
-    env -u DISPLAY WINEDEBUG=-all wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
-    env -u DISPLAY WINEDEBUG=-all wineserver -w
 fi
 
 # --- a German locale for the demo ------------------------------------------
