@@ -15,6 +15,11 @@ TEV_BUILD="$TEV_ROOT/build"
 
 # Configures (once) and builds the given targets, or everything.
 tev_build() {
+    if [ -e "$TEV_BUILD" ] && [ ! -w "$TEV_BUILD" ]; then
+        echo "$TEV_BUILD is not yours to write (made by an earlier run with sudo?);" \
+            "remove it (sudo rm -rf $TEV_BUILD) and run again as yourself" >&2
+        return 1
+    fi
     if [ ! -f "$TEV_BUILD/CMakeCache.txt" ]; then
         cmake --preset mingw -S "$TEV_ROOT" -C "$TEV_DEPS_PREFIX/tev-deps.cmake" >/dev/null
     fi

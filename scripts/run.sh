@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the translator on the bundled demo project: on
 # the user's display when there is one, else on a virtual display where the open dialog is
-# confirmed automatically. Either way a screenshot of the main window is saved. Wine runs in
-# the project's own prefix (see scripts/common.sh).
+# confirmed automatically. Either way a screenshot of the main window is saved.
+# Run it as yourself: the program runs as you, on your display, in the project's own Wine prefix
+# (see scripts/common.sh); only installing missing packages asks for root (sudo).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Prepares a Debian 12 machine (as root) to build and test the project:
+# Prepares a Debian 12 machine to build and test the project:
 #   - the i686 MinGW-w64 cross toolchain, CMake, make, MinGW zlib;
 #   - Wine (32-bit), Xvfb, xauth and X tools, ImageMagick (`import -window root`
 #     for screenshots), xdotool (to drive windows under Xvfb);
+#   - the de_DE.UTF-8 locale;
 #   - static libpng, libjpeg-turbo and giflib for the target, via scripts/build-deps.sh;
 #   - the project's own Wine prefix ($WINEPREFIX from scripts/common.sh, under
 #     ${XDG_CACHE_HOME:-$HOME/.cache}/tevtranslator/); ~/.wine is never used.
+# Run it as yourself: only the installing steps run as root, directly when you are root, else
+# through sudo. `setup.sh --system`, run as root, does only the installing steps.
 # Idempotent: when everything is present it only checks, in a few seconds.
 set -euo pipefail
 
@@ -19,7 +22,18 @@ die() {
     exit 1
 }
 
-[ "$(id -u)" -eq 0 ] || die "run as root"
+source "$HERE/as-root.sh"
+source "$HERE/apt-locked.sh"
+
+system_only=0
+case "${1:-}" in
+"") ;;
+--system) system_only=1 ;;
+*) die "usage: setup.sh [--system]" ;;
+esac
+if [ "$system_only" -eq 1 ] && [ "$(id -u)" -ne 0 ]; then
+    die "--system only installs, as root; as yourself run: bash $HERE/setup.sh"
+fi
 
 PACKAGES=(
     g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
@@ -29,8 +43,6 @@ PACKAGES=(
     xvfb xauth x11-utils xdotool imagemagick
     locales # the demo runs in German, the language of its bundled translation
 )
-
-source "$(dirname "${BASH_SOURCE[0]}")/apt-locked.sh"
 
 # --- packages --------------------------------------------------------------
 need_i386=0
@@ -44,15 +56,16 @@ for pkg in "${PACKAGES[@]}"; do
 done
 
 if [ "$need_i386" -eq 1 ] || [ "${#missing[@]}" -gt 0 ]; then
+    need_root
     if [ "$need_i386" -eq 1 ]; then
         log "adding the i386 architecture"
-        dpkg --add-architecture i386
+        as_root dpkg --add-architecture i386
     fi
-    export DEBIAN_FRONTEND=noninteractive
     log "apt-get update"
-    apt_locked apt-get -q -o DPkg::Lock::Timeout=600 update
+    apt_locked as_root apt-get -q -o DPkg::Lock::Timeout=600 update
     log "installing: ${missing[*]}"
-    apt_locked apt-get -y -q -o DPkg::Lock::Timeout=600 install "${missing[@]}"
+    apt_locked as_root env DEBIAN_FRONTEND=noninteractive \
+        apt-get -y -q -o DPkg::Lock::Timeout=600 install "${missing[@]}"
 else
     log "packages: all present"
 fi
@@ -62,8 +75,25 @@ for tool in i686-w64-mingw32-gcc-posix i686-w64-mingw32-g++-posix i686-w64-mingw
     command -v "$tool" >/dev/null 2>&1 || die "'$tool' is still missing after installing packages"
 done
 
+# --- a German locale for the demo ------------------------------------------
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+    need_root
+    log "generating the de_DE.UTF-8 locale"
+    as_root sed -i 's/^# *\(de_DE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+    grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen ||
+        printf 'de_DE.UTF-8 UTF-8\n' | as_root tee -a /etc/locale.gen >/dev/null
+    as_root locale-gen >/dev/null
+fi
+
+if [ "$system_only" -eq 1 ]; then
+    # What building the target libraries needs from root: apt's source indexes.
+    bash "$HERE/build-deps.sh" --sources
+    log "installing steps done in $((SECONDS - START))s; now run your command as yourself"
+    exit 0
+fi
+
 # --- target libraries ------------------------------------------------------
-deps_prefix="$("$HERE/build-deps.sh")"
+deps_prefix="$(bash "$HERE/build-deps.sh")"
 log "target libraries: $deps_prefix"
 
 # --- the project's Wine prefix ---------------------------------------------
@@ -81,14 +111,6 @@ else
     env -u DISPLAY wineserver -w
     [ -f "$WINEPREFIX/system.reg" ] || die "wineboot did not create $WINEPREFIX"
     log "  wine prefix created in $((SECONDS - t0))s"
-fi
-
-# --- a German locale for the demo ------------------------------------------
-if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
-    log "generating the de_DE.UTF-8 locale"
-    sed -i 's/^# *\(de_DE\.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-    grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' >>/etc/locale.gen
-    locale-gen >/dev/null
 fi
 
 log "done in $((SECONDS - START))s"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite under Wine on a virtual
-# display; the last lines are the ctest summary. Tests use the project's own Wine prefix (see
-# scripts/common.sh).
+# display; the last lines are the ctest summary. Run it as yourself: only installing missing
+# packages asks for root (sudo). Tests use the project's own Wine prefix (see scripts/common.sh).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
