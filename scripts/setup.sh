@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Prepares a Debian 12 machine to build and test the project:
-#   - the i686 MinGW-w64 cross toolchain, CMake, make, MinGW zlib;
+#   - the i686 MinGW-w64 cross toolchain, CMake, make, MinGW zlib, GoogleTest's sources (the
+#     tests build them from /usr/src/googletest), clang-format;
 #   - Wine (32-bit), Xvfb, xauth and X tools, ImageMagick (`import -window root`
 #     for screenshots), xdotool (to drive windows under Xvfb);
 #   - the de_DE.UTF-8 locale;
@@ -38,6 +39,8 @@ fi
 PACKAGES=(
     g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
     libz-mingw-w64-dev cmake make
+    googletest    # sources the tests build with the project's toolchain
+    clang-format  # the repository's .clang-format
     dpkg-dev xz-utils # apt-get source / dpkg-source, for scripts/build-deps.sh
     wine wine32:i386
     xvfb xauth x11-utils xdotool imagemagick
@@ -71,9 +74,10 @@ else
 fi
 
 for tool in i686-w64-mingw32-gcc-posix i686-w64-mingw32-g++-posix i686-w64-mingw32-windres \
-    cmake make wine wineboot wineserver Xvfb xvfb-run import xdotool dpkg-source; do
+    cmake make wine wineboot wineserver Xvfb xvfb-run import xdotool dpkg-source clang-format; do
     command -v "$tool" >/dev/null 2>&1 || die "'$tool' is still missing after installing packages"
 done
+[ -f /usr/src/googletest/CMakeLists.txt ] || die "/usr/src/googletest is still missing after installing googletest"
 
 # --- a German locale for the demo ------------------------------------------
 if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
