@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # The installing steps (apt, dpkg, the locale, apt's source entries) need root; nothing else
 # does. Sourced by the scripts that install; they define log and die first.
 #

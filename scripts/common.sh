@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by the scripts: the Wine environment, the dependency prefix, a virtual display.
 # Sourced, not run (also by hand: `source scripts/common.sh` before building or running tests).
 
@@ -39,8 +40,7 @@ start_virtual_display() {
             Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
             TEV_XVFB_PID=$!
             export DISPLAY=":$n"
-            local i
-            for i in $(seq 1 100); do
+            for _ in $(seq 1 100); do
                 [ -e "/tmp/.X11-unix/X$n" ] && return 0
                 sleep 0.1
             done

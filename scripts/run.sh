@@ -31,8 +31,7 @@ program=$!
 # Waits up to a minute for a window with that title, and not at all once the program has ended
 # (the user cancelled the open dialog).
 wait_for_window() {
-    local i
-    for i in $(seq 1 300); do
+    for _ in $(seq 1 300); do
         xdotool search --name "$1" 2>/dev/null | head -n 1 && return 0
         kill -0 "$program" 2>/dev/null || return 1
         sleep 0.2
