@@ -6,10 +6,12 @@ TEV_CACHE="${XDG_CACHE_HOME:-$HOME/.cache}/tevtranslator"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export TEV_DEPS_PREFIX="${TEV_DEPS_PREFIX:-$TEV_CACHE/mingw-i686}"
-# The project's own Wine prefix, made by scripts/setup.sh. The user's own (~/.wine, or a
-# WINEPREFIX of theirs) is never used: its settings stay as they are, and `wineserver -k` below
-# ends only this prefix's Wine processes, not the user's other Wine programs.
-export WINEPREFIX="$TEV_CACHE/wineprefix"
+# The project's own Wine prefix, made by scripts/setup.sh; TEV_WINEPREFIX picks another (one per
+# checkout, say, for test runs side by side: each run ends the Wine processes of its prefix).
+# The user's own (~/.wine, or a WINEPREFIX of theirs) is never used: its settings stay as they
+# are, and `wineserver -k` below ends only this prefix's Wine processes, not the user's other
+# Wine programs.
+export WINEPREFIX="${TEV_WINEPREFIX:-$TEV_CACHE/wineprefix}"
 
 TEV_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 TEV_BUILD="$TEV_ROOT/build"
