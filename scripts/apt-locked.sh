@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # apt_locked COMMAND...: runs an apt command, waiting (up to ~10 minutes) while another apt or
 # dpkg holds its lock. Sourced by the scripts that install; they define log and die first.
 

@@ -16,8 +16,10 @@
 # stdout is the prefix, so `deps=$(scripts/build-deps.sh)` works.
 #
 # Needs (see scripts/setup.sh): the i686 MinGW-w64 gcc, cmake, make,
-# dpkg-dev, libz-mingw-w64-dev. Building (not the up-to-date check) needs
-# root the first time, to add a deb-src entry and refresh apt's lists.
+# dpkg-dev, libz-mingw-w64-dev. Run it as yourself: when apt knows no source
+# packages yet, it adds a deb-src entry and refreshes apt's lists as root
+# (directly when root, else through sudo); `build-deps.sh --sources` does only
+# that and builds nothing.
 set -euo pipefail
 
 RECIPE=2 # bump when the build below changes, to force a rebuild
@@ -36,12 +38,64 @@ die() {
     exit 1
 }
 
+HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+source "$HERE/as-root.sh"
+source "$HERE/apt-locked.sh"
+
+# --- apt's source indexes --------------------------------------------------
+have_deb_src() {
+    grep -qsE '^[[:space:]]*(Types:.*[[:space:]]deb-src([[:space:]]|$)|deb-src[[:space:]])' \
+        /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources
+}
+
+# (Output captured first: with pipefail, `apt-cache ... | grep -q` can fail on SIGPIPE.)
+has_versions() {
+    local out
+    out="$(apt-cache showsrc "$1" 2>/dev/null || true)"
+    case "$out" in *"Version:"*) return 0 ;; *) return 1 ;; esac
+}
+have_src_index() { has_versions "$PNG_SRCPKG" && has_versions "$JPEG_SRCPKG" && has_versions "$GIF_SRCPKG"; }
+
+ensure_src_index() {
+    have_src_index && return 0
+    need_root
+    if ! have_deb_src; then
+        # Derive the deb-src entries from the configured binary ones, so that
+        # no archive address is hard-coded here.
+        if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+            log "adding deb-src entries (/etc/apt/sources.list.d/debian-src.sources)"
+            sed -E -e '/^[[:space:]]*#/d' -e 's/^Types:.*/Types: deb-src/' \
+                /etc/apt/sources.list.d/debian.sources |
+                as_root tee /etc/apt/sources.list.d/debian-src.sources >/dev/null
+        elif grep -qsE '^[[:space:]]*deb[[:space:]]' /etc/apt/sources.list; then
+            log "adding deb-src entries (/etc/apt/sources.list.d/debian-src.list)"
+            sed -nE 's/^[[:space:]]*deb[[:space:]]+/deb-src /p' /etc/apt/sources.list |
+                as_root tee /etc/apt/sources.list.d/debian-src.list >/dev/null
+        else
+            die "found no Debian apt source to derive a deb-src entry from"
+        fi
+    fi
+    log "apt-get update (for the source indexes)"
+    apt_locked as_root apt-get -q -o DPkg::Lock::Timeout=600 update
+    have_src_index || die "apt-cache showsrc still finds no $PNG_SRCPKG / $JPEG_SRCPKG / $GIF_SRCPKG"
+}
+
+case "${1:-}" in
+"") ;;
+--sources)
+    ensure_src_index
+    log "source indexes: present"
+    exit 0
+    ;;
+*) die "usage: build-deps.sh [--sources]" ;;
+esac
+
 zlib_pkg_version() { dpkg-query -W -f='${Version}' libz-mingw-w64-dev 2>/dev/null || true; }
 
 # --- up-to-date check ------------------------------------------------------
 zlib_ver="$(zlib_pkg_version)"
 if [ -z "$zlib_ver" ] || [ ! -f "$SYSROOT/lib/libz.a" ] || [ ! -f "$SYSROOT/include/zlib.h" ]; then
-    die "libz-mingw-w64-dev is missing (no $SYSROOT/lib/libz.a); run scripts/setup.sh as root"
+    die "libz-mingw-w64-dev is missing (no $SYSROOT/lib/libz.a); run scripts/setup.sh"
 fi
 
 if [ -f "$STAMP" ] &&
@@ -60,10 +114,10 @@ if command -v "$HOST-gcc-posix" >/dev/null 2>&1; then
 elif command -v "$HOST-gcc" >/dev/null 2>&1; then
     CC="$HOST-gcc"
 else
-    die "no $HOST-gcc; run scripts/setup.sh as root"
+    die "no $HOST-gcc; run scripts/setup.sh"
 fi
 for tool in cmake make dpkg-source apt-get apt-cache "$HOST-ar" "$HOST-ranlib" "$HOST-objdump"; do
-    command -v "$tool" >/dev/null 2>&1 || die "missing tool '$tool'; run scripts/setup.sh as root"
+    command -v "$tool" >/dev/null 2>&1 || die "missing tool '$tool'; run scripts/setup.sh"
 done
 
 WORK="$(mktemp -d "${TMPDIR:-/tmp}/tev-deps.XXXXXX")"
@@ -80,43 +134,7 @@ run_logged() {
     fi
 }
 
-source "$(dirname "${BASH_SOURCE[0]}")/apt-locked.sh"
-
-# --- deb-src entry ---------------------------------------------------------
-have_deb_src() {
-    grep -qsE '^[[:space:]]*(Types:.*[[:space:]]deb-src([[:space:]]|$)|deb-src[[:space:]])' \
-        /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources
-}
-
-# (Output captured first: with pipefail, `apt-cache ... | grep -q` can fail on SIGPIPE.)
-has_versions() {
-    local out
-    out="$(apt-cache showsrc "$1" 2>/dev/null || true)"
-    case "$out" in *"Version:"*) return 0 ;; *) return 1 ;; esac
-}
-have_src_index() { has_versions "$PNG_SRCPKG" && has_versions "$JPEG_SRCPKG" && has_versions "$GIF_SRCPKG"; }
-
-if ! have_src_index; then
-    [ "$(id -u)" -eq 0 ] || die "apt knows no source packages; run once as root (or run scripts/setup.sh)"
-    if ! have_deb_src; then
-        # Derive the deb-src entries from the configured binary ones, so that
-        # no archive address is hard-coded here.
-        if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-            log "adding deb-src entries (/etc/apt/sources.list.d/debian-src.sources)"
-            sed -E -e '/^[[:space:]]*#/d' -e 's/^Types:.*/Types: deb-src/' \
-                /etc/apt/sources.list.d/debian.sources >/etc/apt/sources.list.d/debian-src.sources
-        elif grep -qsE '^[[:space:]]*deb[[:space:]]' /etc/apt/sources.list; then
-            log "adding deb-src entries (/etc/apt/sources.list.d/debian-src.list)"
-            sed -nE 's/^[[:space:]]*deb[[:space:]]+/deb-src /p' /etc/apt/sources.list \
-                >/etc/apt/sources.list.d/debian-src.list
-        else
-            die "found no Debian apt source to derive a deb-src entry from"
-        fi
-    fi
-    log "apt-get update (for the source indexes)"
-    apt_locked apt-get -q -o DPkg::Lock::Timeout=600 update
-    have_src_index || die "apt-cache showsrc still finds no $PNG_SRCPKG / $JPEG_SRCPKG / $GIF_SRCPKG"
-fi
+ensure_src_index
 
 # --- fetch sources ---------------------------------------------------------
 APT_SRC_OPTS=(-q)

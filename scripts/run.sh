@@ -2,6 +2,8 @@
 # Installs what is missing, builds, and runs the translator on the bundled demo project: on
 # the user's display when there is one, else on a virtual display where the open dialog is
 # confirmed automatically. Either way a screenshot of the main window is saved.
+# Run it as yourself: the program runs as you, on your display, in the project's own Wine prefix
+# (see scripts/common.sh); only installing missing packages asks for root (sudo).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -11,14 +13,15 @@ tev_build tevtranslator >/dev/null
 SCREENSHOT="$TEV_BUILD/translator-main-window.png"
 MAIN_TITLE=".:: tevlib translator ::."
 
-
+trap 'stop_wineserver; stop_virtual_display' EXIT
 virtual=0
+managed=Y # the user's window manager frames the windows
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
     virtual=1
+    managed=N # no window manager on the virtual display
     start_virtual_display
 fi
-start_wineserver
-trap 'stop_wineserver; stop_virtual_display' EXIT
+start_wineserver "$managed"
 
 # The demo ships a partial German translation: run as a German user, so that German is the
 # language the open dialog offers first.
@@ -28,8 +31,7 @@ program=$!
 # Waits up to a minute for a window with that title, and not at all once the program has ended
 # (the user cancelled the open dialog).
 wait_for_window() {
-    local i
-    for i in $(seq 1 300); do
+    for _ in $(seq 1 300); do
         xdotool search --name "$1" 2>/dev/null | head -n 1 && return 0
         kill -0 "$program" 2>/dev/null || return 1
         sleep 0.2

@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the whole test suite under Wine on a virtual
-# display; the last lines are the ctest summary.
+# display; the last lines are the ctest summary. Run it as yourself: only installing missing
+# packages asks for root (sudo). Tests use the project's own Wine prefix (see scripts/common.sh).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 bash "$TEV_ROOT/scripts/setup.sh"
 tev_build
 
-start_virtual_display
-start_wineserver
 trap 'stop_wineserver; stop_virtual_display' EXIT
+start_virtual_display
+start_wineserver N # no window manager on the virtual display
 
 mkdir -p "$TEV_BUILD/artifacts"
 cd "$TEV_BUILD"
