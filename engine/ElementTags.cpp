@@ -2,6 +2,8 @@
 
 #include "CTEVBox.h"
 #include "CTEVDialog.h"
+#include "CTEVTabBox.h"
+#include "CTEVTabPanel.h"
 #include "TextUtil.h"
 
 #include <vector>
@@ -23,6 +25,8 @@ std::vector<ElementTag>& Table() {
         {L"box", MakeBox<-1>},
         {L"vbox", MakeBox<1>},
         {L"hbox", MakeBox<0>},
+        {L"tabbox", MakeElement<CTEVTabBox>},
+        {L"tabpanel", MakeElement<CTEVTabPanel>},
     };
     return table;
 }
