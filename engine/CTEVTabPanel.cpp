@@ -37,6 +37,15 @@ void CTEVTabPanel::Create() {
     m_marginBottom = margins.bottom;
 }
 
+void CTEVTabPanel::Arrange(int x, int y, int cx, int cy) {
+    if (m_window) {
+        SetWindowPos(m_window, nullptr, x, y, cx, cy,
+                     SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOCOPYBITS | SWP_DEFERERASE);
+    }
+    // The controls live in the page's own window, so they are placed from its corner.
+    ArrangeChildren(0, 0, cx, cy);
+}
+
 void CTEVTabPanel::OnInitDialog() {
     // The enclosing layout sizes and places the page; here only its controls are made.
     CTEVElement::Create();

@@ -11,6 +11,7 @@ public:
 
     BOOL IsKindOf(const wchar_t* tag, CTEVElement** out) override;
     BOOL LoadFromNode(IXMLDOMNode* node) override;
+    void Arrange(int x, int y, int cx, int cy) override;
     void Create() override;
     void OnInitDialog() override;
     BOOL PreProcessMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;

@@ -96,30 +96,43 @@ TEST_F(TabBox, ExactlyOnePageShowsAndFollowsTheTabsAndCtrlTabOrCtrlPgUp) {
 }
 
 TEST_F(TabBox, PagesShareTheDisplayAreaSizedForTheLargestAndNumberTheirOwnControls) {
-    RECT pages[3] = {}, display = {}, tabRow = {};
-    SIZE largest = {};
+    RECT pages[3] = {}, display = {}, tabRow = {}, b1 = {};
+    SIZE largest = {}, pageMargin = {};
     HWND b1Parent = nullptr, p1Window = nullptr;
-    int b1WindowId = 0;
+    int b1WindowId = 0, darkInFirstTab = 0;
     RunSteps(dialog, {[&] {
-                 Select(1);
-                 SaveScreenshot(dialog.Hwnd(), L"tabbox");
                  HWND tabs = dialog.Get(L"tabs").Window();
                  display = dialog.ClientRectOf(L"tabs");
                  SendMessageW(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
                  SendMessageW(tabs, TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&tabRow));
-                 MapWindowPoints(tabs, dialog.Hwnd(), reinterpret_cast<POINT*>(&tabRow), 2);
+                 // The label "General" shows on screen: no page covers the tabs.
+                 RECT onScreen = tabRow;
+                 MapWindowPoints(tabs, nullptr, reinterpret_cast<POINT*>(&onScreen), 2);
+                 SaveScreenshot(dialog.Hwnd(), L"tabbox");
+                 WindowDC screen(nullptr);
+                 for (int y = onScreen.top + 2; y < onScreen.bottom - 2; ++y) {
+                     for (int x = onScreen.left + 2; x < onScreen.right - 2; ++x) {
+                         darkInFirstTab += GetGValue(GetPixel(screen.Get(), x, y)) < 96;
+                     }
+                 }
+                          MapWindowPoints(tabs, dialog.Hwnd(), reinterpret_cast<POINT*>(&tabRow), 2);
+                 b1 = dialog.ClientRectOf(L"b1");
                  pages[0] = dialog.ClientRectOf(L"p1");
                  pages[1] = dialog.ClientRectOf(L"p2");
                  pages[2] = dialog.ClientRectOf(L"p3");
                  largest = MinSizeOf(dialog.Get(L"p2"));
                  b1Parent = GetParent(dialog.Get(L"b1").Window());
                  p1Window = dialog.Get(L"p1").Window();
+                 pageMargin = Dlu(p1Window, 7, 7);
                  b1WindowId = GetDlgCtrlID(dialog.Get(L"b1").Window());
              }});
     for (const RECT& page : pages) {
         EXPECT_EQ(display, page);
     }
     EXPECT_GE(display.top, tabRow.bottom) << "a page lies over the tabs";
+    EXPECT_GT(darkInFirstTab, 10);
+    const SIZE margin = {b1.left - pages[0].left, b1.top - pages[0].top};
+    EXPECT_EQ(pageMargin, margin) << "a page's controls sit at its margins in its own window";
     EXPECT_EQ(largest.cx, display.right - display.left);
     EXPECT_EQ(largest.cy, display.bottom - display.top);
     // The outer button took 101 in the dialog; the page counts anew in its own window.
