@@ -45,6 +45,24 @@ void ShowAsDefault(CTEVElement* button, BOOL isDefault) {
     SendMessageW(button->Window(), BM_SETSTYLE, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
+// The first descendant of owner with that control id, passing over nested dialogs that have a
+// window of their own (tab panels): they number their controls anew.
+CTEVElement* FindNumberedBy(CTEVElement* owner, int controlId) {
+    for (size_t i = 0; i < owner->ChildCount(); ++i) {
+        CTEVElement* child = owner->Child(i);
+        if (child->Window() && dynamic_cast<CTEVDialog*>(child)) {
+            continue;
+        }
+        if (child->ControlId() == controlId) {
+            return child;
+        }
+        if (CTEVElement* found = FindNumberedBy(child, controlId)) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
 } // namespace
 
 CTEVDialog::CTEVDialog(const wchar_t* source, CTEVEngine* engine, CTEVElement* parent)
@@ -351,7 +369,7 @@ INT_PTR CTEVDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DRAWITEM:
     case WM_MEASUREITEM:
         if (wParam != 0) {
-            if (CTEVElement* element = FindByControlId(static_cast<int>(wParam))) {
+            if (CTEVElement* element = OwnerDrawnElement(message, wParam, lParam)) {
                 element->Fire(message == WM_DRAWITEM ? L"drawitem" : L"measureitem", wParam, lParam);
             }
         }
@@ -373,6 +391,17 @@ INT_PTR CTEVDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
         return FALSE;
     }
+}
+
+CTEVElement* CTEVDialog::OwnerDrawnElement(UINT message, WPARAM wParam, LPARAM lParam) {
+    // Control ids repeat between a tab panel and its dialog, so the id alone may name another
+    // window's element: a drawn item names its window, a measured one is searched among the
+    // controls this dialog numbered.
+    if (message == WM_DRAWITEM) {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        return item ? FindByHwnd(item->hwndItem) : nullptr;
+    }
+    return FindNumberedBy(this, static_cast<int>(wParam));
 }
 
 void CTEVDialog::RouteCommand(WPARAM wParam, LPARAM lParam) {

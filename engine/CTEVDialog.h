@@ -74,6 +74,8 @@ private:
     SIZE ContentSize(int fixedWidth, int fixedHeight);
     void EnforceMinimumSize(WPARAM edge, RECT* rect) const;
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    // The element a WM_DRAWITEM or WM_MEASUREITEM is meant for, or null.
+    CTEVElement* OwnerDrawnElement(UINT message, WPARAM wParam, LPARAM lParam);
     void RouteCommand(WPARAM wParam, LPARAM lParam);
     void RouteNotify(WPARAM wParam, LPARAM lParam);
 };

@@ -111,6 +111,10 @@ void CTEVElement::Arrange(int x, int y, int cx, int cy) {
     if (m_window && m_parent) {
         SetWindowPos(m_window, nullptr, x, y, cx, cy, kArrangeFlags);
     }
+    ArrangeChildren(x, y, cx, cy);
+}
+
+void CTEVElement::ArrangeChildren(int x, int y, int cx, int cy) {
     if (m_children.empty()) {
         return;
     }

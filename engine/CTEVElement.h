@@ -97,6 +97,8 @@ protected:
     SIZE MeasureText(const wchar_t* text, UINT extraFormat = 0, int width = 3) const;
     HWND ParentContainer() const;
 
+    // The grid part of Arrange: the children placed in (x, y, cx, cy) of the container window.
+    void ArrangeChildren(int x, int y, int cx, int cy);
     // IsKindOf for a class whose own tag name is ownTag.
     BOOL MatchesKind(const wchar_t* ownTag, const wchar_t* tag, CTEVElement** out);
     int Depth() const;

@@ -4,6 +4,8 @@
 #include "CTEVDialog.h"
 #include "CTEVTab.h"
 #include "CTEVTabSwitcher.h"
+#include "CTEVTabBox.h"
+#include "CTEVTabPanel.h"
 #include "TextUtil.h"
 
 #include <vector>
@@ -27,6 +29,8 @@ std::vector<ElementTag>& Table() {
         {L"hbox", MakeBox<0>},
         {L"tabswitcher", MakeElement<CTEVTabSwitcher>},
         {L"tab", MakeElement<CTEVTab>},
+        {L"tabbox", MakeElement<CTEVTabBox>},
+        {L"tabpanel", MakeElement<CTEVTabPanel>},
     };
     return table;
 }

@@ -1,0 +1,226 @@
+#include "CTEVTabBox.h"
+
+#include "CTEVEngine.h"
+#include "CTEVTabPanel.h"
+#include "UserHandles.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+constexpr UINT kArrangeFlags = SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOCOPYBITS | SWP_DEFERERASE;
+
+// Tab boxes whose tab control exists, for the keyboard filter to find the one a key belongs to.
+std::vector<CTEVTabBox*>& LiveTabBoxes() {
+    static std::vector<CTEVTabBox*> boxes;
+    return boxes;
+}
+
+// Ctrl+Tab and Ctrl+PgDn reach the focused control, not the tab box, and the dialog manager
+// would take Ctrl+Tab for plain Tab: the filter sees them first while any tab box lives.
+std::unique_ptr<WindowsHook>& KeyboardHook() {
+    static std::unique_ptr<WindowsHook> hook;
+    return hook;
+}
+
+} // namespace
+
+CTEVTabBox::~CTEVTabBox() {
+    if (!m_registered) {
+        return;
+    }
+    auto& boxes = LiveTabBoxes();
+    boxes.erase(std::remove(boxes.begin(), boxes.end(), this), boxes.end());
+    if (boxes.empty()) {
+        KeyboardHook().reset();
+    }
+}
+
+BOOL CTEVTabBox::IsKindOf(const wchar_t* tag, CTEVElement** out) {
+    return MatchesKind(L"tabbox", tag, out);
+}
+
+void CTEVTabBox::Create() {
+    // Clipping siblings keeps the tab control from painting over the pages above it.
+    CreateControlWindow(WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPSIBLINGS, 0);
+    if (m_window) {
+        for (size_t i = 0; i < m_children.size(); ++i) {
+            CTEVElement* panel = nullptr;
+            if (m_children[i]->IsKindOf(L"tabpanel", &panel)) {
+                const wchar_t* label = static_cast<CTEVTabPanel*>(panel)->Label();
+                TCITEMW item = {};
+                item.mask = TCIF_TEXT | TCIF_PARAM;
+                item.pszText = const_cast<wchar_t*>(label ? label : L"");
+                item.lParam = reinterpret_cast<LPARAM>(panel);
+                SendMessageW(m_window, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+            }
+        }
+    }
+    m_minwidth = 0;
+    m_minheight = 0;
+    CTEVElement::Create();
+    if (!m_window) {
+        return;
+    }
+    // The pages lie above the tab control, in document order, so that they show and that Tab
+    // walks through them in order.
+    for (auto& child : m_children) {
+        if (HWND page = child->Window()) {
+            HWND above = GetWindow(m_window, GW_HWNDPREV);
+            SetWindowPos(page, above ? above : HWND_TOP, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+        }
+    }
+    // The dialog opens on the first page not hidden by its own flag.
+    int first = 0;
+    while (first < static_cast<int>(m_children.size()) && m_children[first]->OwnHidden()) {
+        ++first;
+    }
+    if (first == static_cast<int>(m_children.size())) {
+        first = 0;
+    }
+    SendMessageW(m_window, TCM_SETCURSEL, first, 0);
+    ShowPage(first);
+
+    if (LiveTabBoxes().empty()) {
+        KeyboardHook() = std::make_unique<WindowsHook>(WH_MSGFILTER, KeyboardFilter);
+    }
+    LiveTabBoxes().push_back(this);
+    m_registered = true;
+}
+
+HWND CTEVTabBox::GetContainerHwnd() {
+    // Pages are siblings of the tab control, not its children.
+    return ParentContainer();
+}
+
+void CTEVTabBox::GetMinSize(SIZE* size) {
+    SIZE page = {0, 0};
+    for (auto& child : m_children) {
+        SIZE childSize = {0, 0};
+        child->GetMinSize(&childSize);
+        page.cx = std::max(page.cx, childSize.cx);
+        page.cy = std::max(page.cy, childSize.cy);
+    }
+    RECT outer = {0, 0, page.cx, page.cy};
+    if (m_window) {
+        SendMessageW(m_window, TCM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&outer));
+        // Wide enough for every tab to show without scroll arrows.
+        const int count = static_cast<int>(SendMessageW(m_window, TCM_GETITEMCOUNT, 0, 0));
+        RECT last = {};
+        if (count > 0 &&
+            SendMessageW(m_window, TCM_GETITEMRECT, count - 1, reinterpret_cast<LPARAM>(&last))) {
+            outer.right = std::max<LONG>(outer.right, outer.left + last.right + 2);
+        }
+    }
+    size->cx = std::max<LONG>(outer.right - outer.left, m_minwidth);
+    size->cy = std::max<LONG>(outer.bottom - outer.top, m_minheight);
+}
+
+void CTEVTabBox::Arrange(int x, int y, int cx, int cy) {
+    if (!m_window) {
+        return;
+    }
+    SetWindowPos(m_window, nullptr, x, y, cx, cy, kArrangeFlags);
+    // Every page takes the whole display area below the tabs.
+    RECT display = {x, y, x + cx, y + cy};
+    SendMessageW(m_window, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+    for (auto& child : m_children) {
+        child->Arrange(display.left, display.top, display.right - display.left, display.bottom - display.top);
+    }
+}
+
+BOOL CTEVTabBox::HandleNotify(WPARAM, NMHDR* header) {
+    if (header && header->hwndFrom == m_window && header->code == TCN_SELCHANGE) {
+        ShowPage(static_cast<int>(SendMessageW(m_window, TCM_GETCURSEL, 0, 0)));
+    }
+    // The dialog still sees the change.
+    return FALSE;
+}
+
+void CTEVTabBox::ShowPage(int index) {
+    for (size_t i = 0; i < m_children.size(); ++i) {
+        m_children[i]->SetHidden(static_cast<int>(i) != index);
+    }
+}
+
+void CTEVTabBox::SelectNext(int step) {
+    const int count = static_cast<int>(SendMessageW(m_window, TCM_GETITEMCOUNT, 0, 0));
+    if (count <= 0) {
+        return;
+    }
+    HWND focus = GetFocus();
+    const bool focusInPage = focus != m_window && Contains(focus);
+    const int current = static_cast<int>(SendMessageW(m_window, TCM_GETCURSEL, 0, 0));
+    const int next = ((std::max(current, 0) + step) % count + count) % count;
+    SendMessageW(m_window, TCM_SETCURSEL, next, 0);
+    // Sent as a click sends it, so the tab box and the dialog learn of it the same way.
+    NMHDR header = {m_window, static_cast<UINT_PTR>(m_controlId), static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageW(GetParent(m_window), WM_NOTIFY, m_controlId, reinterpret_cast<LPARAM>(&header));
+    // The keyboard must not stay in a page that was just hidden.
+    if (focusInPage && !IsWindowVisible(focus)) {
+        CTEVElement* page = next < static_cast<int>(m_children.size()) ? m_children[next].get() : nullptr;
+        if (!page || !page->FocusFirstTabStop()) {
+            SetFocus(m_window);
+        }
+    }
+}
+
+bool CTEVTabBox::Contains(HWND window) const {
+    if (!window || !m_window) {
+        return false;
+    }
+    if (window == m_window) {
+        return true;
+    }
+    for (const auto& child : m_children) {
+        HWND page = child->Window();
+        if (page && (window == page || IsChild(page, window))) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CTEVTabBox::OwnsWindow(HWND window) const {
+    if (window == m_window) {
+        return true;
+    }
+    return std::any_of(m_children.begin(), m_children.end(),
+                       [window](const auto& child) { return child->Window() == window; });
+}
+
+CTEVTabBox* CTEVTabBox::HoldingWindow(HWND window) {
+    // The innermost box wins: walk outward from the window and take the first box that holds it.
+    for (HWND w = window; w; w = GetParent(w)) {
+        for (CTEVTabBox* box : LiveTabBoxes()) {
+            if (box->OwnsWindow(w)) {
+                return box;
+            }
+        }
+    }
+    return nullptr;
+}
+
+LRESULT CALLBACK CTEVTabBox::KeyboardFilter(int code, WPARAM wParam, LPARAM lParam) {
+    auto* msg = reinterpret_cast<MSG*>(lParam);
+    if (code == MSGF_DIALOGBOX && msg && msg->message == WM_KEYDOWN && GetKeyState(VK_CONTROL) < 0) {
+        int step = 0;
+        if (msg->wParam == VK_TAB) {
+            step = GetKeyState(VK_SHIFT) < 0 ? -1 : 1;
+        } else if (msg->wParam == VK_NEXT) {
+            step = 1;
+        } else if (msg->wParam == VK_PRIOR) {
+            step = -1;
+        }
+        if (step != 0) {
+            if (CTEVTabBox* box = HoldingWindow(msg->hwnd)) {
+                box->SelectNext(step);
+                return 1;
+            }
+        }
+    }
+    const auto& hook = KeyboardHook();
+    return CallNextHookEx(hook ? hook->Get() : nullptr, code, wParam, lParam);
+}

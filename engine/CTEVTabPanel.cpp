@@ -1,0 +1,62 @@
+#include "CTEVTabPanel.h"
+
+#include "AttributeReaders.h"
+
+#include <uxtheme.h>
+
+CTEVTabPanel::CTEVTabPanel(CTEVElement* parent, CTEVEngine* engine) : CTEVDialog(nullptr, engine, parent) {}
+
+CTEVTabPanel::~CTEVTabPanel() = default;
+
+BOOL CTEVTabPanel::IsKindOf(const wchar_t* tag, CTEVElement** out) {
+    return MatchesKind(L"tabpanel", tag, out);
+}
+
+BOOL CTEVTabPanel::LoadFromNode(IXMLDOMNode* node) {
+    // A page takes no dialog-level attributes: it has no caption, frame or placement of its own.
+    if (!CTEVElement::LoadFromNode(node)) {
+        return FALSE;
+    }
+    m_label = GetAttributeString(node, L"label");
+    return TRUE;
+}
+
+void CTEVTabPanel::Create() {
+    BuildTemplate(WS_CHILD | WS_VISIBLE | DS_SETFONT, WS_EX_CONTROLPARENT, m_width, m_height);
+    // WM_INITDIALOG arrives before this returns: the window is stored and the controls exist.
+    CreateDialogIndirectParamW(nullptr, Template(), ParentContainer(), DialogProc,
+                               reinterpret_cast<LPARAM>(this));
+    if (!m_window) {
+        return;
+    }
+    EnableThemeDialogTexture(m_window, ETDT_ENABLETAB);
+    const RECT margins = MapDialogUnits(7, 7, 7, 7);
+    m_marginLeft = margins.left;
+    m_marginRight = margins.right;
+    m_marginTop = margins.top;
+    m_marginBottom = margins.bottom;
+}
+
+void CTEVTabPanel::Arrange(int x, int y, int cx, int cy) {
+    if (m_window) {
+        SetWindowPos(m_window, nullptr, x, y, cx, cy,
+                     SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOCOPYBITS | SWP_DEFERERASE);
+    }
+    // The controls live in the page's own window, so they are placed from its corner.
+    ArrangeChildren(0, 0, cx, cy);
+}
+
+void CTEVTabPanel::OnInitDialog() {
+    // The enclosing layout sizes and places the page; here only its controls are made.
+    CTEVElement::Create();
+}
+
+BOOL CTEVTabPanel::PreProcessMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
+    // Accept and cancel end the dialog the user sees, never only the page inside it.
+    if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+        SendMessageW(GetAncestor(hwnd, GA_ROOT), WM_COMMAND, wParam, lParam);
+        *result = TRUE;
+        return TRUE;
+    }
+    return FALSE;
+}

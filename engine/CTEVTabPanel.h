@@ -1,0 +1,23 @@
+// "tabpanel": one page of a tab box, a modeless child dialog that numbers and holds its own
+// controls so that the pages need not share one window.
+#pragma once
+
+#include "CTEVDialog.h"
+
+class CTEVTabPanel : public CTEVDialog {
+public:
+    CTEVTabPanel(CTEVElement* parent, CTEVEngine* engine);
+    ~CTEVTabPanel() override;
+
+    BOOL IsKindOf(const wchar_t* tag, CTEVElement** out) override;
+    BOOL LoadFromNode(IXMLDOMNode* node) override;
+    void Arrange(int x, int y, int cx, int cy) override;
+    void Create() override;
+    void OnInitDialog() override;
+    BOOL PreProcessMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+
+    const wchar_t* Label() const { return CStrOrNull(m_label); }
+
+private:
+    OptString m_label; // the tab's text, not localised
+};
