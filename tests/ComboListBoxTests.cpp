@@ -208,10 +208,14 @@ TEST_F(ComboListBox, ComboWidthComesFromItsEntriesOrItsSize) {
               [&](TestDialog& d) {
                   const int w = TextExtent(nullptr, L"W").cx;
                   const int rowHeight = Dlu(d.Hwnd(), 1, 14).cy;
-                  EXPECT_EQ(10 * w + 26, MinSizeOf(d.Get(L"empty")).cx);
+                  // Without entries the box holds ten letters W, or as many as its size; with entries
+                  // the longest one. Either way beside the drop-down arrow.
+                  const int empty = MinSizeOf(d.Get(L"empty")).cx;
+                  const int longest = TextExtent(nullptr, L"A longer label").cx;
+                  EXPECT_GT(empty, 10 * w + GetSystemMetrics(SM_CXVSCROLL));
                   EXPECT_EQ(rowHeight, MinSizeOf(d.Get(L"empty")).cy);
-                  EXPECT_EQ(TextExtent(nullptr, L"A longer label").cx + 26, MinSizeOf(d.Get(L"entries")).cx);
-                  EXPECT_EQ(20 * w + 26, MinSizeOf(d.Get(L"wide")).cx);
+                  EXPECT_EQ(empty - 10 * w + longest, MinSizeOf(d.Get(L"entries")).cx);
+                  EXPECT_EQ(empty + 10 * w, MinSizeOf(d.Get(L"wide")).cx);
                   EXPECT_EQ(Dlu(d.Hwnd(), 80, 14).cx, MinSizeOf(d.Get(L"explicit")).cx);
 
                   // The window reaches five laid-out heights down, room for the dropped list.
@@ -228,22 +232,28 @@ TEST_F(ComboListBox, ComboWidthComesFromItsEntriesOrItsSize) {
                   SendMessageW(d.Get(L"dropped").Window(), CB_SHOWDROPDOWN, FALSE, 0);
               });
 
-    TestDialog huge(engine, R"(<dialog><combobox id="huge" size="2000000000"/></dialog>)");
-    huge.Run([&](TestDialog& d) {
-        EXPECT_EQ(CTEVComboBox::kMaxSizeInCharacters * TextExtent(nullptr, L"W").cx + 26,
-                  MinSizeOf(d.Get(L"huge")).cx);
-    });
+    RunDialog(R"(<dialog><combobox id="empty"/><combobox id="huge" size="2000000000"/></dialog>)",
+              [&](TestDialog& d) {
+                  EXPECT_EQ(MinSizeOf(d.Get(L"empty")).cx +
+                                (CTEVComboBox::kMaxSizeInCharacters - 10) * TextExtent(nullptr, L"W").cx,
+                            MinSizeOf(d.Get(L"huge")).cx);
+              });
 }
 
 TEST_F(ComboListBox, ListBoxSizeComesFromItsEntriesOrTheDefault) {
     RunDialog(R"(<dialog><listbox id="three"><listitem label="One"/><listitem label="Three"/>
-        <listitem label="Twenty-two"/></listbox><listbox id="empty"/>
+        <listitem label="Twenty-two"/></listbox><listbox id="one"><listitem label="Twenty-two"/></listbox>
+        <listbox id="empty"/>
         <listbox id="sized" width="30" height="10"/></dialog>)",
               [&](TestDialog& d) {
                   const SIZE line = TextExtent(nullptr, L"Twenty-two");
+                  // Wider than the longest entry, and a line taller for every entry.
                   const SIZE three = MinSizeOf(d.Get(L"three"));
-                  EXPECT_EQ(line.cx + 10, three.cx);
-                  EXPECT_EQ(3 * line.cy + 20, three.cy);
+                  const SIZE one = MinSizeOf(d.Get(L"one"));
+                  EXPECT_GT(three.cx, line.cx);
+                  EXPECT_EQ(one.cx, three.cx);
+                  EXPECT_EQ(one.cy + 2 * line.cy, three.cy);
+                  EXPECT_GT(one.cy, line.cy);
                   const SIZE empty = MinSizeOf(d.Get(L"empty"));
                   EXPECT_EQ(Dlu(d.Hwnd(), 48, 40).cx, empty.cx);
                   EXPECT_EQ(Dlu(d.Hwnd(), 48, 40).cy, empty.cy);

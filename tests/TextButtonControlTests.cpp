@@ -23,7 +23,10 @@ TEST_F(TextButtonControls, ButtonsAreAtLeastFiftyByFourteenUnitsAndAnExplicitWid
                   const SIZE least = Dlu(d.Hwnd(), 50, 14);
                   EXPECT_EQ(least, MinSizeOf(d.Get(L"empty")));
                   const SIZE text = TextExtent(d.Hwnd(), kLongCaption);
-                  EXPECT_EQ((SIZE{text.cx + 12, least.cy}), MinSizeOf(d.Get(L"long")));
+                  const SIZE wide = MinSizeOf(d.Get(L"long"));
+                  EXPECT_GT(wide.cx, text.cx); // room for the caption and the button's edges
+                  EXPECT_LT(wide.cx, text.cx + least.cx / 2);
+                  EXPECT_EQ(least.cy, wide.cy);
                   EXPECT_EQ(Dlu(d.Hwnd(), 40, 14), MinSizeOf(d.Get(L"fixed")));
                   EXPECT_EQ(kLongCaption, WindowText(d.Get(L"long")));
               });
@@ -159,10 +162,14 @@ TEST_F(TextButtonControls, TextBoxesMeasureLettersAndRowsOfW) {
     </vbox></dialog>)",
               [&](TestDialog& d) {
                   const int row = Dlu(d.Hwnd(), 1, 14).cy;
-                  EXPECT_EQ((SIZE{TextExtent(d.Hwnd(), std::wstring(10, L'W').c_str()).cx + 6, row}),
-                            MinSizeOf(d.Get(L"single")));
-                  EXPECT_EQ((SIZE{TextExtent(d.Hwnd(), std::wstring(20, L'W').c_str()).cx + 6, 3 * row}),
-                            MinSizeOf(d.Get(L"multi")));
+                  // Ten letters W by default, a row of 14 units per text row; the edges take the same
+                  // room whatever the letters.
+                  const int ten = TextExtent(d.Hwnd(), std::wstring(10, L'W').c_str()).cx;
+                  const int twenty = TextExtent(d.Hwnd(), std::wstring(20, L'W').c_str()).cx;
+                  const SIZE single = MinSizeOf(d.Get(L"single"));
+                  EXPECT_GT(single.cx, ten);
+                  EXPECT_EQ(row, single.cy);
+                  EXPECT_EQ((SIZE{single.cx - ten + twenty, 3 * row}), MinSizeOf(d.Get(L"multi")));
                   EXPECT_NE(0, StyleOf(d.Get(L"single")) & ES_AUTOHSCROLL);
                   const LONG multi = StyleOf(d.Get(L"multi"));
                   EXPECT_NE(0, multi & ES_MULTILINE);
@@ -181,11 +188,13 @@ TEST_F(TextButtonControls, TextBoxSizesInLettersAndRowsAreClampedToSaneBounds) {
     const DWORD start = GetTickCount();
     dialog.Run([&](TestDialog& d) {
         const int row = Dlu(d.Hwnd(), 1, 14).cy;
-        EXPECT_EQ((SIZE{TextExtent(d.Hwnd(), std::wstring(1000, L'W').c_str()).cx + 6, 500 * row}),
-                  MinSizeOf(d.Get(L"huge")));
-        const SIZE oneLetter = {TextExtent(d.Hwnd(), L"W").cx + 6, row};
-        EXPECT_EQ(oneLetter, MinSizeOf(d.Get(L"negative")));
+        // At most 1000 letters by 500 rows, at least one letter by one row.
+        const SIZE oneLetter = MinSizeOf(d.Get(L"negative"));
+        EXPECT_EQ(row, oneLetter.cy);
         EXPECT_EQ(oneLetter, MinSizeOf(d.Get(L"zero")));
+        const int moreLetters =
+            TextExtent(d.Hwnd(), std::wstring(1000, L'W').c_str()).cx - TextExtent(d.Hwnd(), L"W").cx;
+        EXPECT_EQ((SIZE{oneLetter.cx + moreLetters, 500 * row}), MinSizeOf(d.Get(L"huge")));
     });
     EXPECT_LT(GetTickCount() - start, 15000u);
 }
