@@ -2,9 +2,9 @@
 // shows them through a virtual control, against a plain list-view control that holds its own
 // rows (LVM_INSERTITEM, the element's former way), each in bulk and row by row. Prints the
 // times per 1,000 rows and their ratios, then exits.
-#include "CTEVDialog.h"
-#include "CTEVEngine.h"
 #include "CTEVList.h"
+#include "DialogDriver.h"
+#include "KernelHandles.h"
 #include "StandardTags.h"
 
 #include <windows.h>
@@ -15,8 +15,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -26,7 +24,6 @@ constexpr int kBulkRows = 20000;
 // Row-by-row insertion with redrawing is slow enough with real rows that a sample gives its rate.
 constexpr int kSampleRows = 500;
 constexpr int kBulkRounds = 3;
-constexpr UINT kRunBenchmark = WM_APP + 1;
 
 const char kDescription[] = R"(<dialog caption="List fill benchmark" border="resizing">
   <list id="lstStrings" view="report" AlwaysShowSelection="true" FullRowSelect="true" LabelTip="true"
@@ -125,109 +122,60 @@ private:
     HWND m_window = nullptr;
 };
 
-// The dialog runs the measurements once it is on screen, then ends itself.
-class BenchDialog : public CTEVDialog {
-public:
-    BenchDialog(const std::wstring& source, CTEVEngine* engine)
-        : CTEVDialog(source.c_str(), engine, nullptr) {}
+void MeasureBulk(CTEVList& list, Figures& element) {
+    Clock::time_point start = Clock::now();
+    list.BeginUpdate();
+    list.DeleteAllItems();
+    list.ReserveItems(kBulkRows);
+    AppendRows(list, kBulkRows);
+    list.EndUpdate();
+    UpdateWindow(list.Window());
+    element.bulkFill = std::min(element.bulkFill, MillisecondsSince(start));
 
-    void OnInitDialog() override {
-        CTEVDialog::OnInitDialog();
-        PostMessageW(m_window, kRunBenchmark, 0, 0);
-    }
+    start = Clock::now();
+    list.BeginUpdate();
+    list.DeleteAllItems();
+    list.EndUpdate();
+    UpdateWindow(list.Window());
+    element.bulkClear = std::min(element.bulkClear, MillisecondsSince(start));
+}
 
-    BOOL PreProcessMessage(HWND, UINT message, WPARAM, LPARAM, LRESULT*) override {
-        if (message != kRunBenchmark) {
-            return FALSE;
-        }
-        auto* list = dynamic_cast<CTEVList*>(FindById(L"lstStrings"));
-        if (list) {
-            Texts();
-            for (int round = 0; round < kBulkRounds; ++round) {
-                MeasureBulk(*list);
-            }
-            MeasureRowByRow(*list);
-            ShowWindow(list->Window(), SW_HIDE);
-            RealRowsList real(list->Window());
-            for (int round = 0; round < kBulkRounds; ++round) {
-                MeasureRealBulk(real.Window());
-            }
-            MeasureRealRowByRow(real.Window());
-            measured = list->GetItemCount() == 0 && SendMessageW(real.Window(), LVM_GETITEMCOUNT, 0, 0) == 0;
-        }
-        EndDialog(m_window, IDOK);
-        return TRUE;
-    }
+void MeasureRowByRow(CTEVList& list, Figures& element) {
+    const Clock::time_point start = Clock::now();
+    AppendRows(list, kSampleRows);
+    UpdateWindow(list.Window());
+    element.rowByRow = MillisecondsSince(start);
+    list.DeleteAllItems();
+    UpdateWindow(list.Window());
+}
 
-    Figures element;
-    Figures realRows;
-    bool measured = false;
+void MeasureRealBulk(HWND list, Figures& realRows) {
+    Clock::time_point start = Clock::now();
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageW(list, LVM_SETITEMCOUNT, kBulkRows, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    AppendRealRows(list, kBulkRows);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+    UpdateWindow(list);
+    realRows.bulkFill = std::min(realRows.bulkFill, MillisecondsSince(start));
 
-private:
-    void MeasureBulk(CTEVList& list) {
-        Clock::time_point start = Clock::now();
-        list.BeginUpdate();
-        list.DeleteAllItems();
-        list.ReserveItems(kBulkRows);
-        AppendRows(list, kBulkRows);
-        list.EndUpdate();
-        UpdateWindow(list.Window());
-        element.bulkFill = std::min(element.bulkFill, MillisecondsSince(start));
+    start = Clock::now();
+    SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, nullptr, TRUE);
+    UpdateWindow(list);
+    realRows.bulkClear = std::min(realRows.bulkClear, MillisecondsSince(start));
+}
 
-        start = Clock::now();
-        list.BeginUpdate();
-        list.DeleteAllItems();
-        list.EndUpdate();
-        UpdateWindow(list.Window());
-        element.bulkClear = std::min(element.bulkClear, MillisecondsSince(start));
-    }
-
-    void MeasureRowByRow(CTEVList& list) {
-        const Clock::time_point start = Clock::now();
-        AppendRows(list, kSampleRows);
-        UpdateWindow(list.Window());
-        element.rowByRow = MillisecondsSince(start);
-        list.DeleteAllItems();
-        UpdateWindow(list.Window());
-    }
-
-    void MeasureRealBulk(HWND list) {
-        Clock::time_point start = Clock::now();
-        SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-        SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
-        SendMessageW(list, LVM_SETITEMCOUNT, kBulkRows, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-        AppendRealRows(list, kBulkRows);
-        SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(list, nullptr, TRUE);
-        UpdateWindow(list);
-        realRows.bulkFill = std::min(realRows.bulkFill, MillisecondsSince(start));
-
-        start = Clock::now();
-        SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-        SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
-        SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-        InvalidateRect(list, nullptr, TRUE);
-        UpdateWindow(list);
-        realRows.bulkClear = std::min(realRows.bulkClear, MillisecondsSince(start));
-    }
-
-    void MeasureRealRowByRow(HWND list) {
-        const Clock::time_point start = Clock::now();
-        AppendRealRows(list, kSampleRows);
-        UpdateWindow(list);
-        realRows.rowByRow = MillisecondsSince(start);
-        SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
-        UpdateWindow(list);
-    }
-};
-
-std::filesystem::path WriteDescription() {
-    wchar_t folder[MAX_PATH] = L"";
-    GetTempPathW(MAX_PATH, folder);
-    std::filesystem::path path =
-        std::filesystem::path(folder) / FormatText(L"list_fill_bench_%lu.xml", GetCurrentProcessId());
-    std::ofstream(path, std::ios::binary) << kDescription;
-    return path;
+void MeasureRealRowByRow(HWND list, Figures& realRows) {
+    const Clock::time_point start = Clock::now();
+    AppendRealRows(list, kSampleRows);
+    UpdateWindow(list);
+    realRows.rowByRow = MillisecondsSince(start);
+    SendMessageW(list, LVM_DELETEALLITEMS, 0, 0);
+    UpdateWindow(list);
 }
 
 void PrintFigures(const char* title, const Figures& f) {
@@ -243,20 +191,36 @@ void PrintFigures(const char* title, const Figures& f) {
 } // namespace
 
 int main() {
-    CoInitialize(nullptr);
+    ComApartment com;
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     RegisterStandardTags();
 
-    const std::filesystem::path description = WriteDescription();
     int exitCode = 1;
     {
-        CTEVEngine engine(GetModuleHandleW(nullptr));
-        BenchDialog dialog(description.wstring(), &engine);
-        dialog.DoModal(nullptr);
-        if (dialog.measured) {
-            const Figures& ours = dialog.element;
-            const Figures& real = dialog.realRows;
+        StockEngine engine;
+        TestDialog dialog(engine, kDescription);
+        Figures ours;
+        Figures real;
+        bool measured = false;
+        // Measured once the dialog is on screen.
+        dialog.Run([&](TestDialog& d) {
+            CTEVList& list = d.As<CTEVList>(L"lstStrings");
+            Texts();
+            for (int round = 0; round < kBulkRounds; ++round) {
+                MeasureBulk(list, ours);
+            }
+            MeasureRowByRow(list, ours);
+            ShowWindow(list.Window(), SW_HIDE);
+            RealRowsList realList(list.Window());
+            for (int round = 0; round < kBulkRounds; ++round) {
+                MeasureRealBulk(realList.Window(), real);
+            }
+            MeasureRealRowByRow(realList.Window(), real);
+            measured =
+                list.GetItemCount() == 0 && SendMessageW(realList.Window(), LVM_GETITEMCOUNT, 0, 0) == 0;
+        });
+        if (measured) {
             const double oursBulk = PerThousandRows(ours.bulkFill + ours.bulkClear, kBulkRows);
             std::printf(
                 "Filling a report list (two columns); bulk times (redraw off) are the best of %d rounds, "
@@ -274,7 +238,5 @@ int main() {
             std::printf("The benchmark dialog did not run.\n");
         }
     }
-    std::filesystem::remove(description);
-    CoUninitialize();
     return exitCode;
 }

@@ -5,22 +5,20 @@
 
 #include "CMainDialog.h"
 #include "CTEVEngine.h"
+#include "DialogDriver.h"
 #include "CTEVList.h"
 #include "ImportStrings.h"
 #include "ProjectModel.h"
 #include "TextUtil.h"
 #include "XmlDom.h"
+#include "KernelHandles.h"
 #include "StandardTags.h"
 
 #include <commctrl.h>
-#include <functional>
 #include <objbase.h>
-#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -59,35 +57,6 @@ template <typename Measure> double MedianOfMeasured(Measure measure, int runs = 
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
-}
-
-class BenchFolder {
-public:
-    BenchFolder() {
-        wchar_t base[MAX_PATH] = {};
-        GetTempPathW(MAX_PATH, base);
-        m_path = FormatText(L"%stevbench-%lu", base, GetCurrentProcessId());
-        CreateDirectoryW(m_path.c_str(), nullptr);
-    }
-    BenchFolder(const BenchFolder&) = delete;
-    BenchFolder& operator=(const BenchFolder&) = delete;
-    ~BenchFolder() {
-        std::wstring from = m_path + L'\0'; // the list of paths ends with an empty one
-        SHFILEOPSTRUCTW operation = {};
-        operation.wFunc = FO_DELETE;
-        operation.pFrom = from.c_str();
-        operation.fFlags = FOF_NO_UI;
-        SHFileOperationW(&operation);
-    }
-    std::wstring File(const std::wstring& name) const { return m_path + L"\\" + name; }
-    std::wstring Path() const { return m_path; }
-
-private:
-    std::wstring m_path;
-};
-
-void WriteText(const std::wstring& path, const std::string& text) {
-    std::ofstream(std::filesystem::path(path), std::ios::binary) << text;
 }
 
 std::string StringId(int i) {
@@ -147,28 +116,15 @@ ComPtr<IXMLDOMDocument> BuildDocument(const ProjectModel& model) {
     return document;
 }
 
-// Runs the next step from inside whatever modal loop is pumping messages.
-std::function<void()> g_nextStep;
-
-void CALLBACK RunNextStep(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    std::function<void()> step = std::move(g_nextStep);
-    g_nextStep = nullptr;
-    if (step) {
-        step();
-    }
-}
-
-void Later(std::function<void()> step) {
-    g_nextStep = std::move(step);
-    SetTimer(nullptr, 0, 1, RunNextStep);
-}
-
 // What a keystroke in the search box sends: the box's text changes and the list is refilled.
 void Type(CMainDialog& main, const wchar_t* text) {
-    HWND box = main.FindById(L"find")->Window();
-    SendMessageW(box, EM_SETSEL, 0, -1);
-    SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
+    TypeInto(main, L"find", text);
+}
+
+// Runs step inside the main window once the open dialog is confirmed.
+void OpenAndRun(CMainDialog& main, Step step) {
+    RunModal("the main window", [&main] { return main.DoModal(nullptr); },
+             {[&main] { PressButton(FindOwnedDialog(main.Window()), IDOK); }, std::move(step)});
 }
 
 struct WindowFigures {
@@ -215,13 +171,9 @@ void MeasureInsideMainWindow(CMainDialog& main, WindowFigures& figures) {
 
 WindowFigures MeasureMainWindow(const std::wstring& programFolder) {
     WindowFigures figures;
-    CTEVEngine engine(GetModuleHandleW(nullptr));
+    StockEngine engine;
     CMainDialog main(&engine, programFolder);
-    Later([&] {
-        PostMessageW(FindWindowW(L"#32770", L"Open Project"), WM_COMMAND, IDOK, 0);
-        Later([&] { MeasureInsideMainWindow(main, figures); });
-    });
-    main.DoModal(nullptr);
+    OpenAndRun(main, [&] { MeasureInsideMainWindow(main, figures); });
     return figures;
 }
 
@@ -275,11 +227,8 @@ std::wstring ImportOriginal(int i) {
     return FormatText(L"Import text %d", i);
 }
 
-void WriteImportFiles(const std::wstring& programFolder, const std::wstring& textFile,
+void WriteImportFiles(const ProgramFolder& program, const std::wstring& textFile,
                       const std::wstring& xmlFile) {
-    const std::wstring projectFolder = programFolder + L"projects\\import";
-    CreateDirectoryW((programFolder + L"projects").c_str(), nullptr);
-    CreateDirectoryW(projectFolder.c_str(), nullptr);
     std::string project = "<tevproject name=\"Import\" dst=\"strings.xml\"><strings>";
     std::wstring text = L"\xFEFF[Strings]\r\n";
     std::string xmlText = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<translation>\n";
@@ -293,10 +242,10 @@ void WriteImportFiles(const std::wstring& programFolder, const std::wstring& tex
         xmlText +=
             " <string><src>Import text " + back + "</src><dst>Translated " + back + "</dst></string>\n";
     }
-    WriteText(projectFolder + L"\\tevproject.xml", project + "</strings><files/></tevproject>");
-    WriteText(textFile,
-              std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
-    WriteText(xmlFile, xmlText + "</translation>\n");
+    program.AddProject(L"import", project + "</strings><files/></tevproject>");
+    WriteUtf8File(textFile,
+                  std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
+    WriteUtf8File(xmlFile, xmlText + "</translation>\n");
 }
 
 void MeasureImportInsideMainWindow(CMainDialog& main, const std::wstring& textFile,
@@ -351,20 +300,15 @@ void MeasureImportInsideMainWindow(CMainDialog& main, const std::wstring& textFi
     EndDialog(main.Window(), IDOK);
 }
 
-void MeasureImport(const BenchFolder& folder) {
-    const std::wstring programFolder = folder.File(L"import-program") + L"\\";
-    CreateDirectoryW(programFolder.c_str(), nullptr);
-    const std::wstring textFile = programFolder + L"strings.ini";
-    const std::wstring xmlFile = programFolder + L"tstr.xml";
-    WriteImportFiles(programFolder, textFile, xmlFile);
+void MeasureImport() {
+    const ProgramFolder program;
+    const std::wstring textFile = program.File(L"strings.ini");
+    const std::wstring xmlFile = program.File(L"tstr.xml");
+    WriteImportFiles(program, textFile, xmlFile);
     ImportFigures figures;
-    CTEVEngine engine(GetModuleHandleW(nullptr));
-    CMainDialog main(&engine, programFolder);
-    Later([&] {
-        PostMessageW(FindWindowW(L"#32770", L"Open Project"), WM_COMMAND, IDOK, 0);
-        Later([&] { MeasureImportInsideMainWindow(main, textFile, xmlFile, figures); });
-    });
-    main.DoModal(nullptr);
+    StockEngine engine;
+    CMainDialog main(&engine, program.Path());
+    OpenAndRun(main, [&] { MeasureImportInsideMainWindow(main, textFile, xmlFile, figures); });
     std::printf("import of %d pairs into %d strings, main window: text file %.1f ms, XML file %.1f ms "
                 "(%zu translated)\n",
                 kStrings, kStrings, figures.text, figures.xml, figures.translated);
@@ -379,24 +323,20 @@ void MeasureImport(const BenchFolder& folder) {
 } // namespace
 
 int main() {
-    CoInitialize(nullptr);
+    ComApartment com;
     InitCommonControls();
     RegisterStandardTags();
     {
         // Laid out as a program folder, so that the main window finds the project as a user would.
-        BenchFolder folder;
-        const std::wstring projectFolder = folder.File(L"projects\\bench");
-        const std::wstring languageFolder = folder.File(std::to_wstring(GetUserDefaultLCID()));
-        CreateDirectoryW(folder.File(L"projects").c_str(), nullptr);
-        CreateDirectoryW(projectFolder.c_str(), nullptr);
-        CreateDirectoryW(languageFolder.c_str(), nullptr);
-        const std::wstring projectFile = projectFolder + L"\\tevproject.xml";
-        const std::wstring translationFile = languageFolder + L"\\strings.xml";
-        WriteText(projectFile, ProjectText());
+        ProgramFolder folder;
+        std::vector<std::pair<std::wstring, std::string>> dialogs;
         for (int d = 0; d < kDialogs; ++d) {
-            WriteText(projectFolder + FormatText(L"\\d%d.xml", d), DialogText(d));
+            dialogs.push_back({FormatText(L"d%d.xml", d), DialogText(d)});
         }
-        WriteText(translationFile, TranslationText());
+        const std::wstring projectFile =
+            folder.AddProject(L"bench", ProjectText(), dialogs) + L"\\tevproject.xml";
+        const std::wstring translationFile = folder.LanguageFolder() + L"\\strings.xml";
+        WriteUtf8File(translationFile, TranslationText());
 
         ProjectModel model;
         const double load = Median([&] { model.Load(projectFile, translationFile, 1049); });
@@ -413,7 +353,7 @@ int main() {
                     plain, build + plain);
         const double xpathAll = CompareLookups(translationFile);
 
-        const WindowFigures window = MeasureMainWindow(folder.Path() + L"\\");
+        const WindowFigures window = MeasureMainWindow(folder.Path());
         std::printf("main window, project open (model and list filled): %.1f ms, %d rows\n", window.open,
                     window.rowsFull);
         std::printf("main window, keystroke from the full list: %.1f ms (%d -> %d rows)\n",
@@ -425,8 +365,7 @@ int main() {
         std::printf("open with per-string XPath lookups would take about %.0f ms: %.0fx slower\n",
                     xpathAll + window.open, (xpathAll + window.open) / window.open);
 
-        MeasureImport(folder);
+        MeasureImport();
     }
-    CoUninitialize();
     return 0;
 }

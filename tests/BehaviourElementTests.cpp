@@ -83,19 +83,14 @@ public:
     std::wstring chosenPath;
 };
 
-class BehaviourElements : public testing::Test {
+class BehaviourElements : public EngineTest<BehaviourEngine> {
 protected:
-    BehaviourEngine engine;
     CTEVElement root{nullptr, &engine};
 
     void Load(const std::string& body) {
         ASSERT_TRUE(LoadDescriptionText(root, "<dialog>" + body + "</dialog>"));
     }
-    CTEVElement& Find(const wchar_t* id) {
-        CTEVElement* element = root.FindById(id);
-        EXPECT_NE(nullptr, element) << Narrow(id);
-        return element ? *element : root;
-    }
+    CTEVElement& Find(const wchar_t* id) { return As<CTEVElement>(root, id); }
 };
 
 void PumpMessagesFor(DWORD milliseconds) {
@@ -138,24 +133,6 @@ void TypeFileNameAndAccept(HWND fileDialog, const std::wstring& path) {
 void Cancel(HWND fileDialog) {
     SendMessageW(fileDialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(fileDialog, IDCANCEL)));
-}
-
-std::wstring WindowText(HWND window) {
-    wchar_t text[256] = L"";
-    GetWindowTextW(window, text, 256);
-    return text;
-}
-
-std::vector<std::wstring> ComboEntries(HWND combo) {
-    std::vector<std::wstring> entries;
-    const auto count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        std::wstring text(static_cast<size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1, L'\0');
-        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
-        text.resize(wcslen(text.c_str()));
-        entries.push_back(text);
-    }
-    return entries;
 }
 
 std::wstring CurrentFolder() {
@@ -545,16 +522,19 @@ TEST_F(BehaviourElements, ProgressTakesRangePositionStyleAndSizeAndItsValueIsThe
 }
 
 TEST_F(BehaviourElements, LinkAndProgressBarScreenshot) {
-    TestDialog dialog(engine, R"(<dialog caption="Links and progress" orient="vertical">
+    RunDialog(R"(<dialog caption="Links and progress" orient="vertical">
           <url id="link" text="Visit the project page" url="https://example.org/"/>
           <url id="right" text="Notify, right aligned" url=":notify:" textalign="right" hFlex="1"/>
-          <progress id="p" pos="60" smooth="true" hFlex="1"/></dialog>)");
-    bool saved = false;
-    dialog.Run([&](TestDialog& d) {
-        HWND link = d.Get(L"link").Window();
-        Repaint(link);
-        SendMessageW(link, WM_MOUSEMOVE, 0, MAKELPARAM(3, 5)); // shown hovering: underlined
-        saved = SaveScreenshot(d.Hwnd(), L"behaviour-link-progress");
-    });
-    EXPECT_TRUE(saved);
+          <progress id="p" pos="60" smooth="true" hFlex="1"/></dialog>)",
+              [&](TestDialog& d) {
+                  HWND link = d.Get(L"link").Window();
+                  Repaint(link);
+                  SendMessageW(link, WM_MOUSEMOVE, 0, MAKELPARAM(3, 5)); // shown hovering: underlined
+                  const Screenshot shot = SaveScreenshot(d.Hwnd(), L"behaviour-link-progress");
+                  EXPECT_TRUE(shot.written);
+                  // At 60 of 100 the bar is filled at a third of its width and empty at nine tenths.
+                  HWND bar = d.Get(L"p").Window();
+                  EXPECT_EQ(shot.Within(bar, 0.1), shot.Within(bar, 0.5));
+                  EXPECT_NE(shot.Within(bar, 0.3), shot.Within(bar, 0.9));
+              });
 }

@@ -7,10 +7,7 @@
 
 namespace {
 
-class ChoiceControls : public testing::Test {
-protected:
-    CTEVEngine engine{GetModuleHandleW(nullptr)};
-};
+class ChoiceControls : public EngineTest<> {};
 
 // What a mouse click on the control sends: the control changes its own state and notifies.
 void ClickControl(TestDialog& dialog, const wchar_t* id) {
@@ -20,29 +17,34 @@ void ClickControl(TestDialog& dialog, const wchar_t* id) {
 } // namespace
 
 TEST_F(ChoiceControls, CheckBoxesAndRadiosMeasureTheirMarkGapAndLabel) {
-    TestDialog dialog(engine, R"(<dialog><vbox>
+    RunDialog(
+        R"(<dialog><vbox>
         <box minwidth="100"/>
         <checkbox id="c" label="Check me"/><checkbox id="bare"/><radio id="r" label="Pick me"/>
         <radio id="wrapped" multiline="true" label="A radio label long enough to wrap in a narrow column"/>
-    </vbox></dialog>)");
-    dialog.Run([&](TestDialog& d) {
-        const SIZE check = Dlu(d.Hwnd(), 7, 10);
-        EXPECT_EQ((SIZE{check.cy + check.cx + TextExtent(d.Hwnd(), L"Check me").cx, check.cy}),
-                  MinSizeOf(d.Get(L"c")));
-        EXPECT_EQ(check.cy + check.cx + TextExtent(d.Hwnd(), L"W").cx, MinSizeOf(d.Get(L"bare")).cx);
-        const SIZE circle = Dlu(d.Hwnd(), 1, 10);
-        EXPECT_EQ((SIZE{circle.cy + circle.cx + TextExtent(d.Hwnd(), L"Pick me").cx, circle.cy}),
-                  MinSizeOf(d.Get(L"r")));
+    </vbox></dialog>)",
+        [&](TestDialog& d) {
+            // Ten units tall; the mark or circle with its gap takes the same room before any
+            // label, at least as wide as it is tall, and no label measures as one letter W.
+            const int height = Dlu(d.Hwnd(), 1, 10).cy;
+            const SIZE check = MinSizeOf(d.Get(L"c"));
+            const int markRoom = check.cx - TextExtent(d.Hwnd(), L"Check me").cx;
+            EXPECT_EQ(height, check.cy);
+            EXPECT_GE(markRoom, height);
+            EXPECT_EQ(markRoom + TextExtent(d.Hwnd(), L"W").cx, MinSizeOf(d.Get(L"bare")).cx);
+            const SIZE radio = MinSizeOf(d.Get(L"r"));
+            EXPECT_EQ(height, radio.cy);
+            EXPECT_GE(radio.cx - TextExtent(d.Hwnd(), L"Pick me").cx, height);
 
-        // The multiline radio was given the 100-pixel column and wraps inside it beside its circle.
-        const SIZE wrapped = TextExtent(d.Hwnd(), L"A radio label long enough to wrap in a narrow column",
-                                        DT_WORDBREAK, 100 - Dlu(d.Hwnd(), 14, 14).cx);
-        EXPECT_GT(wrapped.cy, circle.cy);
-        EXPECT_EQ((SIZE{100, wrapped.cy}), MinSizeOf(d.Get(L"wrapped")));
-        const RECT rect = d.ClientRectOf(L"wrapped");
-        EXPECT_EQ(wrapped.cy, rect.bottom - rect.top);
-        EXPECT_NE(0, StyleOf(d.Get(L"wrapped")) & BS_MULTILINE);
-    });
+            // The multiline radio was given the 100-pixel column and wraps inside it: more lines,
+            // and the laid-out control as tall as it measured.
+            const SIZE wrapped = MinSizeOf(d.Get(L"wrapped"));
+            EXPECT_EQ(100, wrapped.cx);
+            EXPECT_GE(wrapped.cy, 2 * TextExtent(d.Hwnd(), L"W").cy);
+            const RECT rect = d.ClientRectOf(L"wrapped");
+            EXPECT_EQ(wrapped.cy, rect.bottom - rect.top);
+            EXPECT_NE(0, StyleOf(d.Get(L"wrapped")) & BS_MULTILINE);
+        });
 }
 
 TEST_F(ChoiceControls, CheckBoxClicksFireChangedAndAutoDecidesWhoToggles) {
@@ -78,54 +80,55 @@ TEST_F(ChoiceControls, CheckBoxClicksFireChangedAndAutoDecidesWhoToggles) {
 }
 
 TEST_F(ChoiceControls, ARadioGroupReportsTheCheckedValueAndFiresChangedForItsRadios) {
-    TestDialog dialog(engine, R"(<dialog><vbox>
+    RunDialog(R"(<dialog><vbox>
         <radiogroup id="g" orient="vertical">
             <radio id="r1" value="1" label="One"/><radio id="r2" value="2" label="Two"/>
             <radio id="r3" value="3" label="Three"/><box><radio id="deep" value="9" label="Nested"/></box>
         </radiogroup>
         <radiogroup id="twins"><radio id="t1" value="5" label="A"/><radio id="t2" value="5" label="B"/></radiogroup>
         <radio id="alone" label="Alone"/>
-    </vbox></dialog>)");
-    dialog.Run([&](TestDialog& d) {
-        CTEVElement& group = d.Get(L"g");
-        EXPECT_EQ(0, group.GetValue());
-        group.SetValue(2);
-        EXPECT_EQ(2, group.GetValue());
-        EXPECT_EQ(1, d.Get(L"r2").GetValue());
-        group.SetValue(7);
-        EXPECT_EQ(0, group.GetValue());
-        EXPECT_TRUE(d.events.empty());
+    </vbox></dialog>)",
+              [&](TestDialog& d) {
+                  CTEVElement& group = d.Get(L"g");
+                  EXPECT_EQ(0, group.GetValue());
+                  group.SetValue(2);
+                  EXPECT_EQ(2, group.GetValue());
+                  EXPECT_EQ(1, d.Get(L"r2").GetValue());
+                  group.SetValue(7);
+                  EXPECT_EQ(0, group.GetValue());
+                  EXPECT_TRUE(d.events.empty());
 
-        ClickControl(d, L"r3");
-        EXPECT_EQ(3, group.GetValue());
-        ClickControl(d, L"r3");
-        ClickControl(d, L"deep");
-        EXPECT_EQ(3, d.CountEvents(L"g", L"changed"));
-        EXPECT_EQ(0, d.CountEvents(L"r3", L"changed"));
-        EXPECT_EQ(0, d.CountEvents(L"deep", L"changed"));
+                  ClickControl(d, L"r3");
+                  EXPECT_EQ(3, group.GetValue());
+                  ClickControl(d, L"r3");
+                  ClickControl(d, L"deep");
+                  EXPECT_EQ(3, d.CountEvents(L"g", L"changed"));
+                  EXPECT_EQ(0, d.CountEvents(L"r3", L"changed"));
+                  EXPECT_EQ(0, d.CountEvents(L"deep", L"changed"));
 
-        // Both twins are set; version 6 radio buttons then keep only the last one checked.
-        d.Get(L"twins").SetValue(5);
-        EXPECT_EQ(1, d.Get(L"t2").GetValue());
-        EXPECT_EQ(5, d.Get(L"twins").GetValue());
+                  // Both twins are set; version 6 radio buttons then keep only the last one checked.
+                  d.Get(L"twins").SetValue(5);
+                  EXPECT_EQ(1, d.Get(L"t2").GetValue());
+                  EXPECT_EQ(5, d.Get(L"twins").GetValue());
 
-        ClickControl(d, L"alone");
-        EXPECT_EQ(1, d.CountEvents(L"alone", L"changed"));
-    });
+                  ClickControl(d, L"alone");
+                  EXPECT_EQ(1, d.CountEvents(L"alone", L"changed"));
+              });
 }
 
 TEST_F(ChoiceControls, OnlyARadioThatIsTheGroupsFirstChildStartsATabGroup) {
-    TestDialog dialog(engine, R"(<dialog><hbox>
+    RunDialog(R"(<dialog><hbox>
         <radiogroup orient="vertical"><radio id="first" label="First"/><radio id="second" label="Second"/></radiogroup>
         <radiogroup orient="vertical"><label value="Choose"/><radio id="late" label="Late"/></radiogroup>
-    </hbox></dialog>)");
-    dialog.Run([&](TestDialog& d) {
-        EXPECT_NE(0, StyleOf(d.Get(L"first")) & WS_GROUP);
-        EXPECT_EQ(0, StyleOf(d.Get(L"second")) & WS_GROUP);
-        EXPECT_EQ(0, StyleOf(d.Get(L"late")) & WS_GROUP);
-        // Radios of a group sit 3 vertical dialog units apart, closer than the dialog's 4.
-        EXPECT_EQ(Dlu(d.Hwnd(), 4, 3).cy, d.ClientRectOf(L"second").top - d.ClientRectOf(L"first").bottom);
-    });
+    </hbox></dialog>)",
+              [&](TestDialog& d) {
+                  EXPECT_NE(0, StyleOf(d.Get(L"first")) & WS_GROUP);
+                  EXPECT_EQ(0, StyleOf(d.Get(L"second")) & WS_GROUP);
+                  EXPECT_EQ(0, StyleOf(d.Get(L"late")) & WS_GROUP);
+                  // Radios of a group sit 3 vertical dialog units apart, closer than the dialog's 4.
+                  EXPECT_EQ(Dlu(d.Hwnd(), 4, 3).cy,
+                            d.ClientRectOf(L"second").top - d.ClientRectOf(L"first").bottom);
+              });
 }
 
 TEST_F(ChoiceControls, EveryTextButtonAndChoiceControlLaysOutWithoutOverlap) {

@@ -1,13 +1,11 @@
 // Reference measures for control tests: dialog units of a dialog, text extents in the stock
-// GUI font, and an element's minimum size, style and window text.
+// GUI font, and an element's minimum size.
 #pragma once
 
 #include "CTEVElement.h"
 #include "GdiHandles.h"
 
 #include <windows.h>
-
-#include <string>
 
 inline SIZE Dlu(HWND dialog, int x, int y) {
     RECT rect = {0, 0, x, y};
@@ -28,19 +26,4 @@ inline SIZE MinSizeOf(CTEVElement& element) {
     SIZE size = {};
     element.GetMinSize(&size);
     return size;
-}
-
-inline LONG StyleOf(CTEVElement& element) {
-    return GetWindowLongW(element.Window(), GWL_STYLE);
-}
-
-inline std::wstring WindowText(CTEVElement& element) {
-    wchar_t text[256] = L"";
-    GetWindowTextW(element.Window(), text, 256);
-    return text;
-}
-
-// A text an element answered, with null made visible.
-inline std::wstring TextOrNull(const wchar_t* text) {
-    return text ? text : L"<null>";
 }

@@ -46,10 +46,7 @@ public:
     std::vector<RECT> drawnRects;
 };
 
-class CustomControls : public testing::Test {
-protected:
-    PictureEngine engine;
-};
+class CustomControls : public EngineTest<PictureEngine> {};
 
 COLORREF RepaintAndReadPixel(HWND window, int x, int y) {
     InvalidateRect(window, nullptr, TRUE);
@@ -77,30 +74,30 @@ void ClickUpArrow(HWND spin) {
 } // namespace
 
 TEST_F(CustomControls, InvertedSliderMirrorsItsValueWithinTheRange) {
-    TestDialog dialog(engine, R"(<dialog><vbox><slider id="zero" invert="true"/>
+    RunDialog(R"(<dialog><vbox><slider id="zero" invert="true"/>
         <slider id="shifted" invert="true" minValue="10" maxValue="50" pos="20"/>
-        <slider id="wide" invert="true" maxValue="2147483647"/></vbox></dialog>)");
-    dialog.Run([&](TestDialog& d) {
-        CTEVElement& zero = d.Get(L"zero");
-        EXPECT_EQ(0, ThumbAt(zero)) << "the default position is not applied";
-        zero.SetValue(30);
-        EXPECT_EQ(70, ThumbAt(zero));
-        EXPECT_EQ(30, zero.GetValue());
-        // A range that does not start at 0: every value comes back, the ends swap, and a
-        // written position is a value too.
-        CTEVElement& shifted = d.Get(L"shifted");
-        EXPECT_EQ(40, ThumbAt(shifted));
-        for (int value = 10; value <= 50; ++value) {
-            shifted.SetValue(value);
-            ASSERT_EQ(60 - value, ThumbAt(shifted));
-            ASSERT_EQ(value, shifted.GetValue());
-        }
-        // Mirroring a value far outside a wide range does not overflow: the thumb stops at the end.
-        CTEVElement& wide = d.Get(L"wide");
-        wide.SetValue(INT_MIN);
-        EXPECT_EQ(INT_MAX, ThumbAt(wide));
-        EXPECT_EQ(0, wide.GetValue());
-    });
+        <slider id="wide" invert="true" maxValue="2147483647"/></vbox></dialog>)",
+              [&](TestDialog& d) {
+                  CTEVElement& zero = d.Get(L"zero");
+                  EXPECT_EQ(0, ThumbAt(zero)) << "the default position is not applied";
+                  zero.SetValue(30);
+                  EXPECT_EQ(70, ThumbAt(zero));
+                  EXPECT_EQ(30, zero.GetValue());
+                  // A range that does not start at 0: every value comes back, the ends swap, and a
+                  // written position is a value too.
+                  CTEVElement& shifted = d.Get(L"shifted");
+                  EXPECT_EQ(40, ThumbAt(shifted));
+                  for (int value = 10; value <= 50; ++value) {
+                      shifted.SetValue(value);
+                      ASSERT_EQ(60 - value, ThumbAt(shifted));
+                      ASSERT_EQ(value, shifted.GetValue());
+                  }
+                  // Mirroring a value far outside a wide range does not overflow: the thumb stops at the end.
+                  CTEVElement& wide = d.Get(L"wide");
+                  wide.SetValue(INT_MIN);
+                  EXPECT_EQ(INT_MAX, ThumbAt(wide));
+                  EXPECT_EQ(0, wide.GetValue());
+              });
 }
 
 TEST_F(CustomControls, SlidersReportKeyboardMovesAsHscrollOrVscroll) {
@@ -129,35 +126,35 @@ TEST_F(CustomControls, SlidersReportKeyboardMovesAsHscrollOrVscroll) {
 }
 
 TEST_F(CustomControls, SpinInATextBoxShowsItsPositionThereAndSitsBesideIt) {
-    TestDialog dialog(engine, R"(<dialog border="resizing"><vbox hFlex="1">
+    RunDialog(R"(<dialog border="resizing"><vbox hFlex="1">
         <textbox id="count" value="3" hFlex="1"><spin id="spin" lower="5" upper="9" pos="7"/></textbox>
         <textbox id="other"><spin id="left" buddyalign="LEFT" lower="-4"/></textbox>
-        <textbox id="plain" hFlex="1"/></vbox></dialog>)");
-    dialog.Run([&](TestDialog& d) {
-        EXPECT_EQ(L"7", TextOrNull(d.Get(L"count").GetText()));
-        EXPECT_EQ(L"-4", TextOrNull(d.Get(L"other").GetText())) << "no pos: the lower end";
-        EXPECT_TRUE(d.events.empty()) << "opening is no change by the user";
-        int lower = 0, upper = 0;
-        SendMessageW(d.Get(L"left").Window(), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&lower),
-                     reinterpret_cast<LPARAM>(&upper));
-        EXPECT_EQ(INT_MAX, upper);
-        EXPECT_EQ(Dlu(d.Hwnd(), 11, 14), MinSizeOf(d.Get(L"spin")));
+        <textbox id="plain" hFlex="1"/></vbox></dialog>)",
+              [&](TestDialog& d) {
+                  EXPECT_EQ(L"7", TextOrNull(d.Get(L"count").GetText()));
+                  EXPECT_EQ(L"-4", TextOrNull(d.Get(L"other").GetText())) << "no pos: the lower end";
+                  EXPECT_TRUE(d.events.empty()) << "opening is no change by the user";
+                  int lower = 0, upper = 0;
+                  SendMessageW(d.Get(L"left").Window(), UDM_GETRANGE32, reinterpret_cast<WPARAM>(&lower),
+                               reinterpret_cast<LPARAM>(&upper));
+                  EXPECT_EQ(INT_MAX, upper);
+                  EXPECT_EQ(Dlu(d.Hwnd(), 11, 14), MinSizeOf(d.Get(L"spin")));
 
-        auto rectOf = [&](const wchar_t* id) { return d.ClientRectOf(id); };
-        EXPECT_LE(rectOf(L"left").right, rectOf(L"other").left + 2);
-        // Right of its text box at the column's edge, also after the dialog is resized, and
-        // the text box is not narrowed further by every layout.
-        const int width = rectOf(L"count").right - rectOf(L"count").left;
-        RECT window = {};
-        GetWindowRect(d.Hwnd(), &window);
-        for (int grow : {80, 0}) {
-            SetWindowPos(d.Hwnd(), nullptr, 0, 0, window.right - window.left + grow,
-                         window.bottom - window.top, SWP_NOMOVE | SWP_NOZORDER);
-            EXPECT_GE(rectOf(L"spin").left, rectOf(L"count").right - 2);
-            EXPECT_NEAR(rectOf(L"plain").right, rectOf(L"spin").right, 2);
-        }
-        EXPECT_EQ(width, rectOf(L"count").right - rectOf(L"count").left);
-    });
+                  auto rectOf = [&](const wchar_t* id) { return d.ClientRectOf(id); };
+                  EXPECT_LE(rectOf(L"left").right, rectOf(L"other").left + 2);
+                  // Right of its text box at the column's edge, also after the dialog is resized, and
+                  // the text box is not narrowed further by every layout.
+                  const int width = rectOf(L"count").right - rectOf(L"count").left;
+                  RECT window = {};
+                  GetWindowRect(d.Hwnd(), &window);
+                  for (int grow : {80, 0}) {
+                      SetWindowPos(d.Hwnd(), nullptr, 0, 0, window.right - window.left + grow,
+                                   window.bottom - window.top, SWP_NOMOVE | SWP_NOZORDER);
+                      EXPECT_GE(rectOf(L"spin").left, rectOf(L"count").right - 2);
+                      EXPECT_NEAR(rectOf(L"plain").right, rectOf(L"spin").right, 2);
+                  }
+                  EXPECT_EQ(width, rectOf(L"count").right - rectOf(L"count").left);
+              });
 }
 
 TEST_F(CustomControls, SpinClicksFireVscrollAndKeepTheTextBoxInStep) {
@@ -238,8 +235,7 @@ TEST_F(CustomControls, FreeDrawHandsItsPaintDeviceContextAndClientRectangleToThe
 
 // A window may outlive the element that made it; painting it afterwards must reach nothing.
 TEST_F(CustomControls, WindowsOutlivingTheirElementsPaintWithoutThem) {
-    TestDialog dialog(engine, R"(<dialog><label value="host"/></dialog>)");
-    dialog.Run([&](TestDialog& d) {
+    RunDialog(R"(<dialog><label value="host"/></dialog>)", [&](TestDialog& d) {
         auto picture = std::make_unique<CTEVPicture>(&d, &engine);
         auto area = std::make_unique<CTEVFreeDraw>(&d, &engine);
         picture->Create();
@@ -264,9 +260,12 @@ TEST_F(CustomControls, AllFourInOneDialogScreenshot) {
     DrawingDialog dialog(engine, R"(<dialog caption="Slider, spin, picture, free draw" orient="vertical">
         <slider id="slider" autoTics="true" ticFreq="10" pos="30" hFlex="1"/>
         <hbox><label value="Count"/><textbox id="count"><spin lower="1" upper="20" pos="4"/></textbox></hbox>
-        <hbox><picture pic="logo.png" picWidth="48" picHeight="32"/><freedraw id="area" width="60" height="24"
+        <hbox><picture id="logo" pic="logo.png" picWidth="48" picHeight="32"/><freedraw id="area" width="60" height="24"
               hFlex="1"/></hbox></dialog>)");
-    bool saved = false;
-    dialog.Run([&](TestDialog& d) { saved = SaveScreenshot(d.Hwnd(), L"custom-controls"); });
-    EXPECT_TRUE(saved);
+    dialog.Run([&](TestDialog& d) {
+        const Screenshot shot = SaveScreenshot(d.Hwnd(), L"custom-controls");
+        EXPECT_TRUE(shot.written);
+        EXPECT_EQ(kDrawnColour, shot.Within(d.Get(L"area").Window()));
+        EXPECT_EQ(kImageColour, shot.Within(d.Get(L"logo").Window(), 0.1, 0.1));
+    });
 }

@@ -4,15 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 namespace {
 
 struct QueuedAction {
-    std::function<void()> action;
+    Step action;
     UINT delayMs;
+    int batch; // the RunModal whose steps queued it; 0 outside any
 };
 
 std::deque<QueuedAction>& Queue() {
@@ -21,6 +24,8 @@ std::deque<QueuedAction>& Queue() {
 }
 
 UINT_PTR g_timer = 0;
+int g_batch = 0;      // the batch actions queued now belong to
+int g_modalDepth = 0; // RunModal calls on the stack
 
 void CALLBACK RunNextAction(HWND, UINT, UINT_PTR, DWORD);
 
@@ -30,24 +35,115 @@ void ArmTimer() {
     }
 }
 
+// An exception must not unwind through the window manager's frames that called the timer.
+void RunGuarded(const Step& action) {
+    try {
+        action();
+    } catch (const StepAborted&) {
+        // the failure is recorded already
+    } catch (const std::exception& error) {
+        ADD_FAILURE() << "a step threw: " << error.what();
+    } catch (...) {
+        ADD_FAILURE() << "a step threw";
+    }
+}
+
 void CALLBACK RunNextAction(HWND, UINT, UINT_PTR, DWORD) {
     KillTimer(nullptr, g_timer);
     g_timer = 0;
     if (Queue().empty()) {
         return;
     }
-    std::function<void()> action = std::move(Queue().front().action);
+    QueuedAction next = std::move(Queue().front());
     Queue().pop_front();
     // The next action may be queued to run inside a modal loop this one starts.
     ArmTimer();
-    action();
+    const int outer = std::exchange(g_batch, next.batch);
+    RunGuarded(next.action);
+    g_batch = outer;
+}
+
+// Removes the queued actions of batch (every one when batch is 0); returns how many.
+size_t DropQueued(int batch) {
+    const size_t before = Queue().size();
+    Queue().erase(std::remove_if(Queue().begin(), Queue().end(),
+                                 [batch](const QueuedAction& a) { return batch == 0 || a.batch == batch; }),
+                  Queue().end());
+    if (Queue().empty() && g_timer) {
+        KillTimer(nullptr, g_timer);
+        g_timer = 0;
+    }
+    return before - Queue().size();
 }
 
 } // namespace
 
-void RunSoon(std::function<void()> action, UINT delayMs) {
-    Queue().push_back({std::move(action), delayMs});
+void RunSoon(Step action, UINT delayMs) {
+    Queue().push_back({std::move(action), delayMs, g_batch});
     ArmTimer();
+}
+
+INT_PTR RunModal(const char* what, const std::function<INT_PTR()>& open, std::vector<Step> steps,
+                 Step cleanup) {
+    static int lastBatch = 0;
+    const int batch = ++lastBatch;
+    const size_t total = steps.size();
+    size_t ran = 0;
+    const int outer = std::exchange(g_batch, batch);
+    for (Step& step : steps) {
+        RunSoon([&ran, step = std::move(step)] {
+            RunGuarded(step);
+            ++ran;
+        });
+    }
+    bool cleanupWaits = static_cast<bool>(cleanup);
+    if (cleanupWaits) {
+        RunSoon([&cleanupWaits, cleanup = std::move(cleanup)] {
+            cleanupWaits = false;
+            cleanup();
+        });
+    }
+    g_batch = outer;
+    ++g_modalDepth;
+    const INT_PTR result = open();
+    --g_modalDepth;
+    // The outermost run also drops what was queued outside any run.
+    const size_t dropped = DropQueued(g_modalDepth == 0 ? 0 : batch);
+    if (ran < total) {
+        ADD_FAILURE() << what << " ran " << ran << " of its " << total << " steps: it "
+                      << (result == 0 ? "did not open (DoModal answered 0)" : "closed before the rest")
+                      << ", result " << result;
+    } else if (dropped > (cleanupWaits ? 1u : 0u)) {
+        ADD_FAILURE() << what << ": actions its steps queued never ran";
+    }
+    return result;
+}
+
+void EndIfOpen(HWND dialog) {
+    // EndDialog hides the window at once, so a visible one was not ended.
+    if (dialog && IsWindow(dialog) && IsWindowVisible(dialog)) {
+        EndDialog(dialog, kEndedByScript);
+    }
+}
+
+void FailLookup(const wchar_t* id, const CTEVElement* found, const char* wanted) {
+    if (found) {
+        ADD_FAILURE() << "element " << Narrow(id) << " is not a " << wanted;
+    } else {
+        ADD_FAILURE() << "no element " << Narrow(id);
+    }
+}
+
+void ClickElement(CTEVElement& root, const wchar_t* id) {
+    HWND control = As<CTEVElement>(root, id).Window();
+    SendMessageW(root.Window(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(control));
+}
+
+void TypeInto(CTEVElement& root, const wchar_t* id, const wchar_t* text) {
+    HWND edit = As<CTEVElement>(root, id).Window();
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
 }
 
 TestDialog::TestDialog(CTEVEngine& engine, const std::string& description)
@@ -60,23 +156,10 @@ TestDialog::TestDialog(CTEVEngine& engine, const std::string& description)
 TestDialog::TestDialog(CTEVEngine& engine, const wchar_t* source) : CTEVDialog(source, &engine, nullptr) {}
 
 INT_PTR TestDialog::Run(std::function<void(TestDialog&)> script, HWND owner) {
-    RunSoon([this, script] {
-        script(*this);
-        // EndDialog hides the window at once, so a visible one was not ended by the script.
-        if (m_window && IsWindow(m_window) && IsWindowVisible(m_window)) {
-            EndDialog(m_window, kEndedByScript);
-        }
-    });
-    return DoModal(owner);
-}
-
-CTEVElement& TestDialog::Get(const wchar_t* id) {
-    CTEVElement* element = FindById(id);
-    if (!element) {
-        ADD_FAILURE() << "no element " << Narrow(id);
-        return *this;
-    }
-    return *element;
+    return RunModal("the dialog", [&] { return DoModal(owner); }, {[this, &script] {
+                        RunGuarded([&] { script(*this); });
+                        EndIfOpen(m_window);
+                    }});
 }
 
 int TestDialog::CountEvents(const wchar_t* source, const wchar_t* name) const {
@@ -95,12 +178,6 @@ RECT TestDialog::ClientRectOf(const wchar_t* id) {
     GetWindowRect(control, &rect);
     MapWindowPoints(nullptr, m_window, reinterpret_cast<POINT*>(&rect), 2);
     return rect;
-}
-
-void TestDialog::Click(const wchar_t* id) {
-    HWND control = Get(id).Window();
-    SendMessageW(m_window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), BN_CLICKED),
-                 reinterpret_cast<LPARAM>(control));
 }
 
 int TestDialog::FireEvent(CTEVElement* source, const wchar_t* event, WPARAM wParam, LPARAM lParam) {
@@ -176,25 +253,49 @@ void PressButton(HWND dialog, int commandId) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, commandId)));
 }
 
-bool SaveScreenshot(HWND window, const wchar_t* name) {
+COLORREF Screenshot::At(POINT screen) const {
+    const int width = place.right - place.left;
+    const int height = place.bottom - place.top;
+    const int x = screen.x - place.left;
+    const int y = screen.y - place.top;
+    if (x < 0 || y < 0 || x >= width || y >= height) {
+        return CLR_INVALID;
+    }
+    const size_t stride = static_cast<size_t>((width * 3 + 3) & ~3);
+    const BYTE* pixel = &pixels[stride * static_cast<size_t>(height - 1 - y) + static_cast<size_t>(x) * 3];
+    return RGB(pixel[2], pixel[1], pixel[0]);
+}
+
+COLORREF Screenshot::Within(HWND control, double fractionX, double fractionY) const {
     RECT rect = {};
+    GetWindowRect(control, &rect);
+    return At({rect.left + static_cast<LONG>((rect.right - rect.left) * fractionX),
+               rect.top + static_cast<LONG>((rect.bottom - rect.top) * fractionY)});
+}
+
+Screenshot SaveScreenshot(HWND window, const wchar_t* name) {
+    Screenshot shot;
+    RECT& rect = shot.place;
     if (!GetWindowRect(window, &rect)) {
-        return false;
+        return shot;
     }
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
 
-    WindowDC screen(nullptr);
-    MemoryDC memory(screen.Get());
-    GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
+    // Read from the window's own surface: Wine copies it to the X screen only some time later, so
+    // the screen may still show what was there before.
+    WholeWindowDC source(window);
+    MemoryDC memory(source.Get());
+    GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(source.Get(), width, height));
     {
         SelectedObject selected(memory.Get(), bitmap.Get());
-        BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), rect.left, rect.top, SRCCOPY);
+        BitBlt(memory.Get(), 0, 0, width, height, source.Get(), 0, 0, SRCCOPY);
     }
     BITMAPINFOHEADER info = {sizeof(info), width, height, 1, 24, BI_RGB};
     const int stride = (width * 3 + 3) & ~3;
-    std::vector<char> pixels(static_cast<size_t>(stride) * height);
+    std::vector<BYTE>& pixels = shot.pixels;
+    pixels.resize(static_cast<size_t>(stride) * height);
     GetDIBits(memory.Get(), bitmap.Get(), 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
               DIB_RGB_COLORS);
 
@@ -206,6 +307,7 @@ bool SaveScreenshot(HWND window, const wchar_t* name) {
     header.bfSize = header.bfOffBits + static_cast<DWORD>(pixels.size());
     file.write(reinterpret_cast<const char*>(&header), sizeof(header));
     file.write(reinterpret_cast<const char*>(&info), sizeof(info));
-    file.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
-    return static_cast<bool>(file);
+    file.write(reinterpret_cast<const char*>(pixels.data()), static_cast<std::streamsize>(pixels.size()));
+    shot.written = static_cast<bool>(file);
+    return shot;
 }

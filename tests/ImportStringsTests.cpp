@@ -178,15 +178,14 @@ TEST_F(ImportStrings, ThePathTheImportSelectorDeliversIsImportedIntoListModelAnd
     const std::wstring path = program.File(L"old.ini");
     WriteUtf16File(path,
                    L"[Strings]\r\nCancel=Abbrechen\r\nLook in:=Suchen in:\r\nOK=\r\nNowhere=Nirgends\r\n");
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     Texts before, after;
     int handled = 0;
     bool saveEnabled = false;
     Run(main, {[&] {
             Type(main, L"find", L"n"); // rows: Settings, Cancel, Look in:, Cancel, Nowhere, cancel, Cancel
             before = Column(main, 0);
-            handled =
-                main.FindById(L"import")->Fire(L"fsselected", 0, reinterpret_cast<LPARAM>(path.c_str()));
+            handled = Get(main, L"import").Fire(L"fsselected", 0, reinterpret_cast<LPARAM>(path.c_str()));
             after = Column(main, 1);
             saveEnabled = SaveEnabled(main);
         }});
@@ -202,7 +201,7 @@ TEST_F(ImportStrings, ThePathTheImportSelectorDeliversIsImportedIntoListModelAnd
 }
 
 TEST_F(ImportStrings, AFileThatIsNeitherXmlNorReadableChangesNothing) {
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     bool saveEnabled = true;
     Run(main, {[&] {
             main.ImportStrings(program.File(L"missing.ini").c_str());

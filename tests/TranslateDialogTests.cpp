@@ -7,22 +7,19 @@ namespace {
 
 class TranslateDialog : public TranslatorFixture {
 protected:
-    // The dialog object behind a dialog window the main window opened.
-    static CTEVDialog& DialogOf(HWND window) {
-        auto* dialog = reinterpret_cast<CTEVDialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        EXPECT_NE(nullptr, dialog) << "no dialog window";
+    // The translate dialog the main window opened; none fails the test and leaves the step.
+    static CTranslateDlg& OpenedTranslateDialog(CMainDialog& main) {
+        HWND window = FindOwnedDialog(main.Window());
+        auto* dialog = dynamic_cast<CTranslateDlg*>(
+            window ? reinterpret_cast<CTEVDialog*>(GetWindowLongPtrW(window, GWLP_USERDATA)) : nullptr);
+        if (!dialog) {
+            ADD_FAILURE() << "no translate dialog is open";
+            throw StepAborted{};
+        }
         return *dialog;
     }
-    static CTEVDialog& OpenedTranslateDialog(CMainDialog& main) {
-        return DialogOf(FindOwnedDialog(main.Window()));
-    }
 
-    static std::wstring Text(CTEVDialog& dialog, const wchar_t* id) {
-        HWND window = dialog.FindById(id)->Window();
-        std::wstring text(GetWindowTextLengthW(window) + 1, L'\0');
-        text.resize(GetWindowTextW(window, text.data(), static_cast<int>(text.size())));
-        return text;
-    }
+    static std::wstring Text(CTEVDialog& dialog, const wchar_t* id) { return WindowText(Get(dialog, id)); }
 
     // What the dialog shows: the string id label, the dialog label, the original and the translation.
     static Texts Shown(CTEVDialog& dialog) {
@@ -34,7 +31,7 @@ protected:
 
     // A real click on the check box, which toggles it before it reports the click.
     static void CheckSkipTranslated(CTEVDialog& dialog) {
-        SendMessageW(dialog.FindById(L"skipTranslated")->Window(), BM_CLICK, 0, 0);
+        SendMessageW(Get(dialog, L"skipTranslated").Window(), BM_CLICK, 0, 0);
     }
 
     std::wstring Settings() const { return program.File(L"settings.ini"); }
@@ -43,7 +40,7 @@ protected:
 } // namespace
 
 TEST_F(TranslateDialog, OpensAtTheFirstSelectedRowOrTheFirstRowAndOnlyWithRows) {
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     Texts first, selected;
     bool focusOnTranslation = false;
     BOOL ranWithoutRows = TRUE;
@@ -51,7 +48,7 @@ TEST_F(TranslateDialog, OpensAtTheFirstSelectedRowOrTheFirstRowAndOnlyWithRows) 
                [&] {
                    CTEVDialog& translate = OpenedTranslateDialog(main);
                    first = Shown(translate);
-                   focusOnTranslation = GetFocus() == translate.FindById(L"dstString")->Window();
+                   focusOnTranslation = GetFocus() == Get(translate, L"dstString").Window();
                    SaveScreenshot(translate.Window(), L"translate-dialog");
                    Close(translate);
                },
@@ -78,7 +75,7 @@ TEST_F(TranslateDialog, OpensAtTheFirstSelectedRowOrTheFirstRowAndOnlyWithRows) 
 }
 
 TEST_F(TranslateDialog, SaveStoresTheTextFillsLaterIdenticalStringsAndMovesToTheNextRow) {
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     Texts next, translations;
     bool saveEnabled = false;
     Run(main, {[&] {
@@ -102,7 +99,7 @@ TEST_F(TranslateDialog, SaveStoresTheTextFillsLaterIdenticalStringsAndMovesToThe
 }
 
 TEST_F(TranslateDialog, SkipTranslatedPassesOverTranslatedRowsIncludingFreshlyFilledDuplicates) {
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     std::vector<int> rows;
     Texts translations;
     Run(main, {[&] {
@@ -128,7 +125,7 @@ TEST_F(TranslateDialog, SkipTranslatedPassesOverTranslatedRowsIncludingFreshlyFi
 }
 
 TEST_F(TranslateDialog, WithoutSkipEveryRowIsVisitedAndTheLastRowStaysAfterSaving) {
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     Texts atStart, afterSkip, afterLastSave;
     int lastRow = -1;
     Run(main, {[&] {
@@ -155,7 +152,7 @@ TEST_F(TranslateDialog, WithoutSkipEveryRowIsVisitedAndTheLastRowStaysAfterSavin
 }
 
 TEST_F(TranslateDialog, TheFirstStringShownIsTheStartRowEvenWhenTranslated) {
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     Texts shown;
     int afterSkip = -1;
     Run(main, {[&] {
@@ -176,7 +173,7 @@ TEST_F(TranslateDialog, TheFirstStringShownIsTheStartRowEvenWhenTranslated) {
 }
 
 TEST_F(TranslateDialog, OnlyTheRowsTheListShowedAreVisitedInListOrder) {
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     Texts ids;
     Run(main, {[&] {
                    Type(main, L"find", L"cancel");
@@ -196,7 +193,7 @@ TEST_F(TranslateDialog, OnlyTheRowsTheListShowedAreVisitedInListOrder) {
 }
 
 TEST_F(TranslateDialog, AStartRowOutsideTheListEndsTheDialogAndShowRowOutsideChangesNothing) {
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     INT_PTR belowResult = 0, aboveResult = 0;
     bool outsideFailed = false;
     int rowAfterFailures = -1;
@@ -207,15 +204,14 @@ TEST_F(TranslateDialog, AStartRowOutsideTheListEndsTheDialogAndShowRowOutsideCha
             CTranslateDlg above(&engine, &main, 8);
             aboveResult = above.DoModal(main.Window());
             CTranslateDlg translate(&engine, &main, 1);
-            RunSoon([&] {
-                before = Shown(translate);
-                outsideFailed = !translate.ShowRow(-1, FALSE) && !translate.ShowRow(8, FALSE) &&
-                                !translate.ShowRow(-1, TRUE) && !translate.ShowRow(7, TRUE);
-                rowAfterFailures = translate.CurrentRow();
-                after = Shown(translate);
-                Close(translate);
-            });
-            translate.DoModal(main.Window());
+            RunModal("the translate dialog", [&] { return translate.DoModal(main.Window()); }, {[&] {
+                         before = Shown(translate);
+                         outsideFailed = !translate.ShowRow(-1, FALSE) && !translate.ShowRow(8, FALSE) &&
+                                         !translate.ShowRow(-1, TRUE) && !translate.ShowRow(7, TRUE);
+                         rowAfterFailures = translate.CurrentRow();
+                         after = Shown(translate);
+                         Close(translate);
+                     }});
         }});
     EXPECT_EQ(IDCANCEL, belowResult);
     EXPECT_EQ(IDCANCEL, aboveResult);
@@ -239,7 +235,7 @@ TEST_F(TranslateDialog, LineBreaksShowAsCrLfAndAreStoredAsLineFeedsExactly) {
 }
 
 TEST_F(TranslateDialog, ATwoLineTranslationIsTypedOnTwoLinesAndStoredWithOneLineFeed) {
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     LRESULT linesShown = 0;
     Run(main, {[&] { ClickElement(main, L"btnTranslate"); },
                [&] {
@@ -247,7 +243,7 @@ TEST_F(TranslateDialog, ATwoLineTranslationIsTypedOnTwoLinesAndStoredWithOneLine
                    Type(dialog, L"dstString", L"Erste Zeile\r\nzweite Zeile");
                    ClickElement(dialog, L"btnSave");
                    static_cast<CTranslateDlg&>(dialog).ShowRow(0, FALSE);
-                   linesShown = SendMessageW(dialog.FindById(L"dstString")->Window(), EM_GETLINECOUNT, 0, 0);
+                   linesShown = SendMessageW(Get(dialog, L"dstString").Window(), EM_GETLINECOUNT, 0, 0);
                    Close(dialog);
                }});
     ASSERT_TRUE(main.Model().strings[0].loc);
@@ -256,16 +252,16 @@ TEST_F(TranslateDialog, ATwoLineTranslationIsTypedOnTwoLinesAndStoredWithOneLine
 }
 
 TEST_F(TranslateDialog, EnterInTheTranslationSavesAndMovesOnAndCloseSavesNothing) {
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     bool saveIsDefault = false;
     int rowAfterEnter = -1;
     Run(main, {[&] { ClickElement(main, L"btnTranslate"); },
                [&] {
                    CTEVDialog& dialog = OpenedTranslateDialog(main);
-                   HWND save = dialog.FindById(L"btnSave")->Window();
+                   HWND save = Get(dialog, L"btnSave").Window();
                    saveIsDefault = (GetWindowLongW(save, GWL_STYLE) & BS_DEFPUSHBUTTON) != 0;
                    Type(dialog, L"dstString", L"Einstellungen");
-                   HWND edit = dialog.FindById(L"dstString")->Window();
+                   HWND edit = Get(dialog, L"dstString").Window();
                    SetFocus(edit);
                    // As the keyboard delivers it: through the dialog's message loop.
                    PostMessageW(edit, WM_KEYDOWN, VK_RETURN, 1);
@@ -288,7 +284,7 @@ TEST_F(TranslateDialog, EnterInTheTranslationSavesAndMovesOnAndCloseSavesNothing
 TEST_F(TranslateDialog, TheSizeIsStoredInItsOwnSectionAndNeverOpensBelowTheComputedOne) {
     WritePrivateProfileStringW(L"TranslateWindow", L"width", L"10", Settings().c_str());
     WritePrivateProfileStringW(L"TranslateWindow", L"height", L"10", Settings().c_str());
-    CMainDialog main(&engine, program.Path() + L"\\");
+    CMainDialog main(&engine, program.Path());
     SIZE computed = {}, opened = {}, reopened = {};
     auto sizeOf = [](HWND window) {
         RECT rect = {};

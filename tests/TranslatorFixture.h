@@ -35,85 +35,59 @@ inline const char* const kTranslation = R"(<strings><string id="look" attr="valu
 
 class TranslatorFixture : public testing::Test {
 protected:
-    TempDir program;
+    ProgramFolder program;
     CTEVEngine engine{GetModuleHandleW(nullptr)};
 
     void SetUp() override {
-        CreateDirectoryW(program.File(L"projects").c_str(), nullptr);
         WriteProject(L"sample", kProject);
-        const std::wstring language = program.File(std::to_wstring(GetUserDefaultLCID()).c_str());
-        CreateDirectoryW(language.c_str(), nullptr);
-        CreateDirectoryW((language + L"\\sample").c_str(), nullptr);
+        CreateDirectoryW((program.LanguageFolder() + L"\\sample").c_str(), nullptr);
         WriteUtf8File(TranslationFile(), kTranslation);
     }
 
     void WriteProject(const wchar_t* folder, const char* projectXml) {
-        const std::wstring path = program.File(L"projects\\") + folder;
-        CreateDirectoryW(path.c_str(), nullptr);
-        WriteUtf8File(path + L"\\tevproject.xml", projectXml);
-        WriteUtf8File(path + L"\\a.xml", kDialogA);
-        WriteUtf8File(path + L"\\b.xml", kDialogB);
+        program.AddProject(folder, projectXml, {{L"a.xml", kDialogA}, {L"b.xml", kDialogB}});
     }
 
-    std::wstring TranslationFile() const {
-        return program.File(std::to_wstring(GetUserDefaultLCID()).c_str()) + L"\\sample\\strings.xml";
+    std::wstring TranslationFile() const { return program.LanguageFolder() + L"\\sample\\strings.xml"; }
+
+    // Runs the main window: answers the open dialog (OK, or Cancel for a language of -1; another
+    // language is chosen first), then runs the steps inside the main loop. The test fails when the
+    // window did not open or closed before the last step; it is ended afterwards without questions.
+    static INT_PTR Run(CMainDialog& main, std::vector<Step> steps, int language = 0) {
+        steps.insert(steps.begin(), [&main, language] { AnswerOpenDialog(main, language); });
+        return RunModal(
+            "the main window", [&main] { return main.DoModal(nullptr); }, std::move(steps),
+            [&main] { EndIfOpen(main.Window()); });
     }
 
-    // Runs the main window: confirms the open dialog, then runs the steps inside the main loop.
-    // The window is ended afterwards without questions unless a step ended it.
-    INT_PTR Run(CMainDialog& main, std::vector<std::function<void()>> steps) {
-        RunSoon([&main] { PressButton(FindOwnedDialog(main.Window()), IDOK); });
-        for (auto& step : steps) {
-            RunSoon(std::move(step));
-        }
-        RunSoon([&main] {
-            if (IsWindow(main.Window()) && IsWindowVisible(main.Window())) {
-                EndDialog(main.Window(), kEndedByScript);
+    static void AnswerOpenDialog(CMainDialog& main, int language) {
+        HWND open = FindOwnedDialog(main.Window());
+        ASSERT_NE(nullptr, open) << "no open dialog";
+        if (language > 0) {
+            HWND languages = FindWindowExW(open, nullptr, L"ComboBox", nullptr);
+            const int count = static_cast<int>(SendMessageW(languages, CB_GETCOUNT, 0, 0));
+            for (int i = 0; i < count; ++i) {
+                if (SendMessageW(languages, CB_GETITEMDATA, i, 0) == language) {
+                    SendMessageW(languages, CB_SETCURSEL, i, 0);
+                }
             }
-        });
-        return main.DoModal(nullptr);
+        }
+        PressButton(open, language < 0 ? IDCANCEL : IDOK);
     }
+
+    static CTEVElement& Get(CTEVDialog& dialog, const wchar_t* id) { return As<CTEVElement>(dialog, id); }
 
     static std::vector<std::wstring> Column(CMainDialog& main, int column) {
-        std::vector<std::wstring> texts;
-        HWND list = main.StringList()->Window();
-        const int rows = main.StringList()->GetItemCount();
-        for (int row = 0; row < rows; ++row) {
-            wchar_t text[256] = L"";
-            LVITEMW item = {};
-            item.iSubItem = column;
-            item.pszText = text;
-            item.cchTextMax = 256;
-            SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-            texts.push_back(text);
-        }
-        return texts;
+        return ColumnTexts(main.StringList()->Window(), column);
     }
 
-    static void Type(CTEVDialog& main, const wchar_t* id, const wchar_t* text) {
-        HWND edit = main.FindById(id)->Window();
-        SendMessageW(edit, EM_SETSEL, 0, -1);
-        SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text));
-    }
+    static void Type(CTEVDialog& main, const wchar_t* id, const wchar_t* text) { TypeInto(main, id, text); }
 
-    static void ClickElement(CTEVDialog& main, const wchar_t* id) {
-        HWND control = main.FindById(id)->Window();
-        SendMessageW(main.Window(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), BN_CLICKED),
-                     reinterpret_cast<LPARAM>(control));
-    }
+    static void ClickLink(CMainDialog& main, const wchar_t* id) { Get(main, id).Fire(L"clicked", 0, 0); }
 
-    static void ClickLink(CMainDialog& main, const wchar_t* id) { main.FindById(id)->Fire(L"clicked", 0, 0); }
+    static void SelectRow(CMainDialog& main, int row) { ::SelectRow(main.StringList()->Window(), row); }
 
-    static void SelectRow(CMainDialog& main, int row) {
-        LVITEMW item = {};
-        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-        item.state = LVIS_SELECTED | LVIS_FOCUSED;
-        SendMessageW(main.StringList()->Window(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-    }
-
-    static bool SaveEnabled(CMainDialog& main) {
-        return IsWindowEnabled(main.FindById(L"btnSave")->Window());
-    }
+    static bool SaveEnabled(CMainDialog& main) { return IsWindowEnabled(Get(main, L"btnSave").Window()); }
 };
 
 using Texts = std::vector<std::wstring>;

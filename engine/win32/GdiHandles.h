@@ -23,6 +23,24 @@ private:
     HDC m_dc;
 };
 
+// A window's device context for the whole window, frame included, released on destruction.
+class WholeWindowDC {
+public:
+    explicit WholeWindowDC(HWND window) : m_window(window), m_dc(GetWindowDC(window)) {}
+    WholeWindowDC(const WholeWindowDC&) = delete;
+    WholeWindowDC& operator=(const WholeWindowDC&) = delete;
+    ~WholeWindowDC() {
+        if (m_dc) {
+            ReleaseDC(m_window, m_dc);
+        }
+    }
+    HDC Get() const { return m_dc; }
+
+private:
+    HWND m_window;
+    HDC m_dc;
+};
+
 // Selects an object into a device context and puts the previous one back on destruction.
 class SelectedObject {
 public:
