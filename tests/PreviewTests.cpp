@@ -111,3 +111,40 @@ TEST_F(DialogPreview, TheLinksPreviewTheFirstDialogOfTheSelectedString) {
         kGerman);
     EXPECT_EQ(Widen(u8"Über Photo Organizer"), preview.caption);
 }
+
+TEST_F(DialogPreview, EveryDemoDialogPreviewsTranslatedWithItsControls) {
+    ProjectModel demo;
+    ASSERT_EQ(
+        LoadStatus::Loaded,
+        demo.Load(program.File(L"projects\\demo\\tevproject.xml"), GermanTranslation(), kGerman).status);
+    CMainDialog main(&engine, program.Path());
+    std::vector<std::wstring> captions;
+    std::vector<int> controlCounts;
+    std::vector<Step> steps;
+    for (size_t i = 0; i < demo.dialogs.size(); ++i) {
+        steps.push_back([&, i] {
+            Get(main, L"dialog").SetValue(static_cast<int>(i));
+            ClickElement(main, L"testDlg");
+        });
+        steps.push_back([&, i] {
+            HWND dialog = FindOwnedDialog(main.Window());
+            ASSERT_NE(nullptr, dialog) << Narrow(demo.dialogs[i].path);
+            wchar_t caption[128] = L"";
+            GetWindowTextW(dialog, caption, 128);
+            captions.push_back(caption);
+            int count = 0;
+            for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+                ++count;
+            }
+            controlCounts.push_back(count);
+            SaveScreenshot(dialog, (L"demo-" + std::to_wstring(i)).c_str());
+            PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
+        });
+    }
+    Run(main, std::move(steps), kGerman);
+    ASSERT_EQ(demo.dialogs.size(), captions.size());
+    for (size_t i = 0; i < captions.size(); ++i) {
+        EXPECT_FALSE(captions[i].empty()) << Narrow(demo.dialogs[i].path);
+        EXPECT_GE(controlCounts[i], 3) << Narrow(demo.dialogs[i].path);
+    }
+}
