@@ -1,6 +1,8 @@
 #include "HtmlItemBuilder.h"
 
 #include <algorithm>
+#include <iterator>
+#include <map>
 
 #include "HtmlMarkup.h"
 #include "TextUtil.h"
@@ -94,6 +96,54 @@ size_t FindAtLevel(std::wstring_view text, size_t pos, std::initializer_list<Tag
     return std::wstring_view::npos;
 }
 
+// Answers FindAtLevel for many start positions in one text in logarithmic time; the wanted tags
+// must include the closing ones. Built once per text, so blocks that run to their end cost no more
+// than one pass however many there are.
+class TagLevelIndex {
+public:
+    TagLevelIndex(std::wstring_view text, std::initializer_list<Tag> wanted, std::initializer_list<Tag> opens,
+                  std::initializer_list<Tag> closes) {
+        int level = 0;
+        for (size_t i = text.find(L'<'); i < text.size(); i = text.find(L'<', i + 1)) {
+            const Tag tag = html::MatchTag(text, i);
+            if (tag == Tag::None) {
+                continue;
+            }
+            if (IsAnyOf(tag, wanted)) {
+                m_wantedByLevel[level].push_back(i);
+            }
+            if (IsAnyOf(tag, opens)) {
+                ++level;
+            } else if (IsAnyOf(tag, closes)) {
+                --level;
+            } else {
+                continue;
+            }
+            m_levelChanges.push_back({i, level});
+        }
+    }
+
+    size_t Find(size_t from) const {
+        const auto wanted = m_wantedByLevel.find(LevelAt(from));
+        if (wanted == m_wantedByLevel.end()) {
+            return std::wstring_view::npos;
+        }
+        const auto found = std::lower_bound(wanted->second.begin(), wanted->second.end(), from);
+        return found == wanted->second.end() ? std::wstring_view::npos : *found;
+    }
+
+private:
+    int LevelAt(size_t pos) const {
+        const auto after = std::lower_bound(
+            m_levelChanges.begin(), m_levelChanges.end(), pos,
+            [](const std::pair<size_t, int>& change, size_t at) { return change.first < at; });
+        return after == m_levelChanges.begin() ? 0 : std::prev(after)->second;
+    }
+
+    std::map<int, std::vector<size_t>> m_wantedByLevel;
+    std::vector<std::pair<size_t, int>> m_levelChanges;
+};
+
 size_t OrEnd(size_t pos, std::wstring_view text) {
     return pos == std::wstring_view::npos ? text.size() : pos;
 }
@@ -154,6 +204,7 @@ private:
     }
 
     HtmlItem& Append(std::unique_ptr<HtmlItem> item) {
+        m_charactersSinceBreak = item->IsText() ? m_charactersSinceBreak + item->text.size() : 0;
         m_out.push_back(std::move(item));
         return *m_out.back();
     }
@@ -227,16 +278,8 @@ private:
         return child;
     }
 
-    // Text characters since the last non-text item, for tab stops.
-    size_t CharactersOnLine() const {
-        size_t count = 0;
-        for (auto it = m_out.rbegin(); it != m_out.rend() && (*it)->IsText(); ++it) {
-            count += (*it)->text.size();
-        }
-        return count;
-    }
-
-    void AppendTab() { AppendText(std::wstring(5 - CharactersOnLine() % 5, L' ')); }
+    // Tab stops every 5 characters, counted over the text items since the last other item.
+    void AppendTab() { AppendText(std::wstring(5 - m_charactersSinceBreak % 5, L' ')); }
 
     size_t HandleSpace(size_t pos) {
         const wchar_t c = m_text[pos];
@@ -433,13 +476,22 @@ private:
         }
     }
 
-    size_t FindBlockEnd(Tag tag, size_t from) const {
+    size_t FindBlockEnd(Tag tag, size_t from) {
         if (tag == Tag::Div) {
-            return FindAtLevel(m_text, from, {Tag::EndDiv, Tag::EndTable}, {Tag::Div, Tag::Table},
-                               {Tag::EndDiv, Tag::EndTable});
+            if (!m_divEnds) {
+                m_divEnds = std::make_unique<TagLevelIndex>(
+                    m_text, std::initializer_list<Tag>{Tag::EndDiv, Tag::EndTable},
+                    std::initializer_list<Tag>{Tag::Div, Tag::Table},
+                    std::initializer_list<Tag>{Tag::EndDiv, Tag::EndTable});
+            }
+            return m_divEnds->Find(from);
         }
-        return FindAtLevel(m_text, from, {Tag::EndP, Tag::P, Tag::Hr, Tag::EndTable}, {Tag::Table},
-                           {Tag::EndTable});
+        if (!m_paragraphEnds) {
+            m_paragraphEnds = std::make_unique<TagLevelIndex>(
+                m_text, std::initializer_list<Tag>{Tag::EndP, Tag::P, Tag::Hr, Tag::EndTable},
+                std::initializer_list<Tag>{Tag::Table}, std::initializer_list<Tag>{Tag::EndTable});
+        }
+        return m_paragraphEnds->Find(from);
     }
 
     // The next tag like the block's own that carries an "align" attribute.
@@ -713,6 +765,9 @@ private:
     HtmlBuildDefaults m_defaults;
     TextStyle m_style;
     bool m_pending = false;
+    size_t m_charactersSinceBreak = 0;
+    std::unique_ptr<TagLevelIndex> m_divEnds;
+    std::unique_ptr<TagLevelIndex> m_paragraphEnds;
 };
 
 } // namespace
