@@ -27,10 +27,6 @@ void SaveInput(const std::wstring& input, unsigned index) {
     }
 }
 
-DWORD GdiObjects() {
-    return GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-}
-
 std::wstring ReadInput(const char* path) {
     std::wstring input;
     if (FILE* file = fopen(path, "rb")) {
@@ -50,15 +46,24 @@ std::wstring ReadInput(const char* path) {
 int Replay(const char* path, unsigned times) {
     const std::wstring input = ReadInput(path);
     HtmlFuzzCanvas canvas;
-    LARGE_INTEGER frequency, start, end;
+    LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&start);
+    double build = 0, layout = 0, draw = 0;
     for (unsigned k = 0; k < times; ++k) {
-        canvas.Run(input, false);
+        LARGE_INTEGER marks[4];
+        QueryPerformanceCounter(&marks[0]);
+        canvas.SetContent(input, false);
+        QueryPerformanceCounter(&marks[1]);
+        canvas.LayOut();
+        QueryPerformanceCounter(&marks[2]);
+        canvas.Draw();
+        QueryPerformanceCounter(&marks[3]);
+        build += Seconds(marks[0], marks[1], frequency);
+        layout += Seconds(marks[1], marks[2], frequency);
+        draw += Seconds(marks[2], marks[3], frequency);
     }
-    QueryPerformanceCounter(&end);
-    printf("%s: %zu characters, %.4f s per run\n", path, input.size(),
-           Seconds(start, end, frequency) / times);
+    printf("%s: %zu characters; per run %.4f s content, %.4f s layout, %.4f s drawing\n", path, input.size(),
+           build / times, layout / times, draw / times);
     return 0;
 }
 
@@ -75,7 +80,7 @@ int main(int argc, char** argv) {
     LARGE_INTEGER frequency, start, end;
     QueryPerformanceFrequency(&frequency);
     canvas.Run(L"<b>warm</b> up", false);
-    const DWORD gdiBefore = GdiObjects();
+    const DWORD gdiBefore = CountGdiObjects();
     DWORD gdiPeak = gdiBefore;
     double slowest = 0, total = 0;
     unsigned slowestIndex = 0, slowCount = 0;
@@ -100,14 +105,14 @@ int main(int argc, char** argv) {
             printf("slow input %u: %.3f s, %zu characters, saved\n", index, seconds, input.size());
         }
         if (index % 1000 == 0) {
-            gdiPeak = std::max(gdiPeak, GdiObjects());
+            gdiPeak = std::max(gdiPeak, CountGdiObjects());
         }
         if (index % 10000 == 0 && index) {
             printf("%u inputs, %.1f s\n", index, total);
             fflush(stdout);
         }
     }
-    const DWORD gdiAfter = GdiObjects();
+    const DWORD gdiAfter = CountGdiObjects();
     printf("seed %u: %u inputs (%zu characters) in %.1f s; slowest input %u (%zu characters) %.4f s; "
            "%u over 1 s; GDI objects %lu before, %lu after, peak %lu\n",
            seed, count, characters, total, slowestIndex, slowestLength, slowest, slowCount,

@@ -11,6 +11,22 @@
 #include "CHtmlDrawer.h"
 #include "GdiHandles.h"
 
+// Live GDI objects of this process. Wine answers 0 to GetGuiResources; there the handle table is
+// probed instead, where a handle with a zero high word still names its object.
+inline DWORD CountGdiObjects() {
+    const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    if (reported != 0) {
+        return reported;
+    }
+    DWORD count = 0;
+    for (ULONG_PTR index = 1; index < 0x10000; ++index) {
+        if (GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0) {
+            ++count;
+        }
+    }
+    return count;
+}
+
 class HtmlFuzzInputs {
 public:
     explicit HtmlFuzzInputs(unsigned seed) : m_random(seed) {}
@@ -256,10 +272,22 @@ public:
     ~HtmlFuzzCanvas() { m_selection.reset(); }
 
     void Run(const std::wstring& input, bool plainText) {
+        SetContent(input, plainText);
+        LayOut();
+        Draw();
+    }
+
+    void SetContent(const std::wstring& input, bool plainText) {
         m_drawer.SetContent(input.c_str(), L"MS Shell Dlg", -11, RGB(0, 0, 0),
                             plainText ? L"help.txt" : L"/");
+    }
+    // As the help popup lays out its text.
+    void LayOut() {
         RECT layout{10, 10, 320, 20};
         m_drawer.Layout(&layout);
+    }
+    // Once in place and once scrolled.
+    void Draw() {
         RECT visible{10, 10, 390, 290};
         m_drawer.Draw(m_dc.Get(), &visible, 0, 0);
         m_drawer.Draw(m_dc.Get(), &visible, 5, 40);

@@ -1,6 +1,7 @@
 #include "HtmlMarkup.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cwctype>
 
@@ -149,6 +150,21 @@ bool CouldStartReplacement(wchar_t c) {
     return c == L'&' || c == 0xFF97 || c == 0xFFA0;
 }
 
+// The known tags by opening or closing and the first letter of their name, in table order, so a
+// tag is matched against a handful of names rather than all of them.
+const std::vector<const TagName*>& TagsStartingWith(bool closing, wchar_t letter) {
+    static const auto buckets = [] {
+        std::array<std::array<std::vector<const TagName*>, 26>, 2> byLetter;
+        for (const TagName& known : kKnownTags) {
+            const bool isClosing = known.name[1] == L'/';
+            const wchar_t first = known.name[isClosing ? 2 : 1];
+            byLetter[isClosing][first - L'a'].push_back(&known);
+        }
+        return byLetter;
+    }();
+    return buckets[closing][letter - L'a'];
+}
+
 size_t SkipPast(std::wstring_view text, size_t from, std::wstring_view marker) {
     const size_t found = FindNoCase(text, from, marker);
     return found == std::wstring_view::npos ? text.size() : found + marker.size();
@@ -214,9 +230,18 @@ Tag MatchTag(std::wstring_view text, size_t pos) {
     if (pos >= text.size() || text[pos] != L'<') {
         return Tag::None;
     }
-    for (const TagName& known : kKnownTags) {
-        if (IsNamedTag(text, pos, known.name)) {
-            return known.tag;
+    const bool closing = pos + 1 < text.size() && text[pos + 1] == L'/';
+    const size_t letterAt = pos + (closing ? 2 : 1);
+    if (letterAt >= text.size()) {
+        return Tag::None;
+    }
+    const wchar_t letter = FoldCase(text[letterAt]);
+    if (letter < L'a' || letter > L'z') {
+        return Tag::None;
+    }
+    for (const TagName* known : TagsStartingWith(closing, letter)) {
+        if (IsNamedTag(text, pos, known->name)) {
+            return known->tag;
         }
     }
     return Tag::None;
