@@ -1,6 +1,7 @@
 #include "CHtmlDrawer.h"
 
 #include <algorithm>
+#include <new>
 
 #include "GdiHandles.h"
 #include "HtmlItemBuilder.h"
@@ -30,6 +31,16 @@ CHtmlDrawer::~CHtmlDrawer() = default;
 
 void CHtmlDrawer::SetContent(const wchar_t* text, const wchar_t* face, int fontHeight, COLORREF colour,
                              const wchar_t* sourceName) {
+    try {
+        BuildContent(text, face, fontHeight, colour, sourceName);
+    } catch (const std::bad_alloc&) {
+        // Out of memory: a short beep, and the items built so far stay.
+        Beep(1000, 10);
+    }
+}
+
+void CHtmlDrawer::BuildContent(const wchar_t* text, const wchar_t* face, int fontHeight, COLORREF colour,
+                               const wchar_t* sourceName) {
     m_items.clear();
     m_links.clear();
     m_background = kNoColour;
@@ -58,7 +69,12 @@ void CHtmlDrawer::Layout(RECT* rect) {
         return;
     }
     ResetLayoutCache(m_items);
-    const HtmlExtent extent = LayOutItems(m_items, rect->left, rect->top, rect->right - 2);
+    HtmlExtent extent{rect->left, rect->top};
+    try {
+        extent = LayOutItems(m_items, rect->left, rect->top, rect->right - 2);
+    } catch (const std::bad_alloc&) {
+        Beep(1000, 10);
+    }
     ResetLayoutCache(m_items);
     rect->right = extent.right;
     rect->bottom = extent.bottom;

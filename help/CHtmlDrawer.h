@@ -43,6 +43,9 @@ public:
     COLORREF Background() const { return m_background; }
 
 private:
+    void BuildContent(const wchar_t* text, const wchar_t* face, int fontHeight, COLORREF colour,
+                      const wchar_t* sourceName);
+
     HtmlItemList m_items;
     IHtmlDrawerSite* m_site = nullptr;
     std::vector<std::wstring> m_links;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 
@@ -185,6 +186,32 @@ TEST_F(HtmlLayoutTest, LeftFloatKeepsTextBesideItUntilAClearingBreak) {
     EXPECT_LT(beside.y, frame.y + frame.height);
     EXPECT_EQ(below.x, 10);
     EXPECT_GE(below.y, frame.y + frame.height);
+}
+
+TEST_F(HtmlLayoutTest, LinesAlignTheirItemsAtTheBottomAndRulesSpanTheArea) {
+    LayOut(L"<font size=7>Big</font>small<hr>after");
+    const HtmlItem& big = Text(L"Big");
+    const HtmlItem& small = Text(L"small");
+    EXPECT_GT(big.height, small.height);
+    EXPECT_EQ(small.y + small.height, big.y + big.height);
+    const auto rule = std::find_if(drawer.Items().begin(), drawer.Items().end(),
+                                   [](const auto& item) { return item->IsBreak() && item->height == 2; });
+    ASSERT_NE(rule, drawer.Items().end());
+    EXPECT_EQ((*rule)->x, 10);
+    EXPECT_EQ((*rule)->width, 310 - 2 - 10);
+    EXPECT_GE((*rule)->y, big.y + big.height);
+    EXPECT_GT(Text(L"after").y, (*rule)->y);
+}
+
+TEST_F(HtmlLayoutTest, RightFloatAndCellAlignmentPlaceContentAtTheirEdges) {
+    LayOut(L"<table align=right width=100><tr><td height=60 valign=bottom>t</td></tr></table>text");
+    const HtmlItem& frame = Item(0);
+    const HtmlItem& cell = Item(1);
+    const HtmlItem& text = Text(L"text");
+    EXPECT_EQ(frame.x + frame.width, 310 - 2);
+    EXPECT_EQ(text.x, 10);
+    EXPECT_LT(text.y, frame.y + frame.height);
+    EXPECT_EQ(Text(L"t").y + Text(L"t").height, cell.y + cell.height - cell.padding);
 }
 
 TEST_F(HtmlLayoutTest, HostileSizesFinishQuickly) {

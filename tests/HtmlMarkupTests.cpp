@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -258,6 +259,48 @@ TEST_F(HtmlMarkup, ListsBecomeRowsOfMarkerAndContentCells) {
     const HtmlItemList& numbers = Build(L"<ol><li>a<li>b<ol><li>c</ol></ol>");
     EXPECT_EQ(Texts(numbers[4]->children).front(), L"2.");
     EXPECT_EQ(Texts(numbers[5]->children[2]->children).front(), L"a.");
+}
+
+TEST_F(HtmlMarkup, SubSuperStrikeAndTabsShapeTheirItems) {
+    const HtmlItemList& items = Build(L"<sub>s</sub><sup>p</sup><strike>k</strike><u>n</u>");
+    ASSERT_EQ(Kinds(items), "tttt");
+    EXPECT_EQ(items[0]->fontHeight, kHeight * 2 / 3);
+    EXPECT_LT(items[0]->height, items[1]->height) << "subscript is measured small";
+    EXPECT_EQ(items[1]->fontHeight, kHeight * 2 / 3) << "superscript is measured full height, drawn small";
+    EXPECT_EQ(items[2]->lines, 16);
+    EXPECT_EQ(items[2]->lineWidth, 1);
+    EXPECT_EQ(items[3]->lines, 8);
+    const struct {
+        const wchar_t* text;
+        size_t tabWidth;
+    } tabs[] = {{L"<pre>ab\tc</pre>", 3}, {L"<pre>abcde\tc</pre>", 5}, {L"<pre>a b\tc</pre>", 2}};
+    for (const auto& tab : tabs) {
+        const HtmlItemList& code = Build(tab.text)[1]->children;
+        const auto found = std::find_if(code.begin(), code.end(), [](const auto& item) {
+            return item->text.size() > 1 && item->text.find_first_not_of(L' ') == std::wstring::npos;
+        });
+        ASSERT_NE(found, code.end()) << testing::PrintToString(std::wstring(tab.text));
+        EXPECT_EQ((*found)->text.size(), tab.tabWidth) << testing::PrintToString(std::wstring(tab.text));
+    }
+}
+
+TEST_F(HtmlMarkup, BlocksAlignedUnlikeTheirSurroundingsAreBuiltApart) {
+    const HtmlItemList& apart = Build(L"x<p align=right>y</p>z");
+    ASSERT_EQ(Kinds(apart), "tbbtbt");
+    EXPECT_EQ(apart[1]->align, 1);
+    EXPECT_EQ(apart[3]->align, 1);
+    EXPECT_EQ(apart[4]->align, 0);
+    EXPECT_EQ(apart[5]->text, L"z");
+    const HtmlItemList& divs = Build(L"<div align=center>a<div align=left>b</div>c</div>d");
+    EXPECT_EQ(Texts(divs), (Words{L"a", L"b", L"c", L"d"}));
+    EXPECT_EQ(divs[1]->align, 2);
+    EXPECT_EQ(divs[3]->align, 0) << "the nested block keeps its own alignment";
+    EXPECT_EQ(divs[5]->align, 2) << "and the outer block resumes after it";
+    // A block that matches the centring around it is not built apart.
+    const HtmlItemList& centred = Build(L"<center><p align=center>y</p></center>");
+    EXPECT_EQ(Texts(centred).front(), L"y");
+    EXPECT_EQ(std::count_if(centred.begin(), centred.end(), [](const auto& item) { return item->IsBreak(); }),
+              3);
 }
 
 TEST_F(HtmlMarkup, HostileNestingIsBoundedAndKeepsItsText) {
