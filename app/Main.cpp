@@ -5,6 +5,7 @@
 #include <commctrl.h>
 
 #include "CMainDialog.h"
+#include "CTEVContextHelp.h"
 #include "CTEVEngine.h"
 #include "KernelHandles.h"
 #include "Settings.h"
@@ -14,6 +15,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     ComApartment com;
     InitCommonControls();
     RegisterStandardTags();
+    RegisterContextHelp();
     CTEVEngine engine(instance);
     CMainDialog dialog(&engine, ProgramFolder(instance));
     dialog.DoModal(nullptr);

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <objbase.h>
+#include "CTEVContextHelp.h"
 #include "StandardTags.h"
 
 int main(int argc, char** argv) {
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     RegisterStandardTags();
+    RegisterContextHelp();
     testing::InitGoogleTest(&argc, argv);
     const int result = RUN_ALL_TESTS();
     CoUninitialize();
