@@ -347,6 +347,24 @@ TEST_F(ContextHelp, TipsAreTranslatedThroughTheStringTable) {
     EXPECT_EQ(L"<i>Go</i>", loaded[1].text);
 }
 
+TEST_F(ContextHelp, TheDemoOptionsDialogPreviewsItsTipInGerman) {
+    const std::wstring demo = TEV_DEMO_PATH;
+    CMyTEVEngine preview((demo + L"\\projects\\demo\\tevproject.xml").c_str(), GetModuleHandleW(nullptr));
+    preview.LoadStrings((demo + L"\\1031\\demo\\strings.xml").c_str());
+    TestDialog dialog(preview, (demo + L"\\projects\\demo\\options.xml").c_str());
+    bool shown = false;
+    dialog.Run([&](TestDialog& d) {
+        PressF1On(d, L"folder");
+        shown = Popup() != nullptr;
+        if (shown) {
+            SaveScreenshot(Popup(), L"context-help-demo-german");
+        }
+    });
+    EXPECT_TRUE(shown);
+    ASSERT_EQ(1u, HelpOf(dialog)->Tips().size());
+    EXPECT_EQ(L"Der Ordner, in dem <b>neue Alben</b> abgelegt werden.", HelpOf(dialog)->Tips()[0].text);
+}
+
 // --- openhelp -----------------------------------------------------------------------------
 
 TEST_F(ContextHelp, OpenhelpHandsItsTopicToTheEngineWhenItsButtonIsClicked) {
