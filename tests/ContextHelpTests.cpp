@@ -7,6 +7,7 @@
 #include "CTEVOpenHelp.h"
 #include "DialogDriver.h"
 #include "GdiHandles.h"
+#include "../bench/HtmlFuzzInputs.h" // CountGdiObjects
 
 #include <gtest/gtest.h>
 
@@ -250,10 +251,21 @@ TEST_F(ContextHelp, ThePopupPaintsItsFramePictureAndFormattedText) {
     EXPECT_EQ(110, popup.bottom - popup.top);
 }
 
-TEST_F(ContextHelp, PaintingRestoresTheDeviceContextAndDrawsNoPictureWithoutItsWidth) {
+TEST_F(ContextHelp, PaintingLeaksNothingRestoresTheDeviceContextAndDrawsNoPictureWithoutItsWidth) {
     TestDialog dialog(engine, Description(kTips));
     bool restored = false;
+    DWORD objectsBefore = 0, objectsAfter = 0;
     dialog.Run([&](TestDialog& d) {
+        AskHelpOn(d, d.Get(L"album").Window()); // frame, table and text
+        ASSERT_NE(nullptr, Popup());
+        UpdateWindow(Popup());
+        objectsBefore = CountGdiObjects();
+        for (int i = 0; i < 30; ++i) {
+            InvalidateRect(Popup(), nullptr, TRUE);
+            UpdateWindow(Popup());
+        }
+        objectsAfter = CountGdiObjects();
+
         AskHelpOn(d, d.Get(L"quiet").Window());
         ASSERT_NE(nullptr, Popup());
         WindowDC screen(nullptr);
@@ -271,6 +283,8 @@ TEST_F(ContextHelp, PaintingRestoresTheDeviceContextAndDrawsNoPictureWithoutItsW
                    GetCurrentObject(memory.Get(), OBJ_FONT) == font;
     });
     EXPECT_TRUE(restored);
+    EXPECT_GT(objectsBefore, 0u);
+    EXPECT_EQ(objectsBefore, objectsAfter);
     EXPECT_TRUE(engine.pictures.empty());
 }
 
