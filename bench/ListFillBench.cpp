@@ -4,8 +4,7 @@
 // times per 1,000 rows and their ratios, then exits.
 #include "CTEVList.h"
 #include "DialogDriver.h"
-#include "KernelHandles.h"
-#include "StandardTags.h"
+#include "ProgramStart.h"
 
 #include <windows.h>
 
@@ -191,10 +190,7 @@ void PrintFigures(const char* title, const Figures& f) {
 } // namespace
 
 int main() {
-    ComApartment com;
-    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&controls);
-    RegisterStandardTags();
+    ProgramStart start;
 
     int exitCode = 1;
     {

@@ -11,8 +11,7 @@
 #include "ProjectModel.h"
 #include "TextUtil.h"
 #include "XmlDom.h"
-#include "KernelHandles.h"
-#include "StandardTags.h"
+#include "ProgramStart.h"
 
 #include <commctrl.h>
 #include <objbase.h>
@@ -323,9 +322,7 @@ void MeasureImport() {
 } // namespace
 
 int main() {
-    ComApartment com;
-    InitCommonControls();
-    RegisterStandardTags();
+    ProgramStart start;
     {
         // Laid out as a program folder, so that the main window finds the project as a user would.
         ProgramFolder folder;

@@ -12,6 +12,7 @@
 #include "CTEVList.h"
 #include "CTEVListBox.h"
 #include "CTEVListItem.h"
+#include "CTEVOpenHelp.h"
 #include "CTEVPicture.h"
 #include "CTEVProgress.h"
 #include "CTEVRadio.h"
@@ -53,6 +54,7 @@ void RegisterStandardTags() {
         {L"disabler", MakeElement<CTEVDisabler>},
         {L"sendcmd", MakeElement<CTEVSendCMD>},
         {L"progress", MakeElement<CTEVProgress>},
+        {L"openhelp", MakeElement<CTEVOpenHelp>},
     };
     static const bool registered = (RegisterElementTags(kTags), true);
     (void)registered;

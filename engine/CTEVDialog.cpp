@@ -2,6 +2,7 @@
 
 #include "AttributeReaders.h"
 #include "CTEVEngine.h"
+#include "XmlDom.h"
 
 #include <windowsx.h>
 
@@ -66,7 +67,7 @@ CTEVElement* FindNumberedBy(CTEVElement* owner, int controlId) {
 } // namespace
 
 CTEVDialog::CTEVDialog(const wchar_t* source, CTEVEngine* engine, CTEVElement* parent)
-    : CTEVElement(parent, engine), m_source(CopyOrNull(source)) {
+    : CTEVElement(parent, engine), m_source(CopyOrNull(source)), m_contextHelp(CreateContextHelp(engine)) {
     m_marginLeft = m_marginRight = m_marginTop = m_marginBottom = 5;
 }
 
@@ -91,6 +92,12 @@ BOOL CTEVDialog::LoadFromNode(IXMLDOMNode* node) {
     m_border =
         GetAttributeEnum(node, L"border", BorderDialogFrame, {L"none", L"thin", L"resizing", L"dialogFrame"});
     ComputeStyle();
+    // Only the first "contexthelp" counts; it makes no element (the factory does not know it).
+    if (m_contextHelp) {
+        if (ComPtr<IXMLDOMNode> tips = xml::SelectSingleNode(node, L"contexthelp")) {
+            m_contextHelp->LoadTips(tips.Get());
+        }
+    }
     return TRUE;
 }
 
@@ -349,6 +356,10 @@ INT_PTR CTEVDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         return TRUE;
     case WM_DESTROY: {
+        // A popup left open would outlive the window it explains.
+        if (m_contextHelp) {
+            m_contextHelp->Close();
+        }
         RECT window = {};
         GetWindowRect(m_window, &window);
         OnDestroy(Width(window), Height(window));
@@ -379,6 +390,9 @@ INT_PTR CTEVDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (CTEVElement* element = FindByHwnd(reinterpret_cast<HWND>(lParam))) {
             return element->Fire(message == WM_HSCROLL ? L"hscroll" : L"vscroll", wParam, 0);
         }
+        return FALSE;
+    case WM_HELP:
+        ShowContextHelp(reinterpret_cast<const HELPINFO*>(lParam));
         return FALSE;
     case DM_GETDEFID: {
         CTEVElement* button = m_defaultButton ? m_defaultButton : GetDefaultButton();
@@ -428,6 +442,24 @@ void CTEVDialog::RouteNotify(WPARAM wParam, LPARAM lParam) {
         return;
     }
     OnNotify(element, wParam, header);
+}
+
+// F1 on a control, or the caption's "?" button and a click on it. Menu items have no tips.
+void CTEVDialog::ShowContextHelp(const HELPINFO* info) {
+    if (!m_contextHelp || !info || info->iContextType != HELPINFO_WINDOW) {
+        return;
+    }
+    // The focus may sit in a window inside a control (the edit field of a combo box): the help
+    // is the control's.
+    for (HWND window = static_cast<HWND>(info->hItemHandle); window; window = GetParent(window)) {
+        if (CTEVElement* element = FindByHwnd(window)) {
+            m_contextHelp->Show(element->Id(), window);
+            return;
+        }
+        if (window == m_window) {
+            return;
+        }
+    }
 }
 
 void CTEVDialog::EnforceMinimumSize(WPARAM edge, RECT* rect) const {

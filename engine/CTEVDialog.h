@@ -4,6 +4,7 @@
 #pragma once
 
 #include "CTEVElement.h"
+#include "ContextHelp.h"
 
 #include <vector>
 
@@ -38,6 +39,8 @@ public:
     const wchar_t* Caption() const { return CStrOrNull(m_caption); }
     DWORD Style() const { return m_style; }
     SIZE MinimumOuterSize() const { return {m_minOuterWidth, m_minOuterHeight}; }
+    // The tips for F1 help; null when no context help is installed.
+    IContextHelp* ContextHelp() const { return m_contextHelp.get(); }
 
     enum Border { BorderNone, BorderThin, BorderResizing, BorderDialogFrame };
 
@@ -63,6 +66,7 @@ protected:
     BOOL m_minimizeBox = FALSE;
     BOOL m_maximizeBox = FALSE;
     BOOL m_sysMenu = FALSE;
+    std::unique_ptr<IContextHelp> m_contextHelp; // owned; closes its popup before it goes
     CTEVElement* m_defaultButton = nullptr; // not owned
     int m_minOuterWidth = 0;
     int m_minOuterHeight = 0;
@@ -78,4 +82,5 @@ private:
     CTEVElement* OwnerDrawnElement(UINT message, WPARAM wParam, LPARAM lParam);
     void RouteCommand(WPARAM wParam, LPARAM lParam);
     void RouteNotify(WPARAM wParam, LPARAM lParam);
+    void ShowContextHelp(const HELPINFO* info);
 };
