@@ -3,6 +3,7 @@
 #include "CTEVButton.h"
 #include "CTEVCheckbox.h"
 #include "CTEVChecksList.h"
+#include "CTEVColor.h"
 #include "CTEVComboBox.h"
 #include "CTEVDisabler.h"
 #include "CTEVFreeDraw.h"
@@ -53,6 +54,7 @@ void RegisterStandardTags() {
         {L"disabler", MakeElement<CTEVDisabler>},
         {L"sendcmd", MakeElement<CTEVSendCMD>},
         {L"progress", MakeElement<CTEVProgress>},
+        {L"color", MakeElement<CTEVColor>},
     };
     static const bool registered = (RegisterElementTags(kTags), true);
     (void)registered;
