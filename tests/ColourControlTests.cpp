@@ -108,6 +108,9 @@ TEST_F(ColourButtons, PaletteTakesAColourByMouseOrKeyboardAndFiresChangedOncePer
         plain.SetValue(RGB(153, 51, 255)); // no event: only the user's choices are changes
         d.As<CTEVColor>(L"none").SetValue(RGB(0, 0, 0));
         EXPECT_EQ(&plain, GetPropW(plain.Window(), L"CTEVColorThis"));
+        SendMessageW(plain.Window(), WM_KEYDOWN, VK_SPACE, 1); // a tab stop opens by keyboard too
+        EXPECT_TRUE(plain.Picker().Window());
+        plain.Picker().Close();
         for (const Case& c : cases) {
             SCOPED_TRACE(c.what);
             CTEVColor& button = d.As<CTEVColor>(c.id);
