@@ -3,6 +3,7 @@
 #include "CTEVButton.h"
 #include "CTEVCheckbox.h"
 #include "CTEVChecksList.h"
+#include "CTEVColor.h"
 #include "CTEVComboBox.h"
 #include "CTEVDisabler.h"
 #include "CTEVFreeDraw.h"
@@ -55,6 +56,7 @@ void RegisterStandardTags() {
         {L"sendcmd", MakeElement<CTEVSendCMD>},
         {L"progress", MakeElement<CTEVProgress>},
         {L"openhelp", MakeElement<CTEVOpenHelp>},
+        {L"color", MakeElement<CTEVColor>},
     };
     static const bool registered = (RegisterElementTags(kTags), true);
     (void)registered;
