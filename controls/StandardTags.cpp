@@ -8,6 +8,7 @@
 #include "CTEVDisabler.h"
 #include "CTEVFreeDraw.h"
 #include "CTEVGroupbox.h"
+#include "CTEVHotkey.h"
 #include "CTEVLabel.h"
 #include "CTEVLine.h"
 #include "CTEVList.h"
@@ -41,6 +42,7 @@ void RegisterStandardTags() {
         {L"spacer", MakeElement<CTEVSpacer>},
         {L"listitem", MakeElement<CTEVListItem>},
         {L"slider", MakeElement<CTEVSlider>},
+        {L"hotkey", MakeElement<CTEVHotkey>},
         {L"picture", MakeElement<CTEVPicture>},
         {L"listbox", MakeElement<CTEVListBox>},
         {L"line", MakeElement<CTEVLine>},
