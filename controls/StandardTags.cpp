@@ -12,6 +12,7 @@
 #include "CTEVList.h"
 #include "CTEVListBox.h"
 #include "CTEVListItem.h"
+#include "CTEVMenu.h"
 #include "CTEVPicture.h"
 #include "CTEVProgress.h"
 #include "CTEVRadio.h"
@@ -34,10 +35,14 @@ void RegisterStandardTags() {
         {L"checkbox", MakeElement<CTEVCheckbox>},
         {L"radio", MakeElement<CTEVRadio>},
         {L"combobox", MakeElement<CTEVComboBox>},
+        {L"menupopup", MakeElement<CTEVMenuPopup>},
+        {L"menuitem", MakeElement<CTEVMenuItem>},
         {L"radiogroup", MakeElement<CTEVRadioGroup>},
         {L"spin", MakeElement<CTEVSpin>},
         {L"spacer", MakeElement<CTEVSpacer>},
+        {L"menubar", MakeElement<CTEVMenuBar>},
         {L"listitem", MakeElement<CTEVListItem>},
+        {L"menuseparator", MakeElement<CTEVMenuSeparator>},
         {L"slider", MakeElement<CTEVSlider>},
         {L"picture", MakeElement<CTEVPicture>},
         {L"listbox", MakeElement<CTEVListBox>},
