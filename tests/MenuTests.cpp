@@ -173,3 +173,18 @@ TEST_F(Menus, EveryMenuIsDestroyedOnceWhetherOrNotItIsAttached) {
     EXPECT_FALSE(IsMenu(loose));
     EXPECT_FALSE(IsMenu(inner));
 }
+
+TEST_F(Menus, TheDemoDialogShowsItsMenuBarTranslated) {
+    engine.LoadStrings(TEV_DEMO_PATH L"\\1031\\demo\\strings.xml");
+    TestDialog dialog(engine, TEV_DEMO_PATH L"\\projects\\demo\\rename.xml");
+    dialog.Run([](TestDialog& d) {
+        HMENU bar = GetMenu(d.Hwnd());
+        ASSERT_NE(nullptr, bar);
+        EXPECT_EQ(L"&Datei", EntryAt(bar, 0).text);
+        const Entry edit = EntryAt(bar, 1);
+        EXPECT_EQ(L"&Bearbeiten", edit.text);
+        EXPECT_EQ(Widen(u8"Umbenennen &rückgängig"), EntryAt(edit.submenu, 1).text);
+        EXPECT_EQ(static_cast<UINT>(MFS_GRAYED), EntryAt(edit.submenu, 1).state & MFS_GRAYED);
+        SaveScreenshot(d.Hwnd(), L"menubar-demo-german");
+    });
+}
