@@ -14,6 +14,7 @@
 #include "CTEVList.h"
 #include "CTEVListBox.h"
 #include "CTEVListItem.h"
+#include "CTEVMenu.h"
 #include "CTEVOpenHelp.h"
 #include "CTEVPicture.h"
 #include "CTEVProgress.h"
@@ -37,10 +38,14 @@ void RegisterStandardTags() {
         {L"checkbox", MakeElement<CTEVCheckbox>},
         {L"radio", MakeElement<CTEVRadio>},
         {L"combobox", MakeElement<CTEVComboBox>},
+        {L"menupopup", MakeElement<CTEVMenuPopup>},
+        {L"menuitem", MakeElement<CTEVMenuItem>},
         {L"radiogroup", MakeElement<CTEVRadioGroup>},
         {L"spin", MakeElement<CTEVSpin>},
         {L"spacer", MakeElement<CTEVSpacer>},
+        {L"menubar", MakeElement<CTEVMenuBar>},
         {L"listitem", MakeElement<CTEVListItem>},
+        {L"menuseparator", MakeElement<CTEVMenuSeparator>},
         {L"slider", MakeElement<CTEVSlider>},
         {L"hotkey", MakeElement<CTEVHotkey>},
         {L"picture", MakeElement<CTEVPicture>},

@@ -229,12 +229,24 @@ void CTEVDialog::OnInitDialog() {
     content = ContentSize(fixed.right, fixed.bottom);
     Arrange(client.left, client.top, content.cx, content.cy);
 
+    MeasureOuterSize(content);
+    // A menu bar is measured at the window's width, which is still the template's here: measure
+    // the frame again at the width the window will have.
+    if (GetMenu(m_window)) {
+        SetWindowPos(m_window, nullptr, 0, 0, m_minOuterWidth, m_minOuterHeight,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+        MeasureOuterSize(content);
+    }
+    PlaceWindow(AdjustWidth(m_minOuterWidth), AdjustHeight(m_minOuterHeight));
+}
+
+void CTEVDialog::MeasureOuterSize(SIZE content) {
     RECT window = {};
+    RECT client = {};
     GetWindowRect(m_window, &window);
     GetClientRect(m_window, &client);
     m_minOuterWidth = Width(window) - Width(client) + content.cx;
     m_minOuterHeight = Height(window) - Height(client) + content.cy;
-    PlaceWindow(AdjustWidth(m_minOuterWidth), AdjustHeight(m_minOuterHeight));
 }
 
 SIZE CTEVDialog::ContentSize(int fixedWidth, int fixedHeight) {
@@ -422,7 +434,12 @@ void CTEVDialog::RouteCommand(WPARAM wParam, LPARAM lParam) {
     HWND control = reinterpret_cast<HWND>(lParam);
     const int code = HIWORD(wParam);
     const int id = LOWORD(wParam);
-    CTEVElement* element = FindByHwnd(control);
+    // A command without a control window comes from a menu or an accelerator: its id names a
+    // windowless element of this dialog (a menu item), which decides itself whether to answer.
+    CTEVElement* element = control ? FindByHwnd(control) : FindNumberedBy(this, id);
+    if (element && !control && element->Window()) {
+        element = nullptr;
+    }
     if (element && element->HandleCommand(code, id, control)) {
         return;
     }

@@ -76,6 +76,8 @@ private:
     void ComputeStyle();
     void PlaceWindow(int width, int height);
     SIZE ContentSize(int fixedWidth, int fixedHeight);
+    // The minimum outer size: the content plus the window's frame as it stands now.
+    void MeasureOuterSize(SIZE content);
     void EnforceMinimumSize(WPARAM edge, RECT* rect) const;
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // The element a WM_DRAWITEM or WM_MEASUREITEM is meant for, or null.

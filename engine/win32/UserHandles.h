@@ -1,4 +1,4 @@
-// RAII owners for USER objects that outlive a single call: a thread's message hooks.
+// RAII owners for USER objects that outlive a single call: a thread's message hooks, menus.
 #pragma once
 
 #include <windows.h>
@@ -19,4 +19,34 @@ public:
 
 private:
     HHOOK m_hook;
+};
+
+// A menu destroyed exactly once: by this owner while it holds the menu, by the platform once the
+// menu was handed over (inserted as a submenu, which dies with its parent menu, or set as a
+// window's menu, which dies with the window).
+class MenuHandle {
+public:
+    explicit MenuHandle(HMENU menu = nullptr) : m_menu(menu) {}
+    MenuHandle(const MenuHandle&) = delete;
+    MenuHandle& operator=(const MenuHandle&) = delete;
+    ~MenuHandle() { Reset(); }
+
+    HMENU Get() const { return m_menu; }
+    // Whether destroying the menu is still this owner's task.
+    bool Owned() const { return m_menu && m_owned; }
+    // The platform destroys the menu from now on, with whatever it was attached to.
+    void HandOver() { m_owned = false; }
+    // Back to this owner, after the menu was detached from a window that is still alive.
+    void TakeBack() { m_owned = true; }
+    void Reset(HMENU menu = nullptr) {
+        if (Owned()) {
+            DestroyMenu(m_menu);
+        }
+        m_menu = menu;
+        m_owned = true;
+    }
+
+private:
+    HMENU m_menu;
+    bool m_owned = true;
 };
