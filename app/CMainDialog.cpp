@@ -242,6 +242,7 @@ void CMainDialog::ShowRowTranslation(size_t index) {
 BOOL CMainDialog::SaveWithMessage() {
     if (m_model.SaveStrings()) {
         MarkClean();
+        ReportDroppedTranslations();
         return TRUE;
     }
     std::wstring text = FormatText(
@@ -255,6 +256,18 @@ BOOL CMainDialog::SaveWithMessage() {
     }
     MessageBoxW(m_window, text.c_str(), kCaption, MB_ICONERROR | MB_OK);
     return FALSE;
+}
+
+void CMainDialog::ReportDroppedTranslations() {
+    const SaveReport& report = m_model.LastSave();
+    if (report.droppedEntries == 0) {
+        return;
+    }
+    const std::wstring text = FormatText(
+        L"%u translation(s) in the earlier file belong to no string of this project and were not carried "
+        L"over into the saved file.\n\nThe earlier file was kept as:\n%s",
+        static_cast<unsigned>(report.droppedEntries), report.backupPath.c_str());
+    MessageBoxW(m_window, text.c_str(), kCaption, MB_ICONWARNING | MB_OK);
 }
 
 BOOL CMainDialog::ConfirmSave() {
@@ -303,21 +316,48 @@ void CMainDialog::ImportStrings(const wchar_t* path) {
     if (!path) {
         return;
     }
-    const std::vector<ImportPair> pairs = ReadImportFile(path);
+    const ImportContent file = ReadImportFile(path);
     const bool wasModified = m_model.IsModified();
     if (m_stringList) {
         m_stringList->BeginUpdate();
     }
     // The import finds every string of a pair through its index, later identical ones included, and
     // sets them one by one: SetTranslation would scan the rest of the project for each pair.
-    ApplyImport(m_model.strings, pairs, [&](size_t index, const std::wstring& text) {
-        m_model.SetImportedLoc(index, text);
-        ShowRowTranslation(index);
-    });
+    const ImportSummary summary =
+        ApplyImport(m_model.strings, file.pairs, [&](size_t index, const std::wstring& text) {
+            m_model.SetImportedLoc(index, text);
+            ShowRowTranslation(index);
+        });
     if (m_stringList) {
         m_stringList->EndUpdate();
     }
     EnableSaveOnFirstChange(wasModified);
+    ReportImport(path, file, summary);
+}
+
+void CMainDialog::ReportImport(const wchar_t* path, const ImportContent& file, const ImportSummary& summary) {
+    std::wstring text;
+    UINT icon = MB_ICONINFORMATION;
+    if (file.format == ImportFormat::Unreadable) {
+        text = FormatText(L"The file could not be read:\n%s", path);
+        icon = MB_ICONERROR;
+    } else if (file.pairs.empty()) {
+        const std::wstring why =
+            file.format == ImportFormat::Xml
+                ? FormatText(L"Its root element is \"%s\"; a VARNO 2 strings file has \"translation\" "
+                             L"with \"src\" and \"dst\" in each entry.",
+                             file.xmlRoot.c_str())
+                : std::wstring(L"No line reads \"original=translation\". A VARNO 1 strings file is "
+                               L"text in UTF-16 or UTF-8.");
+        text = FormatText(L"The file holds no strings to import:\n%s\n\n%s", path, why.c_str());
+        icon = MB_ICONWARNING;
+    } else {
+        text = FormatText(L"%u string(s) translated from %u pair(s) in the file.\n%u pair(s) matched no "
+                          L"original text of the project.",
+                          static_cast<unsigned>(summary.filled), static_cast<unsigned>(file.pairs.size()),
+                          static_cast<unsigned>(summary.unmatched));
+    }
+    MessageBoxW(m_window, text.c_str(), kCaption, icon | MB_OK);
 }
 
 StoredWindowSize CMainDialog::SizeSettings() const {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "CTEVDialog.h"
+#include "ImportStrings.h"
 #include "ProjectModel.h"
 #include "WindowSize.h"
 
@@ -64,6 +65,10 @@ private:
     bool LoadChosenProject(const std::wstring& projectPath, const std::wstring& translationPath,
                            int language);
     void MarkClean();
+    // Tells what an import did, or why the file gave nothing.
+    void ReportImport(const wchar_t* path, const ImportContent& file, const ImportSummary& summary);
+    // Tells after a save how many translations of the earlier file were left out, and where it went.
+    void ReportDroppedTranslations();
     // Enables the Save button when a change made the clean model modified.
     void EnableSaveOnFirstChange(bool wasModified);
     void RunPreview(int dialogIndex, bool translated);

@@ -14,8 +14,23 @@ class CTEVListBox;
 struct ProjectItem {
     std::wstring name;
     std::wstring dst;
-    std::wstring path; // full path of the project file
+    std::wstring path;   // full path of the project file
+    std::wstring folder; // its folder's name under "projects\"
 };
+
+struct LanguageEntry {
+    int id;
+    std::wstring name; // the platform's display name
+    std::wstring code; // the locale name, such as "en-US"
+};
+
+// The texts the language box shows: the display name, followed by " (code)" when another entry has
+// the same name, so that entries that read alike can be told apart.
+std::vector<std::wstring> LanguageLabels(const std::vector<LanguageEntry>& languages);
+
+// For each project, the indices of the other projects whose translation file is the same one (their
+// dst names the same file for every language).
+std::vector<std::vector<size_t>> ProjectsSharingFiles(const std::vector<ProjectItem>& projects);
 
 class COpenDlg : public CTEVDialog {
 public:
@@ -23,6 +38,7 @@ public:
     COpenDlg(CTEVEngine* engine, std::wstring programFolder);
     ~COpenDlg() override;
 
+    int FireEvent(CTEVElement* source, const wchar_t* event, WPARAM wParam, LPARAM lParam) override;
     void OnInitDialog() override;
     BOOL CanClose(int code) override;
     void OnPreInitDialog() override;
@@ -37,11 +53,15 @@ private:
     void EnumerateProjects();
     void FillLanguages();
     void FillProjects();
+    // Shows under the list whether the chosen project writes the same file as another one.
+    void UpdateSharedNote();
+    void RememberChoice(const ProjectItem& project) const;
 
     std::wstring m_programFolder;
     std::vector<ProjectItem> m_projects;
-    CTEVComboBox* m_langCombo = nullptr;  // not owned
-    CTEVListBox* m_projectList = nullptr; // not owned
+    std::vector<std::vector<size_t>> m_sharing; // by project index
+    CTEVComboBox* m_langCombo = nullptr;        // not owned
+    CTEVListBox* m_projectList = nullptr;       // not owned
     OptString m_projectPath;
     OptString m_translationPath;
     int m_languageId = -1;

@@ -3,6 +3,9 @@
 
 #include "XmlDom.h"
 
+#include <windows.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -43,7 +46,58 @@ ComPtr<IXMLDOMDocument> LoadKeepingWhiteSpace(const std::wstring& path) {
     return document;
 }
 
+bool IsUtf8(const std::string& bytes) {
+    return bytes.empty() || MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
+                                                static_cast<int>(bytes.size()), nullptr, 0) > 0;
+}
+
+std::wstring FromUtf8(const std::string& bytes) {
+    const int length =
+        MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<size_t>(std::max(length, 0)), L'\0');
+    if (length > 0) {
+        MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), length);
+    }
+    return text;
+}
+
+// An odd last byte is no unit.
+std::wstring FromUtf16(std::string_view bytes, bool bigEndian) {
+    std::wstring units(bytes.size() / 2, L'\0');
+    for (size_t i = 0; i < units.size(); ++i) {
+        const unsigned first = static_cast<unsigned char>(bytes[2 * i]);
+        const unsigned second = static_cast<unsigned char>(bytes[2 * i + 1]);
+        units[i] = static_cast<wchar_t>(bigEndian ? first << 8 | second : second << 8 | first);
+    }
+    return units;
+}
+
 } // namespace
+
+std::wstring DecodeImportText(const std::string& bytes) {
+    const std::string_view view(bytes);
+    if (view.substr(0, 2) == "\xFF\xFE") {
+        return FromUtf16(view.substr(2), false);
+    }
+    if (view.substr(0, 2) == "\xFE\xFF") {
+        return FromUtf16(view.substr(2), true);
+    }
+    if (view.substr(0, 3) == "\xEF\xBB\xBF") {
+        return FromUtf8(bytes.substr(3));
+    }
+    // Text files hold no zero bytes, but UTF-16 has one in every Latin character; the side they
+    // stand on tells the byte order.
+    size_t zerosAtEven = 0, zerosAtOdd = 0;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\0') {
+            ++(i % 2 ? zerosAtOdd : zerosAtEven);
+        }
+    }
+    if (zerosAtEven + zerosAtOdd > 0) {
+        return FromUtf16(view, zerosAtEven > zerosAtOdd);
+    }
+    return IsUtf8(bytes) ? FromUtf8(bytes) : FromUtf16(view, false);
+}
 
 std::vector<ImportPair> ParseImportText(std::wstring_view units) {
     constexpr wchar_t kByteOrderMark = 0xFEFF;
@@ -66,28 +120,31 @@ std::vector<ImportPair> ParseImportText(std::wstring_view units) {
     return pairs;
 }
 
-std::vector<ImportPair> ReadImportFile(const std::wstring& path) {
+ImportContent ReadImportFile(const std::wstring& path) {
+    ImportContent result;
     // A string file of that size is no string file; reading it whole would exhaust the memory.
     std::error_code error;
     const std::uintmax_t size = std::filesystem::file_size(std::filesystem::path(path), error);
     if (error || size > kMaxImportFileBytes) {
-        return {};
+        return result;
     }
     if (ComPtr<IXMLDOMDocument> document = LoadKeepingWhiteSpace(path)) {
-        return ReadXmlPairs(document.Get());
+        result.format = ImportFormat::Xml;
+        ComPtr<IXMLDOMElement> root;
+        if (SUCCEEDED(document->get_documentElement(root.Put())) && root) {
+            result.xmlRoot = xml::NodeName(root.Get());
+        }
+        result.pairs = ReadXmlPairs(document.Get());
+        return result;
     }
     std::ifstream file(std::filesystem::path(path), std::ios::binary);
     if (!file) {
-        return {};
+        return result;
     }
     const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    // UTF-16 code units as stored, little-endian; an odd last byte is no unit.
-    std::wstring units(bytes.size() / 2, L'\0');
-    for (size_t i = 0; i < units.size(); ++i) {
-        units[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                        static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
-    }
-    return ParseImportText(units);
+    result.format = ImportFormat::Text;
+    result.pairs = ParseImportText(DecodeImportText(bytes));
+    return result;
 }
 
 OriginalTextIndex::OriginalTextIndex(const std::vector<StringItem>& strings) {
@@ -102,14 +159,19 @@ const std::vector<size_t>& OriginalTextIndex::Find(std::wstring_view original) c
     return found == m_groups.end() ? kNone : found->second;
 }
 
-void ApplyImport(const std::vector<StringItem>& strings, const std::vector<ImportPair>& pairs,
-                 const std::function<void(size_t, const std::wstring&)>& setTranslation) {
+ImportSummary ApplyImport(const std::vector<StringItem>& strings, const std::vector<ImportPair>& pairs,
+                          const std::function<void(size_t, const std::wstring&)>& setTranslation) {
+    ImportSummary summary;
     const OriginalTextIndex index(strings);
     for (const ImportPair& pair : pairs) {
-        for (size_t i : index.Find(pair.original)) {
+        const std::vector<size_t>& matches = index.Find(pair.original);
+        summary.unmatched += matches.empty() ? 1 : 0;
+        for (size_t i : matches) {
             if (!strings[i].loc) {
                 setTranslation(i, pair.translation);
+                ++summary.filled;
             }
         }
     }
+    return summary;
 }

@@ -16,12 +16,28 @@ struct ImportPair {
     std::wstring translation;
 };
 
+enum class ImportFormat {
+    Unreadable, // missing, a folder, or larger than kMaxImportFileBytes
+    Xml,
+    Text,
+};
+
+struct ImportContent {
+    ImportFormat format = ImportFormat::Unreadable;
+    std::vector<ImportPair> pairs;
+    std::wstring xmlRoot; // the root element's name of an XML file, to explain a wrong one
+};
+
 // The pairs of a VARNO file in file order. A file that loads as XML is read as the strings file
-// (pairs only under a "translation" root, otherwise none); any other file as the text file. Empty
-// when the file cannot be read at all or is larger than kMaxImportFileBytes.
-std::vector<ImportPair> ReadImportFile(const std::wstring& path);
+// (pairs only under a "translation" root, otherwise none); any other file as the text file.
+ImportContent ReadImportFile(const std::wstring& path);
 
 constexpr std::uintmax_t kMaxImportFileBytes = 64u << 20;
+
+// A text file's bytes as UTF-16 code units, whatever it was saved as: a byte-order mark decides;
+// without one, zero bytes show UTF-16 (little- or big-endian by where they stand), and otherwise
+// valid UTF-8 is read as UTF-8 and anything else as little-endian UTF-16. The mark is dropped.
+std::wstring DecodeImportText(const std::string& bytes);
 
 // The pairs of a text file's contents, given as its UTF-16 code units: one "original=translation"
 // per line, split at the first "="; lines without "=" are ignored. A leading byte-order mark and
@@ -45,5 +61,10 @@ private:
 // Gives each pair's translation to every string that is untranslated when the pair comes and whose
 // text equals the pair's original, in file order and project order: setTranslation sets the one
 // string it is given. Strings already translated, also by an earlier pair, keep their translation.
-void ApplyImport(const std::vector<StringItem>& strings, const std::vector<ImportPair>& pairs,
-                 const std::function<void(size_t, const std::wstring&)>& setTranslation);
+struct ImportSummary {
+    size_t filled = 0;    // strings that got a translation
+    size_t unmatched = 0; // pairs whose original is the text of no project string
+};
+
+ImportSummary ApplyImport(const std::vector<StringItem>& strings, const std::vector<ImportPair>& pairs,
+                          const std::function<void(size_t, const std::wstring&)>& setTranslation);

@@ -237,20 +237,57 @@ bool ProjectModel::SaveStrings() {
     if (!document) {
         return false;
     }
+    const size_t dropped = CountEntriesNotCarriedOver();
     const std::wstring written = FreeName(translationPath + L".saving", L".tmp");
-    if (!xml::SaveFile(document.Get(), written.c_str()) || !MoveIntoPlace(written)) {
+    if (!xml::SaveFile(document.Get(), written.c_str()) || !MoveIntoPlace(written, dropped > 0)) {
         DeleteFileW(written.c_str());
         return false;
     }
+    m_lastSave.droppedEntries = dropped;
     return true;
 }
 
-// Replaces the translation file with the completely written one. An unreadable earlier file is first
-// renamed aside under a free name, and put back when the replacement fails.
-bool ProjectModel::MoveIntoPlace(const std::wstring& written) {
+// Entries of the current file with a translation that no project string would take on loading: the
+// rebuilt file cannot carry them. An unreadable file is kept whole anyway and counts nothing.
+size_t ProjectModel::CountEntriesNotCarriedOver() const {
+    if (m_keepUnreadable) {
+        return 0;
+    }
+    ComPtr<IXMLDOMDocument> document = xml::LoadFileDocument(translationPath.c_str());
+    ComPtr<IXMLDOMNode> root = xml::SelectSingleNode(xml::AsNode(document.Get()).Get(), L"strings");
+    if (!root) {
+        return 0;
+    }
+    std::unordered_map<std::wstring, std::vector<const OptString*>> attrsById;
+    for (const StringItem& item : strings) {
+        attrsById[item.id].push_back(&item.attr);
+    }
+    size_t dropped = 0;
+    for (ComPtr<IXMLDOMNode> node = xml::FirstChild(root.Get()); node; node = xml::NextSibling(node.Get())) {
+        if (!xml::IsElement(node.Get()) || xml::NodeName(node.Get()) != L"string" ||
+            !xml::GetAttribute(node.Get(), L"loc")) {
+            continue;
+        }
+        const OptString id = xml::GetAttribute(node.Get(), L"id");
+        const auto found = id ? attrsById.find(*id) : attrsById.end();
+        const OptString attr = xml::GetAttribute(node.Get(), L"attr");
+        // A string without attr takes an entry of its id whatever the entry's attr.
+        const bool taken = found != attrsById.end() &&
+                           std::any_of(found->second.begin(), found->second.end(),
+                                       [&](const OptString* wanted) { return !*wanted || **wanted == attr; });
+        dropped += taken ? 0 : 1;
+    }
+    return dropped;
+}
+
+// Replaces the translation file with the completely written one. An earlier file that is unreadable,
+// or that holds entries the new one drops, is first renamed aside under a free name, and put back
+// when the replacement fails.
+bool ProjectModel::MoveIntoPlace(const std::wstring& written, bool keepEarlier) {
+    m_lastSave = SaveReport();
     std::wstring backup;
-    if (m_keepUnreadable && IsExistingFile(translationPath)) {
-        backup = FreeName(translationPath + L".unreadable", L".bak");
+    if ((m_keepUnreadable || keepEarlier) && IsExistingFile(translationPath)) {
+        backup = FreeName(translationPath + (m_keepUnreadable ? L".unreadable" : L""), L".bak");
         if (!MoveFileExW(translationPath.c_str(), backup.c_str(), MOVEFILE_WRITE_THROUGH)) {
             return false;
         }
@@ -263,6 +300,7 @@ bool ProjectModel::MoveIntoPlace(const std::wstring& written) {
         return false;
     }
     m_keepUnreadable = false;
+    m_lastSave.backupPath = std::move(backup);
     return true;
 }
 

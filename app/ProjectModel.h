@@ -76,6 +76,14 @@ struct StringInfo {
     std::wstring Label() const { return attr ? L"[" + *attr + L"] " + id : id; }
 };
 
+// What a successful save did with the translation file it replaced.
+struct SaveReport {
+    // Translated entries of the earlier file that no project string takes, so the new file lacks them.
+    size_t droppedEntries = 0;
+    // Where the earlier file was kept; empty when nothing needed keeping.
+    std::wstring backupPath;
+};
+
 class ProjectModel {
 public:
     std::vector<StringItem> strings;
@@ -88,9 +96,12 @@ public:
     LoadResult Load(const std::wstring& projectFile, const std::wstring& translationFile, int language);
 
     // Writes every translated string to translationPath. The new file is written beside the old one
-    // and replaces it only once complete, so a failure leaves the earlier file as it was. Does not
-    // touch the modified state.
+    // and replaces it only once complete, so a failure leaves the earlier file as it was. An earlier
+    // file holding translations the new one lacks (strings gone from the project, or of another
+    // project writing the same file) is kept as a backup. Does not touch the modified state.
     bool SaveStrings();
+    // What the last successful save dropped and where it kept the earlier file.
+    const SaveReport& LastSave() const { return m_lastSave; }
 
     // The first string whose translation holds a character that XML cannot carry (a control
     // character, an unpaired surrogate); such a file could not be read back, so saving is refused.
@@ -118,7 +129,10 @@ public:
 private:
     bool m_modified = false;
 
-    bool MoveIntoPlace(const std::wstring& written);
+    bool MoveIntoPlace(const std::wstring& written, bool keepEarlier);
+    size_t CountEntriesNotCarriedOver() const;
+
+    SaveReport m_lastSave;
 
     // The translation file that could not be read is renamed aside at the next save.
     bool m_keepUnreadable = false;

@@ -60,6 +60,10 @@ bool Settings::WriteInt(const wchar_t* section, const wchar_t* key, int value) c
     return WritePrivateProfileStringW(section, key, std::to_wstring(value).c_str(), m_path.c_str()) != FALSE;
 }
 
+bool Settings::WriteString(const wchar_t* section, const wchar_t* key, const std::wstring& value) const {
+    return WritePrivateProfileStringW(section, key, value.c_str(), m_path.c_str()) != FALSE;
+}
+
 std::wstring Settings::OutputFolder() const {
     const std::wstring base = FolderOf(m_path);
     const std::wstring folder = ReadString(L"settings", L"outpath");

@@ -19,6 +19,7 @@ public:
     int ReadInt(const wchar_t* section, const wchar_t* key, int defaultValue) const;
     std::wstring ReadString(const wchar_t* section, const wchar_t* key) const;
     bool WriteInt(const wchar_t* section, const wchar_t* key, int value) const;
+    bool WriteString(const wchar_t* section, const wchar_t* key, const std::wstring& value) const;
 
     // "outpath" of section "settings" with a trailing backslash: the folder of the settings file when
     // empty, and taken relative to that folder when not rooted.

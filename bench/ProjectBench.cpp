@@ -257,6 +257,8 @@ void MeasureImportInsideMainWindow(CMainDialog& main, const std::wstring& textFi
         model.Load(project, translation, language); // every string untranslated again
         main.FillStringList();
         const double start = Now();
+        // The import ends with its report; it is answered at once, as a user would.
+        RunSoon([&main] { PressButton(FindOwnedDialog(main.Window()), IDOK); });
         main.ImportStrings(file.c_str());
         return Now() - start;
     };
@@ -264,7 +266,7 @@ void MeasureImportInsideMainWindow(CMainDialog& main, const std::wstring& textFi
     figures.xml = MedianOfMeasured([&] { return importOnce(xmlFile); });
     // The same matching with each pair's first string set through SetTranslation, which scans the rest
     // of the project for identical strings every time.
-    const std::vector<ImportPair> pairs = ReadImportFile(textFile);
+    const std::vector<ImportPair> pairs = ReadImportFile(textFile).pairs;
     figures.throughSetTranslation = MedianOfMeasured([&] {
         model.Load(project, translation, language);
         main.FillStringList();

@@ -231,6 +231,13 @@ TEST_F(Program, TranslatesThroughTheTranslateDialogImportsAndSavesOnClose) {
     for (int attempt = 0; attempt < 100 && IsWindowVisible(files); ++attempt) {
         Sleep(50);
     }
+    // The import tells what it did.
+    HWND report = WaitForOwnedDialog(main);
+    ASSERT_NE(nullptr, report);
+    PostMessageW(report, WM_COMMAND, IDOK, 0);
+    for (int attempt = 0; attempt < 100 && IsWindowVisible(report); ++attempt) {
+        Sleep(50);
+    }
 
     PostMessageW(main, WM_CLOSE, 0, 0);
     HWND question = WaitForOwnedDialog(main);

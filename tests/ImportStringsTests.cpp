@@ -34,12 +34,15 @@ StringItem Item(const wchar_t* text, OptString loc = std::nullopt) {
 }
 
 // Imports pairs into the model's strings, one string per call; the number of calls.
-int Import(ProjectModel& model, const std::vector<ImportPair>& pairs) {
+int Import(ProjectModel& model, const std::vector<ImportPair>& pairs, ImportSummary* summary = nullptr) {
     int calls = 0;
-    ApplyImport(model.strings, pairs, [&](size_t index, const std::wstring& text) {
+    const ImportSummary done = ApplyImport(model.strings, pairs, [&](size_t index, const std::wstring& text) {
         ++calls;
         model.SetImportedLoc(index, text);
     });
+    if (summary) {
+        *summary = done;
+    }
     return calls;
 }
 
@@ -77,6 +80,27 @@ TEST(ImportText, WindowsLineEndingsAndALeadingByteOrderMarkAreNotText) {
     EXPECT_EQ((Pairs{{L"a", L"b\rc"}, {L"\xFEFFx", L"1\r"}}), ParsedText(L"a=b\rc\n\xFEFFx=1\r"));
 }
 
+TEST(ImportText, TheEncodingIsTakenFromTheContentWithOrWithoutByteOrderMark) {
+    const std::wstring text = L"\x00C4nderung=\x0418\x0437\x043C\r\nOK=Gut\r\n";
+    std::string bigEndian;
+    for (wchar_t unit : text) {
+        bigEndian += static_cast<char>(unit >> 8);
+        bigEndian += static_cast<char>(unit & 0xFF);
+    }
+    const std::string utf8 = Narrow(text);
+    const std::pair<const char*, std::string> files[] = {
+        {"UTF-16", LittleEndianBytes(text)},
+        {"UTF-16 with mark", "\xFF\xFE" + LittleEndianBytes(text)},
+        {"UTF-16 big-endian", bigEndian},
+        {"UTF-16 big-endian with mark", "\xFE\xFF" + bigEndian},
+        {"UTF-8", utf8},
+        {"UTF-8 with mark", "\xEF\xBB\xBF" + utf8},
+    };
+    for (const auto& [what, bytes] : files) {
+        EXPECT_EQ(text, DecodeImportText(bytes)) << what;
+    }
+}
+
 TEST(ImportText, ALineOfAnyLengthIsOneLine) {
     const std::wstring original(100000, L'o');
     const std::wstring translation(100000, L't');
@@ -93,9 +117,9 @@ TEST_F(ImportFile, ATextFileIsReadAsLittleEndianCodeUnits) {
     const std::wstring bare = folder.File(L"bare.ini");
     WriteUtf8File(bare, LittleEndianBytes(L"OK=Gut\nlast=line") + "\x01"); // an odd byte is no unit
     EXPECT_EQ((Pairs{{L"OK", L"Gut"}, {L"\x00C4nderung", L"\x0418\x0437\x043C"}}),
-              AsPairs(ReadImportFile(marked)));
-    EXPECT_EQ((Pairs{{L"OK", L"Gut"}, {L"last", L"line"}}), AsPairs(ReadImportFile(bare)));
-    EXPECT_EQ(Pairs{}, AsPairs(ReadImportFile(folder.File(L"missing.ini"))));
+              AsPairs(ReadImportFile(marked).pairs));
+    EXPECT_EQ((Pairs{{L"OK", L"Gut"}, {L"last", L"line"}}), AsPairs(ReadImportFile(bare).pairs));
+    EXPECT_EQ(ImportFormat::Unreadable, ReadImportFile(folder.File(L"missing.ini")).format);
 }
 
 TEST_F(ImportFile, AFileLargerThanAnyStringFileImportsNothing) {
@@ -103,7 +127,7 @@ TEST_F(ImportFile, AFileLargerThanAnyStringFileImportsNothing) {
     std::string text = LittleEndianBytes(L"OK=Gut\n");
     text.resize(static_cast<size_t>(kMaxImportFileBytes) + 2, 'a');
     WriteUtf8File(huge, text);
-    EXPECT_EQ(Pairs{}, AsPairs(ReadImportFile(huge)));
+    EXPECT_EQ(ImportFormat::Unreadable, ReadImportFile(huge).format);
 }
 
 TEST_F(ImportFile, AnXmlStringsFileGivesTheSrcAndDstOfEachChildInDocumentOrder) {
@@ -119,7 +143,7 @@ TEST_F(ImportFile, AnXmlStringsFileGivesTheSrcAndDstOfEachChildInDocumentOrder) 
 </translation>
 )");
     EXPECT_EQ((Pairs{{L"OK", L"Gut"}, {L"Cancel", L"Zweite"}, {L"Empty", L""}, {L"a & b", L"<first>"}}),
-              AsPairs(ReadImportFile(path)));
+              AsPairs(ReadImportFile(path).pairs));
 }
 
 TEST_F(ImportFile, XmlTextsKeepTheirWhiteSpaceAndLineBreaksAsWritten) {
@@ -128,28 +152,34 @@ TEST_F(ImportFile, XmlTextsKeepTheirWhiteSpaceAndLineBreaksAsWritten) {
                          L"  <p><src>  Two\r\n  lines  </src><dst>\tZwei\nZeilen\n</dst></p>\r\n"
                          L"  <p><src> </src><dst>  </dst></p>\r\n</translation>\r\n");
     EXPECT_EQ((Pairs{{L"  Two\n  lines  ", L"\tZwei\nZeilen\n"}, {L" ", L"  "}}),
-              AsPairs(ReadImportFile(path)));
+              AsPairs(ReadImportFile(path).pairs));
 }
 
 TEST_F(ImportFile, AnXmlFileWithAnotherRootGivesNothingAndIsNotReadAsText) {
     const std::wstring path = folder.File(L"strings.xml");
     WriteUtf8File(path, "<strings><string id=\"ok\" text=\"OK\" loc=\"Gut\"/></strings>\n<!--\nOK=Gut\n-->");
-    EXPECT_EQ(Pairs{}, AsPairs(ReadImportFile(path)));
+    EXPECT_EQ(Pairs{}, AsPairs(ReadImportFile(path).pairs));
 }
 
 TEST(ImportMatching, TheFirstPairWinsAndTranslatedStringsAreNeverOverwritten) {
     ProjectModel model;
     model.strings = {Item(L"Cancel", L"Annuler"), Item(L"Cancel"), Item(L"OK"), Item(L"Cancel"),
                      Item(L"Help")};
-    const int calls = Import(model, {{L"Cancel", L"Abbrechen"},
-                                     {L"Cancel", L"Stopp"},
-                                     {L"OK", L""},
-                                     {L"Help", L"Hilfe"},
-                                     {L"Help", L"Nochmal"}});
+    ImportSummary summary;
+    const int calls = Import(model,
+                             {{L"Cancel", L"Abbrechen"},
+                              {L"Cancel", L"Stopp"},
+                              {L"OK", L""},
+                              {L"Nowhere", L"Nirgends"},
+                              {L"Help", L"Hilfe"},
+                              {L"Help", L"Nochmal"}},
+                             &summary);
     EXPECT_EQ((std::vector<OptString>{L"Annuler", L"Abbrechen", L"", L"Abbrechen", L"Hilfe"}),
               Translations(model));
     // Each string once: the second "Cancel" and "Help" pairs find theirs translated.
     EXPECT_EQ(4, calls);
+    EXPECT_EQ(4u, summary.filled);
+    EXPECT_EQ(1u, summary.unmatched); // "Nowhere"; pairs finding their strings translated do match
 }
 
 TEST(ImportMatching, OriginalsMatchExactlyAndCaseSensitively) {
@@ -170,25 +200,33 @@ TEST_F(ImportFile, AMultiLineOriginalFromAnXmlFileMatchesTheProjectsMultiLineTex
                           "  <dst>Erste Zeile\n  zweite Zeile</dst>\n </t>\n</translation>");
     ProjectModel model;
     ASSERT_EQ(LoadStatus::Loaded, model.Load(project, folder.File(L"s.xml"), 1031).status);
-    Import(model, ReadImportFile(import));
+    Import(model, ReadImportFile(import).pairs);
     EXPECT_EQ((std::vector<OptString>{L"Erste Zeile\n  zweite Zeile", std::nullopt}), Translations(model));
 }
 
 TEST_F(ImportStrings, ThePathTheImportSelectorDeliversIsImportedIntoListModelAndSaveButton) {
     const std::wstring path = program.File(L"old.ini");
-    WriteUtf16File(path,
-                   L"[Strings]\r\nCancel=Abbrechen\r\nLook in:=Suchen in:\r\nOK=\r\nNowhere=Nirgends\r\n");
+    WriteUtf16File(
+        path,
+        L"[Strings]\r\nCancel=Abbrechen\r\nLook in:=Suchen in:\r\nOK=\r\nNowhere=Nirgends\r\nGone=Weg\r\n");
     CMainDialog main(&engine, program.Path());
     Texts before, after;
+    std::wstring report;
     int handled = 0;
     bool saveEnabled = false;
-    Run(main, {[&] {
-            Type(main, L"find", L"n"); // rows: Settings, Cancel, Look in:, Cancel, Nowhere, cancel, Cancel
-            before = Column(main, 0);
-            handled = Get(main, L"import").Fire(L"fsselected", 0, reinterpret_cast<LPARAM>(path.c_str()));
-            after = Column(main, 1);
-            saveEnabled = SaveEnabled(main);
-        }});
+    Run(main,
+        {[&] {
+             Type(main, L"find", L"n"); // rows: Settings, Cancel, Look in:, Cancel, Nowhere, cancel, Cancel
+             before = Column(main, 0);
+             handled = Get(main, L"import").Fire(L"fsselected", 0, reinterpret_cast<LPARAM>(path.c_str()));
+             after = Column(main, 1);
+             saveEnabled = SaveEnabled(main);
+         },
+         [&] {
+             HWND box = FindOwnedDialog(main.Window());
+             report = MessageBoxText(box);
+             PressButton(box, IDOK);
+         }});
     EXPECT_EQ(1, handled);
     EXPECT_EQ((Texts{L"Settings", L"Cancel", L"Look in:", L"Cancel", L"Nowhere", L"cancel", L"Cancel"}),
               before);
@@ -198,16 +236,35 @@ TEST_F(ImportStrings, ThePathTheImportSelectorDeliversIsImportedIntoListModelAnd
     EXPECT_EQ(L"", *main.Model().strings[1].loc);
     EXPECT_TRUE(saveEnabled);
     EXPECT_TRUE(main.Model().IsModified());
+    EXPECT_EQ(L"4 string(s) translated from 5 pair(s) in the file.\n1 pair(s) matched no original text of "
+              L"the project.",
+              report);
 }
 
-TEST_F(ImportStrings, AFileThatIsNeitherXmlNorReadableChangesNothing) {
+TEST_F(ImportStrings, AFileWithoutPairsOrUnreadableIsReportedAndChangesNothing) {
+    const std::wstring ownFile = TranslationFile(); // XML, but not a VARNO strings file
+    const std::wstring ansi = program.File(L"ansi.ini");
+    WriteUtf8File(ansi, "[Strings]\r\nno pairs here\r\n");
     CMainDialog main(&engine, program.Path());
+    std::vector<std::wstring> reports;
     bool saveEnabled = true;
+    const auto answer = [&] {
+        HWND box = FindOwnedDialog(main.Window());
+        reports.push_back(MessageBoxText(box));
+        PressButton(box, IDOK);
+    };
     Run(main, {[&] {
-            main.ImportStrings(program.File(L"missing.ini").c_str());
-            main.ImportStrings(program.Path().c_str()); // a folder
-            saveEnabled = SaveEnabled(main);
-        }});
+                   main.ImportStrings(program.File(L"missing.ini").c_str());
+                   main.ImportStrings(ownFile.c_str());
+                   main.ImportStrings(ansi.c_str());
+                   saveEnabled = SaveEnabled(main);
+               },
+               answer, answer, answer});
     EXPECT_FALSE(saveEnabled);
     EXPECT_FALSE(main.Model().IsModified());
+    ASSERT_EQ(3u, reports.size());
+    EXPECT_EQ(L"The file could not be read:\n" + program.File(L"missing.ini"), reports[0]);
+    EXPECT_NE(std::wstring::npos, reports[1].find(L"holds no strings to import"));
+    EXPECT_NE(std::wstring::npos, reports[1].find(L"Its root element is \"strings\""));
+    EXPECT_NE(std::wstring::npos, reports[2].find(L"No line reads \"original=translation\""));
 }

@@ -1,9 +1,12 @@
 // The open-project dialog: which folders become projects, what is selected at first, and the
 // paths and language it hands back.
 #include "COpenDlg.h"
+#include "ControlReaders.h"
 #include "DialogDriver.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -94,4 +97,107 @@ TEST_F(OpenDialog, TheUsersLanguageIsOfferedFirst) {
     COpenDlg dialog(&engine, program.Path());
     ASSERT_EQ(IDOK, Run(dialog, [&] { PressButton(dialog.Window(), IDOK); }));
     EXPECT_EQ(static_cast<int>(GetUserDefaultLCID()), dialog.LanguageId());
+}
+
+namespace {
+
+// Selects the list entry whose item data is index, telling the dialog as a click would.
+void ChooseProject(HWND dialog, int index) {
+    HWND list = FindWindowExW(dialog, nullptr, L"ListBox", nullptr);
+    const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        if (SendMessageW(list, LB_GETITEMDATA, i, 0) == index) {
+            SendMessageW(list, LB_SETCURSEL, i, 0);
+        }
+    }
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(list), LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
+}
+
+std::vector<std::wstring> ComboTexts(HWND combo) {
+    std::vector<std::wstring> texts;
+    const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        std::wstring text(static_cast<size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)), L'\0');
+        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text.data()));
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+} // namespace
+
+TEST_F(OpenDialog, TheProjectAndLanguageLastConfirmedAreOfferedAgain) {
+    AddProject(L"first", R"(<tevproject name="First" dst="first.xml"/>)");
+    AddProject(L"second", R"(<tevproject name="Second" dst="second.xml"/>)");
+    const int russian = 1049;
+    ASSERT_NE(russian, static_cast<int>(GetUserDefaultLCID()));
+    {
+        COpenDlg dialog(&engine, program.Path());
+        const int second = dialog.Projects()[0].name == L"Second" ? 0 : 1;
+        ASSERT_EQ(IDOK, Run(dialog, [&] {
+                      ChooseProject(dialog.Window(), second);
+                      HWND combo = ChildOfClass(dialog.Window(), L"ComboBox");
+                      const int count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+                      for (int i = 0; i < count; ++i) {
+                          if (SendMessageW(combo, CB_GETITEMDATA, i, 0) == russian) {
+                              SendMessageW(combo, CB_SETCURSEL, i, 0);
+                          }
+                      }
+                      PressButton(dialog.Window(), IDOK);
+                  }));
+    }
+    COpenDlg again(&engine, program.Path());
+    ASSERT_EQ(IDOK, Run(again, [&] { PressButton(again.Window(), IDOK); }));
+    EXPECT_EQ(program.File(L"projects\\second\\tevproject.xml"), again.ProjectPath().value());
+    EXPECT_EQ(russian, again.LanguageId());
+}
+
+TEST_F(OpenDialog, LanguagesWhoseNamesRepeatShowTheirCode) {
+    EXPECT_EQ((std::vector<std::wstring>{L"English (en-US)", L"German", L"English (en-GB)", L"Old (42)",
+                                         L"Old (43)", L"Twin (tw-TW, 44)", L"Twin (tw-TW, 45)"}),
+              LanguageLabels({{1033, L"English", L"en-US"},
+                              {1031, L"German", L"de-DE"},
+                              {2057, L"English", L"en-GB"},
+                              {42, L"Old", L""},
+                              {43, L"Old", L""},
+                              {44, L"Twin", L"tw-TW"},
+                              {45, L"Twin", L"tw-TW"}}));
+
+    AddProject(L"only", R"(<tevproject name="Only" dst="x.xml"/>)");
+    COpenDlg dialog(&engine, program.Path());
+    std::vector<std::wstring> texts;
+    Run(dialog, [&] {
+        texts = ComboTexts(ChildOfClass(dialog.Window(), L"ComboBox"));
+        EndDialog(dialog.Window(), IDCANCEL);
+    });
+    std::sort(texts.begin(), texts.end());
+    EXPECT_GT(texts.size(), 100u);
+    const auto twice = std::adjacent_find(texts.begin(), texts.end());
+    EXPECT_EQ(texts.end(), twice) << Narrow(*twice);
+}
+
+TEST_F(OpenDialog, AProjectWritingTheSameTranslationFileAsAnotherIsNoted) {
+    AddProject(L"a", R"(<tevproject name="Alpha" dst="shared\strings.xml"/>)");
+    AddProject(L"b", R"(<tevproject name="Beta" dst=".\Shared/Strings.xml"/>)");
+    AddProject(L"c", R"(<tevproject name="Gamma" dst="gamma.xml"/>)");
+    COpenDlg dialog(&engine, program.Path());
+    ASSERT_EQ(3u, dialog.Projects().size());
+    std::vector<std::wstring> notes;
+    Run(dialog, [&] {
+        HWND note = As<CTEVElement>(dialog, L"sharedNote").Window();
+        for (size_t i = 0; i < dialog.Projects().size(); ++i) {
+            ChooseProject(dialog.Window(), static_cast<int>(i));
+            notes.push_back(dialog.Projects()[i].name + L": " + WindowText(note));
+        }
+        EndDialog(dialog.Window(), IDCANCEL);
+    });
+    std::sort(notes.begin(), notes.end());
+    const std::wstring rest =
+        L". Saving one leaves out the other's translations; the earlier file is kept as a backup.";
+    EXPECT_EQ(
+        (std::vector<std::wstring>{
+            L"Alpha: Warning: this project writes the same translation file as \"Beta\"" + rest,
+            L"Beta: Warning: this project writes the same translation file as \"Alpha\"" + rest, L"Gamma: "}),
+        notes);
 }

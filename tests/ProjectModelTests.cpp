@@ -1,5 +1,8 @@
 // The project model against real files: loading projects, descriptions and translations, editing
 // translations, saving translation files, and the settings and path rules.
+// The fixture comes first: Settings.h declares a function named like the test support's program folder.
+#include "TranslatorFixture.h"
+
 #include "CTEVEngine.h"
 #include "ProjectModel.h"
 #include "PathRules.h"
@@ -305,6 +308,50 @@ TEST_F(ProjectSaving, AnUnreadableTranslationIsKeptAsABackupUnderAFreeName) {
     EXPECT_EQ(OptString(L"new"), reloaded.strings[0].loc);
 }
 
+TEST_F(ProjectSaving, ASaveThatLeavesOutTranslationsKeepsTheEarlierFileAndCountsThem) {
+    WriteProject(R"(<s id="a" text="A"/><s id="b" attr="label" text="B"/><s id="c" text="C"/>)");
+    const std::string earlier =
+        "<strings><string id=\"a\" attr=\"any\" loc=\"Ah\"/>"
+        "<string id=\"gone\" loc=\"Weg\"/><string id=\"b\" attr=\"value\" loc=\"Be\"/>"
+        "<string id=\"gone2\"/><string id=\"c\" loc=\"Ce\"/></strings>";
+    WriteUtf8File(translationFile, earlier);
+    WriteUtf8File(translationFile + L".bak", "earlier backup");
+    ASSERT_EQ(LoadStatus::Loaded, Load().status);
+    model.SetLoc(2, std::nullopt); // a translation the translator took back is no loss
+    ASSERT_TRUE(model.SaveStrings());
+    // "gone" belongs to no string, and "b" takes no entry of another attr; "gone2" holds no text.
+    EXPECT_EQ(2u, model.LastSave().droppedEntries);
+    EXPECT_EQ(translationFile + L".2.bak", model.LastSave().backupPath);
+    EXPECT_EQ(earlier, ReadBytes(translationFile + L".2.bak"));
+    EXPECT_EQ("earlier backup", ReadBytes(translationFile + L".bak"));
+
+    // The saved file carries everything the project has: nothing more to keep.
+    ASSERT_TRUE(model.SaveStrings());
+    EXPECT_EQ(0u, model.LastSave().droppedEntries);
+    EXPECT_EQ(L"", model.LastSave().backupPath);
+    EXPECT_FALSE(FileExists(translationFile + L".3.bak"));
+}
+
+TEST_F(ProjectSaving, TwoProjectsWritingOneFileKeepEachOthersTranslationsAsABackup) {
+    WriteProject(R"(<s id="mine" text="Mine"/>)");
+    ASSERT_EQ(LoadStatus::Loaded, Load().status);
+    model.SetLoc(0, L"Meins");
+    ASSERT_TRUE(model.SaveStrings());
+    EXPECT_EQ(0u, model.LastSave().droppedEntries);
+
+    const std::wstring other = folder.File(L"other.xml");
+    WriteUtf8File(other, R"(<tevproject name="O" dst="strings.xml"><strings><s id="yours" text="Yours"/>
+        </strings></tevproject>)");
+    ProjectModel second;
+    ASSERT_EQ(LoadStatus::Loaded, second.Load(other, translationFile, 1049).status);
+    second.SetLoc(0, L"Deins");
+    ASSERT_TRUE(second.SaveStrings());
+    EXPECT_EQ(1u, second.LastSave().droppedEntries);
+    ProjectModel backup;
+    ASSERT_EQ(LoadStatus::Loaded, backup.Load(ProjectFile(), second.LastSave().backupPath, 1).status);
+    EXPECT_EQ(OptString(L"Meins"), backup.strings[0].loc);
+}
+
 TEST(ProjectSettings, ValuesDefaultWhenMissingAndReadBackAsWritten) {
     TempDir folder;
     const Settings settings(folder.File(L"settings.ini"));
@@ -345,4 +392,30 @@ TEST(ProjectSettings, OnlyDstsInsideTheLanguageFolderAreSafe) {
           L"a\\...\\..\\x.xml"}) {
         EXPECT_FALSE(IsSafeRelativePath(unsafe)) << Narrow(unsafe);
     }
+}
+
+class SavingFromTheMainWindow : public TranslatorFixture {};
+
+TEST_F(SavingFromTheMainWindow, SaysHowManyTranslationsItLeftOutAndWhereTheEarlierFileIs) {
+    WriteUtf8File(TranslationFile(), R"(<strings><string id="look" attr="value" loc="Chercher"/>
+        <string id="removed" loc="Parti"/></strings>)");
+    CMainDialog main(&engine, program.Path());
+    std::wstring message;
+    bool saved = false;
+    Run(main, {[&] {
+                   main.SetTranslation(1, L"D'accord");
+                   ClickElement(main, L"btnSave");
+                   saved = !main.Model().IsModified();
+               },
+               [&] {
+                   HWND box = FindOwnedDialog(main.Window());
+                   message = MessageBoxText(box);
+                   PressButton(box, IDOK);
+               }});
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(L"1 translation(s) in the earlier file belong to no string of this project and were not "
+              L"carried over into the saved file.\n\nThe earlier file was kept as:\n" +
+                  TranslationFile() + L".bak",
+              message);
+    EXPECT_NE(std::string::npos, ReadBytes(TranslationFile() + L".bak").find("Parti"));
 }
