@@ -309,6 +309,7 @@ BOOL CMainDialog::OpenTranslateDialog() {
     const int selected = m_stringList->GetSelectedIndex();
     CTranslateDlg translate(m_engine, this, selected >= 0 ? selected : 0);
     translate.DoModal(m_window);
+    SelectAndShowRow(translate.CurrentRow());
     return TRUE;
 }
 
@@ -407,4 +408,17 @@ int CMainDialog::DialogOfSelectedString() const {
     const std::optional<size_t> dialog =
         m_model.FirstDialogOf(static_cast<size_t>(m_stringList->GetItemParam(row)));
     return dialog ? static_cast<int>(*dialog) : -1;
+}
+
+void CMainDialog::SelectAndShowRow(int row) {
+    if (!m_stringList || row < 0 || row >= m_stringList->GetItemCount()) {
+        return;
+    }
+    HWND list = m_stringList->Window();
+    LVITEMW state = {};
+    state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+    state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
+    SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
 }

@@ -48,6 +48,9 @@ public:
     // Gives the translations of a VARNO string file to the untranslated strings with the same
     // original texts.
     void ImportStrings(const wchar_t* path);
+    // Selects only that row, gives it the focus mark and scrolls it into view; nothing for a row
+    // outside the list.
+    void SelectAndShowRow(int row);
     void SelectPreviousDialog();
     void SelectNextDialog();
 

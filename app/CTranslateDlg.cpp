@@ -4,9 +4,13 @@
 #include "CMainDialog.h"
 #include "CTEVList.h"
 #include "EventRoutes.h"
+#include "TextUtil.h"
 #include "WindowSize.h"
 
 namespace {
+
+// Marks the translate dialog's window for the keyboard filter, which sees every dialog's messages.
+constexpr const wchar_t* kKeyTarget = L"TevTranslateDialog";
 
 StoredWindowSize SizeSettings(const CMainDialog& main) {
     return StoredWindowSize(main.ProgramFolder() + L"settings.ini", L"TranslateWindow");
@@ -94,7 +98,25 @@ BOOL CTranslateDlg::ShowRow(int row, BOOL skip) {
             element->SetText(text.c_str());
         }
     }
+    // The original is read from its start; the translation is selected whole, caret at its start,
+    // so typing replaces it instead of going in front of it.
+    if (CTEVElement* original = FindById(L"srcString")) {
+        SendMessageW(original->Window(), EM_SETSEL, 0, 0);
+        SendMessageW(original->Window(), EM_SCROLLCARET, 0, 0);
+    }
+    if (CTEVElement* translation = FindById(L"dstString")) {
+        const LRESULT length = SendMessageW(translation->Window(), WM_GETTEXTLENGTH, 0, 0);
+        SendMessageW(translation->Window(), EM_SETSEL, static_cast<WPARAM>(length), 0);
+        SendMessageW(translation->Window(), EM_SCROLLCARET, 0, 0);
+    }
+    ShowPosition();
     return TRUE;
+}
+
+void CTranslateDlg::ShowPosition() {
+    if (CTEVElement* position = FindById(L"position")) {
+        position->SetText(FormatText(L"String %d of %d", m_currentRow + 1, RowCount()).c_str());
+    }
 }
 
 void CTranslateDlg::OnInitDialog() {
@@ -108,7 +130,60 @@ void CTranslateDlg::OnInitDialog() {
     SetDefaultButton(L"btnSave");
     if (!ShowRow(m_currentRow, FALSE)) {
         EndDialog(m_window, IDCANCEL);
+        return;
     }
+    SetPropW(m_window, kKeyTarget, this);
+    m_keyFilter = std::make_unique<WindowsHook>(WH_MSGFILTER, KeyFilter);
+}
+
+LRESULT CALLBACK CTranslateDlg::KeyFilter(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* msg = reinterpret_cast<const MSG*>(lParam);
+    if (code == MSGF_DIALOGBOX && msg && msg->message == WM_KEYDOWN &&
+        (msg->wParam == VK_DOWN || msg->wParam == VK_UP) && GetKeyState(VK_CONTROL) < 0 &&
+        GetKeyState(VK_MENU) >= 0) {
+        const HWND root = GetAncestor(msg->hwnd, GA_ROOT);
+        if (auto* dialog = root ? static_cast<CTranslateDlg*>(GetPropW(root, kKeyTarget)) : nullptr) {
+            if (msg->wParam == VK_DOWN) {
+                dialog->SaveAndMoveOn();
+            } else {
+                dialog->SaveAndGoBack();
+            }
+            return 1;
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+BOOL CTranslateDlg::CanClose(int) {
+    if (!TranslationEdited()) {
+        return TRUE;
+    }
+    switch (MessageBoxW(m_window, L"The translation was changed but not stored.\n\nStore it before closing?",
+                        CMainDialog::kCaption, MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES:
+        StoreTranslation();
+        return TRUE;
+    case IDNO:
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+bool CTranslateDlg::TranslationEdited() {
+    if (m_currentRow < 0 || m_currentRow >= RowCount()) {
+        return false;
+    }
+    const int index = StringIndexOfRow(m_currentRow);
+    const ProjectModel& model = m_mainDialog->Model();
+    if (index < 0 || index >= static_cast<int>(model.strings.size())) {
+        return false;
+    }
+    CTEVElement* translation = FindById(L"dstString");
+    const OptString text =
+        FromDisplayLineBreaks(translation ? CopyOrNull(translation->GetText()) : std::nullopt);
+    // An empty box stands for an untranslated string, as storing it would make it.
+    return text != model.strings[index].loc;
 }
 
 int CTranslateDlg::FireEvent(CTEVElement* source, const wchar_t* event, WPARAM wParam, LPARAM lParam) {
@@ -120,14 +195,24 @@ int CTranslateDlg::FireEvent(CTEVElement* source, const wchar_t* event, WPARAM w
     return RouteEvent(kRoutes, *this, source, event, wParam, lParam);
 }
 
-void CTranslateDlg::SaveAndMoveOn() {
+void CTranslateDlg::StoreTranslation() {
     CTEVElement* translation = FindById(L"dstString");
     const OptString text =
         FromDisplayLineBreaks(translation ? CopyOrNull(translation->GetText()) : std::nullopt);
     if (m_currentRow >= 0 && m_currentRow < RowCount()) {
         m_mainDialog->SetTranslation(StringIndexOfRow(m_currentRow), CStrOrNull(text));
     }
+}
+
+void CTranslateDlg::SaveAndMoveOn() {
+    StoreTranslation();
     MoveOn();
+}
+
+void CTranslateDlg::SaveAndGoBack() {
+    StoreTranslation();
+    ShowRow(m_currentRow - 1, FALSE);
+    FocusTranslation();
 }
 
 void CTranslateDlg::MoveOn() {
@@ -151,5 +236,7 @@ int CTranslateDlg::AdjustHeight(int cy) {
 }
 
 void CTranslateDlg::OnDestroy(int cx, int cy) {
+    m_keyFilter.reset();
+    RemovePropW(m_window, kKeyTarget);
     SizeSettings(*m_mainDialog).Store(m_window, cx, cy);
 }

@@ -3,6 +3,9 @@
 #pragma once
 
 #include "CTEVDialog.h"
+#include "UserHandles.h"
+
+#include <memory>
 
 class CMainDialog;
 
@@ -15,6 +18,9 @@ public:
 
     int FireEvent(CTEVElement* source, const wchar_t* event, WPARAM wParam, LPARAM lParam) override;
     void OnInitDialog() override;
+    // A translation edited but not stored is not dropped silently: the user chooses to store it,
+    // to drop it or to stay.
+    BOOL CanClose(int code) override;
     int AdjustWidth(int cx) override;
     int AdjustHeight(int cy) override;
     void OnDestroy(int cx, int cy) override;
@@ -29,13 +35,23 @@ public:
     static OptString ToDisplayLineBreaks(const OptString& text);
     static OptString FromDisplayLineBreaks(const OptString& text);
 
+    // Whether the translation box holds something other than the string's stored translation.
+    bool TranslationEdited();
+
 private:
     void SaveAndMoveOn();
+    // Stores the translation and shows the row above, translated or not.
+    void SaveAndGoBack();
+    void StoreTranslation();
     void MoveOn();
+    void ShowPosition();
+    // Ctrl+Down and Ctrl+Up, whichever control of the dialog has the focus.
+    static LRESULT CALLBACK KeyFilter(int code, WPARAM wParam, LPARAM lParam);
     void FocusTranslation();
     int RowCount() const;
     int StringIndexOfRow(int row) const;
 
     CMainDialog* m_mainDialog; // not owned
     int m_currentRow;
+    std::unique_ptr<WindowsHook> m_keyFilter;
 };

@@ -331,7 +331,8 @@ std::optional<size_t> ProjectModel::FirstDialogOf(size_t index) const {
 
 std::vector<size_t> ProjectModel::SetLoc(size_t index, const OptString& loc) {
     std::vector<size_t> changed;
-    if (index >= strings.size()) {
+    // The same text again is no edit: nothing to store, nothing to save.
+    if (index >= strings.size() || strings[index].loc == loc) {
         return changed;
     }
     strings[index].loc = loc;

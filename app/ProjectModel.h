@@ -114,7 +114,8 @@ public:
 
     // Sets the translation of one string and copies a present text to every later untranslated string
     // with the same original text. Sets modified. Returns the indices whose translation was set, index
-    // first, for the rows to update.
+    // first, for the rows to update; storing the translation the string already has changes nothing
+    // and returns none.
     std::vector<size_t> SetLoc(size_t index, const OptString& loc);
     // Sets one string's translation and nothing else, and sets modified: an import finds every string
     // it gives a text to by itself.

@@ -35,6 +35,15 @@ protected:
     }
 
     std::wstring Settings() const { return program.File(L"settings.ini"); }
+
+    // A key as the keyboard delivers it, through the dialog's message loop, with or without Ctrl.
+    static void PostKey(HWND window, WPARAM key, bool control) {
+        BYTE state[256] = {};
+        GetKeyboardState(state);
+        state[VK_CONTROL] = control ? 0x80 : 0;
+        SetKeyboardState(state);
+        PostMessageW(window, WM_KEYDOWN, key, 1);
+    }
 };
 
 } // namespace
@@ -251,7 +260,7 @@ TEST_F(TranslateDialog, ATwoLineTranslationIsTypedOnTwoLinesAndStoredWithOneLine
     EXPECT_EQ(2, linesShown);
 }
 
-TEST_F(TranslateDialog, EnterInTheTranslationSavesAndMovesOnAndCloseSavesNothing) {
+TEST_F(TranslateDialog, EnterInTheTranslationSavesAndMovesOnAndCloseWithoutStoringKeepsNothing) {
     CMainDialog main(&engine, program.Path());
     bool saveIsDefault = false;
     int rowAfterEnter = -1;
@@ -273,7 +282,8 @@ TEST_F(TranslateDialog, EnterInTheTranslationSavesAndMovesOnAndCloseSavesNothing
                    rowAfterEnter = static_cast<CTranslateDlg&>(dialog).CurrentRow();
                    Type(dialog, L"dstString", L"not kept");
                    Close(dialog);
-               }});
+               },
+               [&] { PressButton(FindOwnedDialog(OpenedTranslateDialog(main).Window()), IDNO); }});
     EXPECT_TRUE(saveIsDefault);
     EXPECT_EQ(1, rowAfterEnter);
     ASSERT_TRUE(main.Model().strings[0].loc);
@@ -317,4 +327,83 @@ TEST_F(TranslateDialog, TheSizeIsStoredInItsOwnSectionAndNeverOpensBelowTheCompu
     // The main window keeps its own section.
     EXPECT_NE(computed.cx + 40,
               static_cast<int>(GetPrivateProfileIntW(L"MainWindow", L"width", 0, Settings().c_str())));
+}
+
+TEST_F(TranslateDialog, ShownRowsSelectTheWholeTranslationAndUnchangedSavesModifyNothing) {
+    CMainDialog main(&engine, program.Path());
+    DWORD dst[2] = {1, 0}, src[2] = {1, 1};
+    std::wstring position, typed;
+    bool modified = true;
+    Run(main, {[&] {
+                   SelectRow(main, 3);
+                   ClickElement(main, L"btnTranslate");
+               },
+               [&] {
+                   CTEVDialog& dialog = OpenedTranslateDialog(main);
+                   ClickElement(dialog, L"btnSave"); // "Chercher" as it was
+                   ClickElement(dialog, L"btnSave"); // untranslated and left empty
+                   modified = main.Model().IsModified() || SaveEnabled(main);
+                   ClickElement(dialog, L"btnSkip");
+                   ClickElement(dialog, L"btnSkip"); // "Annuler"
+                   position = Text(dialog, L"position");
+                   HWND edit = Get(dialog, L"dstString").Window();
+                   SendMessageW(edit, EM_GETSEL, WPARAM(&dst[0]), LPARAM(&dst[1]));
+                   SendMessageW(Get(dialog, L"srcString").Window(), EM_GETSEL, WPARAM(&src[0]),
+                                LPARAM(&src[1]));
+                   for (wchar_t c : std::wstring(L"Neu")) {
+                       PostMessageW(edit, WM_CHAR, c, 1);
+                   }
+               },
+               [&] {
+                   typed = Text(OpenedTranslateDialog(main), L"dstString");
+                   ClickElement(OpenedTranslateDialog(main), L"btnSave");
+                   Close(OpenedTranslateDialog(main));
+               }});
+    EXPECT_FALSE(modified);
+    EXPECT_EQ(L"String 8 of 8", position);
+    EXPECT_EQ((std::pair<DWORD, DWORD>{0, 7}), std::make_pair(dst[0], dst[1]));
+    EXPECT_EQ((std::pair<DWORD, DWORD>{0, 0}), std::make_pair(src[0], src[1]));
+    EXPECT_EQ(L"Neu", typed);
+}
+
+TEST_F(TranslateDialog, CtrlArrowsStoreAndWalkAndClosingAsksToStoreAnEditAndSelectsItsRow) {
+    CMainDialog main(&engine, program.Path());
+    std::vector<int> rows;
+    std::wstring question;
+    bool openAfterCancel = false;
+    auto dialog = [&]() -> CTranslateDlg& { return OpenedTranslateDialog(main); };
+    auto answer = [&](int button) {
+        HWND box = FindOwnedDialog(dialog().Window());
+        question = MessageBoxText(box);
+        PressButton(box, button);
+    };
+    Run(main, {[&] {
+                   SelectRow(main, 1);
+                   ClickElement(main, L"btnTranslate");
+               },
+               [&] {
+                   Type(dialog(), L"dstString", L"OK!");
+                   PostKey(Get(dialog(), L"dstString").Window(), VK_DOWN, true);
+               },
+               [&] {
+                   rows.push_back(dialog().CurrentRow());
+                   Type(dialog(), L"dstString", L"Annuler");
+                   PostKey(Get(dialog(), L"btnSkip").Window(), VK_UP, true); // the keys work anywhere
+               },
+               [&] {
+                   rows.push_back(dialog().CurrentRow());
+                   Type(dialog(), L"dstString", L"Changed");
+                   PostKey(Get(dialog(), L"dstString").Window(), VK_ESCAPE, false);
+               },
+               [&] { answer(IDCANCEL); },
+               [&] {
+                   openAfterCancel = IsWindowVisible(dialog().Window()) != FALSE;
+                   Close(dialog());
+               },
+               [&] { answer(IDYES); }, [&] { rows.push_back(main.StringList()->GetSelectedIndex()); }});
+    EXPECT_EQ((std::vector<int>{2, 1, 1}), rows);
+    EXPECT_EQ(L"The translation was changed but not stored.\n\nStore it before closing?", question);
+    EXPECT_TRUE(openAfterCancel);
+    EXPECT_EQ(L"Changed", main.Model().strings[1].loc.value_or(L"-"));
+    EXPECT_EQ(L"Annuler", main.Model().strings[2].loc.value_or(L"-"));
 }
