@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
+#include <iterator>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -61,14 +64,18 @@ BOOL CALLBACK MatchProcessWindow(HWND window, LPARAM param) {
     GetWindowThreadProcessId(window, &process);
     wchar_t title[128] = L"";
     GetWindowTextW(window, title, 128);
-    if (process == search->process && IsWindowVisible(window) && wcscmp(title, search->title) == 0) {
+    // The main window's title starts with the project and language and ends with the program's name.
+    const size_t length = wcslen(title);
+    const size_t wanted = wcslen(search->title);
+    if (process == search->process && IsWindowVisible(window) && length >= wanted &&
+        wcscmp(title + length - wanted, search->title) == 0) {
         search->found = window;
         return FALSE;
     }
     return TRUE;
 }
 
-// Waits up to ten seconds for a visible top-level window of the process with that title.
+// Waits up to ten seconds for a visible top-level window of the process whose title ends so.
 HWND WaitForWindow(const ProgramProcess& program, const wchar_t* title) {
     for (int attempt = 0; attempt < 200; ++attempt) {
         WindowSearch search = {program.Id(), title, nullptr};
@@ -208,7 +215,7 @@ TEST_F(Program, TranslatesThroughTheTranslateDialogImportsAndSavesOnClose) {
     ASSERT_NE(nullptr, main);
 
     // Two strings through the translate dialog, from the first row on.
-    PostMessageW(FindWindowExW(main, nullptr, L"Button", L"Translate..."), BM_CLICK, 0, 0);
+    PostMessageW(FindWindowExW(main, nullptr, L"Button", L"&Translate..."), BM_CLICK, 0, 0);
     HWND translate = WaitForWindow(program, L"Translate String");
     ASSERT_NE(nullptr, translate);
     SendMessageW(TranslationBox(translate), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Einstellungen"));
@@ -218,7 +225,7 @@ TEST_F(Program, TranslatesThroughTheTranslateDialogImportsAndSavesOnClose) {
     ClickButton(translate, L"&Close");
 
     // The older string file through the import button's file dialog.
-    PostMessageW(FindWindowExW(main, nullptr, L"Button", L"Import Strings..."), BM_CLICK, 0, 0);
+    PostMessageW(FindWindowExW(main, nullptr, L"Button", L"&Import Strings..."), BM_CLICK, 0, 0);
     HWND files = WaitForOwnedDialog(main);
     ASSERT_NE(nullptr, files);
     const std::wstring older = folder.File(L"older.ini");
@@ -243,4 +250,80 @@ TEST_F(Program, TranslatesThroughTheTranslateDialogImportsAndSavesOnClose) {
     EXPECT_STREQ(L"Einstellungen", saved.FindString(L"title", L"caption"));
     EXPECT_STREQ(L"Gut", saved.FindString(L"ok", L"label"));
     EXPECT_STREQ(L"Abbrechen", saved.FindString(L"cancel", L"label"));
+}
+
+namespace {
+
+// Keys as the keyboard sends them to the foreground window: pressed in order, released in reverse.
+void PressKeys(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> inputs;
+    for (WORD key : keys) {
+        INPUT input = {INPUT_KEYBOARD};
+        input.ki.wVk = key;
+        inputs.push_back(input);
+    }
+    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
+        INPUT input = {INPUT_KEYBOARD};
+        input.ki.wVk = *key;
+        input.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(input);
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// Clicks the list's first row as the mouse would, which selects it and gives the list the focus.
+void ClickFirstRow(HWND list) {
+    RECT header = {};
+    GetWindowRect(ChildOfClass(list, WC_HEADERW), &header);
+    RECT rows = {};
+    GetWindowRect(list, &rows);
+    SetCursorPos(rows.left + 20, header.bottom + 6);
+    INPUT click[2] = {{INPUT_MOUSE}, {INPUT_MOUSE}};
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, click, sizeof(INPUT));
+    Sleep(300);
+}
+
+} // namespace
+
+TEST_F(Program, RetranslatesARowOpenedByEnterAndSavesWithCtrlS) {
+    ProgramProcess program(folder.File(L"tevtranslator.exe"), folder.Path());
+    ASSERT_TRUE(program.Started());
+    HWND open = WaitForWindow(program, L"Open Project");
+    ASSERT_NE(nullptr, open);
+    PostMessageW(open, WM_COMMAND, IDOK, 0);
+    HWND main = WaitForWindow(program, L".:: tevlib translator ::.");
+    ASSERT_NE(nullptr, main);
+    SetForegroundWindow(main);
+    HWND list = ChildOfClass(main, WC_LISTVIEWW);
+
+    // The first row twice: translated, then translated again over the first translation.
+    for (const wchar_t* text : {L"Einstellungen", L"Optionen"}) {
+        ClickFirstRow(list);
+        PressKeys({VK_RETURN});
+        HWND translate = WaitForWindow(program, L"Translate String");
+        ASSERT_NE(nullptr, translate);
+        SendMessageW(TranslationBox(translate), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+        ClickButton(translate, L"&Save >");
+        ClickButton(translate, L"&Close");
+        for (int attempt = 0; attempt < 100 && IsWindowVisible(translate); ++attempt) {
+            Sleep(50);
+        }
+    }
+    EXPECT_EQ(L"Optionen", CellOfOtherProcess(list, program.Id(), 0, 1));
+
+    SetForegroundWindow(main);
+    ClickFirstRow(list);
+    PressKeys({VK_CONTROL, 'S'});
+    for (int attempt = 0; attempt < 100 && !FileExists(TranslationFile()); ++attempt) {
+        Sleep(50);
+    }
+    CTEVEngine saved(nullptr);
+    saved.LoadStrings(TranslationFile().c_str());
+    EXPECT_STREQ(L"Optionen", saved.FindString(L"title", L"caption"));
+
+    // Saved: closing asks nothing.
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, program.WaitForExit(10000));
 }

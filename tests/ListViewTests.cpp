@@ -273,7 +273,8 @@ TEST_F(ListView, AttributesChooseTheStylesTheApplicationReliesOn) {
               [&](TestDialog& d) {
                   CTEVElement& main = d.Get(L"main");
                   EXPECT_EQ(static_cast<LONG>(LVS_REPORT), StyleOf(main) & LVS_TYPEMASK);
-                  EXPECT_EQ(static_cast<LRESULT>(LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_GRIDLINES),
+                  // A report view's label tips are its own cell tips, which cover every column.
+                  EXPECT_EQ(static_cast<LRESULT>(LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES),
                             SendMessageW(main.Window(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
                   const LONG defaults = StyleOf(d.Get(L"defaults"));
                   EXPECT_EQ(static_cast<LONG>(LVS_ICON), defaults & LVS_TYPEMASK);
@@ -580,5 +581,26 @@ TEST_F(ListView, ListsTheUserChangesInPlaceOrArrangesFreelyKeepRealRows) {
                   checks.DeleteAllItems();
                   EXPECT_EQ(0, ListMessage(checks, LVM_GETITEMCOUNT));
                   EXPECT_EQ(0, checks.GetItemCount());
+              });
+}
+
+TEST_F(ListView, LabelTipsShowTheWholeTextOfACutOffCellInAnyColumn) {
+    RunDialog(R"(<dialog><list id="tips" view="report" LabelTip="true" width="120" height="60">
+        <listcol caption="A" size="8"/><listcol caption="B" size="8"/></list></dialog>)",
+              [&](TestDialog& d) {
+                  CTEVList& list = d.As<CTEVList>(L"tips");
+                  const std::wstring longText(60, L'w');
+                  list.InsertItem(L"Short", 0, -1);
+                  list.SetItemText(0, 1, longText.c_str());
+                  list.InsertItem(longText.c_str(), 1, -1);
+                  auto tipAt = [&](int row, int column) {
+                      RECT cell = {LVIR_LABEL, column};
+                      SendMessageW(list.Window(), LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(&cell));
+                      return list.CutOffTextAt({cell.left + 4, (cell.top + cell.bottom) / 2});
+                  };
+                  EXPECT_EQ(L"", tipAt(0, 0));
+                  EXPECT_EQ(longText, tipAt(0, 1));
+                  EXPECT_EQ(longText, tipAt(1, 0));
+                  EXPECT_EQ(L"", tipAt(1, 1));
               });
 }

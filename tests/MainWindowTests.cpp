@@ -3,6 +3,8 @@
 // the save prompt answered.
 #include "TranslatorFixture.h"
 
+#include <algorithm>
+
 namespace {
 
 class MainWindow : public TranslatorFixture {};
@@ -211,9 +213,10 @@ TEST_F(MainWindow, OpeningAnotherProjectAsksToSaveFirstAndLeavesACleanWindow) {
         <string id="x" text="Only one"/></strings><files/></tevproject>)");
     CMainDialog main(&engine, program.Path());
     std::wstring question;
-    Texts afterCancel, afterOpen;
-    bool saveEnabled = true;
+    Texts afterCancel, afterOpen, infoAfterOpen;
+    bool saveEnabled = true, linksShown = true;
     Run(main, {[&] {
+                   SelectRow(main, 1); // "OK", used by Alpha
                    main.SetTranslation(0, L"changed");
                    ClickElement(main, L"btnOpen");
                },
@@ -242,10 +245,16 @@ TEST_F(MainWindow, OpeningAnotherProjectAsksToSaveFirstAndLeavesACleanWindow) {
                [&] {
                    afterOpen = Column(main, 0);
                    saveEnabled = SaveEnabled(main);
+                   infoAfterOpen = {TextOrNull(Get(main, L"strID").GetText()),
+                                    TextOrNull(Get(main, L"dlgName").GetText())};
+                   linksShown = IsWindowVisible(Get(main, L"urlTranslated").Window()) ||
+                                IsWindowVisible(Get(main, L"urlOriginal").Window());
                }});
     EXPECT_EQ(L"Do you want to save changes?", question);
     EXPECT_EQ(8u, afterCancel.size());
     EXPECT_EQ((Texts{L"Only one"}), afterOpen);
+    EXPECT_EQ((Texts{L"", L""}), infoAfterOpen);
+    EXPECT_FALSE(linksShown);
     EXPECT_FALSE(saveEnabled);
     EXPECT_FALSE(main.Model().IsModified());
 }
@@ -307,4 +316,130 @@ TEST_F(MainWindow, TheWindowSizeIsStoredAndAStoredSizeIsClampedToTheScreen) {
     const int storedWidth =
         GetPrivateProfileIntW(L"MainWindow", L"width", 0, program.File(L"settings.ini").c_str());
     EXPECT_EQ(opened.right - opened.left, storedWidth);
+}
+
+namespace {
+
+std::wstring Title(HWND window) {
+    wchar_t title[256] = L"";
+    GetWindowTextW(window, title, 256);
+    return title;
+}
+
+// As the keyboard delivers a key: posted to the focused control, through the window's loop.
+void PostKey(HWND focus, UINT key, bool ctrl = false) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+    SetKeyboardState(keys);
+    SetFocus(focus);
+    PostMessageW(focus, WM_KEYDOWN, key, 1);
+}
+
+} // namespace
+
+TEST_F(MainWindow, TheTitleNamesProjectAndLanguageAndMarksUnsavedChanges) {
+    CMainDialog main(&engine, program.Path());
+    std::wstring opened, changed, saved;
+    Run(main, {[&] {
+                   opened = Title(main.Window());
+                   main.SetTranslation(0, L"Einstellungen");
+                   changed = Title(main.Window());
+                   PostKey(main.StringList()->Window(), 'S', true); // Ctrl+S
+               },
+               [&] {
+                   PostKey(main.StringList()->Window(), 'S'); // no Ctrl: nothing
+                   saved = Title(main.Window());
+               }});
+    wchar_t language[128] = L"";
+    GetLocaleInfoW(static_cast<LCID>(main.Model().languageId), LOCALE_SLANGUAGE, language, 128);
+    const std::wstring expected = std::wstring(L"Sample - ") + language;
+    EXPECT_EQ(expected + L" - .:: tevlib translator ::.", opened);
+    EXPECT_EQ(expected + L"* - .:: tevlib translator ::.", changed);
+    EXPECT_EQ(opened, saved);
+    EXPECT_FALSE(main.Model().IsModified());
+    CTEVEngine reader(nullptr);
+    reader.LoadStrings(TranslationFile().c_str());
+    EXPECT_STREQ(L"Einstellungen", reader.FindString(L"title", L"caption"));
+}
+
+TEST_F(MainWindow, EnterOnARowTranslatesItAndEscapeClearsTheSearchBeforeClosing) {
+    CMainDialog main(&engine, program.Path());
+    std::wstring translated;
+    Texts searched, afterEscape;
+    bool openAfterEscape = false;
+    const INT_PTR result = Run(main, {[&] {
+                                          SelectRow(main, 1);
+                                          PostKey(main.StringList()->Window(), VK_RETURN);
+                                      },
+                                      [&] {
+                                          HWND translate = FindOwnedDialog(main.Window());
+                                          HWND edit = FindWindowExW(translate, nullptr, L"Edit", nullptr);
+                                          while (edit && !(GetWindowLongW(edit, GWL_STYLE) & ES_READONLY)) {
+                                              edit = FindWindowExW(translate, edit, L"Edit", nullptr);
+                                          }
+                                          translated = WindowText(edit);
+                                          PostMessageW(translate, WM_CLOSE, 0, 0);
+                                      },
+                                      [&] {
+                                          Type(main, L"find", L"ok");
+                                          searched = Column(main, 0);
+                                          PostKey(Get(main, L"find").Window(), VK_ESCAPE);
+                                      },
+                                      [&] {
+                                          afterEscape = Column(main, 0);
+                                          openAfterEscape = IsWindowVisible(main.Window());
+                                          PostKey(Get(main, L"find").Window(), VK_ESCAPE);
+                                      }});
+    EXPECT_EQ(L"OK", translated);
+    EXPECT_EQ(2u, searched.size());
+    EXPECT_EQ(8u, afterEscape.size());
+    EXPECT_TRUE(openAfterEscape);
+    EXPECT_EQ(IDCANCEL, result); // Escape in an empty search closes as before
+}
+
+TEST_F(MainWindow, MnemonicsAreUniqueAndTheDialogLinksAreReachedByTab) {
+    CMainDialog main(&engine, program.Path());
+    std::wstring letters;
+    HWND afterLabel = nullptr, afterCombo = nullptr;
+    Run(main, {[&] {
+            for (HWND child = GetWindow(main.Window(), GW_CHILD); child;
+                 child = GetWindow(child, GW_HWNDNEXT)) {
+                const std::wstring text = WindowText(child);
+                const size_t amp = text.find(L'&');
+                if (amp != std::wstring::npos && amp + 1 < text.size()) {
+                    letters += static_cast<wchar_t>(towlower(text[amp + 1]));
+                }
+            }
+            afterLabel = GetNextDlgTabItem(main.Window(),
+                                           GetWindow(Get(main, L"prevDlg").Window(), GW_HWNDPREV), FALSE);
+            afterCombo = GetNextDlgTabItem(main.Window(), Get(main, L"dialog").Window(), FALSE);
+        }});
+    std::wstring sorted = letters;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(L"bfgiorst", sorted) << Narrow(letters);
+    EXPECT_EQ(Get(main, L"prevDlg").Window(), afterCombo);
+    EXPECT_NE(nullptr, afterLabel);
+}
+
+TEST_F(MainWindow, SearchIgnoresAcceleratorsAndTheListMarksLineBreaks) {
+    WriteProject(L"sample", R"(<tevproject name="Sample" dst="sample\strings.xml"><strings>
+        <string id="chart" text="Cha&amp;rt folder"/><string id="save" text="Save &amp;&amp; exit"/>
+        <string id="two" text="Line one&#13;&#10;line two&#10;three"/></strings><files/></tevproject>)");
+    CMainDialog main(&engine, program.Path());
+    Texts plain, marked, ampersand, all;
+    Run(main, {[&] {
+            Type(main, L"find", L"chart folder");
+            plain = Column(main, 0);
+            Type(main, L"find", L"cha&r");
+            marked = Column(main, 0);
+            Type(main, L"find", L"save & exit");
+            ampersand = Column(main, 0);
+            Type(main, L"find", L"");
+            all = Column(main, 0);
+        }});
+    EXPECT_EQ((Texts{L"Cha&rt folder"}), plain);
+    EXPECT_EQ((Texts{L"Cha&rt folder"}), marked);
+    EXPECT_EQ((Texts{L"Save && exit"}), ampersand);
+    EXPECT_EQ(L"Line one\x21B5line two\x21B5three", all.at(2));
 }
