@@ -21,7 +21,7 @@ const wchar_t* CellText(const std::wstring& text, std::wstring& scratch) {
     scratch.clear();
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == L'\r' || text[i] == L'\n') {
-            scratch += L'\x21B5'; // DOWNWARDS ARROW WITH CORNER LEFTWARDS
+            scratch += L'\x00B6'; // the pilcrow: every font of the list has it
             if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') {
                 ++i;
             }

@@ -425,21 +425,53 @@ TEST_F(MainWindow, MnemonicsAreUniqueAndTheDialogLinksAreReachedByTab) {
 TEST_F(MainWindow, SearchIgnoresAcceleratorsAndTheListMarksLineBreaks) {
     WriteProject(L"sample", R"(<tevproject name="Sample" dst="sample\strings.xml"><strings>
         <string id="chart" text="Cha&amp;rt folder"/><string id="save" text="Save &amp;&amp; exit"/>
-        <string id="two" text="Line one&#13;&#10;line two&#10;three"/></strings><files/></tevproject>)");
+        <string id="two" text="Line one&#13;&#10;line two&#10;three"/>
+        <string id="long" text="A text far too long for its cell, so that the list cuts it off and only the tooltip shows the whole of it at once"/>
+        </strings><files/></tevproject>)");
     CMainDialog main(&engine, program.Path());
     Texts plain, marked, ampersand, all;
-    Run(main, {[&] {
-            Type(main, L"find", L"chart folder");
-            plain = Column(main, 0);
-            Type(main, L"find", L"cha&r");
-            marked = Column(main, 0);
-            Type(main, L"find", L"save & exit");
-            ampersand = Column(main, 0);
-            Type(main, L"find", L"");
-            all = Column(main, 0);
-        }});
+    std::wstring tipShown;
+    Run(main,
+        {[&] {
+             Type(main, L"find", L"chart folder");
+             plain = Column(main, 0);
+             Type(main, L"find", L"cha&r");
+             marked = Column(main, 0);
+             Type(main, L"find", L"save & exit");
+             ampersand = Column(main, 0);
+             Type(main, L"find", L"");
+             all = Column(main, 0);
+         },
+         [&] {
+             // The mouse rests on the cut-off cell of the shown window.
+             RECT cell = {LVIR_LABEL, 0};
+             HWND list = main.StringList()->Window();
+             SendMessageW(list, LVM_GETSUBITEMRECT, 3, reinterpret_cast<LPARAM>(&cell));
+             POINT point = {cell.left + 10, (cell.top + cell.bottom) / 2};
+             const POINT inList = point;
+             ClientToScreen(list, &point);
+             SetCursorPos(point.x, point.y);
+             PostMessageW(list, WM_MOUSEMOVE, 0, MAKELPARAM(inList.x, inList.y));
+             for (DWORD start = GetTickCount(); GetTickCount() - start < 1500; Sleep(10)) {
+                 MSG msg;
+                 // The window's timers run, not the thread's, which would start the next step early.
+                 while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                     if (msg.message != WM_TIMER || msg.hwnd) {
+                         DispatchMessageW(&msg);
+                     }
+                 }
+             }
+             for (HWND tip = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr); tip;
+                  tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) {
+                 if (IsWindowVisible(tip) && GetWindowThreadProcessId(tip, nullptr) == GetCurrentThreadId()) {
+                     tipShown = WindowText(tip);
+                 }
+             }
+             SaveScreenshot(main.Window(), L"main-window-line-breaks-and-tip");
+         }});
     EXPECT_EQ((Texts{L"Cha&rt folder"}), plain);
     EXPECT_EQ((Texts{L"Cha&rt folder"}), marked);
     EXPECT_EQ((Texts{L"Save && exit"}), ampersand);
-    EXPECT_EQ(L"Line one\x21B5line two\x21B5three", all.at(2));
+    EXPECT_EQ(L"Line one\x00B6line two\x00B6three", all.at(2));
+    EXPECT_EQ(all.at(3), tipShown);
 }
