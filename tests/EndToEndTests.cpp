@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <initializer_list>
-#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -152,6 +150,30 @@ std::wstring CellOfOtherProcess(HWND list, DWORD process, int row, int column) {
     return text;
 }
 
+// Keys as the keyboard sends them to the foreground window: pressed in order, released in reverse.
+void PressKeys(std::vector<WORD> keys) {
+    std::vector<INPUT> inputs(keys.size() * 2, INPUT{INPUT_KEYBOARD});
+    for (size_t i = 0; i < keys.size(); ++i) {
+        inputs[i].ki.wVk = keys[i];
+        inputs[inputs.size() - 1 - i].ki.wVk = keys[i];
+        inputs[inputs.size() - 1 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// Clicks the list's first row as the mouse would, which selects it and gives the list the focus.
+void ClickFirstRow(HWND list) {
+    RECT header = {}, rows = {};
+    GetWindowRect(ChildOfClass(list, WC_HEADERW), &header);
+    GetWindowRect(list, &rows);
+    SetCursorPos(rows.left + 20, header.bottom + 6);
+    INPUT click[2] = {{INPUT_MOUSE}, {INPUT_MOUSE}};
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, click, sizeof(INPUT));
+    Sleep(300);
+}
+
 class Program : public testing::Test {
 protected:
     TempDir folder;
@@ -204,7 +226,7 @@ TEST_F(Program, OpensTheChosenProjectListsItsStringsAndKeepsItsSizeOnClose) {
     EXPECT_FALSE(FileExists(TranslationFile())); // nothing was translated, nothing is written
 }
 
-TEST_F(Program, TranslatesThroughTheTranslateDialogImportsAndSavesOnClose) {
+TEST_F(Program, TranslatesThroughTheTranslateDialogImportsRetranslatesAndSavesWithCtrlS) {
     WriteUtf16File(folder.File(L"older.ini"), L"Cancel=Abbrechen\r\nOK=Not this one\r\n");
     ProgramProcess program(folder.File(L"tevtranslator.exe"), folder.Path());
     ASSERT_TRUE(program.Started());
@@ -239,91 +261,31 @@ TEST_F(Program, TranslatesThroughTheTranslateDialogImportsAndSavesOnClose) {
         Sleep(50);
     }
 
-    PostMessageW(main, WM_CLOSE, 0, 0);
-    HWND question = WaitForOwnedDialog(main);
-    ASSERT_NE(nullptr, question);
-    PostMessageW(question, WM_COMMAND, IDYES, 0);
-    EXPECT_EQ(0u, program.WaitForExit(10000));
-
-    CTEVEngine saved(nullptr);
-    saved.LoadStrings(TranslationFile().c_str());
-    EXPECT_STREQ(L"Einstellungen", saved.FindString(L"title", L"caption"));
-    EXPECT_STREQ(L"Gut", saved.FindString(L"ok", L"label"));
-    EXPECT_STREQ(L"Abbrechen", saved.FindString(L"cancel", L"label"));
-}
-
-namespace {
-
-// Keys as the keyboard sends them to the foreground window: pressed in order, released in reverse.
-void PressKeys(std::initializer_list<WORD> keys) {
-    std::vector<INPUT> inputs;
-    for (WORD key : keys) {
-        INPUT input = {INPUT_KEYBOARD};
-        input.ki.wVk = key;
-        inputs.push_back(input);
-    }
-    for (auto key = std::rbegin(keys); key != std::rend(keys); ++key) {
-        INPUT input = {INPUT_KEYBOARD};
-        input.ki.wVk = *key;
-        input.ki.dwFlags = KEYEVENTF_KEYUP;
-        inputs.push_back(input);
-    }
-    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
-// Clicks the list's first row as the mouse would, which selects it and gives the list the focus.
-void ClickFirstRow(HWND list) {
-    RECT header = {};
-    GetWindowRect(ChildOfClass(list, WC_HEADERW), &header);
-    RECT rows = {};
-    GetWindowRect(list, &rows);
-    SetCursorPos(rows.left + 20, header.bottom + 6);
-    INPUT click[2] = {{INPUT_MOUSE}, {INPUT_MOUSE}};
-    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, click, sizeof(INPUT));
-    Sleep(300);
-}
-
-} // namespace
-
-TEST_F(Program, RetranslatesARowOpenedByEnterAndSavesWithCtrlS) {
-    ProgramProcess program(folder.File(L"tevtranslator.exe"), folder.Path());
-    ASSERT_TRUE(program.Started());
-    HWND open = WaitForWindow(program, L"Open Project");
-    ASSERT_NE(nullptr, open);
-    PostMessageW(open, WM_COMMAND, IDOK, 0);
-    HWND main = WaitForWindow(program, L".:: tevlib translator ::.");
-    ASSERT_NE(nullptr, main);
+    // The first row again, by Enter, translated over its first translation; Ctrl+S saves.
     SetForegroundWindow(main);
-    HWND list = ChildOfClass(main, WC_LISTVIEWW);
-
-    // The first row twice: translated, then translated again over the first translation.
-    for (const wchar_t* text : {L"Einstellungen", L"Optionen"}) {
-        ClickFirstRow(list);
-        PressKeys({VK_RETURN});
-        HWND translate = WaitForWindow(program, L"Translate String");
-        ASSERT_NE(nullptr, translate);
-        SendMessageW(TranslationBox(translate), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-        ClickButton(translate, L"&Save >");
-        ClickButton(translate, L"&Close");
-        for (int attempt = 0; attempt < 100 && IsWindowVisible(translate); ++attempt) {
-            Sleep(50);
-        }
+    ClickFirstRow(ChildOfClass(main, WC_LISTVIEWW));
+    PressKeys({VK_RETURN});
+    translate = WaitForWindow(program, L"Translate String");
+    ASSERT_NE(nullptr, translate);
+    SendMessageW(TranslationBox(translate), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Optionen"));
+    ClickButton(translate, L"&Save >");
+    ClickButton(translate, L"&Close");
+    for (int attempt = 0; attempt < 100 && IsWindowVisible(translate); ++attempt) {
+        Sleep(50);
     }
-    EXPECT_EQ(L"Optionen", CellOfOtherProcess(list, program.Id(), 0, 1));
-
     SetForegroundWindow(main);
-    ClickFirstRow(list);
     PressKeys({VK_CONTROL, 'S'});
     for (int attempt = 0; attempt < 100 && !FileExists(TranslationFile()); ++attempt) {
         Sleep(50);
     }
+
+    // Saved already: closing asks nothing.
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, program.WaitForExit(10000));
+
     CTEVEngine saved(nullptr);
     saved.LoadStrings(TranslationFile().c_str());
     EXPECT_STREQ(L"Optionen", saved.FindString(L"title", L"caption"));
-
-    // Saved: closing asks nothing.
-    PostMessageW(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(0u, program.WaitForExit(10000));
+    EXPECT_STREQ(L"Gut", saved.FindString(L"ok", L"label"));
+    EXPECT_STREQ(L"Abbrechen", saved.FindString(L"cancel", L"label"));
 }

@@ -583,24 +583,3 @@ TEST_F(ListView, ListsTheUserChangesInPlaceOrArrangesFreelyKeepRealRows) {
                   EXPECT_EQ(0, checks.GetItemCount());
               });
 }
-
-TEST_F(ListView, LabelTipsShowTheWholeTextOfACutOffCellInAnyColumn) {
-    RunDialog(R"(<dialog><list id="tips" view="report" LabelTip="true" width="120" height="60">
-        <listcol caption="A" size="8"/><listcol caption="B" size="8"/></list></dialog>)",
-              [&](TestDialog& d) {
-                  CTEVList& list = d.As<CTEVList>(L"tips");
-                  const std::wstring longText(60, L'w');
-                  list.InsertItem(L"Short", 0, -1);
-                  list.SetItemText(0, 1, longText.c_str());
-                  list.InsertItem(longText.c_str(), 1, -1);
-                  auto tipAt = [&](int row, int column) {
-                      RECT cell = {LVIR_LABEL, column};
-                      SendMessageW(list.Window(), LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(&cell));
-                      return list.CutOffTextAt({cell.left + 4, (cell.top + cell.bottom) / 2});
-                  };
-                  EXPECT_EQ(L"", tipAt(0, 0));
-                  EXPECT_EQ(longText, tipAt(0, 1));
-                  EXPECT_EQ(longText, tipAt(1, 0));
-                  EXPECT_EQ(L"", tipAt(1, 1));
-              });
-}
