@@ -8,6 +8,54 @@
 #include "EventRoutes.h"
 #include "ImportStrings.h"
 #include "WindowSize.h"
+#include "win32/UserHandles.h"
+
+namespace {
+
+// A cell shows a line break as a visible mark: the list would draw it as a box or not at all.
+// Texts without one are shown as they are, without a copy.
+const wchar_t* CellText(const std::wstring& text, std::wstring& scratch) {
+    if (text.find_first_of(L"\r\n") == std::wstring::npos) {
+        return text.c_str();
+    }
+    scratch.clear();
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'\r' || text[i] == L'\n') {
+            scratch += L'\x00B6'; // the pilcrow: every font of the list has it
+            if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') {
+                ++i;
+            }
+        } else {
+            scratch += text[i];
+        }
+    }
+    return scratch.c_str();
+}
+
+// The text as a control label shows it: a single "&" marks the mnemonic, "&&" shows one "&".
+std::wstring WithoutAccelerators(const std::wstring& text) {
+    std::wstring plain;
+    plain.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != L'&') {
+            plain += text[i];
+        } else if (i + 1 < text.size() && text[i + 1] == L'&') {
+            plain += L'&';
+            ++i;
+        }
+    }
+    return plain;
+}
+
+bool ContainsNoCase(const wchar_t* text, const wchar_t* search) {
+    // Ordinal matching: StrStrIW costs about twenty times as much, and this runs per string per keystroke.
+    return FindStringOrdinal(FIND_FROMSTART, text, -1, search, -1, TRUE) >= 0;
+}
+
+// The main window of this thread, for the keyboard filter; one runs at a time.
+thread_local CMainDialog* t_keyboardOwner = nullptr;
+
+} // namespace
 
 CMainDialog::CMainDialog(CTEVEngine* engine, std::wstring programFolder)
     : CTEVDialog(L"res:main.xml", engine, nullptr), m_programFolder(std::move(programFolder)) {}
@@ -21,6 +69,8 @@ void CMainDialog::OnPreInitDialog() {
 
 void CMainDialog::OnInitDialog() {
     CTEVDialog::OnInitDialog();
+    InstallKeyboard();
+    ArrangeTabOrder();
     UpdateStringInfo();
     if (RunOpenDialog() == OpenOutcome::Cancelled) {
         EndDialog(m_window, IDCANCEL);
@@ -34,6 +84,7 @@ void CMainDialog::MarkClean() {
         save->SetDisabled(TRUE);
     }
     m_model.MarkSaved();
+    UpdateTitle();
 }
 
 int CMainDialog::FireEvent(CTEVElement* source, const wchar_t* event, WPARAM wParam, LPARAM lParam) {
@@ -86,9 +137,12 @@ CMainDialog::OpenOutcome CMainDialog::RunOpenDialog() {
     if (open.DoModal(m_window) != IDOK || !open.ProjectPath() || !open.TranslationPath()) {
         return OpenOutcome::Cancelled;
     }
-    return LoadChosenProject(*open.ProjectPath(), *open.TranslationPath(), open.LanguageId())
-               ? OpenOutcome::Loaded
-               : OpenOutcome::Failed;
+    if (!LoadChosenProject(*open.ProjectPath(), *open.TranslationPath(), open.LanguageId())) {
+        return OpenOutcome::Failed;
+    }
+    m_projectName = ProjectNameOf(open);
+    UpdateTitle();
+    return OpenOutcome::Loaded;
 }
 
 bool CMainDialog::LoadChosenProject(const std::wstring& projectPath, const std::wstring& translationPath,
@@ -108,6 +162,7 @@ bool CMainDialog::LoadChosenProject(const std::wstring& projectPath, const std::
                        translationPath.c_str());
         MessageBoxW(m_window, text.c_str(), kCaption, MB_ICONWARNING | MB_OK);
     }
+    IndexSearchTexts();
     FillDialogCombo();
     FillStringList();
     return true;
@@ -131,9 +186,8 @@ int CMainDialog::ValueOfDialogCombo() const {
 
 bool CMainDialog::PassesFilter(const StringItem& item, const wchar_t* search,
                                const std::unordered_set<std::wstring>* dialogIds) const {
-    // Ordinal matching: StrStrIW costs about twenty times as much, and this runs per string per keystroke.
-    if (search && FindStringOrdinal(FIND_FROMSTART, item.text.c_str(), -1, search, -1, TRUE) < 0 &&
-        !(item.loc && FindStringOrdinal(FIND_FROMSTART, item.loc->c_str(), -1, search, -1, TRUE) >= 0)) {
+    const size_t index = static_cast<size_t>(&item - m_model.strings.data());
+    if (search && !MatchesSearch(index, search)) {
         return false;
     }
     return !dialogIds || dialogIds->count(item.id) != 0;
@@ -157,18 +211,21 @@ void CMainDialog::FillStringList() {
     m_stringList->BeginUpdate();
     m_stringList->DeleteAllItems();
     m_rowOfString.assign(m_model.strings.size(), -1);
+    std::wstring scratch;
     for (size_t i = 0; i < m_model.strings.size(); ++i) {
         const StringItem& item = m_model.strings[i];
         if (!PassesFilter(item, CStrOrNull(search), dialogIds ? &*dialogIds : nullptr)) {
             continue;
         }
-        const int row = m_stringList->InsertItem(item.text.c_str(), static_cast<int>(i), 0);
+        const int row = m_stringList->InsertItem(CellText(item.text, scratch), static_cast<int>(i), 0);
         m_rowOfString[i] = row;
         if (item.loc) {
-            m_stringList->SetItemText(row, 1, item.loc->c_str());
+            m_stringList->SetItemText(row, 1, CellText(*item.loc, scratch));
         }
     }
     m_stringList->EndUpdate();
+    // The refill drops the selection without telling: the labels and links follow it here.
+    UpdateStringInfo();
 }
 
 void CMainDialog::SelectDialogAndRefill(int value) {
@@ -196,10 +253,8 @@ void CMainDialog::UpdateStringInfo() {
     if (row >= 0) {
         info = m_model.GetStringInfo(static_cast<size_t>(m_stringList->GetItemParam(row)));
     }
-    if (info) {
-        if (CTEVElement* id = FindById(L"strID")) {
-            id->SetText(info->Label().c_str());
-        }
+    if (CTEVElement* id = FindById(L"strID")) {
+        id->SetText(info ? info->Label().c_str() : L"");
     }
     const OptString caption = info ? info->caption : std::nullopt;
     if (CTEVElement* name = FindById(L"dlgName")) {
@@ -228,6 +283,7 @@ void CMainDialog::EnableSaveOnFirstChange(bool wasModified) {
         if (CTEVElement* save = FindById(L"btnSave")) {
             save->SetDisabled(FALSE);
         }
+        UpdateTitle();
     }
 }
 
@@ -236,7 +292,8 @@ void CMainDialog::ShowRowTranslation(size_t index) {
         return;
     }
     const OptString& loc = m_model.strings[index].loc;
-    m_stringList->SetItemText(m_rowOfString[index], 1, loc ? loc->c_str() : L"");
+    std::wstring scratch;
+    m_stringList->SetItemText(m_rowOfString[index], 1, loc ? CellText(*loc, scratch) : L"");
 }
 
 BOOL CMainDialog::SaveWithMessage() {
@@ -287,6 +344,10 @@ BOOL CMainDialog::ConfirmSave() {
 
 BOOL CMainDialog::CanClose(int code) {
     if (code == IDOK) {
+        HandleEnter();
+        return FALSE;
+    }
+    if (code == IDCANCEL && HandleEscape()) {
         return FALSE;
     }
     return ConfirmSave();
@@ -374,6 +435,10 @@ int CMainDialog::AdjustHeight(int cy) {
 }
 
 void CMainDialog::OnDestroy(int cx, int cy) {
+    m_keyboardHook.reset();
+    if (t_keyboardOwner == this) {
+        t_keyboardOwner = nullptr;
+    }
     SizeSettings().Store(m_window, cx, cy);
 }
 
@@ -421,4 +486,143 @@ void CMainDialog::SelectAndShowRow(int row) {
     state.state = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
     SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+}
+
+// ---- Title ----
+
+std::wstring CMainDialog::ProjectNameOf(const COpenDlg& open) {
+    for (const ProjectItem& project : open.Projects()) {
+        if (open.ProjectPath() && project.path == *open.ProjectPath()) {
+            return project.name;
+        }
+    }
+    return L"";
+}
+
+void CMainDialog::UpdateTitle() {
+    if (!m_window) {
+        return;
+    }
+    std::wstring title;
+    if (!m_projectName.empty()) {
+        title = m_projectName + L" - ";
+    }
+    wchar_t language[LOCALE_NAME_MAX_LENGTH * 2] = L"";
+    if (m_model.languageId >= 0 && GetLocaleInfoW(static_cast<LCID>(m_model.languageId), LOCALE_SLANGUAGE,
+                                                  language, ARRAYSIZE(language))) {
+        title += language;
+    } else if (!title.empty()) {
+        title.resize(title.size() - 3);
+    }
+    if (!title.empty() && m_model.IsModified()) {
+        title += L"*";
+    }
+    // The program's own name stays last: scripts and users find the window by it.
+    title += title.empty() ? kCaption : std::wstring(L" - ") + kCaption;
+    SetWindowTextW(m_window, title.c_str());
+}
+
+// ---- Keyboard ----
+
+void CMainDialog::InstallKeyboard() {
+    t_keyboardOwner = this;
+    m_keyboardHook = std::make_unique<WindowsHook>(WH_MSGFILTER, KeyboardFilter);
+}
+
+// Ctrl+S reaches whichever control has the focus, none of which saves: it is taken before them.
+LRESULT CALLBACK CMainDialog::KeyboardFilter(int code, WPARAM wParam, LPARAM lParam) {
+    CMainDialog* main = t_keyboardOwner;
+    auto* msg = reinterpret_cast<MSG*>(lParam);
+    if (main && code == MSGF_DIALOGBOX && msg && msg->message == WM_KEYDOWN && msg->wParam == 'S' &&
+        GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0 &&
+        (msg->hwnd == main->m_window || IsChild(main->m_window, msg->hwnd))) {
+        if (main->m_model.IsModified()) {
+            main->SaveWithMessage();
+        }
+        return 1;
+    }
+    HHOOK hook = main && main->m_keyboardHook ? main->m_keyboardHook->Get() : nullptr;
+    return CallNextHookEx(hook, code, wParam, lParam);
+}
+
+bool CMainDialog::HandleEnter() {
+    HWND focus = GetFocus();
+    if (m_stringList && focus == m_stringList->Window()) {
+        OpenTranslateDialog();
+        return true;
+    }
+    // The dialog links take the focus by Tab; Enter follows them as a click does.
+    for (const wchar_t* link : {L"prevDlg", L"nextDlg", L"urlTranslated", L"urlOriginal"}) {
+        CTEVElement* element = FindById(link);
+        if (element && focus && element->Window() == focus) {
+            element->Fire(L"clicked", 0, 0);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CMainDialog::HandleEscape() {
+    CTEVElement* find = FindById(L"find");
+    if (!find || !find->Window() || GetFocus() != find->Window()) {
+        return false;
+    }
+    const wchar_t* text = find->GetText();
+    if (!text || !*text) {
+        return false;
+    }
+    find->SetText(L"");
+    FillStringList();
+    return true;
+}
+
+// "Dialog &box:" leads to the list of dialogs, and the "<<" and ">>" links after it take the focus
+// too; the layout keeps the links before the list.
+void CMainDialog::ArrangeTabOrder() {
+    CTEVElement* prev = FindById(L"prevDlg");
+    CTEVElement* next = FindById(L"nextDlg");
+    if (!prev || !next || !m_dialogCombo || !prev->Window() || !next->Window() || !m_dialogCombo->Window()) {
+        return;
+    }
+    constexpr UINT kOrderOnly = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
+    HWND label = GetWindow(prev->Window(), GW_HWNDPREV);
+    SetWindowPos(m_dialogCombo->Window(), label ? label : HWND_TOP, 0, 0, 0, 0, kOrderOnly);
+    SetWindowPos(prev->Window(), m_dialogCombo->Window(), 0, 0, 0, 0, kOrderOnly);
+    SetWindowPos(next->Window(), prev->Window(), 0, 0, 0, 0, kOrderOnly);
+    for (CTEVElement* link : {prev, next}) {
+        SetWindowLongW(link->Window(), GWL_STYLE, GetWindowLongW(link->Window(), GWL_STYLE) | WS_TABSTOP);
+    }
+}
+
+// ---- Search ----
+
+void CMainDialog::IndexSearchTexts() {
+    m_searchTexts.assign(m_model.strings.size(), std::wstring());
+    for (size_t i = 0; i < m_model.strings.size(); ++i) {
+        const std::wstring& text = m_model.strings[i].text;
+        if (text.find(L'&') != std::wstring::npos) {
+            m_searchTexts[i] = WithoutAccelerators(text);
+        }
+    }
+}
+
+// The search text is found in the original or the translation as written or as shown, without
+// their accelerator marks: "Chart folder" finds "Cha&rt folder", and "Cha&rt" finds it too.
+bool CMainDialog::MatchesSearch(size_t index, const wchar_t* search) const {
+    const StringItem& item = m_model.strings[index];
+    if (ContainsNoCase(item.text.c_str(), search)) {
+        return true;
+    }
+    if (index < m_searchTexts.size() && !m_searchTexts[index].empty() &&
+        ContainsNoCase(m_searchTexts[index].c_str(), search)) {
+        return true;
+    }
+    if (!item.loc) {
+        return false;
+    }
+    if (ContainsNoCase(item.loc->c_str(), search)) {
+        return true;
+    }
+    return item.loc->find(L'&') != std::wstring::npos &&
+           ContainsNoCase(WithoutAccelerators(*item.loc).c_str(), search);
 }

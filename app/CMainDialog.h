@@ -7,12 +7,15 @@
 #include "ProjectModel.h"
 #include "WindowSize.h"
 
+#include <memory>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
+class COpenDlg;
 class CTEVComboBox;
 class CTEVList;
+class WindowsHook;
 
 class CMainDialog : public CTEVDialog {
 public:
@@ -84,10 +87,28 @@ private:
                       const std::unordered_set<std::wstring>* dialogIds) const;
     StoredWindowSize SizeSettings() const;
 
+    // The title: project, language and a mark for unsaved changes before the program's name.
+    void UpdateTitle();
+    static std::wstring ProjectNameOf(const COpenDlg& open);
+
+    // Keyboard: Ctrl+S, Enter on a row or a link, Escape in the search box, tab order.
+    void InstallKeyboard();
+    static LRESULT CALLBACK KeyboardFilter(int code, WPARAM wParam, LPARAM lParam);
+    bool HandleEnter();
+    bool HandleEscape();
+    void ArrangeTabOrder();
+
+    // Search ignores "&" accelerators: originals without them, "" where an original has none.
+    void IndexSearchTexts();
+    bool MatchesSearch(size_t index, const wchar_t* search) const;
+
     std::wstring m_programFolder;
     ProjectModel m_model;
     CTEVList* m_stringList = nullptr;      // not owned
     CTEVComboBox* m_dialogCombo = nullptr; // not owned
     // Row of each string in the list, -1 when not shown; rebuilt with the list.
     std::vector<int> m_rowOfString;
+    std::vector<std::wstring> m_searchTexts;
+    std::wstring m_projectName;
+    std::unique_ptr<WindowsHook> m_keyboardHook;
 };

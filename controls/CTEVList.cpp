@@ -3,6 +3,8 @@
 
 #include "AttributeReaders.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 #include <exception>
 
@@ -79,7 +81,7 @@ DWORD CTEVList::WindowStyle() const {
 DWORD CTEVList::ExtendedListStyle() const {
     return StyleIf(m_checkBoxes, LVS_EX_CHECKBOXES) | StyleIf(m_fullRowSelect, LVS_EX_FULLROWSELECT) |
            StyleIf(m_gridLines, LVS_EX_GRIDLINES) | StyleIf(m_headerDragDrop, LVS_EX_HEADERDRAGDROP) |
-           StyleIf(m_labelTip, LVS_EX_LABELTIP);
+           StyleIf(m_labelTip && m_view != kReportView, LVS_EX_LABELTIP);
 }
 
 void CTEVList::Create() {
@@ -94,6 +96,9 @@ void CTEVList::Create() {
         return;
     }
     InsertColumns();
+    if (m_labelTip && m_view == kReportView) {
+        CreateCellTips();
+    }
     const SIZE minimum = DialogUnits(m_width ? m_width : 48, m_height ? m_height : 40);
     m_minwidth = minimum.cx;
     m_minheight = minimum.cy;
@@ -353,6 +358,92 @@ void CTEVList::ReserveItems(int rows) {
     if (!m_virtual) {
         SendMessageW(m_window, LVM_SETITEMCOUNT, std::max(rows, 0), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
     }
+}
+
+void CTEVList::CreateCellTips() {
+    m_cellTips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                 WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 CW_USEDEFAULT, CW_USEDEFAULT, m_window, nullptr, nullptr, nullptr);
+    if (!m_cellTips) {
+        return;
+    }
+    // One tool for the whole list; it asks for its text, which depends on the cell under the mouse.
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS | TTF_TRANSPARENT;
+    tool.hwnd = m_window;
+    tool.uId = reinterpret_cast<UINT_PTR>(m_window);
+    tool.lpszText = LPSTR_TEXTCALLBACKW;
+    SendMessageW(m_cellTips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    // Long texts wrap instead of running across the screen.
+    SendMessageW(m_cellTips, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN) / 2);
+    SetWindowSubclass(m_window, CellTipsProc, 1, reinterpret_cast<DWORD_PTR>(this));
+}
+
+LRESULT CALLBACK CTEVList::CellTipsProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                        DWORD_PTR self) {
+    return reinterpret_cast<CTEVList*>(self)->OnCellTipsMessage(hwnd, message, wParam, lParam);
+}
+
+LRESULT CTEVList::OnCellTipsMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_MOUSEMOVE: {
+        LVHITTESTINFO hit = {};
+        hit.pt = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        SendMessageW(hwnd, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+        const POINT cell = {hit.iItem >= 0 ? hit.iSubItem : -1, hit.iItem};
+        if (cell.x != m_tipCell.x || cell.y != m_tipCell.y) {
+            // Another cell: the tooltip starts over and asks for that cell's text.
+            m_tipCell = cell;
+            SendMessageW(m_cellTips, TTM_ACTIVATE, FALSE, 0);
+            SendMessageW(m_cellTips, TTM_ACTIVATE, TRUE, 0);
+        }
+        break;
+    }
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (header->hwndFrom == m_cellTips && header->code == TTN_GETDISPINFOW) {
+            POINT cursor = {};
+            GetCursorPos(&cursor);
+            ScreenToClient(hwnd, &cursor);
+            m_tipText = CutOffTextAt(cursor);
+            auto* info = reinterpret_cast<NMTTDISPINFOW*>(lParam);
+            info->lpszText = m_tipText.data();
+            return 0;
+        }
+        break;
+    }
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(hwnd, CellTipsProc, 1);
+        if (m_cellTips) {
+            DestroyWindow(m_cellTips);
+            m_cellTips = nullptr;
+        }
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+std::wstring CTEVList::CutOffTextAt(POINT point) {
+    LVHITTESTINFO hit = {};
+    hit.pt = point;
+    SendMessageW(m_window, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    if (hit.iItem < 0 || hit.iItem >= GetItemCount() || hit.iSubItem < 0 || hit.iSubItem >= m_columns) {
+        return L"";
+    }
+    const std::wstring& text =
+        m_rows[static_cast<size_t>(hit.iItem)].texts[static_cast<size_t>(hit.iSubItem)];
+    RECT cell = {};
+    cell.top = hit.iSubItem;
+    cell.left = LVIR_LABEL;
+    SendMessageW(m_window, LVM_GETSUBITEMRECT, hit.iItem, reinterpret_cast<LPARAM>(&cell));
+    // The control keeps a margin on either side of a cell's text.
+    const int margin = 2 * GetSystemMetrics(SM_CXEDGE) + 8;
+    const int width = static_cast<int>(
+        SendMessageW(m_window, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(text.c_str())));
+    return width + margin > cell.right - cell.left ? text : L"";
 }
 
 CTEVListCol::~CTEVListCol() = default;

@@ -43,6 +43,10 @@ public:
     // Allocates room for that many rows at once before a large fill.
     void ReserveItems(int rows);
 
+    // The whole text of the cell at a point of the list's client area when the cell cuts it off,
+    // as its tooltip shows it; empty when the cell shows all of it or there is no cell.
+    std::wstring CutOffTextAt(POINT point);
+
 private:
     struct Row {
         std::vector<std::wstring> texts; // one per column
@@ -57,6 +61,12 @@ private:
     void ShowRowCount(DWORD flags);
     void AnswerDisplayInfo(NMLVDISPINFOW& info) const;
     int FindRow(const NMLVFINDITEMW& find) const;
+    // Report views with "LabelTip": a tooltip on every cell that cuts its text off, the
+    // subitems' cells too, which the control's own label tips leave out.
+    void CreateCellTips();
+    static LRESULT CALLBACK CellTipsProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                         DWORD_PTR self);
+    LRESULT OnCellTipsMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
     int m_view = 0; // "icon", "smallicon", "list", "report"
     BOOL m_noColHeader = FALSE;
@@ -78,6 +88,9 @@ private:
     std::vector<Row> m_rows;
     int m_updateDepth = 0;          // open BeginUpdate calls
     BOOL m_redrawSuspended = FALSE; // redraw was switched off by the outermost BeginUpdate
+    HWND m_cellTips = nullptr;      // the tooltip, destroyed with the list
+    POINT m_tipCell = {-1, -1};     // the row (y) and column (x) the tooltip last showed
+    std::wstring m_tipText;         // what the tooltip shows, alive while it shows it
 };
 
 // A column of a "list": fixed (a width in characters) or flexible (a share of the free width).

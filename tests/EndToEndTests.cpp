@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -61,14 +62,18 @@ BOOL CALLBACK MatchProcessWindow(HWND window, LPARAM param) {
     GetWindowThreadProcessId(window, &process);
     wchar_t title[128] = L"";
     GetWindowTextW(window, title, 128);
-    if (process == search->process && IsWindowVisible(window) && wcscmp(title, search->title) == 0) {
+    // The main window's title starts with the project and language and ends with the program's name.
+    const size_t length = wcslen(title);
+    const size_t wanted = wcslen(search->title);
+    if (process == search->process && IsWindowVisible(window) && length >= wanted &&
+        wcscmp(title + length - wanted, search->title) == 0) {
         search->found = window;
         return FALSE;
     }
     return TRUE;
 }
 
-// Waits up to ten seconds for a visible top-level window of the process with that title.
+// Waits up to ten seconds for a visible top-level window of the process whose title ends so.
 HWND WaitForWindow(const ProgramProcess& program, const wchar_t* title) {
     for (int attempt = 0; attempt < 200; ++attempt) {
         WindowSearch search = {program.Id(), title, nullptr};
@@ -145,6 +150,30 @@ std::wstring CellOfOtherProcess(HWND list, DWORD process, int row, int column) {
     return text;
 }
 
+// Keys as the keyboard sends them to the foreground window: pressed in order, released in reverse.
+void PressKeys(std::vector<WORD> keys) {
+    std::vector<INPUT> inputs(keys.size() * 2, INPUT{INPUT_KEYBOARD});
+    for (size_t i = 0; i < keys.size(); ++i) {
+        inputs[i].ki.wVk = keys[i];
+        inputs[inputs.size() - 1 - i].ki.wVk = keys[i];
+        inputs[inputs.size() - 1 - i].ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+// Clicks the list's first row as the mouse would, which selects it and gives the list the focus.
+void ClickFirstRow(HWND list) {
+    RECT header = {}, rows = {};
+    GetWindowRect(ChildOfClass(list, WC_HEADERW), &header);
+    GetWindowRect(list, &rows);
+    SetCursorPos(rows.left + 20, header.bottom + 6);
+    INPUT click[2] = {{INPUT_MOUSE}, {INPUT_MOUSE}};
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, click, sizeof(INPUT));
+    Sleep(300);
+}
+
 class Program : public testing::Test {
 protected:
     TempDir folder;
@@ -197,7 +226,7 @@ TEST_F(Program, OpensTheChosenProjectListsItsStringsAndKeepsItsSizeOnClose) {
     EXPECT_FALSE(FileExists(TranslationFile())); // nothing was translated, nothing is written
 }
 
-TEST_F(Program, TranslatesThroughTheTranslateDialogImportsAndSavesOnClose) {
+TEST_F(Program, TranslatesThroughTheTranslateDialogImportsRetranslatesAndSavesWithCtrlS) {
     WriteUtf16File(folder.File(L"older.ini"), L"Cancel=Abbrechen\r\nOK=Not this one\r\n");
     ProgramProcess program(folder.File(L"tevtranslator.exe"), folder.Path());
     ASSERT_TRUE(program.Started());
@@ -208,7 +237,7 @@ TEST_F(Program, TranslatesThroughTheTranslateDialogImportsAndSavesOnClose) {
     ASSERT_NE(nullptr, main);
 
     // Two strings through the translate dialog, from the first row on.
-    PostMessageW(FindWindowExW(main, nullptr, L"Button", L"Translate..."), BM_CLICK, 0, 0);
+    PostMessageW(FindWindowExW(main, nullptr, L"Button", L"&Translate..."), BM_CLICK, 0, 0);
     HWND translate = WaitForWindow(program, L"Translate String");
     ASSERT_NE(nullptr, translate);
     SendMessageW(TranslationBox(translate), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Einstellungen"));
@@ -218,7 +247,7 @@ TEST_F(Program, TranslatesThroughTheTranslateDialogImportsAndSavesOnClose) {
     ClickButton(translate, L"&Close");
 
     // The older string file through the import button's file dialog.
-    PostMessageW(FindWindowExW(main, nullptr, L"Button", L"Import Strings..."), BM_CLICK, 0, 0);
+    PostMessageW(FindWindowExW(main, nullptr, L"Button", L"&Import Strings..."), BM_CLICK, 0, 0);
     HWND files = WaitForOwnedDialog(main);
     ASSERT_NE(nullptr, files);
     const std::wstring older = folder.File(L"older.ini");
@@ -239,15 +268,31 @@ TEST_F(Program, TranslatesThroughTheTranslateDialogImportsAndSavesOnClose) {
         Sleep(50);
     }
 
+    // The first row again, by Enter, translated over its first translation; Ctrl+S saves.
+    SetForegroundWindow(main);
+    ClickFirstRow(ChildOfClass(main, WC_LISTVIEWW));
+    PressKeys({VK_RETURN});
+    translate = WaitForWindow(program, L"Translate String");
+    ASSERT_NE(nullptr, translate);
+    SendMessageW(TranslationBox(translate), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Optionen"));
+    ClickButton(translate, L"&Save >");
+    ClickButton(translate, L"&Close");
+    for (int attempt = 0; attempt < 100 && IsWindowVisible(translate); ++attempt) {
+        Sleep(50);
+    }
+    SetForegroundWindow(main);
+    PressKeys({VK_CONTROL, 'S'});
+    for (int attempt = 0; attempt < 100 && !FileExists(TranslationFile()); ++attempt) {
+        Sleep(50);
+    }
+
+    // Saved already: closing asks nothing.
     PostMessageW(main, WM_CLOSE, 0, 0);
-    HWND question = WaitForOwnedDialog(main);
-    ASSERT_NE(nullptr, question);
-    PostMessageW(question, WM_COMMAND, IDYES, 0);
     EXPECT_EQ(0u, program.WaitForExit(10000));
 
     CTEVEngine saved(nullptr);
     saved.LoadStrings(TranslationFile().c_str());
-    EXPECT_STREQ(L"Einstellungen", saved.FindString(L"title", L"caption"));
+    EXPECT_STREQ(L"Optionen", saved.FindString(L"title", L"caption"));
     EXPECT_STREQ(L"Gut", saved.FindString(L"ok", L"label"));
     EXPECT_STREQ(L"Abbrechen", saved.FindString(L"cancel", L"label"));
 }

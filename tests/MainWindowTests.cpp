@@ -211,9 +211,10 @@ TEST_F(MainWindow, OpeningAnotherProjectAsksToSaveFirstAndLeavesACleanWindow) {
         <string id="x" text="Only one"/></strings><files/></tevproject>)");
     CMainDialog main(&engine, program.Path());
     std::wstring question;
-    Texts afterCancel, afterOpen;
-    bool saveEnabled = true;
+    Texts afterCancel, afterOpen, infoAfterOpen;
+    bool saveEnabled = true, linksShown = true;
     Run(main, {[&] {
+                   SelectRow(main, 1); // "OK", used by Alpha
                    main.SetTranslation(0, L"changed");
                    ClickElement(main, L"btnOpen");
                },
@@ -242,10 +243,16 @@ TEST_F(MainWindow, OpeningAnotherProjectAsksToSaveFirstAndLeavesACleanWindow) {
                [&] {
                    afterOpen = Column(main, 0);
                    saveEnabled = SaveEnabled(main);
+                   infoAfterOpen = {TextOrNull(Get(main, L"strID").GetText()),
+                                    TextOrNull(Get(main, L"dlgName").GetText())};
+                   linksShown = IsWindowVisible(Get(main, L"urlTranslated").Window()) ||
+                                IsWindowVisible(Get(main, L"urlOriginal").Window());
                }});
     EXPECT_EQ(L"Do you want to save changes?", question);
     EXPECT_EQ(8u, afterCancel.size());
     EXPECT_EQ((Texts{L"Only one"}), afterOpen);
+    EXPECT_EQ((Texts{L"", L""}), infoAfterOpen);
+    EXPECT_FALSE(linksShown);
     EXPECT_FALSE(saveEnabled);
     EXPECT_FALSE(main.Model().IsModified());
 }
@@ -307,4 +314,142 @@ TEST_F(MainWindow, TheWindowSizeIsStoredAndAStoredSizeIsClampedToTheScreen) {
     const int storedWidth =
         GetPrivateProfileIntW(L"MainWindow", L"width", 0, program.File(L"settings.ini").c_str());
     EXPECT_EQ(opened.right - opened.left, storedWidth);
+}
+
+namespace {
+
+std::wstring Title(HWND window) {
+    wchar_t title[256] = L"";
+    GetWindowTextW(window, title, 256);
+    return title;
+}
+
+// As the keyboard delivers a key: posted to the focused control, through the window's loop.
+void PostKey(HWND focus, UINT key, bool ctrl = false) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+    SetKeyboardState(keys);
+    SetFocus(focus);
+    PostMessageW(focus, WM_KEYDOWN, key, 1);
+}
+
+} // namespace
+
+TEST_F(MainWindow, TheTitleNamesProjectAndLanguageAndMarksUnsavedChanges) {
+    CMainDialog main(&engine, program.Path());
+    std::wstring opened, changed, saved;
+    Run(main, {[&] {
+                   opened = Title(main.Window());
+                   main.SetTranslation(0, L"Einstellungen");
+                   changed = Title(main.Window());
+                   PostKey(main.StringList()->Window(), 'S', true); // Ctrl+S
+               },
+               [&] {
+                   PostKey(main.StringList()->Window(), 'S'); // no Ctrl: nothing
+                   saved = Title(main.Window());
+               }});
+    wchar_t language[128] = L"";
+    GetLocaleInfoW(static_cast<LCID>(main.Model().languageId), LOCALE_SLANGUAGE, language, 128);
+    const std::wstring expected = std::wstring(L"Sample - ") + language;
+    EXPECT_EQ(expected + L" - .:: tevlib translator ::.", opened);
+    EXPECT_EQ(expected + L"* - .:: tevlib translator ::.", changed);
+    EXPECT_EQ(opened, saved);
+    EXPECT_FALSE(main.Model().IsModified());
+    CTEVEngine reader(nullptr);
+    reader.LoadStrings(TranslationFile().c_str());
+    EXPECT_STREQ(L"Einstellungen", reader.FindString(L"title", L"caption"));
+}
+
+TEST_F(MainWindow, EnterOnARowTranslatesItEscapeClearsTheSearchBeforeClosingAndTabReachesTheLinks) {
+    CMainDialog main(&engine, program.Path());
+    std::wstring translated;
+    Texts searched, afterEscape;
+    bool openAfterEscape = false, tabReachesLinks = false;
+    const INT_PTR result = Run(main, {[&] {
+                                          SelectRow(main, 1);
+                                          PostKey(main.StringList()->Window(), VK_RETURN);
+                                      },
+                                      [&] {
+                                          HWND translate = FindOwnedDialog(main.Window());
+                                          HWND edit = FindWindowExW(translate, nullptr, L"Edit", nullptr);
+                                          while (edit && !(GetWindowLongW(edit, GWL_STYLE) & ES_READONLY)) {
+                                              edit = FindWindowExW(translate, edit, L"Edit", nullptr);
+                                          }
+                                          translated = WindowText(edit);
+                                          PostMessageW(translate, WM_CLOSE, 0, 0);
+                                      },
+                                      [&] {
+                                          Type(main, L"find", L"ok");
+                                          searched = Column(main, 0);
+                                          PostKey(Get(main, L"find").Window(), VK_ESCAPE);
+                                      },
+                                      [&] {
+                                          afterEscape = Column(main, 0);
+                                          openAfterEscape = IsWindowVisible(main.Window());
+                                          tabReachesLinks =
+                                              GetNextDlgTabItem(main.Window(), Get(main, L"dialog").Window(),
+                                                                FALSE) == Get(main, L"prevDlg").Window();
+                                          PostKey(Get(main, L"find").Window(), VK_ESCAPE);
+                                      }});
+    EXPECT_EQ(L"OK", translated);
+    EXPECT_EQ(2u, searched.size());
+    EXPECT_EQ(8u, afterEscape.size());
+    EXPECT_TRUE(openAfterEscape);
+    EXPECT_TRUE(tabReachesLinks);
+    EXPECT_EQ(IDCANCEL, result); // Escape in an empty search closes as before
+}
+
+TEST_F(MainWindow, SearchIgnoresAcceleratorsAndTheListMarksLineBreaks) {
+    WriteProject(L"sample", R"(<tevproject name="Sample" dst="sample\strings.xml"><strings>
+        <string id="chart" text="Cha&amp;rt folder"/><string id="save" text="Save &amp;&amp; exit"/>
+        <string id="two" text="Line one&#13;&#10;line two&#10;three"/>
+        <string id="long" text="A text far too long for its cell, so that the list cuts it off and only the tooltip shows the whole of it at once"/>
+        </strings><files/></tevproject>)");
+    CMainDialog main(&engine, program.Path());
+    Texts plain, marked, ampersand, all;
+    std::wstring tipShown;
+    Run(main,
+        {[&] {
+             Type(main, L"find", L"chart folder");
+             plain = Column(main, 0);
+             Type(main, L"find", L"cha&r");
+             marked = Column(main, 0);
+             Type(main, L"find", L"save & exit");
+             ampersand = Column(main, 0);
+             Type(main, L"find", L"");
+             all = Column(main, 0);
+         },
+         [&] {
+             // The mouse rests on the cut-off cell of the shown window.
+             RECT cell = {LVIR_LABEL, 0};
+             HWND list = main.StringList()->Window();
+             SendMessageW(list, LVM_GETSUBITEMRECT, 3, reinterpret_cast<LPARAM>(&cell));
+             POINT point = {cell.left + 10, (cell.top + cell.bottom) / 2};
+             const POINT inList = point;
+             ClientToScreen(list, &point);
+             SetCursorPos(point.x, point.y);
+             PostMessageW(list, WM_MOUSEMOVE, 0, MAKELPARAM(inList.x, inList.y));
+             for (DWORD start = GetTickCount(); GetTickCount() - start < 1500; Sleep(10)) {
+                 MSG msg;
+                 // The window's timers run, not the thread's, which would start the next step early.
+                 while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                     if (msg.message != WM_TIMER || msg.hwnd) {
+                         DispatchMessageW(&msg);
+                     }
+                 }
+             }
+             for (HWND tip = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr); tip;
+                  tip = FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) {
+                 if (IsWindowVisible(tip) && GetWindowThreadProcessId(tip, nullptr) == GetCurrentThreadId()) {
+                     tipShown = WindowText(tip);
+                 }
+             }
+             SaveScreenshot(main.Window(), L"main-window-line-breaks-and-tip");
+         }});
+    EXPECT_EQ((Texts{L"Cha&rt folder"}), plain);
+    EXPECT_EQ((Texts{L"Cha&rt folder"}), marked);
+    EXPECT_EQ((Texts{L"Save && exit"}), ampersand);
+    EXPECT_EQ(L"Line one\x00B6line two\x00B6three", all.at(2));
+    EXPECT_EQ(all.at(3), tipShown);
 }
