@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 class DialogHost : public EngineTest<> {};
@@ -223,4 +225,95 @@ TEST_F(DialogHost, CenterScreenCentresOnTheWorkArea) {
     dialog.Run([&](TestDialog& d) { placed = WindowRectOf(d.Hwnd()); });
     const int width = placed.right - placed.left;
     EXPECT_EQ(work.left + (work.right - work.left) / 2 - width / 2, placed.left);
+}
+
+TEST_F(DialogHost, AResizableDialogShrinksToItsContentNotToTheSizeItOpenedWith) {
+    TestDialog dialog(engine, R"(<dialog border="resizing" width="300" height="200">
+        <box minwidth="50" minheight="20"/></dialog>)");
+    RECT opened = {};
+    RECT client = {};
+    RECT dragged = {};
+    SIZE margin = {};
+    dialog.Run([&](TestDialog& d) {
+        opened = WindowRectOf(d.Hwnd());
+        GetClientRect(d.Hwnd(), &client);
+        margin = Dlu(d.Hwnd(), 7, 7);
+        dragged = {opened.left, opened.top, opened.left + 10, opened.top + 10};
+        SendMessageW(d.Hwnd(), WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(&dragged));
+    });
+    const SIZE frame = {opened.right - opened.left - client.right,
+                        opened.bottom - opened.top - client.bottom};
+    EXPECT_EQ(frame.cx + 50 + 2 * margin.cx, dragged.right - dragged.left);
+    EXPECT_EQ(frame.cy + 20 + 2 * margin.cy, dragged.bottom - dragged.top);
+}
+
+TEST_F(DialogHost, WindowsLargerThanTheScreenOpenInsideTheWorkArea) {
+    const RECT work = WorkArea();
+    // Resizable: brought to the work area's size; fixed (a preview): its left part shows.
+    TestDialog resizable(engine, R"(<dialog border="resizing" centerScreen="true">
+        <box minwidth="5000" minheight="5000"/></dialog>)");
+    RECT placed = {};
+    SIZE minimum = {};
+    resizable.Run([&](TestDialog& d) {
+        placed = WindowRectOf(d.Hwnd());
+        minimum = d.MinimumOuterSize();
+    });
+    EXPECT_EQ(work, placed);
+    EXPECT_EQ((SIZE{work.right - work.left, work.bottom - work.top}), minimum);
+
+    HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, work.left + 100,
+                                 work.top + 40, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    TestDialog preview(engine,
+                       R"(<dialog centerScreen="true"><box minwidth="5000" minheight="100"/></dialog>)");
+    preview.Run([&](TestDialog& d) { placed = WindowRectOf(d.Hwnd()); }, owner);
+    DestroyWindow(owner);
+    EXPECT_EQ(work.left, placed.left);
+    EXPECT_GE(placed.top, work.top);
+    EXPECT_LE(placed.bottom, work.bottom);
+}
+
+namespace {
+
+// The columns from the first to the last of the link's blue text pixels, or 0 without any.
+int LinkInkWidth(const Screenshot& shot, const RECT& link) {
+    int first = link.right;
+    int last = link.left - 1;
+    for (int y = link.top; y < link.bottom; ++y) {
+        for (int x = link.left; x < link.right; ++x) {
+            const COLORREF colour = shot.At({x, y});
+            if (GetBValue(colour) > 128 && GetRValue(colour) < 128) {
+                first = std::min(first, x);
+                last = std::max(last, x);
+            }
+        }
+    }
+    return std::max(0, last - first + 1);
+}
+
+} // namespace
+
+TEST_F(DialogHost, SeparatorLinesAndLinksPaintTheirWholeCells) {
+    TestDialog dialog(engine, R"x(<dialog orient="vertical" clipChildren="true"><box minwidth="300"/>
+        <line id="line" type="EtchedHorz" hFlex="1"/><url id="wide" text="(show translated)" url=":notify:"/>
+        <box orient="horizontal" hFlex="1"><url id="narrow" text="(show translated)" url=":notify:"/>
+        <box hFlex="1"/></box></dialog>)x");
+    Screenshot shot;
+    RECT line = {};
+    RECT wide = {};
+    RECT narrow = {};
+    dialog.Run([&](TestDialog& d) {
+        UpdateWindow(d.Hwnd());
+        line = WindowRectOf(d.FindById(L"line")->Window());
+        wide = WindowRectOf(d.FindById(L"wide")->Window());
+        narrow = WindowRectOf(d.FindById(L"narrow")->Window());
+        shot = SaveScreenshot(d.Hwnd(), L"dialog-line-link");
+    });
+    const int x = (line.left + line.right) / 2;
+    for (int y = line.top - 3; y < line.bottom + 3; ++y) {
+        EXPECT_NE(RGB(0, 0, 0), shot.At({x, y})) << "row " << y - line.top;
+    }
+    // A link in a cell of its own measure shows as much of its text as one with room to spare.
+    ASSERT_GT(wide.right - wide.left, narrow.right - narrow.left);
+    EXPECT_GT(LinkInkWidth(shot, wide), 0);
+    EXPECT_EQ(LinkInkWidth(shot, wide), LinkInkWidth(shot, narrow));
 }
