@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include "GdiHandles.h"
+
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -274,13 +277,13 @@ TEST_F(DialogHost, WindowsLargerThanTheScreenOpenInsideTheWorkArea) {
 
 namespace {
 
-// The columns from the first to the last of the link's blue text pixels, or 0 without any.
-int LinkInkWidth(const Screenshot& shot, const RECT& link) {
-    int first = link.right;
-    int last = link.left - 1;
-    for (int y = link.top; y < link.bottom; ++y) {
-        for (int x = link.left; x < link.right; ++x) {
-            const COLORREF colour = shot.At({x, y});
+// The columns from the first to the last blue (link text) pixel within area, or 0 without any.
+int InkWidth(const RECT& area, const std::function<COLORREF(int, int)>& colourAt) {
+    int first = area.right;
+    int last = area.left - 1;
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            const COLORREF colour = colourAt(x, y);
             if (GetBValue(colour) > 128 && GetRValue(colour) < 128) {
                 first = std::min(first, x);
                 last = std::max(last, x);
@@ -295,36 +298,18 @@ int UnclippedInkWidth(const wchar_t* text) {
     NONCLIENTMETRICSW metrics = {};
     metrics.cbSize = 504;
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
-    HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, 400, 60);
-    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-    HGDIOBJ oldFont = SelectObject(dc, font);
+    GdiObject<HFONT> font(CreateFontIndirectW(&metrics.lfMessageFont));
+    WindowDC screen(nullptr);
+    MemoryDC dc(screen.Get());
+    GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.Get(), 400, 60));
+    SelectedObject selectedBitmap(dc.Get(), bitmap.Get());
+    SelectedObject selectedFont(dc.Get(), font.Get());
     RECT area = {0, 0, 400, 60};
-    FillRect(dc, &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(0, 0, 255));
+    FillRect(dc.Get(), &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SetTextColor(dc.Get(), RGB(0, 0, 255));
     RECT at = {20, 0, 21, 60};
-    DrawTextW(dc, text, -1, &at, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_NOCLIP);
-    int first = 400;
-    int last = -1;
-    for (int y = 0; y < 60; ++y) {
-        for (int x = 0; x < 400; ++x) {
-            const COLORREF colour = GetPixel(dc, x, y);
-            if (GetBValue(colour) > 128 && GetRValue(colour) < 128) {
-                first = std::min(first, x);
-                last = std::max(last, x);
-            }
-        }
-    }
-    SelectObject(dc, oldFont);
-    SelectObject(dc, oldBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    DeleteObject(font);
-    return std::max(0, last - first + 1);
+    DrawTextW(dc.Get(), text, -1, &at, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_NOCLIP);
+    return InkWidth(area, [&](int x, int y) { return GetPixel(dc.Get(), x, y); });
 }
 
 } // namespace
@@ -351,7 +336,8 @@ TEST_F(DialogHost, SeparatorLinesAndLinksPaintTheirWholeCells) {
     }
     // Links in a cell of their own measure or a wider one show their whole text, ")" included.
     const int whole = UnclippedInkWidth(L"(show translated)");
+    auto onScreen = [&shot](int x, int y) { return shot.At({x, y}); };
     EXPECT_GT(whole, 0);
-    EXPECT_EQ(whole, LinkInkWidth(shot, wide));
-    EXPECT_EQ(whole, LinkInkWidth(shot, narrow));
+    EXPECT_EQ(whole, InkWidth(wide, onScreen));
+    EXPECT_EQ(whole, InkWidth(narrow, onScreen));
 }
