@@ -30,10 +30,11 @@ int StoredWindowSize::Height(HWND window, int computed) const {
 
 int StoredWindowSize::Adjusted(HWND window, const wchar_t* key, int computed) const {
     const int stored = Settings(m_iniPath).ReadInt(m_section.c_str(), key, computed);
-    // A size saved on a larger screen must still fit this one.
+    // A size saved on a larger screen must still fit this one; the window itself keeps it above
+    // what its content needs.
     const RECT work = WorkAreaOf(window);
     const int limit = wcscmp(key, L"width") == 0 ? work.right - work.left : work.bottom - work.top;
-    return std::max(computed, std::min(stored, limit));
+    return std::min(stored > 0 ? stored : computed, limit);
 }
 
 void StoredWindowSize::Store(HWND window, int cx, int cy) const {

@@ -1,5 +1,6 @@
-// Window sizes kept in "settings.ini": a stored size is used only above the computed one and is
-// clamped to the screen; the size stored is the window's normal one, not a maximised frame.
+// Window sizes kept in "settings.ini": a stored size replaces the computed one and is clamped to
+// the screen (the dialog keeps it above its content's need); the size stored is the window's normal one, not
+// a maximised frame.
 #pragma once
 
 #include <windows.h>
@@ -11,8 +12,8 @@ public:
     // section: the "settings.ini" section of one window, such as "MainWindow".
     StoredWindowSize(std::wstring iniPath, std::wstring section);
 
-    // The stored width or height, never below computed and, above it, no larger than the work area
-    // of window's monitor; computed when nothing is stored.
+    // The stored width or height, no larger than the work area of window's monitor; computed,
+    // equally limited, when nothing is stored.
     int Width(HWND window, int computed) const;
     int Height(HWND window, int computed) const;
 

@@ -1,7 +1,9 @@
-// Etched separator lines, two dialog units thick.
+// Etched separator lines in a cell two dialog units thick.
 #include "CTEVLine.h"
 
 #include "AttributeReaders.h"
+
+#include <algorithm>
 
 BOOL CTEVLine::IsKindOf(const wchar_t* tag, CTEVElement** out) {
     return MatchesKind(L"line", tag, out);
@@ -22,4 +24,14 @@ void CTEVLine::Create() {
         vertical ? DialogUnits(2, m_height ? m_height : 14) : DialogUnits(m_width ? m_width : 14, 2);
     m_minwidth = size.cx;
     m_minheight = size.cy;
+}
+
+void CTEVLine::Arrange(int x, int y, int cx, int cy) {
+    // The etched static paints only its two lines and no background, so its window is exactly
+    // as thick as they are; the dialog paints the rest of the cell even when it clips children.
+    if (m_type == EtchedVert) {
+        CTEVElement::Arrange(x + std::max(0, cx - kThickness) / 2, y, std::min(cx, kThickness), cy);
+    } else {
+        CTEVElement::Arrange(x, y + std::max(0, cy - kThickness) / 2, cx, std::min(cy, kThickness));
+    }
 }

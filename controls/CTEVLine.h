@@ -10,8 +10,11 @@ public:
     BOOL IsKindOf(const wchar_t* tag, CTEVElement** out) override;
     BOOL LoadFromNode(IXMLDOMNode* node) override;
     void Create() override;
+    void Arrange(int x, int y, int cx, int cy) override;
 
     enum Type { EtchedHorz, EtchedVert };
+    // Pixels of the drawn line: a shadow and a highlight.
+    static constexpr int kThickness = 2;
 
 private:
     int m_type = EtchedHorz;

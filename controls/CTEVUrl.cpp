@@ -14,6 +14,7 @@ namespace {
 const wchar_t kClassName[] = L"TEV_URL_CLASS";
 const wchar_t kElementProperty[] = L"TEVUrl_this";
 const wchar_t kNotifyTarget[] = L":notify:";
+const UINT kTextFormat = DT_SINGLELINE | DT_NOPREFIX;
 
 bool StartsWithNoCase(const wchar_t* text, const wchar_t* prefix) {
     const int length = lstrlenW(prefix);
@@ -72,15 +73,28 @@ void CTEVUrl::Create() {
     CTEVElement::Create();
     CreateControlWindow(kClassName, CStrOrNull(m_text), 0, 0, BindingParam());
 
-    // Measured with the font the link paints with, not the dialog's.
-    RECT rect = {0, 0, 3, 3};
+    // Measured as it is painted: one line, no prefixes, in both fonts it uses, with the room a
+    // last glyph such as ")" needs beyond its advance.
+    const wchar_t* text = HasText() ? m_text->c_str() : L"W";
+    SIZE measured = {0, 0};
     {
         WindowDC dc(m_window);
-        SelectedObject font(dc.Get(), m_font.Get());
-        DrawTextW(dc.Get(), m_text ? m_text->c_str() : L"W", -1, &rect, DT_CALCRECT | DT_EDITCONTROL);
+        for (HFONT font : {m_font.Get(), m_underlinedFont.Get()}) {
+            SelectedObject selected(dc.Get(), font);
+            RECT rect = {0, 0, 0, 0};
+            DrawTextW(dc.Get(), text, -1, &rect, DT_CALCRECT | kTextFormat);
+            int overhang = 0;
+            ABC last = {};
+            if (GetCharABCWidthsW(dc.Get(), text[lstrlenW(text) - 1], text[lstrlenW(text) - 1], &last) &&
+                last.abcC < 0) {
+                overhang = -last.abcC;
+            }
+            measured.cx = std::max<LONG>(measured.cx, rect.right - rect.left + overhang + 1);
+            measured.cy = std::max<LONG>(measured.cy, rect.bottom - rect.top);
+        }
     }
-    m_minwidth = rect.right - rect.left;
-    m_minheight = std::max<int>(rect.bottom - rect.top, DialogUnits(1, 14).cy);
+    m_minwidth = measured.cx;
+    m_minheight = std::max<int>(measured.cy, DialogUnits(1, 14).cy);
 }
 
 void CTEVUrl::OpenTarget(const wchar_t* target) {
@@ -127,7 +141,7 @@ void CTEVUrl::Paint(HWND hwnd, HDC dc, const RECT& client) {
 }
 
 void CTEVUrl::PaintText(HDC dc, const RECT& client) {
-    const UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
+    const UINT format = kTextFormat | DT_VCENTER;
     SetBkMode(dc, TRANSPARENT);
     RECT measured = client;
     DrawTextW(dc, m_text->c_str(), -1, &measured, DT_CALCRECT | format);
@@ -143,7 +157,9 @@ void CTEVUrl::PaintText(HDC dc, const RECT& client) {
 
     SelectedObject hoverFont(dc, m_hovering ? m_underlinedFont.Get() : nullptr);
     SetTextColor(dc, RGB(0, 0, 255));
-    DrawTextW(dc, m_text->c_str(), -1, &span, format | (m_textAlign == AlignRight ? DT_RIGHT : 0));
+    // Drawn in the whole client area: the span would clip a glyph that reaches past its advance.
+    RECT area = client;
+    DrawTextW(dc, m_text->c_str(), -1, &area, format | (m_textAlign == AlignRight ? DT_RIGHT : 0));
 }
 
 void CTEVUrl::OnMouseMove(HWND hwnd, int x) {

@@ -6,6 +6,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -223,71 +224,79 @@ void CTEVDialog::OnInitDialog() {
 
     RECT client = {};
     GetClientRect(m_window, &client);
-    SIZE content = ContentSize(fixed.right, fixed.bottom);
+    SIZE need = {};
+    SIZE content = ContentSize(fixed.right, fixed.bottom, &need);
     Arrange(client.left, client.top, content.cx, content.cy);
     // Word-wrapping controls know their widths only after the first arrangement.
-    content = ContentSize(fixed.right, fixed.bottom);
+    content = ContentSize(fixed.right, fixed.bottom, &need);
     Arrange(client.left, client.top, content.cx, content.cy);
 
-    MeasureOuterSize(content);
+    SIZE frame = FrameSize();
     // A menu bar is measured at the window's width, which is still the template's here: measure
     // the frame again at the width the window will have.
     if (GetMenu(m_window)) {
-        SetWindowPos(m_window, nullptr, 0, 0, m_minOuterWidth, m_minOuterHeight,
+        SetWindowPos(m_window, nullptr, 0, 0, frame.cx + content.cx, frame.cy + content.cy,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
-        MeasureOuterSize(content);
+        frame = FrameSize();
     }
-    PlaceWindow(AdjustWidth(m_minOuterWidth), AdjustHeight(m_minOuterHeight));
+    // A resizable window may be made as small as its content allows, not only as small as it opened;
+    // never more than the screen holds, or its frame could not be brought back onto it.
+    m_minOuterWidth = frame.cx + need.cx;
+    m_minOuterHeight = frame.cy + need.cy;
+    if (m_border == BorderResizing) {
+        const RECT work = WorkAreaNear(GetParent(m_window) ? GetParent(m_window) : m_window);
+        m_minOuterWidth = std::min<int>(m_minOuterWidth, Width(work));
+        m_minOuterHeight = std::min<int>(m_minOuterHeight, Height(work));
+    }
+    PlaceWindow(AdjustWidth(frame.cx + content.cx), AdjustHeight(frame.cy + content.cy));
 }
 
-void CTEVDialog::MeasureOuterSize(SIZE content) {
+SIZE CTEVDialog::FrameSize() const {
     RECT window = {};
     RECT client = {};
     GetWindowRect(m_window, &window);
     GetClientRect(m_window, &client);
-    m_minOuterWidth = Width(window) - Width(client) + content.cx;
-    m_minOuterHeight = Height(window) - Height(client) + content.cy;
+    return {Width(window) - Width(client), Height(window) - Height(client)};
 }
 
-SIZE CTEVDialog::ContentSize(int fixedWidth, int fixedHeight) {
+SIZE CTEVDialog::ContentSize(int fixedWidth, int fixedHeight, SIZE* need) {
     SIZE size = {0, 0};
     GetMinSize(&size);
+    *need = size;
     if (m_width != 0) {
         size.cx = fixedWidth;
     }
     if (m_height != 0) {
         size.cy = fixedHeight;
     }
+    // A fixed size below the content's need is kept, so it is the least the window asks for then.
+    need->cx = std::min(need->cx, size.cx);
+    need->cy = std::min(need->cy, size.cy);
     return size;
 }
 
 void CTEVDialog::PlaceWindow(int width, int height) {
     HWND parent = GetParent(m_window);
     const RECT work = WorkAreaNear(parent ? parent : m_window);
-    int x = 0;
-    int y = 0;
+    SIZE size = {std::max(width, m_minOuterWidth), std::max(height, m_minOuterHeight)};
+    // A resizable window rearranges itself to fit the screen; a fixed one keeps its size and shows
+    // at least its caption and left part.
+    if (m_border == BorderResizing) {
+        size.cx = std::min<int>(size.cx, Width(work));
+        size.cy = std::min<int>(size.cy, Height(work));
+    }
+    POINT place = {};
     RECT parentRect = {};
     if (!m_centerScreen && parent && GetWindowRect(parent, &parentRect)) {
-        x = parentRect.left;
-        y = parentRect.top;
-        if (x + width > work.right) {
-            x = work.right - width;
-        }
-        if (y + height > work.bottom) {
-            y = work.bottom - height;
-        }
-        if (x < work.left) {
-            x = work.left;
-        }
-        if (y < work.top) {
-            y = work.top;
-        }
+        place = {parentRect.left, parentRect.top};
     } else {
         // Without a parent to sit on, the middle of the work area is the natural place.
-        x = work.left + Width(work) / 2 - width / 2;
-        y = work.top + Height(work) / 2 - height / 2;
+        place = {work.left + (Width(work) - size.cx) / 2, work.top + (Height(work) - size.cy) / 2};
     }
-    SetWindowPos(m_window, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+    place.x = std::max<int>(work.left, std::min<int>(place.x, work.right - size.cx));
+    place.y = std::max<int>(work.top, std::min<int>(place.y, work.bottom - size.cy));
+    SetWindowPos(m_window, nullptr, place.x, place.y, size.cx, size.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
 BOOL CTEVDialog::CanClose(int) {
@@ -387,6 +396,13 @@ INT_PTR CTEVDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZING:
         if (m_border == BorderResizing) {
             EnforceMinimumSize(wParam, reinterpret_cast<RECT*>(lParam));
+        }
+        return FALSE;
+    case WM_GETMINMAXINFO:
+        // Maximising and programmatic sizing keep to the same minimum as dragging the frame.
+        if (m_border == BorderResizing && m_minOuterWidth > 0 && lParam) {
+            auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+            limits->ptMinTrackSize = {m_minOuterWidth, m_minOuterHeight};
         }
         return FALSE;
     case WM_DRAWITEM:

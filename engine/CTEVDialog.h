@@ -38,6 +38,7 @@ public:
 
     const wchar_t* Caption() const { return CStrOrNull(m_caption); }
     DWORD Style() const { return m_style; }
+    // The smallest frame that holds the content, at most the work area for a resizable window.
     SIZE MinimumOuterSize() const { return {m_minOuterWidth, m_minOuterHeight}; }
     // The tips for F1 help; null when no context help is installed.
     IContextHelp* ContextHelp() const { return m_contextHelp.get(); }
@@ -67,7 +68,7 @@ protected:
     BOOL m_maximizeBox = FALSE;
     BOOL m_sysMenu = FALSE;
     std::unique_ptr<IContextHelp> m_contextHelp; // owned; closes its popup before it goes
-    CTEVElement* m_defaultButton = nullptr; // not owned
+    CTEVElement* m_defaultButton = nullptr;      // not owned
     int m_minOuterWidth = 0;
     int m_minOuterHeight = 0;
 
@@ -75,9 +76,10 @@ private:
     bool m_running = false; // inside DoModal
     void ComputeStyle();
     void PlaceWindow(int width, int height);
-    SIZE ContentSize(int fixedWidth, int fixedHeight);
-    // The minimum outer size: the content plus the window's frame as it stands now.
-    void MeasureOuterSize(SIZE content);
+    // The size to open with; need receives what the content cannot do without.
+    SIZE ContentSize(int fixedWidth, int fixedHeight, SIZE* need);
+    // The window's frame (caption, borders, menu bar) around its client area, as it stands now.
+    SIZE FrameSize() const;
     void EnforceMinimumSize(WPARAM edge, RECT* rect) const;
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // The element a WM_DRAWITEM or WM_MEASUREITEM is meant for, or null.

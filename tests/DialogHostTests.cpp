@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include "GdiHandles.h"
+
+#include <algorithm>
+#include <functional>
+
 namespace {
 
 class DialogHost : public EngineTest<> {};
@@ -223,4 +228,116 @@ TEST_F(DialogHost, CenterScreenCentresOnTheWorkArea) {
     dialog.Run([&](TestDialog& d) { placed = WindowRectOf(d.Hwnd()); });
     const int width = placed.right - placed.left;
     EXPECT_EQ(work.left + (work.right - work.left) / 2 - width / 2, placed.left);
+}
+
+TEST_F(DialogHost, AResizableDialogShrinksToItsContentNotToTheSizeItOpenedWith) {
+    TestDialog dialog(engine, R"(<dialog border="resizing" width="300" height="200">
+        <box minwidth="50" minheight="20"/></dialog>)");
+    RECT opened = {};
+    RECT client = {};
+    RECT dragged = {};
+    SIZE margin = {};
+    dialog.Run([&](TestDialog& d) {
+        opened = WindowRectOf(d.Hwnd());
+        GetClientRect(d.Hwnd(), &client);
+        margin = Dlu(d.Hwnd(), 7, 7);
+        dragged = {opened.left, opened.top, opened.left + 10, opened.top + 10};
+        SendMessageW(d.Hwnd(), WM_SIZING, WMSZ_BOTTOMRIGHT, reinterpret_cast<LPARAM>(&dragged));
+    });
+    const SIZE frame = {opened.right - opened.left - client.right,
+                        opened.bottom - opened.top - client.bottom};
+    EXPECT_EQ(frame.cx + 50 + 2 * margin.cx, dragged.right - dragged.left);
+    EXPECT_EQ(frame.cy + 20 + 2 * margin.cy, dragged.bottom - dragged.top);
+}
+
+TEST_F(DialogHost, WindowsLargerThanTheScreenOpenInsideTheWorkArea) {
+    const RECT work = WorkArea();
+    // Resizable: brought to the work area's size; fixed (a preview): its left part shows.
+    TestDialog resizable(engine, R"(<dialog border="resizing" centerScreen="true">
+        <box minwidth="5000" minheight="5000"/></dialog>)");
+    RECT placed = {};
+    SIZE minimum = {};
+    resizable.Run([&](TestDialog& d) {
+        placed = WindowRectOf(d.Hwnd());
+        minimum = d.MinimumOuterSize();
+    });
+    EXPECT_EQ(work, placed);
+    EXPECT_EQ((SIZE{work.right - work.left, work.bottom - work.top}), minimum);
+
+    HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, work.left + 100,
+                                 work.top + 40, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    TestDialog preview(engine,
+                       R"(<dialog centerScreen="true"><box minwidth="5000" minheight="100"/></dialog>)");
+    preview.Run([&](TestDialog& d) { placed = WindowRectOf(d.Hwnd()); }, owner);
+    DestroyWindow(owner);
+    EXPECT_EQ(work.left, placed.left);
+    EXPECT_GE(placed.top, work.top);
+    EXPECT_LE(placed.bottom, work.bottom);
+}
+
+namespace {
+
+// The columns from the first to the last blue (link text) pixel within area, or 0 without any.
+int InkWidth(const RECT& area, const std::function<COLORREF(int, int)>& colourAt) {
+    int first = area.right;
+    int last = area.left - 1;
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            const COLORREF colour = colourAt(x, y);
+            if (GetBValue(colour) > 128 && GetRValue(colour) < 128) {
+                first = std::min(first, x);
+                last = std::max(last, x);
+            }
+        }
+    }
+    return std::max(0, last - first + 1);
+}
+
+// The ink width of text in the message font, drawn with nothing to clip it.
+int UnclippedInkWidth(const wchar_t* text) {
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = 504;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
+    GdiObject<HFONT> font(CreateFontIndirectW(&metrics.lfMessageFont));
+    WindowDC screen(nullptr);
+    MemoryDC dc(screen.Get());
+    GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen.Get(), 400, 60));
+    SelectedObject selectedBitmap(dc.Get(), bitmap.Get());
+    SelectedObject selectedFont(dc.Get(), font.Get());
+    RECT area = {0, 0, 400, 60};
+    FillRect(dc.Get(), &area, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    SetTextColor(dc.Get(), RGB(0, 0, 255));
+    RECT at = {20, 0, 21, 60};
+    DrawTextW(dc.Get(), text, -1, &at, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_NOCLIP);
+    return InkWidth(area, [&](int x, int y) { return GetPixel(dc.Get(), x, y); });
+}
+
+} // namespace
+
+TEST_F(DialogHost, SeparatorLinesAndLinksPaintTheirWholeCells) {
+    TestDialog dialog(engine, R"x(<dialog orient="vertical" clipChildren="true"><box minwidth="300"/>
+        <line id="line" type="EtchedHorz" hFlex="1"/><url id="wide" text="(show translated)" url=":notify:"/>
+        <box orient="horizontal" hFlex="1"><url id="narrow" text="(show translated)" url=":notify:"/>
+        <box hFlex="1"/></box></dialog>)x");
+    Screenshot shot;
+    RECT line = {};
+    RECT wide = {};
+    RECT narrow = {};
+    dialog.Run([&](TestDialog& d) {
+        UpdateWindow(d.Hwnd());
+        line = WindowRectOf(d.FindById(L"line")->Window());
+        wide = WindowRectOf(d.FindById(L"wide")->Window());
+        narrow = WindowRectOf(d.FindById(L"narrow")->Window());
+        shot = SaveScreenshot(d.Hwnd(), L"dialog-line-link");
+    });
+    const int x = (line.left + line.right) / 2;
+    for (int y = line.top - 3; y < line.bottom + 3; ++y) {
+        EXPECT_NE(RGB(0, 0, 0), shot.At({x, y})) << "row " << y - line.top;
+    }
+    // Links in a cell of their own measure or a wider one show their whole text, ")" included.
+    const int whole = UnclippedInkWidth(L"(show translated)");
+    auto onScreen = [&shot](int x, int y) { return shot.At({x, y}); };
+    EXPECT_GT(whole, 0);
+    EXPECT_EQ(whole, InkWidth(wide, onScreen));
+    EXPECT_EQ(whole, InkWidth(narrow, onScreen));
 }
