@@ -198,16 +198,7 @@ void CTEVUrl::OnMouseLeave(HWND hwnd) {
 // Keeps the highlight while the cursor is over the link, or over a menu or tooltip that
 // opened on top of it; otherwise ends the hover.
 void CALLBACK CTEVUrl::HoverTimerProc(HWND hwnd, UINT, UINT_PTR timerId, DWORD) {
-    RECT rect = {};
-    POINT cursor = {};
-    GetWindowRect(hwnd, &rect);
-    GetCursorPos(&cursor);
-    HWND underCursor = WindowFromPoint(cursor);
-    wchar_t className[256] = L"";
-    GetClassNameW(underCursor, className, 255);
-    const bool overLink =
-        underCursor == hwnd || wcscmp(className, L"#32768") == 0 || wcscmp(className, L"CPPTooltip") == 0;
-    if (PtInRect(&rect, cursor) && overLink) {
+    if (CursorStaysOver(hwnd)) {
         return;
     }
     KillTimer(hwnd, timerId);

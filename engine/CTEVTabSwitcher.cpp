@@ -412,16 +412,7 @@ void CTEVTabSwitcher::OnMouseMove(int x, int y) {
 
 // Keeps the hover while the cursor is over the list, or over a menu or tooltip opened on it.
 void CTEVTabSwitcher::OnHoverTimer(HWND hwnd) {
-    RECT rect = {};
-    POINT cursor = {};
-    GetWindowRect(hwnd, &rect);
-    GetCursorPos(&cursor);
-    HWND under = WindowFromPoint(cursor);
-    wchar_t className[256] = L"";
-    GetClassNameW(under, className, 255);
-    const bool overList =
-        under == hwnd || wcscmp(className, L"#32768") == 0 || wcscmp(className, L"CPPTooltip") == 0;
-    if (!PtInRect(&rect, cursor) || !overList) {
+    if (!CursorStaysOver(hwnd)) {
         EndHover();
     }
 }

@@ -3,6 +3,7 @@
 #include "Diagnostics.h"
 
 #include <algorithm>
+#include <cwchar>
 
 namespace {
 
@@ -52,6 +53,19 @@ void COwnWindow::RegisterClassOnce(HINSTANCE instance, const OwnWindowClass& win
         reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(windowClass.backgroundColour + 1));
     definition.lpszClassName = windowClass.name;
     TEV_CHECK(RegisterClassW(&definition) != 0);
+}
+
+bool COwnWindow::CursorStaysOver(HWND hwnd) {
+    RECT rect = {};
+    POINT cursor = {};
+    GetWindowRect(hwnd, &rect);
+    GetCursorPos(&cursor);
+    HWND under = WindowFromPoint(cursor);
+    wchar_t className[256] = L"";
+    GetClassNameW(under, className, 255);
+    const bool overWindow =
+        under == hwnd || wcscmp(className, L"#32768") == 0 || wcscmp(className, L"CPPTooltip") == 0;
+    return PtInRect(&rect, cursor) && overWindow;
 }
 
 void COwnWindow::OnBound(HWND) {}

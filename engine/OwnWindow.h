@@ -27,6 +27,10 @@ public:
     // Registers the class with the shared window procedure unless the instance knows it already.
     static void RegisterClassOnce(HINSTANCE instance, const OwnWindowClass& windowClass);
 
+    // Whether a hover over hwnd goes on: the cursor is inside it, over it or over a menu or tooltip
+    // that opened on top of it.
+    static bool CursorStaysOver(HWND hwnd);
+
     // The creation parameter that binds a new window of an own class to this object.
     void* BindingParam() { return this; }
     HWND BoundWindow() const { return m_hwnd; }

@@ -285,7 +285,7 @@ Screenshot SaveScreenshot(HWND window, const wchar_t* name) {
 
     // Read from the window's own surface: Wine copies it to the X screen only some time later, so
     // the screen may still show what was there before.
-    WholeWindowDC source(window);
+    WindowDC source(window, true);
     MemoryDC memory(source.Get());
     GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(source.Get(), width, height));
     {

@@ -5,31 +5,15 @@
 
 #include <utility>
 
-// A window's device context, released on destruction.
+// A window's device context (of its client area, or of the whole window, frame included),
+// released on destruction.
 class WindowDC {
 public:
-    explicit WindowDC(HWND window) : m_window(window), m_dc(GetDC(window)) {}
+    explicit WindowDC(HWND window, bool wholeWindow = false)
+        : m_window(window), m_dc(wholeWindow ? GetWindowDC(window) : GetDC(window)) {}
     WindowDC(const WindowDC&) = delete;
     WindowDC& operator=(const WindowDC&) = delete;
     ~WindowDC() {
-        if (m_dc) {
-            ReleaseDC(m_window, m_dc);
-        }
-    }
-    HDC Get() const { return m_dc; }
-
-private:
-    HWND m_window;
-    HDC m_dc;
-};
-
-// A window's device context for the whole window, frame included, released on destruction.
-class WholeWindowDC {
-public:
-    explicit WholeWindowDC(HWND window) : m_window(window), m_dc(GetWindowDC(window)) {}
-    WholeWindowDC(const WholeWindowDC&) = delete;
-    WholeWindowDC& operator=(const WholeWindowDC&) = delete;
-    ~WholeWindowDC() {
         if (m_dc) {
             ReleaseDC(m_window, m_dc);
         }
