@@ -3,6 +3,7 @@
 
 #include "AttributeReaders.h"
 #include "CTEVEngine.h"
+#include "SystemMetrics.h"
 
 #include <shellapi.h>
 #include <windowsx.h>
@@ -23,14 +24,9 @@ bool StartsWithNoCase(const wchar_t* text, const wchar_t* prefix) {
 
 // The message font of the system, plain or underlined.
 HFONT CreateMessageFont(bool underlined) {
-    NONCLIENTMETRICSW metrics = {};
-    metrics.cbSize = 504;
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
-        // Systems before Vista know the structure without its last field.
-        metrics.cbSize = 500;
-        if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
-            return nullptr;
-        }
+    NONCLIENTMETRICSW metrics;
+    if (!ReadNonClientMetrics(&metrics)) {
+        return nullptr;
     }
     metrics.lfMessageFont.lfUnderline = underlined ? TRUE : FALSE;
     return CreateFontIndirectW(&metrics.lfMessageFont);

@@ -5,6 +5,7 @@
 #include "AttributeReaders.h"
 #include "CTEVEngine.h"
 #include "CTEVTab.h"
+#include "SystemMetrics.h"
 
 #include <windowsx.h>
 
@@ -66,14 +67,9 @@ void Gradient(HDC dc, const RECT& rect, COLORREF top, COLORREF bottom) {
 }
 
 HFONT CreateCaptionFont(int captionHeight) {
-    NONCLIENTMETRICSW metrics = {};
-    metrics.cbSize = 504;
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
-        // Systems before Vista know the structure without its last field.
-        metrics.cbSize = 500;
-        if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
-            return nullptr;
-        }
+    NONCLIENTMETRICSW metrics;
+    if (!ReadNonClientMetrics(&metrics)) {
+        return nullptr;
     }
     LOGFONTW font = metrics.lfCaptionFont;
     font.lfHeight = captionHeight * 2 / 3;
