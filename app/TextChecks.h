@@ -1,0 +1,41 @@
+// Checks of one translation against its original for mistakes a translator easily makes: lost or
+// altered placeholders, lost accelerators, changed line breaks, edge white space and end marks.
+// Pure text work, so it runs over whole projects without any window.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct StringItem;
+
+enum class TextProblem {
+    MissingPlaceholder,   // in the original, not in the translation
+    ExtraPlaceholder,     // in the translation, not in the original
+    PlaceholderChanged,   // another kind, or non-positional ones in another order
+    AcceleratorLost,      // the original has one mnemonic, the translation none
+    AcceleratorsMultiple, // the original has one mnemonic, the translation several
+    LineBreakCount,
+    EdgeWhiteSpace,      // leading or trailing white space differs
+    TrailingPunctuation, // a closing ":" or ellipsis in only one of them
+};
+
+struct TextFinding {
+    TextProblem problem;
+    std::wstring detail; // the placeholder(s) or the counts concerned, for showing to the translator
+
+    bool operator==(const TextFinding& other) const {
+        return problem == other.problem && detail == other.detail;
+    }
+};
+
+// Every problem of the translation, in the order of the problem kinds above; empty when none.
+std::vector<TextFinding> CheckTranslation(std::wstring_view original, std::wstring_view translation);
+
+// The same for a project string; an untranslated string has nothing to check.
+std::vector<TextFinding> CheckString(const StringItem& item);
+
+// The character after the first single "&" that is followed by neither a space nor the end, as
+// written (callers fold case to compare); absent when the text has no mnemonic.
+std::optional<wchar_t> MnemonicOf(std::wstring_view text);
