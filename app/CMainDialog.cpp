@@ -184,13 +184,12 @@ int CMainDialog::ValueOfDialogCombo() const {
     return m_dialogCombo ? m_dialogCombo->GetValue() : -1;
 }
 
-bool CMainDialog::PassesFilter(const StringItem& item, const wchar_t* search,
+bool CMainDialog::PassesFilter(size_t index, const wchar_t* search,
                                const std::unordered_set<std::wstring>* dialogIds) const {
-    const size_t index = static_cast<size_t>(&item - m_model.strings.data());
     if (search && !MatchesSearch(index, search)) {
         return false;
     }
-    return !dialogIds || dialogIds->count(item.id) != 0;
+    return !dialogIds || dialogIds->count(m_model.strings[index].id) != 0;
 }
 
 void CMainDialog::FillStringList() {
@@ -214,7 +213,7 @@ void CMainDialog::FillStringList() {
     std::wstring scratch;
     for (size_t i = 0; i < m_model.strings.size(); ++i) {
         const StringItem& item = m_model.strings[i];
-        if (!PassesFilter(item, CStrOrNull(search), dialogIds ? &*dialogIds : nullptr)) {
+        if (!PassesFilter(i, CStrOrNull(search), dialogIds ? &*dialogIds : nullptr)) {
             continue;
         }
         const int row = m_stringList->InsertItem(CellText(item.text, scratch), static_cast<int>(i), 0);

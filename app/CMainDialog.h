@@ -83,7 +83,7 @@ private:
     void ShowRowTranslation(size_t index);
     int ValueOfDialogCombo() const;
     void SelectDialogAndRefill(int value);
-    bool PassesFilter(const StringItem& item, const wchar_t* search,
+    bool PassesFilter(size_t index, const wchar_t* search,
                       const std::unordered_set<std::wstring>* dialogIds) const;
     StoredWindowSize SizeSettings() const;
 
