@@ -107,6 +107,9 @@ LRESULT CTEVUrl::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
         return DefWindowProcW(hwnd, message, wParam, lParam);
     case WM_GETDLGCODE:
         return DLGC_STATIC;
+    case WM_GETFONT:
+        // The font the text is measured and painted in, for whoever measures it from outside.
+        return reinterpret_cast<LRESULT>(m_font.Get());
     case WM_MOUSEMOVE:
         OnMouseMove(hwnd, GET_X_LPARAM(lParam));
         return 0;

@@ -42,6 +42,12 @@ void CTEVEngine::LoadStrings(const wchar_t* path) {
     }
 }
 
+void CTEVEngine::AddString(const wchar_t* id, const wchar_t* attribute, const wchar_t* text) {
+    if (id) {
+        m_strings.push_back({CopyOrNull(id), CopyOrNull(attribute), CopyOrNull(text)});
+    }
+}
+
 const wchar_t* CTEVEngine::FindString(const wchar_t* id, const wchar_t* attribute) const {
     if (!id) {
         return nullptr;

@@ -26,6 +26,9 @@ public:
 
     // Appends the entries of a strings file; a file that does not load adds nothing.
     void LoadStrings(const wchar_t* path);
+    // Appends one entry as a strings file would, so translations not yet saved can be shown; an
+    // entry without id is dropped, as it could never answer a lookup.
+    void AddString(const wchar_t* id, const wchar_t* attribute, const wchar_t* text);
     // The text of the first entry for id and attribute, or null.
     const wchar_t* FindString(const wchar_t* id, const wchar_t* attribute) const;
 

@@ -1,0 +1,120 @@
+// The clipping check on projects in temporary folders: translated texts that do not fit their
+// controls, controls pushed past the dialog's edge, and a check that never shows a window.
+#include "ControlMeasures.h"
+#include "DialogDriver.h"
+#include "LayoutCheck.h"
+#include "ProjectModel.h"
+#include "TestSupport.h"
+#include "UserHandles.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+int g_windowsShown = 0;
+
+// Counts top-level windows of this thread about to be shown, however the platform would show them.
+LRESULT CALLBACK CountShownWindows(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && !(GetWindowLongW(call->hwnd, GWL_STYLE) & WS_CHILD)) {
+        const bool shows = (call->message == WM_SHOWWINDOW && call->wParam) ||
+                           (call->message == WM_WINDOWPOSCHANGING &&
+                            (reinterpret_cast<const WINDOWPOS*>(call->lParam)->flags & SWP_SHOWWINDOW));
+        g_windowsShown += shows ? 1 : 0;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+BOOL CALLBACK CountWindow(HWND, LPARAM count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+int ThreadWindowCount() {
+    int count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), CountWindow, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
+// A fixed-width dialog with buttons of fixed width: one to translate, one that the original already
+// clips (it has no translation).
+const char kDialog[] = R"(<dialog caption="D" width="80">
+    <button id="apply" locid="apply" label="Apply" width="50"/>
+    <button id="narrow" locid="narrow" label="A label far too long for twenty units" width="20"/>
+    <hbox><button id="left" locid="left" label="L"/><button id="right" label="R"/></hbox>
+</dialog>)";
+const char kStrings[] = R"(<s id="apply" attr="label" text="Apply"/><s id="narrow" attr="label" text="N"/>
+    <s id="left" attr="label" text="L"/>)";
+const wchar_t kLongApply[] = L"Einstellungen jetzt wirklich übernehmen";
+
+class LayoutCheck : public testing::Test {
+protected:
+    TempDir folder;
+    ProjectModel model;
+
+    void Load(const std::string& translation) {
+        WriteUtf8File(folder.File(L"dlg.xml"), kDialog);
+        WriteUtf8File(folder.File(L"tevproject.xml"),
+                      std::string(R"(<tevproject name="P" dst="s.xml"><strings>)") + kStrings +
+                          R"(</strings><files><f name="dlg.xml"/></files></tevproject>)");
+        WriteUtf8File(folder.File(L"s.xml"), "<strings>" + translation + "</strings>");
+        ASSERT_EQ(LoadStatus::Loaded,
+                  model.Load(folder.File(L"tevproject.xml"), folder.File(L"s.xml"), 1031).status);
+    }
+};
+
+} // namespace
+
+TEST_F(LayoutCheck, ATranslationTooLongForItsButtonIsFoundWithItsNumbersAndNothingIsShown) {
+    Load("");
+    model.SetLoc(0, kLongApply); // unsaved: the check takes the model's translations
+
+    WindowsHook hook(WH_CALLWNDPROC, CountShownWindows);
+    g_windowsShown = 0;
+    const int windowsBefore = ThreadWindowCount();
+    const std::vector<LayoutFinding> findings = CheckDialogLayout(model, 0);
+    EXPECT_EQ(0, g_windowsShown);
+    EXPECT_EQ(windowsBefore, ThreadWindowCount());
+
+    ASSERT_EQ(1u, findings.size());
+    const LayoutFinding& found = findings[0];
+    EXPECT_EQ(LayoutProblem::TextClipped, found.problem);
+    EXPECT_EQ(0u, found.dialog);
+    EXPECT_EQ(0u, found.string);
+    EXPECT_EQ(L"apply", found.element);
+    EXPECT_FALSE(found.vertical);
+
+    // The same dialog as the preview shows it, from the saved translation file.
+    ASSERT_TRUE(model.SaveStrings());
+    CTEVEngine engine(GetModuleHandleW(nullptr));
+    engine.LoadStrings(model.translationPath.c_str());
+    TestDialog preview(engine, model.dialogs[0].path.c_str());
+    preview.Run([&](TestDialog& dialog) {
+        HWND button = dialog.Get(L"apply").Window();
+        RECT client = {};
+        GetClientRect(button, &client);
+        EXPECT_EQ(client.right, found.available);
+        EXPECT_EQ(TextExtent(button, kLongApply).cx + 12, found.needed);
+    });
+    EXPECT_GT(found.needed, found.available);
+    EXPECT_EQ(FormatText(L"\"%s\" needs %d px, has %d px", kLongApply, found.needed, found.available),
+              found.Describe());
+}
+
+TEST_F(LayoutCheck, TranslationsThatFitAndUntranslatedClippedControlsGiveNoFindings) {
+    Load(R"(<string id="apply" attr="label" loc="Anwenden"/>)");
+    EXPECT_TRUE(CheckProjectLayout(model).empty());
+}
+
+TEST_F(LayoutCheck, AControlPushedPastTheDialogEdgeIsFoundAndItsNeighbourOverlapsNothing) {
+    Load(R"(<string id="left" attr="label" loc="Ein sehr langer Text, der den Nachbarn hinausschiebt"/>)");
+    const std::vector<LayoutFinding> findings = CheckProjectLayout(model);
+    // "right" is past the edge too but shows its original text; "left" ends where "right" begins.
+    ASSERT_EQ(1u, findings.size());
+    EXPECT_EQ(LayoutProblem::OutsideDialog, findings[0].problem);
+    EXPECT_EQ(2u, findings[0].string);
+    EXPECT_EQ(L"left", findings[0].element);
+    EXPECT_GT(findings[0].needed, findings[0].available);
+    EXPECT_EQ(FormatText(L"extends %d px past the dialog", findings[0].needed - findings[0].available),
+              findings[0].Describe());
+}
