@@ -36,12 +36,13 @@ int ThreadWindowCount() {
     return count;
 }
 
-// A fixed-width dialog with buttons of fixed width: one to translate, one that the original already
-// clips (it has no translation).
-const char kDialog[] = R"(<dialog caption="D" width="80">
-    <button id="apply" locid="apply" label="Apply" width="50"/>
+// A fixed-width dialog whose flexible column is narrower than its buttons need: one to translate, one
+// that the original already clips (it has no translation), and a row wider than the dialog.
+const char kDialog[] = R"(<dialog caption="D" width="80" orient="vertical">
+    <button id="apply" locid="apply" label="Apply" hFlex="1"/>
     <button id="narrow" locid="narrow" label="A label far too long for twenty units" width="20"/>
-    <hbox><button id="left" locid="left" label="L"/><button id="right" label="R"/></hbox>
+    <hbox hFlex="1"><vbox hFlex="1"><hbox><button id="left" locid="left" label="L"/></hbox></vbox>
+        <button id="right" label="R"/></hbox>
 </dialog>)";
 const char kStrings[] = R"(<s id="apply" attr="label" text="Apply"/><s id="narrow" attr="label" text="N"/>
     <s id="left" attr="label" text="L"/>)";
@@ -106,15 +107,19 @@ TEST_F(LayoutCheck, TranslationsThatFitAndUntranslatedClippedControlsGiveNoFindi
     EXPECT_TRUE(CheckProjectLayout(model).empty());
 }
 
-TEST_F(LayoutCheck, AControlPushedPastTheDialogEdgeIsFoundAndItsNeighbourOverlapsNothing) {
-    Load(R"(<string id="left" attr="label" loc="Ein sehr langer Text, der den Nachbarn hinausschiebt"/>)");
+TEST_F(LayoutCheck, AControlPushedPastTheDialogEdgeAndOverItsNeighbourIsFound) {
+    Load(R"(<string id="left" attr="label" loc="Ein sehr langer Text, der alles hinausschiebt"/>)");
     const std::vector<LayoutFinding> findings = CheckProjectLayout(model);
-    // "right" is past the edge too but shows its original text; "left" ends where "right" begins.
-    ASSERT_EQ(1u, findings.size());
+    // "right" is past the edge too, and "left" lies over it already in the original, but only the
+    // translated "left" is blamed.
+    ASSERT_EQ(2u, findings.size());
     EXPECT_EQ(LayoutProblem::OutsideDialog, findings[0].problem);
     EXPECT_EQ(2u, findings[0].string);
     EXPECT_EQ(L"left", findings[0].element);
     EXPECT_GT(findings[0].needed, findings[0].available);
     EXPECT_EQ(FormatText(L"extends %d px past the dialog", findings[0].needed - findings[0].available),
               findings[0].Describe());
+    EXPECT_EQ(LayoutProblem::Overlap, findings[1].problem);
+    EXPECT_EQ(L"right", findings[1].other);
+    EXPECT_EQ(L"overlaps \"right\"", findings[1].Describe());
 }
