@@ -40,7 +40,7 @@ int ThreadWindowCount() {
 // that the original already clips (it has no translation), and a row wider than the dialog.
 const char kDialog[] = R"(<dialog caption="D" width="80" orient="vertical">
     <button id="apply" locid="apply" label="Apply" hFlex="1"/>
-    <button id="narrow" locid="narrow" label="A label far too long for twenty units" width="20"/>
+    <button id="narrow" locid="narrow" label="A label far too long for this dialog"/>
     <hbox hFlex="1"><vbox hFlex="1"><hbox><button id="left" locid="left" label="L"/></hbox></vbox>
         <button id="right" label="R"/></hbox>
 </dialog>)";
@@ -53,10 +53,11 @@ protected:
     TempDir folder;
     ProjectModel model;
 
-    void Load(const std::string& translation) {
-        WriteUtf8File(folder.File(L"dlg.xml"), kDialog);
+    void Load(const std::string& translation, const std::string& dialog = kDialog,
+              const std::string& strings = kStrings) {
+        WriteUtf8File(folder.File(L"dlg.xml"), dialog);
         WriteUtf8File(folder.File(L"tevproject.xml"),
-                      std::string(R"(<tevproject name="P" dst="s.xml"><strings>)") + kStrings +
+                      R"(<tevproject name="P" dst="s.xml"><strings>)" + strings +
                           R"(</strings><files><f name="dlg.xml"/></files></tevproject>)");
         WriteUtf8File(folder.File(L"s.xml"), "<strings>" + translation + "</strings>");
         ASSERT_EQ(LoadStatus::Loaded,
@@ -122,4 +123,43 @@ TEST_F(LayoutCheck, AControlPushedPastTheDialogEdgeAndOverItsNeighbourIsFound) {
     EXPECT_EQ(LayoutProblem::Overlap, findings[1].problem);
     EXPECT_EQ(L"right", findings[1].other);
     EXPECT_EQ(L"overlaps \"right\"", findings[1].Describe());
+}
+
+TEST_F(LayoutCheck, EachKindOfControlMeasuresItsTextAsItMeasuresItself) {
+    struct Kind {
+        const char* tag;
+        const char* attr;
+        const char* extra;
+        bool clipped; // at a fixed width too small for one line
+    };
+    const Kind kinds[] = {
+        {"button", "label", "", true},
+        {"checkbox", "label", "", true},
+        {"radio", "label", "", true},
+        {"radio", "label", R"(multiline="true")", false},
+        {"groupbox", "label", "", true},
+        {"label", "value", "", true},
+        {"label", "value", R"(multiline="true")", false},
+        {"url", "text", "", true},
+    };
+    const std::string text = "Ein &amp;langer Text mit (Klammern) und Wörtern";
+    for (const char* width : {"", R"(width="60")"}) {
+        for (const Kind& kind : kinds) {
+            SCOPED_TRACE(std::string(kind.tag) + " " + kind.extra + " " + width);
+            Load(std::string(R"(<string id="c" attr=")") + kind.attr + R"(" loc=")" + text + R"("/>)",
+                 std::string(R"(<dialog orient="vertical" )") + width + "><" + kind.tag +
+                     R"( hFlex="1" locid="c" )" + kind.attr + R"(="x" )" + kind.extra + "/><label value=\"" +
+                     text + "\"/></dialog>",
+                 std::string(R"(<s id="c" attr=")") + kind.attr + R"(" text="x"/>)");
+            const std::vector<LayoutFinding> findings = CheckProjectLayout(model);
+            // Laid out as wide as the line needs (the untranslated label beneath asks for that much
+            // room for the wrapping ones), no control is found clipped.
+            const bool expected = *width && kind.clipped;
+            ASSERT_EQ(expected ? 1u : 0u, findings.size());
+            if (expected) {
+                EXPECT_EQ(LayoutProblem::TextClipped, findings[0].problem);
+                EXPECT_GT(findings[0].needed, findings[0].available);
+            }
+        }
+    }
 }
