@@ -103,14 +103,38 @@ bool IsDescendant(const CTEVElement* element, const CTEVElement* ancestor) {
     return false;
 }
 
-// Visible once the dialog is shown: the window and every window up to the dialog have the style.
-bool WouldBeVisible(HWND window, HWND dialog) {
-    for (HWND w = window; w && w != dialog; w = GetParent(w)) {
-        if (!(GetWindowLongW(w, GWL_STYLE) & WS_VISIBLE)) {
+// A page of a tab box or tab switcher: hidden while another page is selected, but checked all the
+// same, since the translator sees it once selected.
+bool IsPage(const CTEVElement* element) {
+    CTEVElement* parent = element->Parent();
+    return parent && (parent->IsKindOf(L"tabbox", nullptr) || parent->IsKindOf(L"tabswitcher", nullptr));
+}
+
+// The innermost page the element lies on; null outside every page.
+const CTEVElement* PageOf(const CTEVElement* element) {
+    for (const CTEVElement* e = element; e; e = e->Parent()) {
+        if (IsPage(e)) {
+            return e;
+        }
+    }
+    return nullptr;
+}
+
+// Shown when its page is selected: neither it nor a container around it is hidden otherwise.
+bool ShowsWithItsPage(const CTEVElement* element) {
+    for (const CTEVElement* e = element; e; e = e->Parent()) {
+        if (e->OwnHidden() && !IsPage(e)) {
             return false;
         }
     }
     return true;
+}
+
+// Two controls show together unless they lie on different pages of one page container.
+bool ShowTogether(const CTEVElement* a, const CTEVElement* b) {
+    const CTEVElement* pageA = PageOf(a);
+    const CTEVElement* pageB = PageOf(b);
+    return !pageA || !pageB || pageA == pageB || IsDescendant(pageA, pageB) || IsDescendant(pageB, pageA);
 }
 
 std::wstring WindowText(HWND window) {
@@ -143,13 +167,14 @@ struct TextNeed {
     bool vertical;
 };
 
-// A text that wraps needs its height at the control's width, and a single word wider than that.
-TextNeed WrappedNeed(HWND window, const std::wstring& text, UINT format, int width, int height) {
-    const SIZE wrapped = MeasureInWindow(window, text, format | DT_WORDBREAK, width);
-    if (wrapped.cy > height) {
-        return {wrapped.cy, height, true};
+// A text wrapped in the client area after an indent needs its height there, and the width of a
+// single word too long for a line.
+TextNeed WrappedNeed(HWND window, const std::wstring& text, UINT format, int indent, const RECT& client) {
+    const SIZE wrapped = MeasureInWindow(window, text, format | DT_WORDBREAK, Width(client) - indent);
+    if (wrapped.cy > Height(client)) {
+        return {static_cast<int>(wrapped.cy), Height(client), true};
     }
-    return {static_cast<int>(wrapped.cx), width, false};
+    return {indent + static_cast<int>(wrapped.cx), Width(client), false};
 }
 
 // The room the control's text needs against the room it has, by the control's own measure.
@@ -174,11 +199,8 @@ std::optional<TextNeed> MeasureTextNeed(HWND window, TextRule rule) {
     }
     case TextRule::Radio: {
         if (style & BS_MULTILINE) {
-            const int indent = DialogUnitsOf(window, 14, 14).cx;
-            TextNeed need = WrappedNeed(window, text, 0, width - indent, Height(client));
-            need.needed += need.vertical ? 0 : indent;
-            need.available += need.vertical ? 0 : indent;
-            return need;
+            // The circle and its gap take 14 horizontal dialog units.
+            return WrappedNeed(window, text, 0, DialogUnitsOf(window, 14, 14).cx, client);
         }
         const SIZE circle = DialogUnitsOf(window, 1, 10);
         return TextNeed{circle.cy + circle.cx + line(DT_SINGLELINE), width, false};
@@ -189,7 +211,7 @@ std::optional<TextNeed> MeasureTextNeed(HWND window, TextRule rule) {
         if (style & SS_CENTERIMAGE) {
             return TextNeed{line(DT_SINGLELINE | DT_EXPANDTABS | prefix), width, false};
         }
-        return WrappedNeed(window, text, DT_EXPANDTABS | prefix, width, Height(client));
+        return WrappedNeed(window, text, DT_EXPANDTABS | prefix, 0, client);
     }
     case TextRule::Link:
         return TextNeed{line(DT_SINGLELINE | DT_NOPREFIX), width, false};
@@ -206,14 +228,9 @@ public:
         : m_model(model), m_strings(strings), m_dialog(dialog) {}
 
     void Collect(CTEVElement* element) {
-        if (element->IsHidden()) {
-            return;
-        }
         HWND window = element->Window();
         // Tab panels are dialogs of their own: their controls count, not the panel.
-        const bool isControl =
-            window && !dynamic_cast<CTEVDialog*>(element) && WouldBeVisible(window, m_dialog);
-        if (isControl) {
+        if (window && !dynamic_cast<CTEVDialog*>(element) && ShowsWithItsPage(element)) {
             const ControlKind& kind = KindOf(element);
             RECT rect = {};
             GetWindowRect(window, &rect);
@@ -300,6 +317,7 @@ std::vector<LayoutFinding> InspectControls(const std::vector<PlacedControl>& con
             RECT shared = {};
             if (IsDescendant(control.element, other.element) ||
                 IsDescendant(other.element, control.element) ||
+                !ShowTogether(control.element, other.element) ||
                 !IntersectRect(&shared, &control.rect, &other.rect)) {
                 continue;
             }

@@ -163,3 +163,18 @@ TEST_F(LayoutCheck, EachKindOfControlMeasuresItsTextAsItMeasuresItself) {
         }
     }
 }
+
+TEST_F(LayoutCheck, EveryPageOfATabBoxIsCheckedAndPagesDoNotOverlapEachOther) {
+    Load(R"(<string id="a" attr="label" loc="Ein langer Text mit Wörtern"/>
+            <string id="b" attr="label" loc="Noch ein langer Text mit Wörtern"/>)",
+         R"(<dialog width="80"><tabbox hFlex="1">
+             <tabpanel label="A"><button hFlex="1" id="a" locid="a" label="x"/></tabpanel>
+             <tabpanel label="B"><button hFlex="1" id="b" locid="b" label="x"/></tabpanel>
+         </tabbox></dialog>)",
+         R"(<s id="a" attr="label" text="x"/><s id="b" attr="label" text="x"/>)");
+    const std::vector<LayoutFinding> findings = CheckProjectLayout(model);
+    ASSERT_EQ(2u, findings.size());
+    EXPECT_EQ(L"a", findings[0].element);
+    EXPECT_EQ(L"b", findings[1].element);
+    EXPECT_EQ(LayoutProblem::TextClipped, findings[1].problem);
+}
