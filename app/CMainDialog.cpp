@@ -1,5 +1,6 @@
 #include "CMainDialog.h"
 
+#include "CCheckDlg.h"
 #include "CMyTEVEngine.h"
 #include "COpenDlg.h"
 #include "CTEVComboBox.h"
@@ -7,8 +8,11 @@
 #include "CTranslateDlg.h"
 #include "EventRoutes.h"
 #include "ImportStrings.h"
+#include "LayoutCheck.h"
 #include "WindowSize.h"
 #include "win32/UserHandles.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -52,6 +56,13 @@ bool ContainsNoCase(const wchar_t* text, const wchar_t* search) {
     return FindStringOrdinal(FIND_FROMSTART, text, -1, search, -1, TRUE) >= 0;
 }
 
+// Labels repaint on every text they are given; many updates give them the text they have.
+void SetLabelText(CTEVElement* label, const std::wstring& text) {
+    if (label && text != (label->GetText() ? label->GetText() : L"")) {
+        label->SetText(text.c_str());
+    }
+}
+
 // The main window of this thread, for the keyboard filter; one runs at a time.
 thread_local CMainDialog* t_keyboardOwner = nullptr;
 
@@ -65,12 +76,16 @@ CMainDialog::~CMainDialog() = default;
 void CMainDialog::OnPreInitDialog() {
     m_stringList = FindAs<CTEVList>(L"lstStrings");
     m_dialogCombo = FindAs<CTEVComboBox>(L"dialog");
+    m_showCombo = FindAs<CTEVComboBox>(L"show");
 }
 
 void CMainDialog::OnInitDialog() {
     CTEVDialog::OnInitDialog();
     InstallKeyboard();
     ArrangeTabOrder();
+    if (m_showCombo) {
+        m_showCombo->SetValue(ShowAll);
+    }
     UpdateStringInfo();
     if (RunOpenDialog() == OpenOutcome::Cancelled) {
         EndDialog(m_window, IDCANCEL);
@@ -109,6 +124,8 @@ int CMainDialog::FireEvent(CTEVElement* source, const wchar_t* event, WPARAM wPa
          }},
         {L"find", L"changed", [](Main& d, WPARAM, LPARAM) { return d.FillStringList(), 1; }},
         {L"dialog", L"changed", [](Main& d, WPARAM, LPARAM) { return d.FillStringList(), 1; }},
+        {L"show", L"changed", [](Main& d, WPARAM, LPARAM) { return d.FillStringList(), 1; }},
+        {L"btnCheck", L"clicked", [](Main& d, WPARAM, LPARAM) { return d.RunCheck(), 1; }},
         {L"prevDlg", L"clicked", [](Main& d, WPARAM, LPARAM) { return d.SelectPreviousDialog(), 1; }},
         {L"nextDlg", L"clicked", [](Main& d, WPARAM, LPARAM) { return d.SelectNextDialog(), 1; }},
     };
@@ -163,8 +180,10 @@ bool CMainDialog::LoadChosenProject(const std::wstring& projectPath, const std::
         MessageBoxW(m_window, text.c_str(), kCaption, MB_ICONWARNING | MB_OK);
     }
     IndexSearchTexts();
+    m_checks.Reset(m_model);
     FillDialogCombo();
     FillStringList();
+    ShowProgress();
     return true;
 }
 
@@ -174,8 +193,10 @@ void CMainDialog::FillDialogCombo() {
     }
     m_dialogCombo->ResetContent();
     m_dialogCombo->AddItem(-1, L"<All dialogs>");
+    m_dialogEntries.clear();
     for (size_t i = 0; i < m_model.dialogs.size(); ++i) {
-        m_dialogCombo->AddItem(static_cast<int>(i), m_model.dialogs[i].caption.c_str());
+        m_dialogEntries.push_back(DialogEntryText(i));
+        m_dialogCombo->AddItem(static_cast<int>(i), m_dialogEntries.back().c_str());
     }
     m_dialogCombo->SetValue(-1);
 }
@@ -184,8 +205,35 @@ int CMainDialog::ValueOfDialogCombo() const {
     return m_dialogCombo ? m_dialogCombo->GetValue() : -1;
 }
 
+int CMainDialog::ValueOfShowCombo() const {
+    const int value = m_showCombo ? m_showCombo->GetValue() : ShowAll;
+    return value < 0 ? ShowAll : value;
+}
+
+// The dialog's caption with its progress, so the translator sees where work is left.
+std::wstring CMainDialog::DialogEntryText(size_t dialog) const {
+    return m_model.dialogs[dialog].caption + L" (" + ShortProgressText(m_checks.OfDialog(dialog)) + L")";
+}
+
+void CMainDialog::UpdateDialogEntry(size_t dialog) {
+    if (!m_dialogCombo || dialog >= m_dialogEntries.size()) {
+        return;
+    }
+    std::wstring text = DialogEntryText(dialog);
+    if (text != m_dialogEntries[dialog]) {
+        m_dialogCombo->SetItemText(static_cast<int>(dialog), text.c_str());
+        m_dialogEntries[dialog] = std::move(text);
+    }
+}
+
 bool CMainDialog::PassesFilter(size_t index, const wchar_t* search,
-                               const std::unordered_set<std::wstring>* dialogIds) const {
+                               const std::unordered_set<std::wstring>* dialogIds, int shown) const {
+    if (shown == ShowUntranslated && m_model.strings[index].loc) {
+        return false;
+    }
+    if (shown == ShowProblems && !m_checks.HasFindings(index)) {
+        return false;
+    }
     if (search && !MatchesSearch(index, search)) {
         return false;
     }
@@ -206,6 +254,7 @@ void CMainDialog::FillStringList() {
         dialogIds.emplace(locids.begin(), locids.end());
     }
 
+    const int shown = ValueOfShowCombo();
     // One redraw for the whole refill: the list may hold tens of thousands of rows.
     m_stringList->BeginUpdate();
     m_stringList->DeleteAllItems();
@@ -213,7 +262,7 @@ void CMainDialog::FillStringList() {
     std::wstring scratch;
     for (size_t i = 0; i < m_model.strings.size(); ++i) {
         const StringItem& item = m_model.strings[i];
-        if (!PassesFilter(i, CStrOrNull(search), dialogIds ? &*dialogIds : nullptr)) {
+        if (!PassesFilter(i, CStrOrNull(search), dialogIds ? &*dialogIds : nullptr, shown)) {
             continue;
         }
         const int row = m_stringList->InsertItem(CellText(item.text, scratch), static_cast<int>(i), 0);
@@ -252,18 +301,21 @@ void CMainDialog::UpdateStringInfo() {
     if (row >= 0) {
         info = m_model.GetStringInfo(static_cast<size_t>(m_stringList->GetItemParam(row)));
     }
-    if (CTEVElement* id = FindById(L"strID")) {
-        id->SetText(info ? info->Label().c_str() : L"");
-    }
+    SetLabelText(FindById(L"strID"), info ? info->Label() : std::wstring());
     const OptString caption = info ? info->caption : std::nullopt;
-    if (CTEVElement* name = FindById(L"dlgName")) {
-        name->SetText(caption ? caption->c_str() : L"");
-    }
+    SetLabelText(FindById(L"dlgName"), caption.value_or(L""));
     for (const wchar_t* link : {L"urlTranslated", L"urlOriginal"}) {
         if (CTEVElement* element = FindById(link)) {
             element->SetHidden(!caption);
         }
     }
+    ShowSelectedFindings();
+}
+
+void CMainDialog::ShowSelectedFindings() {
+    const int string = m_stringList ? m_stringList->GetSelectedParam() : -1;
+    SetLabelText(FindById(L"findings"),
+                 string >= 0 ? FindingsLine(m_checks.FindingsOf(m_model, static_cast<size_t>(string))) : std::wstring());
 }
 
 void CMainDialog::SetTranslation(int index, const wchar_t* text) {
@@ -271,10 +323,39 @@ void CMainDialog::SetTranslation(int index, const wchar_t* text) {
         return;
     }
     const bool wasModified = m_model.IsModified();
-    for (size_t changed : m_model.SetLoc(static_cast<size_t>(index), CopyOrNull(text))) {
-        ShowRowTranslation(changed);
+    const std::vector<size_t> changed = m_model.SetLoc(static_cast<size_t>(index), CopyOrNull(text));
+    for (size_t string : changed) {
+        ShowRowTranslation(string);
     }
+    AfterTranslationsChanged(changed);
     EnableSaveOnFirstChange(wasModified);
+}
+
+void CMainDialog::AfterTranslationsChanged(const std::vector<size_t>& changed) {
+    if (changed.empty()) {
+        return;
+    }
+    m_checks.Recheck(m_model, changed);
+    std::vector<size_t> dialogs;
+    for (size_t string : changed) {
+        const std::vector<size_t>& of = m_checks.DialogsOf(string);
+        dialogs.insert(dialogs.end(), of.begin(), of.end());
+    }
+    std::sort(dialogs.begin(), dialogs.end());
+    dialogs.erase(std::unique(dialogs.begin(), dialogs.end()), dialogs.end());
+    for (size_t dialog : dialogs) {
+        UpdateDialogEntry(dialog);
+    }
+    // A change can mark or clear rows besides its own: a clash names two strings.
+    if (m_stringList && m_stringList->Window()) {
+        InvalidateRect(m_stringList->Window(), nullptr, FALSE);
+    }
+    ShowProgress();
+    ShowSelectedFindings();
+}
+
+void CMainDialog::ShowProgress() {
+    SetLabelText(FindById(L"progress"), ProgressText(m_checks.Total()));
 }
 
 void CMainDialog::EnableSaveOnFirstChange(bool wasModified) {
@@ -352,7 +433,16 @@ BOOL CMainDialog::CanClose(int code) {
     return ConfirmSave();
 }
 
-BOOL CMainDialog::PreProcessMessage(HWND hwnd, UINT message, WPARAM, LPARAM, LRESULT* result) {
+BOOL CMainDialog::PreProcessMessage(HWND hwnd, UINT message, WPARAM, LPARAM lParam, LRESULT* result) {
+    if (message == WM_NOTIFY && m_stringList && m_stringList->Window()) {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (header->hwndFrom != m_stringList->Window() || header->code != NM_CUSTOMDRAW) {
+            return FALSE;
+        }
+        SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, DrawRowMark(*reinterpret_cast<NMLVCUSTOMDRAW*>(lParam)));
+        *result = TRUE;
+        return TRUE;
+    }
     if (message != WM_QUERYENDSESSION) {
         return FALSE;
     }
@@ -384,11 +474,14 @@ void CMainDialog::ImportStrings(const wchar_t* path) {
     }
     // The import finds every string of a pair through its index, later identical ones included, and
     // sets them one by one: SetTranslation would scan the rest of the project for each pair.
+    std::vector<size_t> changed;
     const ImportSummary summary =
         ApplyImport(m_model.strings, file.pairs, [&](size_t index, const std::wstring& text) {
             m_model.SetImportedLoc(index, text);
             ShowRowTranslation(index);
+            changed.push_back(index);
         });
+    AfterTranslationsChanged(changed);
     if (m_stringList) {
         m_stringList->EndUpdate();
     }
@@ -485,6 +578,84 @@ void CMainDialog::SelectAndShowRow(int row) {
     state.state = LVIS_SELECTED | LVIS_FOCUSED;
     SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&state));
     SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+}
+
+LRESULT CMainDialog::DrawRowMark(NMLVCUSTOMDRAW& draw) const {
+    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) {
+        return CDRF_NOTIFYITEMDRAW;
+    }
+    if (draw.nmcd.dwDrawStage != CDDS_ITEMPREPAINT) {
+        return CDRF_DODEFAULT;
+    }
+    const int string = m_stringList->GetItemParam(static_cast<int>(draw.nmcd.dwItemSpec));
+    if (string >= 0 && m_checks.HasFindings(static_cast<size_t>(string))) {
+        draw.clrTextBk = RGB(255, 228, 225); // a light red that dark text stays readable on
+        draw.clrText = RGB(160, 0, 0);
+        return CDRF_NEWFONT;
+    }
+    return CDRF_DODEFAULT;
+}
+
+// ---- Checks ----
+
+void CMainDialog::LayOutStaleDialogs() {
+    for (size_t dialog = 0; dialog < m_model.dialogs.size(); ++dialog) {
+        if (!m_checks.LayoutStale(dialog)) {
+            continue;
+        }
+        std::vector<Finding> findings;
+        for (const LayoutFinding& layout : CheckDialogLayout(m_model, dialog)) {
+            findings.push_back({layout.string, dialog, layout.Describe()});
+        }
+        m_checks.SetLayoutFindings(dialog, std::move(findings));
+    }
+}
+
+void CMainDialog::RunCheck() {
+    {
+        // Laying out every dialog changed since the last check takes a while in a large project.
+        const HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        LayOutStaleDialogs();
+        SetCursor(previous);
+    }
+    for (size_t dialog = 0; dialog < m_model.dialogs.size(); ++dialog) {
+        UpdateDialogEntry(dialog);
+    }
+    ShowProgress();
+    ShowSelectedFindings();
+    if (m_stringList && m_stringList->Window()) {
+        InvalidateRect(m_stringList->Window(), nullptr, FALSE);
+    }
+    const std::vector<Finding> findings = m_checks.AllFindings(m_model);
+    CCheckDlg check(m_engine, m_model, findings, ProgressText(m_checks.Total()));
+    if (check.DoModal(m_window) == IDOK && check.ChosenString()) {
+        GoToString(*check.ChosenString());
+    }
+}
+
+void CMainDialog::GoToString(size_t index) {
+    if (index >= m_model.strings.size()) {
+        return;
+    }
+    if (m_rowOfString.size() <= index || m_rowOfString[index] < 0) {
+        // The filters hide it: show everything, keeping the list in project order.
+        if (CTEVElement* find = FindById(L"find")) {
+            find->SetText(L"");
+        }
+        if (m_showCombo) {
+            m_showCombo->SetValue(ShowAll);
+        }
+        if (m_dialogCombo) {
+            m_dialogCombo->SetValue(-1);
+        }
+        FillStringList();
+    }
+    if (index < m_rowOfString.size()) {
+        SelectAndShowRow(m_rowOfString[index]);
+        if (m_stringList && m_stringList->Window()) {
+            SetFocus(m_stringList->Window());
+        }
+    }
 }
 
 // ---- Title ----

@@ -4,6 +4,7 @@
 
 #include "CTEVDialog.h"
 #include "ImportStrings.h"
+#include "ProjectChecks.h"
 #include "ProjectModel.h"
 #include "WindowSize.h"
 
@@ -33,6 +34,9 @@ public:
     void OnPreInitDialog() override;
 
     BOOL OpenProject();
+    // Loads a project and fills the window from it: strings, dialogs, checks and progress; a project
+    // that does not load is reported and the open one stays.
+    bool LoadChosenProject(const std::wstring& projectPath, const std::wstring& translationPath, int language);
     void FillStringList();
     void FillDialogCombo();
     void UpdateStringInfo();
@@ -56,8 +60,12 @@ public:
     void SelectAndShowRow(int row);
     void SelectPreviousDialog();
     void SelectNextDialog();
+    // Lays out the dialogs changed since the last check, then lists every finding; choosing one
+    // selects its row.
+    void RunCheck();
 
     ProjectModel& Model() { return m_model; }
+    const ProjectChecks& Checks() const { return m_checks; }
     CTEVList* StringList() const { return m_stringList; }
     const std::wstring& ProgramFolder() const { return m_programFolder; }
 
@@ -68,8 +76,6 @@ private:
     // Asks to save, then runs the open dialog; 0 when the chosen project did not load.
     int OpenAnotherProject();
     OpenOutcome RunOpenDialog();
-    bool LoadChosenProject(const std::wstring& projectPath, const std::wstring& translationPath,
-                           int language);
     void MarkClean();
     // Tells what an import did, or why the file gave nothing.
     void ReportImport(const wchar_t* path, const ImportContent& file, const ImportSummary& summary);
@@ -84,7 +90,23 @@ private:
     int ValueOfDialogCombo() const;
     void SelectDialogAndRefill(int value);
     bool PassesFilter(size_t index, const wchar_t* search,
-                      const std::unordered_set<std::wstring>* dialogIds) const;
+                      const std::unordered_set<std::wstring>* dialogIds, int shown) const;
+    // What the "show" box keeps: every string, the untranslated ones, or those with problems.
+    enum Shown { ShowAll = 0, ShowUntranslated = 1, ShowProblems = 2 };
+    int ValueOfShowCombo() const;
+    // After translations changed: their checks, the dialogs' progress, the marks and the status line.
+    void AfterTranslationsChanged(const std::vector<size_t>& changed);
+    void ShowProgress();
+    // The selected string's findings in the status line.
+    void ShowSelectedFindings();
+    std::wstring DialogEntryText(size_t dialog) const;
+    // Shows a dialog's new progress in the selector, when it changed.
+    void UpdateDialogEntry(size_t dialog);
+    void LayOutStaleDialogs();
+    // Rows with problems are tinted; answers the custom-draw result for the list.
+    LRESULT DrawRowMark(NMLVCUSTOMDRAW& draw) const;
+    // Shows the string's row, widening the filters when they hide it.
+    void GoToString(size_t index);
     StoredWindowSize SizeSettings() const;
 
     // The title: project, language and a mark for unsaved changes before the program's name.
@@ -104,11 +126,14 @@ private:
 
     std::wstring m_programFolder;
     ProjectModel m_model;
+    ProjectChecks m_checks;
     CTEVList* m_stringList = nullptr;      // not owned
     CTEVComboBox* m_dialogCombo = nullptr; // not owned
+    CTEVComboBox* m_showCombo = nullptr;   // not owned
     // Row of each string in the list, -1 when not shown; rebuilt with the list.
     std::vector<int> m_rowOfString;
     std::vector<std::wstring> m_searchTexts;
+    std::vector<std::wstring> m_dialogEntries; // what the selector shows for each dialog
     std::wstring m_projectName;
     std::unique_ptr<WindowsHook> m_keyboardHook;
 };

@@ -110,7 +110,27 @@ BOOL CTranslateDlg::ShowRow(int row, BOOL skip) {
         SendMessageW(translation->Window(), EM_SCROLLCARET, 0, 0);
     }
     ShowPosition();
+    ShowFindings();
     return TRUE;
+}
+
+void CTranslateDlg::ShowFindings() {
+    CTEVElement* label = FindById(L"findings");
+    if (!label || m_currentRow < 0 || m_currentRow >= RowCount()) {
+        return;
+    }
+    const int index = StringIndexOfRow(m_currentRow);
+    if (index < 0) {
+        return;
+    }
+    CTEVElement* translation = FindById(L"dstString");
+    const OptString text = FromDisplayLineBreaks(translation ? CopyOrNull(translation->GetText()) : std::nullopt);
+    // An empty box leaves the string untranslated: nothing of it to check.
+    const std::wstring line =
+        text && !text->empty()
+            ? FindingsLine(m_mainDialog->Checks().CheckCandidate(m_mainDialog->Model(), static_cast<size_t>(index), text))
+            : std::wstring();
+    label->SetText(line.c_str());
 }
 
 void CTranslateDlg::ShowPosition() {
@@ -191,6 +211,7 @@ int CTranslateDlg::FireEvent(CTEVElement* source, const wchar_t* event, WPARAM w
     static const EventRoute<Translate> kRoutes[] = {
         {L"btnSave", L"clicked", [](Translate& d, WPARAM, LPARAM) { return d.SaveAndMoveOn(), 1; }},
         {L"btnSkip", L"clicked", [](Translate& d, WPARAM, LPARAM) { return d.MoveOn(), 1; }},
+        {L"dstString", L"changed", [](Translate& d, WPARAM, LPARAM) { return d.ShowFindings(), 1; }},
     };
     return RouteEvent(kRoutes, *this, source, event, wParam, lParam);
 }

@@ -45,6 +45,8 @@ private:
     void StoreTranslation();
     void MoveOn();
     void ShowPosition();
+    // The checks' findings for the translation as it stands in the box, under it.
+    void ShowFindings();
     // Ctrl+Down and Ctrl+Up, whichever control of the dialog has the focus.
     static LRESULT CALLBACK KeyFilter(int code, WPARAM wParam, LPARAM lParam);
     void FocusTranslation();

@@ -308,6 +308,29 @@ std::vector<TextFinding> CheckTranslation(std::wstring_view original, std::wstri
     return findings;
 }
 
+std::wstring Describe(const TextFinding& finding) {
+    const std::wstring& detail = finding.detail;
+    switch (finding.problem) {
+    case TextProblem::MissingPlaceholder:
+        return L"placeholder " + detail + L" is missing";
+    case TextProblem::ExtraPlaceholder:
+        return L"placeholder " + detail + L" is not in the original";
+    case TextProblem::PlaceholderChanged:
+        return detail == L"order" ? L"placeholders are in another order" : L"placeholder changed: " + detail;
+    case TextProblem::AcceleratorLost:
+        return L"the accelerator (&" + detail + L" in the original) is lost";
+    case TextProblem::AcceleratorsMultiple:
+        return detail + L" accelerators where the original has one";
+    case TextProblem::LineBreakCount:
+        return L"line breaks: " + detail;
+    case TextProblem::EdgeWhiteSpace:
+        return detail + L" white space differs from the original";
+    case TextProblem::TrailingPunctuation:
+        return L"end mark: " + detail;
+    }
+    return detail;
+}
+
 std::vector<TextFinding> CheckString(const StringItem& item) {
     return item.loc ? CheckTranslation(item.text, *item.loc) : std::vector<TextFinding>{};
 }

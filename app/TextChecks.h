@@ -33,6 +33,9 @@ struct TextFinding {
 // Every problem of the translation, in the order of the problem kinds above; empty when none.
 std::vector<TextFinding> CheckTranslation(std::wstring_view original, std::wstring_view translation);
 
+// A short English sentence for the translator, such as "placeholder %d is missing".
+std::wstring Describe(const TextFinding& finding);
+
 // The same for a project string; an untranslated string has nothing to check.
 std::vector<TextFinding> CheckString(const StringItem& item);
 

@@ -110,6 +110,27 @@ void CTEVComboBox::AddItem(int data, const wchar_t* text) {
     AddEntry(m_window, kComboBoxEntries, data, text);
 }
 
+void CTEVComboBox::SetItemText(int data, const wchar_t* text) {
+    if (!m_window) {
+        return;
+    }
+    const auto count = static_cast<int>(SendMessageW(m_window, CB_GETCOUNT, 0, 0));
+    for (int index = 0; index < count; ++index) {
+        if (static_cast<int>(SendMessageW(m_window, CB_GETITEMDATA, index, 0)) != data) {
+            continue;
+        }
+        const auto selected = static_cast<int>(SendMessageW(m_window, CB_GETCURSEL, 0, 0));
+        // The control has no message that changes an entry's text: the entry is put back anew.
+        SendMessageW(m_window, CB_DELETESTRING, index, 0);
+        SendMessageW(m_window, CB_INSERTSTRING, index, reinterpret_cast<LPARAM>(text ? text : L""));
+        SendMessageW(m_window, CB_SETITEMDATA, index, data);
+        if (selected == index) {
+            SendMessageW(m_window, CB_SETCURSEL, index, 0);
+        }
+        return;
+    }
+}
+
 void CTEVComboBox::ResetContent() {
     SendMessageW(m_window, CB_RESETCONTENT, 0, 0);
 }

@@ -24,6 +24,8 @@ public:
     const wchar_t* GetText() override;
 
     void AddItem(int data, const wchar_t* text);
+    // Replaces the text of the first entry with that item data, keeping its place and the selection.
+    void SetItemText(int data, const wchar_t* text);
     void ResetContent();
 
     // "size" is kept between 0 and this many characters.

@@ -7,17 +7,7 @@ namespace {
 
 class TranslateDialog : public TranslatorFixture {
 protected:
-    // The translate dialog the main window opened; none fails the test and leaves the step.
-    static CTranslateDlg& OpenedTranslateDialog(CMainDialog& main) {
-        HWND window = FindOwnedDialog(main.Window());
-        auto* dialog = dynamic_cast<CTranslateDlg*>(
-            window ? reinterpret_cast<CTEVDialog*>(GetWindowLongPtrW(window, GWLP_USERDATA)) : nullptr);
-        if (!dialog) {
-            ADD_FAILURE() << "no translate dialog is open";
-            throw StepAborted{};
-        }
-        return *dialog;
-    }
+    static CTranslateDlg& OpenedTranslateDialog(CMainDialog& main) { return Opened<CTranslateDlg>(main); }
 
     static std::wstring Text(CTEVDialog& dialog, const wchar_t* id) { return WindowText(Get(dialog, id)); }
 

@@ -77,6 +77,18 @@ protected:
 
     static CTEVElement& Get(CTEVDialog& dialog, const wchar_t* id) { return As<CTEVElement>(dialog, id); }
 
+    // The dialog of class T the main window opened; none fails the test and leaves the step.
+    template <typename T> static T& Opened(CMainDialog& main) {
+        HWND window = FindOwnedDialog(main.Window());
+        auto* dialog =
+            dynamic_cast<T*>(window ? reinterpret_cast<CTEVDialog*>(GetWindowLongPtrW(window, GWLP_USERDATA)) : nullptr);
+        if (!dialog) {
+            ADD_FAILURE() << "no such dialog is open";
+            throw StepAborted{};
+        }
+        return *dialog;
+    }
+
     static std::vector<std::wstring> Column(CMainDialog& main, int column) {
         return ColumnTexts(main.StringList()->Window(), column);
     }

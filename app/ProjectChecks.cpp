@@ -1,0 +1,299 @@
+#include "ProjectChecks.h"
+
+#include "ProjectModel.h"
+#include "TextChecks.h"
+#include "TextUtil.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <unordered_map>
+
+namespace {
+
+wchar_t FoldCase(wchar_t c) {
+    wchar_t folded[1] = {c};
+    CharUpperBuffW(folded, 1);
+    return folded[0];
+}
+
+std::optional<wchar_t> FoldedMnemonicOf(const std::wstring& text) {
+    const std::optional<wchar_t> mnemonic = MnemonicOf(text);
+    return mnemonic ? std::optional<wchar_t>(FoldCase(*mnemonic)) : std::nullopt;
+}
+
+std::wstring Grouped(size_t number) {
+    const std::wstring digits = std::to_wstring(number);
+    wchar_t grouped[64] = L"";
+    // The user's own grouping; the plain digits where the locale cannot say.
+    NUMBERFMTW format = {};
+    wchar_t decimal[8] = L".";
+    wchar_t thousand[8] = L",";
+    GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_STHOUSAND, thousand, ARRAYSIZE(thousand));
+    format.LeadingZero = 1;
+    format.Grouping = 3;
+    format.lpDecimalSep = decimal;
+    format.lpThousandSep = thousand;
+    if (GetNumberFormatEx(LOCALE_NAME_USER_DEFAULT, 0, digits.c_str(), &format, grouped, ARRAYSIZE(grouped)) >
+        0) {
+        return grouped;
+    }
+    return digits;
+}
+
+std::wstring Problems(size_t count) {
+    return Grouped(count) + (count == 1 ? L" problem" : L" problems");
+}
+
+} // namespace
+
+void ProjectChecks::Reset(const ProjectModel& model) {
+    const size_t stringCount = model.strings.size();
+    m_strings.assign(stringCount, StringState());
+    m_dialogsOf.assign(stringCount, {});
+    m_dialogs.assign(model.dialogs.size(), DialogState());
+    m_layoutStale.assign(model.dialogs.size(), true);
+    m_total = Progress();
+    m_total.strings = stringCount;
+
+    std::unordered_map<std::wstring, std::vector<size_t>> stringsById;
+    for (size_t s = 0; s < stringCount; ++s) {
+        stringsById[model.strings[s].id].push_back(s);
+    }
+    for (size_t d = 0; d < model.dialogs.size(); ++d) {
+        std::vector<size_t>& used = m_dialogs[d].strings;
+        for (const std::wstring& locid : model.dialogs[d].locids) {
+            const auto match = stringsById.find(locid);
+            if (match != stringsById.end()) {
+                used.insert(used.end(), match->second.begin(), match->second.end());
+            }
+        }
+        std::sort(used.begin(), used.end());
+        used.erase(std::unique(used.begin(), used.end()), used.end());
+        for (size_t s : used) {
+            m_dialogsOf[s].push_back(d);
+        }
+    }
+    for (size_t s = 0; s < stringCount; ++s) {
+        CheckText(model, s);
+    }
+    for (size_t d = 0; d < m_dialogs.size(); ++d) {
+        FindClashes(model, d);
+    }
+}
+
+void ProjectChecks::CheckText(const ProjectModel& model, size_t string) {
+    StringState& state = m_strings[string];
+    const bool translated = model.strings[string].loc.has_value();
+    const auto findings = static_cast<unsigned>(CheckString(model.strings[string]).size());
+    m_total.translated = m_total.translated - state.translated + translated;
+    m_total.problems = m_total.problems - state.textFindings + findings;
+    for (size_t d : m_dialogsOf[string]) {
+        m_dialogs[d].translated = m_dialogs[d].translated - state.translated + translated;
+        m_dialogs[d].textFindings = m_dialogs[d].textFindings - state.textFindings + findings;
+    }
+    state.translated = translated;
+    state.textFindings = findings;
+}
+
+// Two translations of one dialog that share a mnemonic where their originals did not: the second
+// can no longer be reached by its key. Clashes the original design has already are not the
+// translator's doing.
+void ProjectChecks::FindClashes(const ProjectModel& model, size_t dialog) {
+    struct Keyed {
+        size_t string;
+        wchar_t original;
+    };
+    std::unordered_map<wchar_t, std::vector<Keyed>> byLetter;
+    DialogState& state = m_dialogs[dialog];
+    for (size_t s : state.strings) {
+        const StringItem& item = model.strings[s];
+        if (!item.loc) {
+            continue;
+        }
+        const std::optional<wchar_t> original = FoldedMnemonicOf(item.text);
+        const std::optional<wchar_t> translated = FoldedMnemonicOf(*item.loc);
+        if (original && translated) {
+            byLetter[*translated].push_back({s, *original});
+        }
+    }
+    for (const auto& [letter, users] : byLetter) {
+        for (size_t a = 0; a < users.size(); ++a) {
+            for (size_t b = a + 1; b < users.size(); ++b) {
+                if (users[a].original != users[b].original) {
+                    state.clashes.emplace_back(users[a].string, users[b].string);
+                    ++m_strings[users[a].string].clashes;
+                    ++m_strings[users[b].string].clashes;
+                }
+            }
+        }
+    }
+    std::sort(state.clashes.begin(), state.clashes.end());
+    m_total.problems += 2 * state.clashes.size();
+}
+
+void ProjectChecks::DropClashes(size_t dialog) {
+    DialogState& state = m_dialogs[dialog];
+    for (const auto& [a, b] : state.clashes) {
+        --m_strings[a].clashes;
+        --m_strings[b].clashes;
+    }
+    m_total.problems -= 2 * state.clashes.size();
+    state.clashes.clear();
+}
+
+void ProjectChecks::DropLayout(size_t dialog) {
+    DialogState& state = m_dialogs[dialog];
+    for (const Finding& finding : state.layout) {
+        --m_strings[finding.string].layoutFindings;
+    }
+    m_total.problems -= state.layout.size();
+    state.layout.clear();
+}
+
+void ProjectChecks::Recheck(const ProjectModel& model, const std::vector<size_t>& changed) {
+    std::vector<size_t> dialogs;
+    for (size_t s : changed) {
+        if (s >= m_strings.size()) {
+            continue;
+        }
+        CheckText(model, s);
+        dialogs.insert(dialogs.end(), m_dialogsOf[s].begin(), m_dialogsOf[s].end());
+    }
+    std::sort(dialogs.begin(), dialogs.end());
+    dialogs.erase(std::unique(dialogs.begin(), dialogs.end()), dialogs.end());
+    for (size_t d : dialogs) {
+        DropClashes(d);
+        FindClashes(model, d);
+        DropLayout(d);
+        m_layoutStale[d] = true;
+    }
+}
+
+void ProjectChecks::SetLayoutFindings(size_t dialog, std::vector<Finding> findings) {
+    if (dialog >= m_dialogs.size()) {
+        return;
+    }
+    DropLayout(dialog);
+    findings.erase(std::remove_if(findings.begin(), findings.end(),
+                                  [&](const Finding& f) { return f.string >= m_strings.size(); }),
+                   findings.end());
+    for (const Finding& finding : findings) {
+        ++m_strings[finding.string].layoutFindings;
+    }
+    m_total.problems += findings.size();
+    m_dialogs[dialog].layout = std::move(findings);
+    m_layoutStale[dialog] = false;
+}
+
+Progress ProjectChecks::Total() const {
+    return m_total;
+}
+
+Progress ProjectChecks::OfDialog(size_t dialog) const {
+    if (dialog >= m_dialogs.size()) {
+        return {};
+    }
+    const DialogState& state = m_dialogs[dialog];
+    return {state.strings.size(), state.translated,
+            state.textFindings + 2 * state.clashes.size() + state.layout.size()};
+}
+
+bool ProjectChecks::HasFindings(size_t string) const {
+    return string < m_strings.size() && m_strings[string].Findings() > 0;
+}
+
+const std::vector<size_t>& ProjectChecks::DialogsOf(size_t string) const {
+    static const std::vector<size_t> kNone;
+    return string < m_dialogsOf.size() ? m_dialogsOf[string] : kNone;
+}
+
+std::vector<Finding> ProjectChecks::FindingsOf(const ProjectModel& model, size_t string) const {
+    if (!HasFindings(string)) {
+        return {};
+    }
+    return CheckCandidate(model, string, model.strings[string].loc);
+}
+
+std::vector<Finding> ProjectChecks::CheckCandidate(const ProjectModel& model, size_t string,
+                                                   const OptString& translation) const {
+    std::vector<Finding> findings;
+    if (string >= m_strings.size() || !translation) {
+        return findings;
+    }
+    const StringItem& item = model.strings[string];
+    const std::vector<size_t>& dialogs = m_dialogsOf[string];
+    const std::optional<size_t> first = dialogs.empty() ? std::nullopt : std::optional<size_t>(dialogs.front());
+    for (const TextFinding& text : CheckTranslation(item.text, *translation)) {
+        findings.push_back({string, first, Describe(text)});
+    }
+    const std::optional<wchar_t> original = FoldedMnemonicOf(item.text);
+    const std::optional<wchar_t> mnemonic = FoldedMnemonicOf(*translation);
+    for (size_t d : dialogs) {
+        if (original && mnemonic) {
+            FindClashesWith(model, string, *mnemonic, d, findings);
+        }
+        // Layout findings hold for the stored translation only: another text lays out otherwise.
+        if (translation != item.loc) {
+            continue;
+        }
+        for (const Finding& layout : m_dialogs[d].layout) {
+            if (layout.string == string) {
+                findings.push_back(layout);
+            }
+        }
+    }
+    return findings;
+}
+
+void ProjectChecks::FindClashesWith(const ProjectModel& model, size_t string, wchar_t mnemonic, size_t dialog,
+                                    std::vector<Finding>& findings) const {
+    const std::optional<wchar_t> original = FoldedMnemonicOf(model.strings[string].text);
+    for (size_t other : m_dialogs[dialog].strings) {
+        const StringItem& peer = model.strings[other];
+        if (other == string || !peer.loc || FoldedMnemonicOf(*peer.loc) != mnemonic) {
+            continue;
+        }
+        const std::optional<wchar_t> peerOriginal = FoldedMnemonicOf(peer.text);
+        if (peerOriginal && peerOriginal != original) {
+            findings.push_back({string, dialog,
+                                FormatText(L"the accelerator \"%c\" is also used by \"%s\" (%s)", mnemonic,
+                                           peer.loc->c_str(), peer.id.c_str())});
+        }
+    }
+}
+
+std::vector<Finding> ProjectChecks::AllFindings(const ProjectModel& model) const {
+    std::vector<Finding> all;
+    for (size_t s = 0; s < m_strings.size(); ++s) {
+        std::vector<Finding> own = FindingsOf(model, s);
+        all.insert(all.end(), std::make_move_iterator(own.begin()), std::make_move_iterator(own.end()));
+    }
+    return all;
+}
+
+std::wstring ProgressText(const Progress& progress) {
+    return Grouped(progress.translated) + L" of " + Grouped(progress.strings) + L" translated, " +
+           Problems(progress.problems);
+}
+
+std::wstring FindingsLine(const std::vector<Finding>& findings) {
+    std::wstring line;
+    for (const Finding& finding : findings) {
+        if (!line.empty()) {
+            line += L"; ";
+        }
+        for (wchar_t c : finding.what) {
+            line += c == L'&' ? L"&&" : std::wstring(1, c);
+        }
+    }
+    return line;
+}
+
+std::wstring ShortProgressText(const Progress& progress) {
+    std::wstring text = std::to_wstring(progress.translated) + L"/" + std::to_wstring(progress.strings);
+    if (progress.problems > 0) {
+        text += L", " + Problems(progress.problems);
+    }
+    return text;
+}

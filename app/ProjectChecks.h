@@ -1,0 +1,89 @@
+// The checks of a whole project kept up to date as translations change: which strings have
+// problems, how far each dialog and the project are translated, and the findings to list. Text
+// checks and mnemonic clashes are cheap and always current; layout findings come from laying
+// dialogs out, which costs far more, so they are given per dialog and dropped when a string of the
+// dialog changes.
+#pragma once
+
+#include "TextUtil.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+class ProjectModel;
+
+struct Finding {
+    size_t string;                // index into the model's strings
+    std::optional<size_t> dialog; // where it matters, when any dialog uses the string
+    std::wstring what;            // for the translator, such as "placeholder %d is missing"
+};
+
+struct Progress {
+    size_t strings = 0;
+    size_t translated = 0;
+    size_t problems = 0; // findings
+};
+
+class ProjectChecks {
+public:
+    // Checks every string of the model from scratch; layout findings are dropped.
+    void Reset(const ProjectModel& model);
+    // After the translations of these strings changed (their dialogs' layout findings go too).
+    void Recheck(const ProjectModel& model, const std::vector<size_t>& changed);
+    // Replaces the layout findings of one dialog; the dialog is no longer stale.
+    void SetLayoutFindings(size_t dialog, std::vector<Finding> findings);
+    // Whether the dialog was not laid out since it was last changed.
+    bool LayoutStale(size_t dialog) const { return dialog < m_layoutStale.size() && m_layoutStale[dialog]; }
+
+    Progress Total() const;
+    Progress OfDialog(size_t dialog) const;
+    bool HasFindings(size_t string) const;
+    std::vector<Finding> FindingsOf(const ProjectModel& model, size_t string) const;
+    // The findings the string would have with this translation, as the translator types it.
+    std::vector<Finding> CheckCandidate(const ProjectModel& model, size_t string,
+                                        const OptString& translation) const;
+    // Every finding, in string order.
+    std::vector<Finding> AllFindings(const ProjectModel& model) const;
+    // The dialogs that use a string, in project order.
+    const std::vector<size_t>& DialogsOf(size_t string) const;
+
+private:
+    struct StringState {
+        bool translated = false;
+        unsigned textFindings = 0;
+        unsigned clashes = 0; // mnemonic clashes it takes part in, over all its dialogs
+        unsigned layoutFindings = 0;
+        unsigned Findings() const { return textFindings + clashes + layoutFindings; }
+    };
+    struct DialogState {
+        std::vector<size_t> strings; // each once, in project order
+        std::vector<std::pair<size_t, size_t>> clashes;
+        std::vector<Finding> layout;
+        size_t translated = 0;
+        size_t textFindings = 0;
+    };
+
+    void CheckText(const ProjectModel& model, size_t string);
+    void FindClashes(const ProjectModel& model, size_t dialog);
+    void DropClashes(size_t dialog);
+    // The translations of other strings of the dialog that take the same mnemonic.
+    void FindClashesWith(const ProjectModel& model, size_t string, wchar_t mnemonic, size_t dialog,
+                         std::vector<Finding>& findings) const;
+    void DropLayout(size_t dialog);
+
+    std::vector<StringState> m_strings;
+    std::vector<std::vector<size_t>> m_dialogsOf; // by string
+    std::vector<DialogState> m_dialogs;
+    std::vector<bool> m_layoutStale;
+    Progress m_total;
+};
+
+// "1,234 of 20,000 translated, 17 problems", numbers grouped as the user's locale does.
+std::wstring ProgressText(const Progress& progress);
+// The findings on one line for a label, "&" doubled so that the label shows it.
+std::wstring FindingsLine(const std::vector<Finding>& findings);
+// "12/15" or "12/15, 2 problems": a dialog's progress beside its caption.
+std::wstring ShortProgressText(const Progress& progress);

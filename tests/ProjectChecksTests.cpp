@@ -1,0 +1,113 @@
+// The project's checks kept current: progress per dialog and in all, mnemonic clashes that only the
+// translation made, layout findings dropped with a change, and where the findings show.
+#include "CCheckDlg.h"
+#include "CTranslateDlg.h"
+#include "ProjectChecks.h"
+#include "TranslatorFixture.h"
+
+namespace {
+
+StringItem Translated(const wchar_t* id, const wchar_t* text, const wchar_t* loc) {
+    return {id, L"label", text, loc ? OptString(loc) : std::nullopt};
+}
+
+// Dialog 0 holds a, b, c, g, h; dialog 1 holds b and e.
+ProjectModel ClashingModel() {
+    ProjectModel model;
+    model.strings = {
+        Translated(L"a", L"&Name:", L"&Name"),         // end mark lost; "N" as b now has
+        Translated(L"b", L"&Rename", L"&Neu benennen"), // clashes with a here and with e in dialog 1
+        Translated(L"c", L"%d files", nullptr),
+        Translated(L"e", L"&Next", L"&N\u00E4chste"),
+        Translated(L"g", L"&Open", L"&\u00D6ffnen"), // g and h shared "O" already: no clash of ours
+        Translated(L"h", L"&Other", L"&\u00D6ffentlich"),
+    };
+    model.dialogs = {{L"d0.xml", L"Zero", {L"a", L"b", L"c", L"g", L"h"}},
+                     {L"d1.xml", L"One", {L"b", L"e", L"b"}}};
+    return model;
+}
+
+size_t Problems(const Progress& progress) {
+    return progress.problems;
+}
+
+} // namespace
+
+TEST(ProjectChecks, CountsProgressAndClashesPerDialogAndFollowsChanges) {
+    ProjectModel model = ClashingModel();
+    ProjectChecks checks;
+    checks.Reset(model);
+
+    EXPECT_EQ(L"5 of 6 translated, 5 problems", ProgressText(checks.Total()));
+    EXPECT_EQ(L"4/5, 3 problems", ShortProgressText(checks.OfDialog(0)));
+    EXPECT_EQ(L"2/2, 2 problems", ShortProgressText(checks.OfDialog(1)));
+    EXPECT_FALSE(checks.HasFindings(4));
+    const std::vector<Finding> ofA = checks.FindingsOf(model, 0);
+    ASSERT_EQ(2u, ofA.size());
+    EXPECT_EQ(L"end mark: \":\" \u2192 none", ofA[0].what);
+    EXPECT_EQ(L"the accelerator \"N\" is also used by \"&Neu benennen\" (b)", ofA[1].what);
+    EXPECT_EQ(L"end mark: \":\" \u2192 none; the accelerator \"N\" is also used by \"&&Neu benennen\" (b)",
+              FindingsLine(ofA));
+
+    // A layout finding counts until a string of its dialog changes.
+    checks.SetLayoutFindings(1, {{3, 1, L"needs 90 px, has 60 px"}});
+    EXPECT_FALSE(checks.LayoutStale(1));
+    EXPECT_EQ(6u, Problems(checks.Total()));
+    model.strings[1].loc = L"&Umbenennen";
+    checks.Recheck(model, {1});
+    EXPECT_EQ(1u, Problems(checks.Total()));
+    EXPECT_TRUE(checks.LayoutStale(1));
+    EXPECT_EQ(L"2/2", ShortProgressText(checks.OfDialog(1)));
+    EXPECT_EQ(checks.AllFindings(model).size(), Problems(checks.Total()));
+
+    // What the translator types is checked before it is stored.
+    EXPECT_EQ(1u, checks.CheckCandidate(model, 3, OptString(L"&Umbenannt")).size());
+    EXPECT_TRUE(checks.CheckCandidate(model, 3, OptString(L"&Weiter")).empty());
+}
+
+TEST_F(TranslatorFixture, ChecksShowInTheStatusLineSelectorFilterTranslateAndCheckDialogs) {
+    CMainDialog main(&engine, program.Path());
+    std::wstring status, beta, typedFindings, storedStatus;
+    Texts withProblems, untranslated, afterGoTo;
+    Run(main, {[&] {
+                   status = WindowText(Get(main, L"progress"));
+                   wchar_t entry[64] = L"";
+                   SendMessageW(Get(main, L"dialog").Window(), CB_GETLBTEXT, 2, reinterpret_cast<LPARAM>(entry));
+                   beta = entry;
+                   Get(main, L"show").SetValue(2);
+                   main.FillStringList();
+                   withProblems = Column(main, 0);
+                   Get(main, L"show").SetValue(1);
+                   main.FillStringList();
+                   untranslated = Column(main, 0);
+                   Get(main, L"show").SetValue(0);
+                   main.FillStringList();
+                   SelectRow(main, 0);
+                   ClickElement(main, L"btnTranslate");
+               },
+               [&] {
+                   CTranslateDlg& translate = Opened<CTranslateDlg>(main);
+                   Type(translate, L"dstString", L"%d Einstellungen");
+                   typedFindings = WindowText(Get(translate, L"findings"));
+                   ClickElement(translate, L"btnSave");
+                   ClickElement(translate, L"btnClose");
+               },
+               [&] {
+                   storedStatus = WindowText(Get(main, L"progress"));
+                   ClickElement(main, L"btnCheck");
+               },
+               [&] {
+                   CCheckDlg& check = Opened<CCheckDlg>(main);
+                   SaveScreenshot(check.Window(), L"check-dialog");
+                   ClickElement(check, L"btnGoTo");
+               },
+               [&] { afterGoTo = {WindowText(Get(main, L"strID")), WindowText(Get(main, L"findings"))}; }});
+
+    EXPECT_EQ(L"2 of 8 translated, 1 problem", status);
+    EXPECT_EQ(L"Beta (2/5, 1 problem)", beta);
+    EXPECT_EQ((Texts{L"Look in:"}), withProblems);
+    EXPECT_EQ(6u, untranslated.size());
+    EXPECT_EQ(L"placeholder %d is not in the original", typedFindings);
+    EXPECT_EQ(L"3 of 8 translated, 2 problems", storedStatus);
+    EXPECT_EQ((Texts{L"[caption] title", L"placeholder %d is not in the original"}), afterGoTo);
+}
