@@ -17,19 +17,6 @@ namespace {
 // The last project and language confirmed, so that the next opening offers them again.
 const wchar_t kLastSection[] = L"LastOpened";
 
-// The project's "name" and "dst", when its file loads and names both.
-std::optional<ProjectItem> ReadProjectItem(const std::wstring& path, const std::wstring& folder) {
-    ComPtr<IXMLDOMDocument> document = xml::LoadFileDocument(path.c_str());
-    ComPtr<IXMLDOMNode> root = xml::SelectSingleNode(xml::AsNode(document.Get()).Get(), L"tevproject");
-    OptString name = xml::GetAttribute(root.Get(), L"name");
-    OptString dst = xml::GetAttribute(root.Get(), L"dst");
-    // A dst that leaves the language folder would let a project write anywhere.
-    if (!name || !dst || !IsSafeRelativePath(*dst)) {
-        return std::nullopt;
-    }
-    return ProjectItem{*name, *dst, path, folder};
-}
-
 // The dst as the file system compares it: without case, either slash, or "." segments.
 std::wstring FileKey(const std::wstring& dst) {
     std::wstring key;
@@ -47,6 +34,18 @@ std::wstring FileKey(const std::wstring& dst) {
 }
 
 } // namespace
+
+std::optional<ProjectItem> ReadProjectItem(const std::wstring& path, const std::wstring& folder) {
+    ComPtr<IXMLDOMDocument> document = xml::LoadFileDocument(path.c_str());
+    ComPtr<IXMLDOMNode> root = xml::SelectSingleNode(xml::AsNode(document.Get()).Get(), L"tevproject");
+    OptString name = xml::GetAttribute(root.Get(), L"name");
+    OptString dst = xml::GetAttribute(root.Get(), L"dst");
+    // A dst that leaves the language folder would let a project write anywhere.
+    if (!name || !dst || !IsSafeRelativePath(*dst)) {
+        return std::nullopt;
+    }
+    return ProjectItem{*name, *dst, path, folder};
+}
 
 std::vector<std::wstring> LanguageLabels(const std::vector<LanguageEntry>& languages) {
     // The platform gives some identifiers the same name and code; their number tells them apart.

@@ -5,6 +5,7 @@
 #include "CTEVDialog.h"
 #include "TextUtil.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,10 @@ struct LanguageEntry {
     std::wstring name; // the platform's display name
     std::wstring code; // the locale name, such as "en-US"
 };
+
+// The project's "name" and "dst", when its file loads and names both and dst stays inside the
+// language folder; folder is its folder's name under "projects\".
+std::optional<ProjectItem> ReadProjectItem(const std::wstring& path, const std::wstring& folder);
 
 // The texts the language box shows: the display name, followed by " (code)" when another entry has
 // the same name, so that entries that read alike can be told apart.

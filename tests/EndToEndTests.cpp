@@ -15,11 +15,17 @@ namespace {
 // Owns a started process and makes sure it is gone when the test ends.
 class ProgramProcess {
 public:
-    ProgramProcess(const std::wstring& exe, const std::wstring& folder) {
+    // output: an inheritable handle for standard output and error, or null for none.
+    ProgramProcess(const std::wstring& exe, const std::wstring& folder, const std::wstring& arguments = L"",
+                   HANDLE output = nullptr) {
         STARTUPINFOW startup = {sizeof(startup)};
-        std::wstring commandLine = L"\"" + exe + L"\"";
-        m_started = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                   folder.c_str(), &startup, &m_info) != FALSE;
+        if (output) {
+            startup.dwFlags = STARTF_USESTDHANDLES;
+            startup.hStdOutput = startup.hStdError = output;
+        }
+        std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+        m_started = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, output != nullptr, 0,
+                                   nullptr, folder.c_str(), &startup, &m_info) != FALSE;
     }
     ProgramProcess(const ProgramProcess&) = delete;
     ProgramProcess& operator=(const ProgramProcess&) = delete;
@@ -295,4 +301,41 @@ TEST_F(Program, TranslatesThroughTheTranslateDialogImportsRetranslatesAndSavesWi
     EXPECT_STREQ(L"Optionen", saved.FindString(L"title", L"caption"));
     EXPECT_STREQ(L"Gut", saved.FindString(L"ok", L"label"));
     EXPECT_STREQ(L"Abbrechen", saved.FindString(L"cancel", L"label"));
+}
+
+// The check for build pipelines: findings by string id to a report or standard output, exit codes
+// that tell clean, findings and unusable input apart.
+TEST_F(Program, CheckCommandReportsFindingsAndEndsWithItsExitCode) {
+    const std::wstring translation = folder.File(L"1031") + L"\\sample.xml";
+    CreateDirectoryW(folder.File(L"1031").c_str(), nullptr);
+    WriteUtf8File(translation, R"(<strings><string id="title" attr="caption" loc="Einstellungen:"/>
+        <string id="ok" attr="label" loc="OK"/></strings>)");
+    const auto run = [&](const std::wstring& arguments, HANDLE output = nullptr) {
+        ProgramProcess check(folder.File(L"tevtranslator.exe"), folder.Path(), arguments, output);
+        EXPECT_TRUE(check.Started());
+        return check.WaitForExit(20000);
+    };
+
+    EXPECT_EQ(1u, run(L"--check sample 1031 --report report.txt"));
+    EXPECT_EQ("title [caption] in \"Alpha\": end mark: none \xE2\x86\x92 \":\"\r\n"
+              "2 of 3 translated, 1 problem\r\n",
+              ReadBytes(folder.File(L"report.txt")));
+
+    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+    const std::wstring outputPath = folder.File(L"output.txt");
+    HANDLE output = CreateFileW(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, output);
+    EXPECT_EQ(1u, run(L"--check \"" + folder.File(L"projects\\sample\\tevproject.xml") + L"\" 1031", output));
+    EXPECT_EQ(2u, run(L"--check sample 1036", output));
+    EXPECT_EQ(2u, run(L"--check nosuch 1031", output));
+    EXPECT_EQ(2u, run(L"--check sample", output));
+    CloseHandle(output);
+    const std::string printed = ReadBytes(outputPath);
+    EXPECT_EQ(0u, printed.find("title [caption] in \"Alpha\""));
+    EXPECT_NE(std::string::npos, printed.find("There is no translation file for language 1036"));
+    EXPECT_NE(std::string::npos, printed.find("Usage:"));
+
+    WriteUtf8File(translation, R"(<strings><string id="title" attr="caption" loc="Einstellungen"/></strings>)");
+    EXPECT_EQ(0u, run(L"--check sample 1031"));
 }

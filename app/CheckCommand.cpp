@@ -1,0 +1,182 @@
+#include "CheckCommand.h"
+
+#include "COpenDlg.h"
+#include "KernelHandles.h"
+#include "LayoutCheck.h"
+#include "PathRules.h"
+#include "ProjectChecks.h"
+#include "ProjectModel.h"
+#include "Settings.h"
+
+#include <windows.h>
+
+#include <shlwapi.h>
+
+#include <algorithm>
+
+namespace {
+
+struct CheckRequest {
+    std::wstring project;
+    int language = -1;
+    OptString reportPath;
+};
+
+const wchar_t kUsage[] = L"Usage: tevtranslator.exe --check PROJECT LANGUAGE [--report FILE]\n"
+                         L"PROJECT: a folder under projects\\ or the path of a project file; "
+                         L"LANGUAGE: a numeric language id such as 1031.";
+
+std::optional<int> ParseLanguage(const std::wstring& text) {
+    if (text.empty() || text.size() > 9 || text.find_first_not_of(L"0123456789") != std::wstring::npos) {
+        return std::nullopt;
+    }
+    return std::stoi(text);
+}
+
+std::optional<CheckRequest> ParseRequest(const std::vector<std::wstring>& args) {
+    if (args.size() != 3 && args.size() != 5) {
+        return std::nullopt;
+    }
+    const std::optional<int> language = ParseLanguage(args[2]);
+    if (!language) {
+        return std::nullopt;
+    }
+    CheckRequest request{args[1], *language, std::nullopt};
+    if (args.size() == 5) {
+        if (CompareStringOrdinal(args[3].c_str(), -1, L"--report", -1, TRUE) != CSTR_EQUAL) {
+            return std::nullopt;
+        }
+        request.reportPath = args[4];
+    }
+    return request;
+}
+
+// Where lines go: a file or pipe as UTF-8, or a console as its own text.
+class LineWriter {
+public:
+    // A report file, created anew.
+    explicit LineWriter(const std::wstring& path)
+        : m_file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                             nullptr)),
+          m_handle(m_file.Get()) {}
+    // Standard output or error as the program was given it; else the console of the program that
+    // started it (a windowed program gets none of its own).
+    explicit LineWriter(DWORD standardHandle)
+        : m_file(HasHandle(standardHandle) ? INVALID_HANDLE_VALUE : OpenParentConsole()),
+          m_handle(m_file.Valid() ? m_file.Get() : GetStdHandle(standardHandle)) {
+        DWORD mode = 0;
+        m_console = Usable() && GetConsoleMode(m_handle, &mode);
+    }
+
+    bool Usable() const { return m_handle && m_handle != INVALID_HANDLE_VALUE; }
+
+    bool Write(const std::wstring& line) {
+        if (!Usable()) {
+            return false;
+        }
+        const std::wstring text = line + L"\r\n";
+        DWORD written = 0;
+        if (m_console) {
+            return WriteConsoleW(m_handle, text.c_str(), static_cast<DWORD>(text.size()), &written, nullptr);
+        }
+        const std::string bytes = ToUtf8(text);
+        return WriteFile(m_handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+               written == bytes.size();
+    }
+
+private:
+    static bool HasHandle(DWORD standardHandle) {
+        const HANDLE handle = GetStdHandle(standardHandle);
+        return handle && handle != INVALID_HANDLE_VALUE;
+    }
+    static HANDLE OpenParentConsole() {
+        AttachConsole(ATTACH_PARENT_PROCESS);
+        return CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           0, nullptr);
+    }
+    static std::string ToUtf8(const std::wstring& text) {
+        const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
+                                             nullptr, nullptr);
+        std::string bytes(static_cast<size_t>(std::max(size, 0)), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
+                            nullptr);
+        return bytes;
+    }
+
+    FileHandle m_file;
+    HANDLE m_handle;
+    bool m_console = false;
+};
+
+int Refuse(const std::wstring& why) {
+    LineWriter(STD_ERROR_HANDLE).Write(why);
+    return CheckUnreadable;
+}
+
+std::wstring ProjectFileOf(const std::wstring& project, const std::wstring& programFolder) {
+    const bool isPath = project.find_first_of(L"\\/:") != std::wstring::npos || PathFileExistsW(project.c_str());
+    return isPath ? project : programFolder + L"projects\\" + project + L"\\tevproject.xml";
+}
+
+std::wstring FindingLine(const ProjectModel& model, const Finding& finding) {
+    // The id first, so that scripts find a string's lines by it.
+    const StringItem& item = model.strings[finding.string];
+    std::wstring line = item.attr ? item.id + L" [" + *item.attr + L"]" : item.id;
+    if (finding.dialog && *finding.dialog < model.dialogs.size()) {
+        line += L" in \"" + model.dialogs[*finding.dialog].caption + L"\"";
+    }
+    return line + L": " + finding.what;
+}
+
+} // namespace
+
+bool IsCheckCommand(const std::vector<std::wstring>& args) {
+    return !args.empty() && CompareStringOrdinal(args[0].c_str(), -1, L"--check", -1, TRUE) == CSTR_EQUAL;
+}
+
+int RunCheckCommand(const std::vector<std::wstring>& args, const std::wstring& programFolder) {
+    const std::optional<CheckRequest> request = ParseRequest(args);
+    if (!request) {
+        return Refuse(kUsage);
+    }
+    const std::wstring projectFile = ProjectFileOf(request->project, programFolder);
+    const std::optional<ProjectItem> item = ReadProjectItem(projectFile, L"");
+    if (!item) {
+        return Refuse(L"The project could not be read (a tevproject.xml with \"name\" and \"dst\"): " + projectFile);
+    }
+    const std::wstring translationFile = TranslationPath(Settings(programFolder + L"settings.ini").OutputFolder(),
+                                                         request->language, item->dst);
+    if (!PathFileExistsW(translationFile.c_str())) {
+        return Refuse(L"There is no translation file for language " + std::to_wstring(request->language) +
+                      L": " + translationFile);
+    }
+    ProjectModel model;
+    const LoadResult loaded = model.Load(projectFile, translationFile, request->language);
+    if (loaded.status != LoadStatus::Loaded) {
+        return Refuse(L"The project could not be read: " + projectFile);
+    }
+    if (loaded.translationUnreadable) {
+        return Refuse(L"The translation file could not be read: " + translationFile);
+    }
+
+    ProjectChecks checks;
+    checks.Reset(model);
+    std::vector<std::vector<Finding>> layoutByDialog(model.dialogs.size());
+    for (const LayoutFinding& layout : CheckProjectLayout(model)) {
+        layoutByDialog[layout.dialog].push_back({layout.string, layout.dialog, layout.Describe()});
+    }
+    for (size_t dialog = 0; dialog < model.dialogs.size(); ++dialog) {
+        checks.SetLayoutFindings(dialog, std::move(layoutByDialog[dialog]));
+    }
+
+    LineWriter out = request->reportPath ? LineWriter(*request->reportPath) : LineWriter(STD_OUTPUT_HANDLE);
+    if (request->reportPath && !out.Usable()) {
+        return Refuse(L"The report file could not be written: " + *request->reportPath);
+    }
+    const std::vector<Finding> findings = checks.AllFindings(model);
+    for (const Finding& finding : findings) {
+        out.Write(FindingLine(model, finding));
+    }
+    out.Write(ProgressText(checks.Total()));
+    return findings.empty() ? CheckClean : CheckFindings;
+}
