@@ -4,11 +4,13 @@
 #include "ProjectModel.h"
 
 #include "PathRules.h"
+#include "XmlReader.h"
 
 #include <shlobj.h>
 #include <shlwapi.h>
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 namespace {
@@ -51,43 +53,96 @@ bool IsXmlText(const std::wstring& text) {
     return true;
 }
 
-void AppendLocid(IXMLDOMNode* node, std::vector<std::wstring>& locids) {
-    if (OptString locid = xml::GetAttribute(node, L"locid")) {
-        locids.push_back(std::move(*locid));
-    }
+using TranslationEntryVisitor = std::function<void(const xml::ElementAttributes& entry)>;
+
+// Visits each "string" entry directly under a "strings" root; false when the file does not parse or
+// has another root.
+bool ReadTranslationEntries(const std::wstring& path, const TranslationEntryVisitor& visit) {
+    bool isStrings = false;
+    const bool parsed =
+        xml::ReadElements(path.c_str(), [&](int depth, std::wstring_view name, const xml::ElementAttributes& attributes) {
+            if (depth == 0) {
+                isStrings = name == L"strings";
+            } else if (depth == 1 && isStrings && name == L"string") {
+                visit(attributes);
+            }
+        });
+    return parsed && isStrings;
 }
 
 TranslationIndex ReadTranslation(const std::wstring& path, bool& unreadable) {
-    ComPtr<IXMLDOMDocument> document = xml::LoadFileDocument(path.c_str());
-    ComPtr<IXMLDOMNode> root = xml::SelectSingleNode(xml::AsNode(document.Get()).Get(), L"strings");
-    unreadable = !root && IsExistingFile(path);
-    return TranslationIndex(root.Get());
+    TranslationIndex index;
+    const bool read = ReadTranslationEntries(path, [&](const xml::ElementAttributes& entry) {
+        if (OptString id = entry.Get(L"id")) {
+            index.Add(std::move(*id), entry.Get(L"attr"), entry.Get(L"loc"));
+        }
+    });
+    unreadable = !read && IsExistingFile(path);
+    return read ? std::move(index) : TranslationIndex();
 }
 
-std::vector<StringItem> ReadStrings(IXMLDOMNode* parent, const TranslationIndex& translation) {
+// What a project file names: its strings (every element directly under its first "strings") and
+// the file names of its dialogs (every element directly under its first "files").
+struct ProjectContent {
+    bool hasRoot = false;
+    bool hasStrings = false;
+    struct Entry {
+        OptString id, attr, text;
+    };
+    std::vector<Entry> strings;
+    std::vector<std::wstring> dialogFiles;
+};
+
+std::optional<ProjectContent> ReadProjectFile(const std::wstring& path) {
+    ProjectContent content;
+    enum class Section { None, Strings, Files, Done } section = Section::None;
+    bool filesSeen = false;
+    const bool parsed =
+        xml::ReadElements(path.c_str(), [&](int depth, std::wstring_view name, const xml::ElementAttributes& attributes) {
+            if (depth == 0) {
+                content.hasRoot = name == L"tevproject";
+            } else if (!content.hasRoot) {
+                return;
+            } else if (depth == 1) {
+                section = Section::None;
+                if (name == L"strings" && !content.hasStrings) {
+                    content.hasStrings = true;
+                    section = Section::Strings;
+                } else if (name == L"files" && !filesSeen) {
+                    filesSeen = true;
+                    section = Section::Files;
+                }
+            } else if (depth == 2 && section == Section::Strings) {
+                content.strings.push_back({attributes.Get(L"id"), attributes.Get(L"attr"), attributes.Get(L"text")});
+            } else if (depth == 2 && section == Section::Files) {
+                if (OptString file = attributes.Get(L"name")) {
+                    content.dialogFiles.push_back(std::move(*file));
+                }
+            }
+        });
+    if (!parsed) {
+        return std::nullopt;
+    }
+    return content;
+}
+
+std::vector<StringItem> TakeStrings(std::vector<ProjectContent::Entry>& entries, const TranslationIndex& translation) {
     std::vector<StringItem> strings;
-    // Comments and text between the entries have no attributes and drop out with the check below.
-    for (ComPtr<IXMLDOMNode> node = xml::FirstChild(parent); node; node = xml::NextSibling(node.Get())) {
-        OptString id = xml::GetAttribute(node.Get(), L"id");
-        OptString text = xml::GetAttribute(node.Get(), L"text");
-        if (!id || !text || text->empty()) {
+    strings.reserve(entries.size());
+    for (ProjectContent::Entry& entry : entries) {
+        if (!entry.id || !entry.text || entry.text->empty()) {
             continue;
         }
-        OptString attr = xml::GetAttribute(node.Get(), L"attr");
-        OptString loc = translation.Find(*id, attr);
-        strings.push_back({std::move(*id), std::move(attr), std::move(*text), std::move(loc)});
+        OptString loc = translation.Find(*entry.id, entry.attr);
+        strings.push_back({std::move(*entry.id), std::move(entry.attr), std::move(*entry.text), std::move(loc)});
     }
     return strings;
 }
 
-std::vector<DialogItem> ReadDialogs(IXMLDOMNode* files, const std::wstring& projectFolder) {
+std::vector<DialogItem> ReadDialogs(const std::vector<std::wstring>& files, const std::wstring& projectFolder) {
     std::vector<DialogItem> dialogs;
-    for (ComPtr<IXMLDOMNode> node = xml::FirstChild(files); node; node = xml::NextSibling(node.Get())) {
-        const OptString name = xml::GetAttribute(node.Get(), L"name");
-        if (!name) {
-            continue;
-        }
-        if (std::optional<DialogItem> dialog = LoadDialogItem(projectFolder + *name)) {
+    for (const std::wstring& name : files) {
+        if (std::optional<DialogItem> dialog = LoadDialogItem(projectFolder + name)) {
             dialogs.push_back(std::move(*dialog));
         }
     }
@@ -122,51 +177,34 @@ ComPtr<IXMLDOMDocument> BuildTranslationDocument(const std::vector<StringItem>& 
 
 } // namespace
 
-// The walk keeps its own stack of nodes still to visit, so a description nested tens of thousands
-// deep cannot exhaust the call stack.
-std::vector<std::wstring> CollectLocids(IXMLDOMNode* root) {
-    std::vector<std::wstring> locids;
-    AppendLocid(root, locids);
-    std::vector<ComPtr<IXMLDOMNode>> pending;
-    if (ComPtr<IXMLDOMNode> child = xml::FirstChild(root)) {
-        pending.push_back(std::move(child));
-    }
-    while (!pending.empty()) {
-        ComPtr<IXMLDOMNode> node = std::move(pending.back());
-        pending.pop_back();
-        AppendLocid(node.Get(), locids);
-        // The sibling goes below the child so that the whole subtree comes first.
-        if (ComPtr<IXMLDOMNode> sibling = xml::NextSibling(node.Get())) {
-            pending.push_back(std::move(sibling));
-        }
-        if (ComPtr<IXMLDOMNode> child = xml::FirstChild(node.Get())) {
-            pending.push_back(std::move(child));
-        }
-    }
-    return locids;
-}
-
+// The elements stream by in document order, each before its children: the order of the locids
+// without any walk of a tree, however deep.
 std::optional<DialogItem> LoadDialogItem(const std::wstring& path) {
-    ComPtr<IXMLDOMDocument> document = xml::LoadFileDocument(path.c_str());
-    ComPtr<IXMLDOMNode> root = xml::SelectSingleNode(xml::AsNode(document.Get()).Get(), L"dialog");
-    if (!root) {
+    bool isDialog = false;
+    OptString caption;
+    std::vector<std::wstring> locids;
+    const bool parsed =
+        xml::ReadElements(path.c_str(), [&](int depth, std::wstring_view name, const xml::ElementAttributes& attributes) {
+            if (depth == 0) {
+                isDialog = name == L"dialog";
+                caption = isDialog ? attributes.Get(L"caption") : std::nullopt;
+            }
+            if (!isDialog) {
+                return;
+            }
+            if (OptString locid = attributes.Get(L"locid")) {
+                locids.push_back(std::move(*locid));
+            }
+        });
+    if (!parsed || !isDialog) {
         return std::nullopt;
     }
-    OptString caption = xml::GetAttribute(root.Get(), L"caption");
     return DialogItem{path, caption ? std::move(*caption) : std::wstring(PathFindFileNameW(path.c_str())),
-                      CollectLocids(root.Get())};
+                      std::move(locids)};
 }
 
-TranslationIndex::TranslationIndex(IXMLDOMNode* root) {
-    for (ComPtr<IXMLDOMNode> node = xml::FirstChild(root); node; node = xml::NextSibling(node.Get())) {
-        if (!xml::IsElement(node.Get()) || xml::NodeName(node.Get()) != L"string") {
-            continue;
-        }
-        if (OptString id = xml::GetAttribute(node.Get(), L"id")) {
-            m_entries[std::move(*id)].push_back(
-                {xml::GetAttribute(node.Get(), L"attr"), xml::GetAttribute(node.Get(), L"loc")});
-        }
-    }
+void TranslationIndex::Add(std::wstring id, OptString attr, OptString loc) {
+    m_entries[std::move(id)].push_back({std::move(attr), std::move(loc)});
 }
 
 OptString TranslationIndex::Find(const std::wstring& id, const OptString& attr) const {
@@ -185,25 +223,22 @@ OptString TranslationIndex::Find(const std::wstring& id, const OptString& attr) 
 LoadResult ProjectModel::Load(const std::wstring& projectFile, const std::wstring& translationFile,
                               int language) {
     LoadResult result;
-    ComPtr<IXMLDOMDocument> project = xml::LoadFileDocument(projectFile.c_str());
+    std::optional<ProjectContent> project = ReadProjectFile(projectFile);
     if (!project) {
         result.status = LoadStatus::ProjectUnreadable;
         return result;
     }
-    ComPtr<IXMLDOMNode> root = xml::SelectSingleNode(xml::AsNode(project.Get()).Get(), L"tevproject");
-    if (!root) {
+    if (!project->hasRoot) {
         result.status = LoadStatus::NoProjectRoot;
         return result;
     }
-    ComPtr<IXMLDOMNode> stringsNode = xml::SelectSingleNode(root.Get(), L"strings");
-    if (!stringsNode) {
+    if (!project->hasStrings) {
         result.status = LoadStatus::NoStrings;
         return result;
     }
     std::vector<StringItem> newStrings =
-        ReadStrings(stringsNode.Get(), ReadTranslation(translationFile, result.translationUnreadable));
-    ComPtr<IXMLDOMNode> files = xml::SelectSingleNode(root.Get(), L"files");
-    std::vector<DialogItem> newDialogs = ReadDialogs(files.Get(), FolderOf(projectFile));
+        TakeStrings(project->strings, ReadTranslation(translationFile, result.translationUnreadable));
+    std::vector<DialogItem> newDialogs = ReadDialogs(project->dialogFiles, FolderOf(projectFile));
 
     strings = std::move(newStrings);
     dialogs = std::move(newDialogs);
@@ -253,31 +288,25 @@ size_t ProjectModel::CountEntriesNotCarriedOver() const {
     if (m_keepUnreadable) {
         return 0;
     }
-    ComPtr<IXMLDOMDocument> document = xml::LoadFileDocument(translationPath.c_str());
-    ComPtr<IXMLDOMNode> root = xml::SelectSingleNode(xml::AsNode(document.Get()).Get(), L"strings");
-    if (!root) {
-        return 0;
-    }
     std::unordered_map<std::wstring, std::vector<const OptString*>> attrsById;
     for (const StringItem& item : strings) {
         attrsById[item.id].push_back(&item.attr);
     }
     size_t dropped = 0;
-    for (ComPtr<IXMLDOMNode> node = xml::FirstChild(root.Get()); node; node = xml::NextSibling(node.Get())) {
-        if (!xml::IsElement(node.Get()) || xml::NodeName(node.Get()) != L"string" ||
-            !xml::GetAttribute(node.Get(), L"loc")) {
-            continue;
+    const bool read = ReadTranslationEntries(translationPath, [&](const xml::ElementAttributes& entry) {
+        if (!entry.Get(L"loc")) {
+            return;
         }
-        const OptString id = xml::GetAttribute(node.Get(), L"id");
+        const OptString id = entry.Get(L"id");
         const auto found = id ? attrsById.find(*id) : attrsById.end();
-        const OptString attr = xml::GetAttribute(node.Get(), L"attr");
+        const OptString attr = entry.Get(L"attr");
         // A string without attr takes an entry of its id whatever the entry's attr.
         const bool taken = found != attrsById.end() &&
                            std::any_of(found->second.begin(), found->second.end(),
                                        [&](const OptString* wanted) { return !*wanted || **wanted == attr; });
         dropped += taken ? 0 : 1;
-    }
-    return dropped;
+    });
+    return read ? dropped : 0;
 }
 
 // Replaces the translation file with the completely written one. An earlier file that is unreadable,

@@ -25,20 +25,16 @@ struct DialogItem {
     std::vector<std::wstring> locids; // depth-first from the root, duplicates kept
 };
 
-// Every "locid" of the element and its descendants, depth first, each element before its children.
-std::vector<std::wstring> CollectLocids(IXMLDOMNode* root);
-
-// Reads a description's caption (or its file name) and every locid; absent when the file does not
-// load or has no "dialog" root.
+// Reads a description's caption (or its file name) and every locid in document order; absent when
+// the file does not load or has no "dialog" root.
 std::optional<DialogItem> LoadDialogItem(const std::wstring& path);
 
 // The entries of a translation file, indexed once so that each project string is found in constant
 // time and ids holding any character work.
 class TranslationIndex {
 public:
-    TranslationIndex() = default;
-    // Indexes the direct "string" children of a "strings" root; a null root gives an empty index.
-    explicit TranslationIndex(IXMLDOMNode* root);
+    // Adds an entry after those already there.
+    void Add(std::wstring id, OptString attr, OptString loc);
 
     // The "loc" of the first entry in document order that matches: with an attr, the entry must carry
     // the same attr; without one, any entry with the id matches. Absent when none matches or the

@@ -138,28 +138,28 @@ TEST_F(ProjectDialogs, CollectCaptionAndLocidsDepthFirstAndSkipUnreadableFiles) 
     EXPECT_EQ(L"about.xml", model.dialogs[1].caption);
 }
 
-TEST(ProjectDialogTree, LocidsOfADeeplyNestedTreeAreCollectedWithoutExhaustingTheStack) {
-    // The parser refuses such depth under Wine, so the tree is built through the DOM.
-    const int depth = 50000;
-    ComPtr<IXMLDOMDocument> document = xml::CreateDocument();
-    ComPtr<IXMLDOMElement> root =
-        xml::AppendElement(document.Get(), xml::AsNode(document.Get()).Get(), L"dialog");
-    ASSERT_TRUE(xml::SetAttribute(root.Get(), L"locid", L"root"));
-    ComPtr<IXMLDOMElement> parent = xml::AppendElement(document.Get(), root.Get(), L"box");
+TEST(ProjectDialogTree, LocidsOfANestedDescriptionComeInDocumentOrder) {
+    // As deep as the parser takes descriptions: each element before its children, then its siblings.
+    const int depth = 250;
+    std::string text = "<dialog locid=\"root\">";
     for (int i = 1; i < depth; ++i) {
-        ASSERT_TRUE(xml::SetAttribute(parent.Get(), L"locid", std::to_wstring(i).c_str()));
-        parent = xml::AppendElement(document.Get(), parent.Get(), L"box");
-        ASSERT_TRUE(parent);
+        text += "<box locid=\"" + std::to_string(i) + "\">";
     }
-    ASSERT_TRUE(
-        xml::SetAttribute(xml::AppendElement(document.Get(), root.Get(), L"label").Get(), L"locid", L"last"));
+    for (int i = 1; i < depth; ++i) {
+        text += "</box>";
+    }
+    const TempDir folder;
+    WriteUtf8File(folder.File(L"deep.xml"), text + "<label locid=\"last\"/></dialog>");
 
-    const std::vector<std::wstring> locids = CollectLocids(root.Get());
+    const std::optional<DialogItem> dialog = LoadDialogItem(folder.File(L"deep.xml"));
+    ASSERT_TRUE(dialog);
+    const std::vector<std::wstring>& locids = dialog->locids;
     ASSERT_EQ(static_cast<size_t>(depth) + 1, locids.size());
     EXPECT_EQ(L"root", locids.front());
     EXPECT_EQ(L"1", locids[1]);
     EXPECT_EQ(std::to_wstring(depth - 1), locids[depth - 1]);
     EXPECT_EQ(L"last", locids.back());
+    EXPECT_EQ(L"deep.xml", dialog->caption);
 }
 
 TEST_F(ProjectDialogs, StringInfoNamesTheFirstDialogHoldingTheId) {

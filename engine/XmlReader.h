@@ -1,0 +1,35 @@
+// Reading an XML file as a stream of elements through the platform's XML service, for files read
+// once from start to end: no document is built, so large projects load in a fraction of the time.
+#pragma once
+
+#include "TextUtil.h"
+
+#include <windows.h>
+
+#include <msxml2.h>
+
+#include <functional>
+#include <string_view>
+
+namespace xml {
+
+// The attributes of the element being read; valid only during the visit.
+class ElementAttributes {
+public:
+    explicit ElementAttributes(ISAXAttributes* attributes) : m_attributes(attributes) {}
+    // The value of the attribute with that qualified name, absent when the element has none.
+    OptString Get(const wchar_t* name) const;
+
+private:
+    ISAXAttributes* m_attributes;
+};
+
+// depth: 0 for the root element. name: the qualified name, empty for an element in a namespace, as
+// an unprefixed path step of the document service would not match it either.
+using ElementVisitor = std::function<void(int depth, std::wstring_view name, const ElementAttributes&)>;
+
+// Visits every element of the file in document order, each before its children. False when the
+// file cannot be opened or is not well-formed; elements before the fault may have been visited.
+bool ReadElements(const wchar_t* path, const ElementVisitor& visit);
+
+} // namespace xml
