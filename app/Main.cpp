@@ -7,9 +7,12 @@
 #include "CheckCommand.h"
 #include "ProgramStart.h"
 #include "Settings.h"
+#include "UserHandles.h"
 
 #include <shellapi.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,6 +30,21 @@ std::vector<std::wstring> ProgramArguments() {
     return args;
 }
 
+bool HasOption(const std::vector<std::wstring>& args, const wchar_t* option) {
+    return std::any_of(args.begin(), args.end(), [option](const std::wstring& arg) {
+        return CompareStringOrdinal(arg.c_str(), -1, option, -1, TRUE) == CSTR_EQUAL;
+    });
+}
+
+// "--exit-when-ready": the first window that becomes active is cancelled, so the program ends as soon
+// as the open dialog is up; the start-up time can then be measured from outside.
+LRESULT CALLBACK CancelFirstActiveWindow(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE) {
+        PostMessageW(reinterpret_cast<HWND>(wParam), WM_COMMAND, IDCANCEL, 0);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
@@ -34,6 +52,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const std::vector<std::wstring> args = ProgramArguments();
     if (IsCheckCommand(args)) {
         return RunCheckCommand(args, ProgramFolder(instance));
+    }
+    std::unique_ptr<WindowsHook> exitWhenReady;
+    if (HasOption(args, L"--exit-when-ready")) {
+        exitWhenReady = std::make_unique<WindowsHook>(WH_CBT, CancelFirstActiveWindow);
     }
     CTEVEngine engine(instance);
     CMainDialog dialog(&engine, ProgramFolder(instance));
