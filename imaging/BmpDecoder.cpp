@@ -174,19 +174,27 @@ void DecodeRow(const DibHeader& h, const uint8_t* row, const std::vector<uint32_
     }
 }
 
-// Run-length encoded rows (bottom-up). Pixels the runs never reach stay transparent. Fails when
-// the data ends before the end-of-bitmap code.
+// Most pixels a byte of run-length data can reach: a 2-byte run paints 255, an end-of-line code
+// skips the rest of a row, with room for pictures that leave much of themselves blank.
+constexpr uint64_t kRlePixelsPerByte = 1024;
+
+// Run-length encoded rows (bottom-up). Pixels the runs never reach stay transparent; runs past
+// the end of a row cost nothing. Fails when the data ends before the end-of-bitmap code.
 bool DecodeRle(const DibHeader& h, const uint8_t* data, size_t size, const std::vector<uint32_t>& palette,
                Picture& picture) {
     const bool four = h.compression == kBiRle4;
     int64_t x = 0;
     int64_t row = 0; // counted from the bottom
-    auto put = [&](unsigned index) {
-        if (x < picture.width && row < picture.height) {
-            picture.At(static_cast<int>(x), picture.height - 1 - static_cast<int>(row)) =
-                PaletteColour(palette, index) | 0xFF000000u;
+    // Paints the part of a run of count pixels that lies within the row; index(i) is its ith.
+    auto putRun = [&](unsigned count, auto index) {
+        if (row < picture.height && x < picture.width) {
+            const unsigned inRow = static_cast<unsigned>(std::min<int64_t>(count, picture.width - x));
+            uint32_t* out = &picture.At(static_cast<int>(x), picture.height - 1 - static_cast<int>(row));
+            for (unsigned i = 0; i < inRow; ++i) {
+                out[i] = PaletteColour(palette, index(i)) | 0xFF000000u;
+            }
         }
-        ++x;
+        x += count;
     };
     size_t pos = 0;
     while (pos + 2 <= size) {
@@ -194,9 +202,7 @@ bool DecodeRle(const DibHeader& h, const uint8_t* data, size_t size, const std::
         const unsigned value = data[pos + 1];
         pos += 2;
         if (count > 0) {
-            for (unsigned i = 0; i < count; ++i) {
-                put(four ? ((i & 1) ? (value & 15) : (value >> 4)) : value);
-            }
+            putRun(count, [&](unsigned i) { return four ? ((i & 1) ? (value & 15) : (value >> 4)) : value; });
             continue;
         }
         switch (value) {
@@ -220,9 +226,9 @@ bool DecodeRle(const DibHeader& h, const uint8_t* data, size_t size, const std::
             if (size - pos < padded) {
                 return false;
             }
-            for (unsigned i = 0; i < value; ++i) {
-                put(four ? ((data[pos + i / 2] >> ((i & 1) ? 0 : 4)) & 15) : data[pos + i]);
-            }
+            const uint8_t* run = data + pos;
+            putRun(value,
+                   [&](unsigned i) { return four ? ((run[i / 2] >> ((i & 1) ? 0 : 4)) & 15) : run[i]; });
             pos += padded;
             break;
         }
@@ -265,7 +271,8 @@ std::optional<Picture> DecodeDib(const uint8_t* data, size_t size, size_t header
 
     const uint64_t paletteStart = headerPos + uint64_t(h.headerSize) + h.masksAfterHeader;
     const uint64_t paletteBytes = h.paletteEntries * h.paletteEntrySize;
-    if (bitsPos == 0) {
+    // Some writers leave the palette out of the bits offset: the bits follow the palette all the same.
+    if (bitsPos == 0 || (h.bitCount <= 8 && bitsPos == paletteStart)) {
         bitsPos = paletteStart + paletteBytes;
     }
     if (bitsPos > size) {
@@ -290,7 +297,8 @@ std::optional<Picture> DecodeDib(const uint8_t* data, size_t size, size_t header
 
     Picture picture;
     if (rle) {
-        if (!AllocatePicture(picture, h.width, h.height, 0) ||
+        if (!DataCanFill(h.width, h.height, size - bitsPos, kRlePixelsPerByte) ||
+            !AllocatePicture(picture, h.width, h.height, 0) ||
             !DecodeRle(h, data + bitsPos, size - static_cast<size_t>(bitsPos), palette, picture)) {
             return std::nullopt;
         }
