@@ -779,14 +779,12 @@ Bytes PngOneRowShort(int size) {
     return png;
 }
 
-// A progressive JPEG whose last scan is repeated `times` times.
+// A flat grey progressive JPEG whose last scan, a few bytes, is repeated `times` times.
 Bytes JpegRepeatingLastScan(int times) {
-    JpegSpec layout = Quadrants(3);
-    layout.width = layout.height = 512;
-    layout.samples.clear();
-    for (int i = 0; i < 512 * 512; ++i) {
-        layout.samples.insert(layout.samples.end(), {uint8_t(i), uint8_t(i >> 9), uint8_t(i >> 3)});
-    }
+    JpegSpec layout;
+    layout.width = layout.height = 1024;
+    layout.components = 1;
+    layout.samples.assign(1024 * 1024, 128);
     layout.progressive = true;
     const Bytes jpeg = EncodeJpeg(layout);
     const uint8_t sos[2] = {0xFF, 0xDA};
@@ -812,16 +810,16 @@ TEST(PictureBounds, HostileFilesCostLittle) {
     ExpectCheap(IconOfOneImage(liar, 200), "200 icon entries of one PNG claiming 8000 x 8000");
     ExpectCheap(IconOfOneImage(PngOneRowShort(600), 5000), "5000 icon entries of one broken PNG");
 
-    ExpectCheap(JpegRepeatingLastScan(1000), "a JPEG repeating its last scan");
+    ExpectCheap(JpegRepeatingLastScan(10000), "a JPEG repeating its last scan");
 
-    // Runs far past the end of the row, 16 MB of them.
+    // Runs far past the end of the row, 32 MB of them.
     BmpLayout runs;
     runs.width = 1;
     runs.height = 1;
     runs.bitCount = 8;
     runs.compression = 1;
     runs.palette = {0x00FF00};
-    for (int i = 0; i < 8 * 1024 * 1024; ++i) {
+    for (int i = 0; i < 16 * 1024 * 1024; ++i) {
         runs.bits.insert(runs.bits.end(), {255, 0});
     }
     runs.bits.insert(runs.bits.end(), {0, 1});
