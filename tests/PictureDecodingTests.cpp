@@ -131,18 +131,19 @@ TEST(PictureBmp, PalettedDepths) {
         EXPECT_EQ(x % 2 ? MakePixel(0, 0, 255) : MakePixel(255, 255, 0), picture->At(x, 0)) << x;
     }
 
-    // 4 bits with a short palette: an index past its end is black.
+    // 4 bits with a short palette; an index past its end makes the file broken.
     layout.bitCount = 4;
     layout.colorsUsed = 3;
     layout.palette = {0xFF0000, 0x00FF00, 0x0000FF};
-    layout.bits = PackBitmapRows(9, 2, 4, [](int x, int) { return uint32_t(x % 4 == 3 ? 9 : x % 4); });
+    layout.bits = PackBitmapRows(9, 2, 4, [](int x, int) { return uint32_t(x % 3); });
     picture = Decode(EncodeBmp(layout));
     ASSERT_TRUE(picture);
     EXPECT_EQ(MakePixel(255, 0, 0), picture->At(0, 0));
     EXPECT_EQ(MakePixel(0, 255, 0), picture->At(1, 0));
     EXPECT_EQ(MakePixel(0, 0, 255), picture->At(2, 0));
-    EXPECT_EQ(MakePixel(0, 0, 0), picture->At(3, 0));
-    EXPECT_EQ(MakePixel(255, 0, 0), picture->At(8, 1));
+    EXPECT_EQ(MakePixel(0, 0, 255), picture->At(8, 1));
+    layout.bits[1] = 0x09;
+    EXPECT_FALSE(Decode(EncodeBmp(layout)));
 
     // 8 bits with the 3-byte palette entries of a core header.
     layout = BmpLayout();
@@ -812,7 +813,7 @@ TEST(PictureBounds, HostileFilesCostLittle) {
 
     ExpectCheap(JpegRepeatingLastScan(10000), "a JPEG repeating its last scan");
 
-    // Runs far past the end of the row, 32 MB of them.
+    // Runs far past the end of the row, 32 MB of them: refused at the first.
     BmpLayout runs;
     runs.width = 1;
     runs.height = 1;
@@ -825,9 +826,12 @@ TEST(PictureBounds, HostileFilesCostLittle) {
     runs.bits.insert(runs.bits.end(), {0, 1});
     const Bytes rle = EncodeBmp(runs);
     ExpectCheap(rle, "runs past the row");
-    const auto picture = Decode(rle);
-    ASSERT_TRUE(picture);
-    EXPECT_EQ(MakePixel(0, 255, 0), picture->At(0, 0));
+    EXPECT_FALSE(Decode(rle));
+    // One pixel past the row is the padding of an odd row, and clipped.
+    runs.bits = {2, 0, 0, 1};
+    const auto padded = Decode(EncodeBmp(runs));
+    ASSERT_TRUE(padded);
+    EXPECT_EQ(MakePixel(0, 255, 0), padded->At(0, 0));
 }
 
 TEST(PictureBounds, LargeDeclaredSizesNeedTheDataToFillThem) {
