@@ -142,6 +142,13 @@ TEST(PictureBmp, PalettedDepths) {
     EXPECT_EQ(MakePixel(0, 255, 0), picture->At(1, 0));
     EXPECT_EQ(MakePixel(0, 0, 255), picture->At(2, 0));
     EXPECT_EQ(MakePixel(0, 0, 255), picture->At(8, 1));
+
+    // A bits offset that points at the palette, as some writers leave it: the bits follow it.
+    Bytes offset = EncodeBmp(layout);
+    PutLe32(offset, 10, 14 + 40);
+    const auto shifted = Decode(offset);
+    ASSERT_TRUE(shifted);
+    EXPECT_EQ(picture->pixels, shifted->pixels);
     layout.bits[1] = 0x09;
     EXPECT_FALSE(Decode(EncodeBmp(layout)));
 
@@ -336,6 +343,28 @@ TEST(PicturePng, Interlaced) {
                 << x << "," << y;
         }
     }
+}
+
+TEST(PicturePng, SixteenBitSamplesAreSrgbWithOrWithoutInterlacing) {
+    PngSpec layout;
+    layout.width = layout.height = 9;
+    layout.bitDepth = 16;
+    for (int y = 0; y < 9; ++y) {
+        for (int x = 0; x < 9; ++x) {
+            for (int sample : {51, x * 28, y * 28}) {
+                layout.rows.insert(layout.rows.end(), {uint8_t(sample), uint8_t(sample)}); // sample * 257
+            }
+        }
+    }
+    const auto plain = Decode(EncodePng(layout));
+    ASSERT_TRUE(plain);
+    for (int i = 0; i < 81; ++i) {
+        ASSERT_EQ(MakePixel(51, uint8_t(i % 9 * 28), uint8_t(i / 9 * 28)), plain->pixels[i]) << i;
+    }
+    layout.interlaced = true;
+    const auto interlaced = Decode(EncodePng(layout));
+    ASSERT_TRUE(interlaced);
+    EXPECT_EQ(plain->pixels, interlaced->pixels);
 }
 
 TEST(PicturePng, DamagedFilesGiveNoPicture) {
