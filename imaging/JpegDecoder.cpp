@@ -113,6 +113,11 @@ private:
     JpegContext m_context{};
 };
 
+// A size divided by a scale's denominator, rounded up as libjpeg does.
+JDIMENSION ScaledDown(JDIMENSION size, unsigned denominator) {
+    return (size + denominator - 1) / denominator;
+}
+
 uint8_t Multiply(unsigned a, unsigned b) {
     return uint8_t((a * b + 127) / 255);
 }
@@ -150,12 +155,21 @@ std::optional<Picture> DecodeJpeg(const uint8_t* data, size_t size) {
     // bounds those.
     const bool fillable =
         info.arith_code || DataCanFill(info.image_width, info.image_height, size, kJpegPixelsPerByte);
+    // Photos beyond the pixel limit are decoded at a half, a quarter or an eighth of their size.
+    info.scale_num = 1;
+    info.scale_denom = 1;
+    while (info.scale_denom < 8 && !PictureSizeAllowed(ScaledDown(info.image_width, info.scale_denom),
+                                                       ScaledDown(info.image_height, info.scale_denom))) {
+        info.scale_denom *= 2;
+    }
+    const JDIMENSION width = ScaledDown(info.image_width, info.scale_denom);
+    const JDIMENSION height = ScaledDown(info.image_height, info.scale_denom);
     Picture picture;
-    if (!fillable || !AllocatePicture(picture, info.image_width, info.image_height, 0xFFFFFFFFu)) {
+    if (!fillable || !AllocatePicture(picture, width, height, 0xFFFFFFFFu)) {
         return std::nullopt;
     }
     if (!JpegReadPixels(context, reinterpret_cast<uint8_t*>(picture.pixels.data()),
-                        static_cast<size_t>(picture.width) * 4, info.image_width, info.image_height)) {
+                        static_cast<size_t>(picture.width) * 4, width, height)) {
         return std::nullopt;
     }
     if (cmyk) {

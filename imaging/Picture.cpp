@@ -12,7 +12,7 @@ bool PictureSizeAllowed(int64_t width, int64_t height) {
 }
 
 bool DataCanFill(int64_t width, int64_t height, uint64_t dataBytes, uint64_t pixelsPerByte) {
-    if (!PictureSizeAllowed(width, height)) {
+    if (width <= 0 || height <= 0 || width > INT32_MAX || height > INT32_MAX) {
         return false;
     }
     const uint64_t pixels = uint64_t(width) * uint64_t(height);

@@ -44,8 +44,9 @@ bool PictureSizeAllowed(int64_t width, int64_t height);
 constexpr uint64_t kAffordablePixels = 1024ull * 1024;
 
 // Whether dataBytes of encoded data, each describing at most pixelsPerByte pixels, can fill
-// width x height pixels. Larger sizes that the data cannot fill are refused before anything is
-// allocated, so a file of a few bytes declaring millions of pixels costs nothing.
+// width x height pixels (both above zero). Larger sizes that the data cannot fill are refused
+// before anything is allocated, so a file of a few bytes declaring millions of pixels costs
+// nothing. The pixel limit is AllocatePicture's business.
 bool DataCanFill(int64_t width, int64_t height, uint64_t dataBytes, uint64_t pixelsPerByte);
 
 // Sizes the picture's pixel buffer for width x height, filled with fill. Fails (false, picture

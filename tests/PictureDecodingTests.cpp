@@ -474,6 +474,19 @@ TEST(PictureJpeg, ColourGreyProgressiveAndCmyk) {
     EXPECT_TRUE(ColourNear(0xFF0000, picture->At(4, 4), 6)) << "cmyk" << std::hex << picture->At(4, 4);
 }
 
+TEST(PictureJpeg, PhotosBeyondThePixelLimitAreDecodedSmaller) {
+    JpegSpec layout;
+    layout.width = 4200;
+    layout.height = 4100;
+    layout.components = 1;
+    layout.samples.assign(size_t(4200) * 4100, 200);
+    const auto picture = Decode(EncodeJpeg(layout));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(2100, picture->width);
+    EXPECT_EQ(2050, picture->height);
+    EXPECT_NEAR(200, picture->At(1000, 1000) & 0xFF, 2);
+}
+
 TEST(PictureJpeg, DamagedFilesGiveNoPicture) {
     const Bytes good = EncodeJpeg(Quadrants(3));
     ASSERT_FALSE(good.empty());
