@@ -207,6 +207,21 @@ bool DecodeLzw(const std::vector<uint8_t>& codes, unsigned minCodeSize, FrameWri
     return true;
 }
 
+// Skips an extension record; a graphic control block names the transparent index of the next
+// frame.
+bool ReadExtension(Reader& reader, int& transparent) {
+    const uint8_t* label = reader.Take(1);
+    const uint8_t* length = label ? reader.Take(1) : nullptr;
+    const uint8_t* block = length ? reader.Take(*length) : nullptr;
+    if (!block) {
+        return false;
+    }
+    if (*label == 0xF9 && *length >= 4) {
+        transparent = (block[0] & 1) ? block[3] : kNoTransparency;
+    }
+    return *length == 0 || ReadSubBlocks(reader, nullptr);
+}
+
 // The frame whose descriptor follows, on a canvas of the logical screen's size.
 std::optional<Picture> ReadFrame(Reader& reader, int64_t screenWidth, int64_t screenHeight,
                                  const std::vector<uint32_t>& globalColours, int transparent) {
@@ -217,10 +232,13 @@ std::optional<Picture> ReadFrame(Reader& reader, int64_t screenWidth, int64_t sc
     const FrameLayout frame = {ReadLe16(d), ReadLe16(d + 2), ReadLe16(d + 4), ReadLe16(d + 6),
                                (d[8] & 0x40) != 0};
     std::vector<uint32_t> localColours;
-    const uint8_t* minCodeSize = nullptr;
+    if (!ReadColourTable(reader, d[8], localColours)) {
+        return std::nullopt;
+    }
+    // Other decoders take minimum code sizes up to 11, whose codes still fit in 12 bits.
+    const uint8_t* minCodeSize = reader.Take(1);
     std::vector<uint8_t> codes;
-    if (!ReadColourTable(reader, d[8], localColours) || !(minCodeSize = reader.Take(1)) ||
-        !ReadSubBlocks(reader, &codes) || *minCodeSize < 1 || *minCodeSize >= kMaxCodeBits) {
+    if (!minCodeSize || *minCodeSize < 1 || *minCodeSize >= kMaxCodeBits || !ReadSubBlocks(reader, &codes)) {
         return std::nullopt;
     }
     if (screenWidth <= 0 || screenHeight <= 0) {
@@ -270,23 +288,10 @@ std::optional<Picture> DecodeGif(const uint8_t* data, size_t size) {
         if (*introducer == 0x2C) {
             return ReadFrame(reader, ReadLe16(screen + 6), ReadLe16(screen + 8), globalColours, transparent);
         }
-        const uint8_t* label = reader.Take(1);
-        if (*introducer != 0x21 || !label) {
+        if (*introducer != 0x21) {
             return std::nullopt; // the trailer before any frame, or an unknown record
         }
-        // A graphic control block (4 bytes) names the transparent index of the next frame.
-        const uint8_t* length = reader.Take(1);
-        if (!length) {
-            return std::nullopt;
-        }
-        const uint8_t* block = reader.Take(*length);
-        if (!block) {
-            return std::nullopt;
-        }
-        if (*label == 0xF9 && *length >= 4) {
-            transparent = (block[0] & 1) ? block[3] : kNoTransparency;
-        }
-        if (*length != 0 && !ReadSubBlocks(reader, nullptr)) {
+        if (!ReadExtension(reader, transparent)) {
             return std::nullopt;
         }
     }

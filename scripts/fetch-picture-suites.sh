@@ -50,7 +50,8 @@ fetch_source pillow PILLOW_SRC PILLOW_VER
 fetch_source gdk-pixbuf PIXBUF_SRC PIXBUF_VER
 fetch_source libjpeg-turbo JPEG_SRC JPEG_VER
 
-rm -rf "$SUITES"
+# Only what this script makes: the folder may be one the user named.
+rm -rf "$MANIFEST" "$SUITES/png" "$SUITES/bmp" "$SUITES/gif" "$SUITES/jpeg"
 mkdir -p "$SUITES/png" "$SUITES/bmp/g" "$SUITES/bmp/q" "$SUITES/bmp/b" "$SUITES/gif" "$SUITES/jpeg"
 cp "$SPNG_SRC"/tests/images/*.png "$SUITES/png/"
 for folder in g q b; do
