@@ -2,8 +2,6 @@
 #include "CMyTEVEngine.h"
 
 #include "PathRules.h"
-#include "PictureDecoder.h"
-#include "PictureDrawing.h"
 
 #include <shlwapi.h>
 
@@ -19,9 +17,7 @@ void CMyTEVEngine::DrawImage(HDC dc, int x, int y, int cx, int cy, const wchar_t
     if (!PathFileExistsW(path.c_str())) {
         return;
     }
-    if (const auto picture = DecodePictureFile(path.c_str())) {
-        DrawPicture(dc, x, y, cx, cy, *picture);
-    }
+    m_pictures.Draw(dc, x, y, cx, cy, path);
 }
 
 BOOL CMyTEVEngine::IsViewer() {

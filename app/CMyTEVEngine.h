@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "CTEVEngine.h"
+#include "PictureCache.h"
 
 #include <string>
 
@@ -13,7 +14,8 @@ public:
     CMyTEVEngine(const wchar_t* projectPath, HINSTANCE instance);
 
     // Draws imagesFolder + file scaled into the rectangle; nothing for an absent name, a name
-    // that leaves the images folder, a missing file or one that does not decode.
+    // that leaves the images folder, a missing file or one that does not decode. Each file is
+    // decoded once per drawing size, not on every paint.
     void DrawImage(HDC dc, int x, int y, int cx, int cy, const wchar_t* file) override;
     BOOL IsViewer() override;
 
@@ -21,4 +23,5 @@ public:
 
 private:
     std::wstring imagesFolder;
+    PictureCache m_pictures; // owned; the pictures drawn so far, ready for the next paint
 };

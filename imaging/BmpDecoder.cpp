@@ -14,7 +14,11 @@ constexpr uint32_t kBiAlphaBitfields = 6;
 constexpr size_t kFileHeaderSize = 14;
 constexpr uint32_t kCoreHeaderSize = 12;
 constexpr uint32_t kInfoHeaderSize = 40;
-constexpr uint32_t kBlack = MakePixel(0, 0, 0);
+// What an index beyond the palette gives, told apart from every colour by its alpha byte 0; such
+// files are broken, and refused.
+constexpr uint32_t kOutOfPalette = 0x00FF00FFu;
+// Densities beyond this (25,400 dots per inch) only come from damaged headers.
+constexpr int64_t kMaxPixelsPerMetre = 1000000;
 
 // One colour component of a bit-field pixel, scaled to 0..255.
 class BitField {
@@ -54,7 +58,30 @@ struct DibHeader {
     uint32_t masks[4] = {}; // red, green, blue, alpha
     bool hasMasks = false;
     uint64_t masksAfterHeader = 0; // bytes of masks stored between header and palette
+    uint32_t sizeImage = 0;        // bytes of colour data, 0 when not given
 };
+
+// The sizes of the headers Windows and OS/2 write (16 and 64: OS/2 2.x).
+bool KnownHeaderSize(uint32_t size) {
+    switch (size) {
+    case 16:
+    case 40:
+    case 52:
+    case 56:
+    case 64:
+    case 108:
+    case 124:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool DensityPlausible(const uint8_t* header) {
+    const int64_t x = int32_t(ReadLe32(header + 24));
+    const int64_t y = int32_t(ReadLe32(header + 28));
+    return std::abs(x) <= kMaxPixelsPerMetre && std::abs(y) <= kMaxPixelsPerMetre;
+}
 
 // Reads the header at data[0..size); icon headers count the AND mask rows in their height.
 bool ReadDibHeader(const uint8_t* data, size_t size, bool icon, DibHeader& h) {
@@ -69,10 +96,13 @@ bool ReadDibHeader(const uint8_t* data, size_t size, bool icon, DibHeader& h) {
         h.width = ReadLe16(data + 4);
         h.height = ReadLe16(data + 6);
         h.bitCount = ReadLe16(data + 10);
+        if (ReadLe16(data + 8) != 1) {
+            return false; // planes
+        }
         h.paletteEntrySize = 3;
         h.paletteEntries = h.bitCount <= 8 ? (1u << h.bitCount) : 0;
     } else {
-        if (h.headerSize < kInfoHeaderSize || h.headerSize > size) {
+        if (!KnownHeaderSize(h.headerSize) || h.headerSize > size || ReadLe16(data + 12) != 1) {
             return false;
         }
         h.width = int32_t(ReadLe32(data + 4));
@@ -80,8 +110,14 @@ bool ReadDibHeader(const uint8_t* data, size_t size, bool icon, DibHeader& h) {
         h.topDown = height < 0;
         h.height = h.topDown ? -height : height;
         h.bitCount = ReadLe16(data + 14);
-        h.compression = ReadLe32(data + 16);
-        const uint32_t colorsUsed = ReadLe32(data + 32);
+        const bool full = h.headerSize >= kInfoHeaderSize; // the short OS/2 header ends here
+        h.compression = full ? ReadLe32(data + 16) : kBiRgb;
+        h.sizeImage = full ? ReadLe32(data + 20) : 0;
+        const uint32_t colorsUsed = full ? ReadLe32(data + 32) : 0;
+        if ((full && !DensityPlausible(data)) || (h.bitCount <= 8 && colorsUsed > (1u << h.bitCount)) ||
+            (h.headerSize == 64 && h.compression >= kBiBitfields)) {
+            return false; // OS/2's compressions 3 and 4 are not Windows' bit fields and JPEG
+        }
         if (h.bitCount <= 8) {
             h.paletteEntries = colorsUsed ? colorsUsed : (1u << h.bitCount);
         } else {
@@ -128,7 +164,7 @@ bool CombinationSupported(const DibHeader& h) {
 }
 
 uint32_t PaletteColour(const std::vector<uint32_t>& palette, unsigned index) {
-    return index < palette.size() ? palette[index] : kBlack;
+    return index < palette.size() ? palette[index] : kOutOfPalette;
 }
 
 // Decodes one uncompressed row into out (width pixels). For 32-bit rows without masks the
@@ -174,19 +210,38 @@ void DecodeRow(const DibHeader& h, const uint8_t* row, const std::vector<uint32_
     }
 }
 
+// Most pixels a byte of run-length data can reach: a 2-byte run paints 255, an end-of-line code
+// skips the rest of a row, with room for pictures that leave much of themselves blank.
+constexpr uint64_t kRlePixelsPerByte = 1024;
+
 // Run-length encoded rows (bottom-up). Pixels the runs never reach stay transparent. Fails when
-// the data ends before the end-of-bitmap code.
+// the data ends before the end-of-bitmap code, for an index beyond the palette, and for a run
+// that reaches past the end of its row (one pixel past it is padding: writers end odd rows of
+// 4-bit runs with a pair).
 bool DecodeRle(const DibHeader& h, const uint8_t* data, size_t size, const std::vector<uint32_t>& palette,
                Picture& picture) {
     const bool four = h.compression == kBiRle4;
     int64_t x = 0;
     int64_t row = 0; // counted from the bottom
-    auto put = [&](unsigned index) {
-        if (x < picture.width && row < picture.height) {
-            picture.At(static_cast<int>(x), picture.height - 1 - static_cast<int>(row)) =
-                PaletteColour(palette, index) | 0xFF000000u;
+    // Paints a run of count pixels, index(i) its ith, within the row.
+    auto putRun = [&](unsigned count, auto index) {
+        if (row >= picture.height) {
+            return true; // past the last row: nothing to paint
         }
-        ++x;
+        if (x + count > picture.width + 1) {
+            return false;
+        }
+        const unsigned inRow = static_cast<unsigned>(std::min<int64_t>(count, picture.width - x));
+        uint32_t* out = &picture.At(static_cast<int>(x), picture.height - 1 - static_cast<int>(row));
+        for (unsigned i = 0; i < inRow; ++i) {
+            const uint32_t colour = PaletteColour(palette, index(i));
+            if (colour == kOutOfPalette) {
+                return false;
+            }
+            out[i] = colour | 0xFF000000u;
+        }
+        x += count;
+        return true;
     };
     size_t pos = 0;
     while (pos + 2 <= size) {
@@ -194,8 +249,9 @@ bool DecodeRle(const DibHeader& h, const uint8_t* data, size_t size, const std::
         const unsigned value = data[pos + 1];
         pos += 2;
         if (count > 0) {
-            for (unsigned i = 0; i < count; ++i) {
-                put(four ? ((i & 1) ? (value & 15) : (value >> 4)) : value);
+            if (!putRun(count,
+                        [&](unsigned i) { return four ? ((i & 1) ? (value & 15) : (value >> 4)) : value; })) {
+                return false;
             }
             continue;
         }
@@ -220,8 +276,11 @@ bool DecodeRle(const DibHeader& h, const uint8_t* data, size_t size, const std::
             if (size - pos < padded) {
                 return false;
             }
-            for (unsigned i = 0; i < value; ++i) {
-                put(four ? ((data[pos + i / 2] >> ((i & 1) ? 0 : 4)) & 15) : data[pos + i]);
+            const uint8_t* run = data + pos;
+            if (!putRun(value, [&](unsigned i) {
+                    return four ? ((run[i / 2] >> ((i & 1) ? 0 : 4)) & 15) : run[i];
+                })) {
+                return false;
             }
             pos += padded;
             break;
@@ -265,10 +324,12 @@ std::optional<Picture> DecodeDib(const uint8_t* data, size_t size, size_t header
 
     const uint64_t paletteStart = headerPos + uint64_t(h.headerSize) + h.masksAfterHeader;
     const uint64_t paletteBytes = h.paletteEntries * h.paletteEntrySize;
-    if (bitsPos == 0) {
+    // Some writers leave the palette out of the bits offset: the bits follow the palette all the same.
+    if (bitsPos == 0 || (h.bitCount <= 8 && bitsPos == paletteStart)) {
         bitsPos = paletteStart + paletteBytes;
     }
-    if (bitsPos > size) {
+    // A file's header also gives the bytes of its colour data; more than it holds is damage.
+    if (bitsPos > size || (!icon && h.sizeImage > size - bitsPos)) {
         return std::nullopt;
     }
     std::vector<uint32_t> palette;
@@ -290,7 +351,8 @@ std::optional<Picture> DecodeDib(const uint8_t* data, size_t size, size_t header
 
     Picture picture;
     if (rle) {
-        if (!AllocatePicture(picture, h.width, h.height, 0) ||
+        if (!DataCanFill(h.width, h.height, size - bitsPos, kRlePixelsPerByte) ||
+            !AllocatePicture(picture, h.width, h.height, 0) ||
             !DecodeRle(h, data + bitsPos, size - static_cast<size_t>(bitsPos), palette, picture)) {
             return std::nullopt;
         }
@@ -331,6 +393,10 @@ std::optional<Picture> DecodeDib(const uint8_t* data, size_t size, size_t header
     for (uint64_t r = 0; r < uint64_t(h.height); ++r) {
         DecodeRow(h, data + bitsPos + r * stride, palette, fields, &picture.At(0, outputRow(r)));
     }
+    if (h.bitCount <= 8 &&
+        std::find(picture.pixels.begin(), picture.pixels.end(), kOutOfPalette) != picture.pixels.end()) {
+        return std::nullopt;
+    }
 
     const bool ownAlpha = fields[3].Present() || (h.bitCount == 32 && !h.hasMasks && icon);
     if (ownAlpha && !AllAlphaZero(picture)) {
@@ -357,7 +423,8 @@ std::optional<Picture> DecodeDib(const uint8_t* data, size_t size, size_t header
 } // namespace
 
 std::optional<Picture> DecodeBmp(const uint8_t* data, size_t size) {
-    if (!data || size < kFileHeaderSize || data[0] != 'B' || data[1] != 'M') {
+    // The file header's size may be 0, but never more than the file holds.
+    if (!data || size < kFileHeaderSize || data[0] != 'B' || data[1] != 'M' || ReadLe32(data + 2) > size) {
         return std::nullopt;
     }
     auto picture = DecodeDib(data, size, kFileHeaderSize, ReadLe32(data + 10), false);

@@ -1,4 +1,4 @@
-// Decoding of the first frame of GIF pictures through giflib.
+// Decoding of the first frame of GIF pictures.
 #pragma once
 
 #include "Picture.h"

@@ -11,6 +11,8 @@ namespace {
 
 constexpr size_t kIconHeaderSize = 6;
 constexpr size_t kEntrySize = 16;
+// Real icons hold a handful of images; a directory of thousands only costs time.
+constexpr size_t kMaxAttempts = 16;
 
 struct Candidate {
     int64_t pixels;
@@ -62,6 +64,7 @@ std::optional<Picture> DecodeIco(const uint8_t* data, size_t size) {
         return std::nullopt;
     }
     std::vector<Candidate> candidates;
+    candidates.reserve(count);
     for (size_t i = 0; i < count; ++i) {
         const uint8_t* entry = data + kIconHeaderSize + i * kEntrySize;
         const uint64_t length = ReadLe32(entry + 8);
@@ -74,9 +77,17 @@ std::optional<Picture> DecodeIco(const uint8_t* data, size_t size) {
             candidates.push_back(candidate);
         }
     }
+    // Entries that share an image are tried once.
+    std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
+        return a.offset != b.offset ? a.offset < b.offset : a.length > b.length;
+    });
+    candidates.erase(std::unique(candidates.begin(), candidates.end(),
+                                 [](const Candidate& a, const Candidate& b) { return a.offset == b.offset; }),
+                     candidates.end());
     std::stable_sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
         return a.pixels != b.pixels ? a.pixels > b.pixels : a.bitCount > b.bitCount;
     });
+    candidates.resize(std::min(candidates.size(), kMaxAttempts));
     for (const Candidate& candidate : candidates) {
         const uint8_t* image = data + candidate.offset;
         auto picture =

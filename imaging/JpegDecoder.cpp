@@ -5,6 +5,8 @@
 #include <cstdio>
 
 #include <jpeglib.h>
+// After jpeglib.h, which it needs.
+#include <jerror.h>
 
 namespace {
 
@@ -14,9 +16,18 @@ namespace {
 // Bounds libjpeg's own buffers (progressive pictures keep all coefficients in memory).
 constexpr long kMaxJpegWorkingMemory = 256L * 1024 * 1024;
 
+// A progressive picture needs a dozen scans or so; each further one costs a pass over all its
+// coefficients, so a file repeating scans is stopped long before it could keep the program busy.
+constexpr int kMaxJpegScans = 100;
+
+// Most pixels a byte of Huffman-coded data can give: every 8 x 8 block of the fullest component
+// takes at least one bit.
+constexpr uint64_t kJpegPixelsPerByte = 64 * 8;
+
 struct JpegContext {
     jpeg_decompress_struct info;
     jpeg_error_mgr error;
+    jpeg_progress_mgr progress;
     std::jmp_buf jump;
     bool created;
 };
@@ -25,21 +36,35 @@ struct JpegContext {
     std::longjmp(static_cast<JpegContext*>(info->client_data)->jump, 1);
 }
 
-// libjpeg would print warnings to stderr; they are only counted.
-void OnJpegOutputMessage(j_common_ptr) {}
+// A warning means corrupt data, and decoding on would only paint grey: it stops at once. Stray
+// bytes before a marker are the exception: many intact files have them, and nothing is lost.
+void OnJpegMessage(j_common_ptr info, int level) {
+    if (level < 0 && info->err->msg_code != JWRN_EXTRANEOUS_DATA) {
+        OnJpegError(info);
+    }
+}
+
+void OnJpegProgress(j_common_ptr info) {
+    if (info->is_decompressor &&
+        reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxJpegScans) {
+        OnJpegError(info);
+    }
+}
 
 // Each step sets its own return point: a libjpeg error ends the step with false.
 
 bool JpegCreate(JpegContext* c) {
     c->info.err = jpeg_std_error(&c->error);
     c->error.error_exit = OnJpegError;
-    c->error.output_message = OnJpegOutputMessage;
+    c->error.emit_message = OnJpegMessage;
+    c->progress.progress_monitor = OnJpegProgress;
     c->info.client_data = c;
     if (setjmp(c->jump)) {
         return false;
     }
     jpeg_create_decompress(&c->info);
     c->created = true;
+    c->info.progress = &c->progress;
     c->info.mem->max_memory_to_use = kMaxJpegWorkingMemory;
     return true;
 }
@@ -88,6 +113,11 @@ private:
     JpegContext m_context{};
 };
 
+// A size divided by a scale's denominator, rounded up as libjpeg does.
+JDIMENSION ScaledDown(JDIMENSION size, unsigned denominator) {
+    return (size + denominator - 1) / denominator;
+}
+
 uint8_t Multiply(unsigned a, unsigned b) {
     return uint8_t((a * b + 127) / 255);
 }
@@ -121,13 +151,25 @@ std::optional<Picture> DecodeJpeg(const uint8_t* data, size_t size) {
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
     info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
 
+    // Arithmetic coding can describe a blank block in less than a bit: only the pixel limit
+    // bounds those.
+    const bool fillable =
+        info.arith_code || DataCanFill(info.image_width, info.image_height, size, kJpegPixelsPerByte);
+    // Photos beyond the pixel limit are decoded at a half, a quarter or an eighth of their size.
+    info.scale_num = 1;
+    info.scale_denom = 1;
+    while (info.scale_denom < 8 && !PictureSizeAllowed(ScaledDown(info.image_width, info.scale_denom),
+                                                       ScaledDown(info.image_height, info.scale_denom))) {
+        info.scale_denom *= 2;
+    }
+    const JDIMENSION width = ScaledDown(info.image_width, info.scale_denom);
+    const JDIMENSION height = ScaledDown(info.image_height, info.scale_denom);
     Picture picture;
-    if (!AllocatePicture(picture, info.image_width, info.image_height, 0xFFFFFFFFu)) {
+    if (!fillable || !AllocatePicture(picture, width, height, 0xFFFFFFFFu)) {
         return std::nullopt;
     }
     if (!JpegReadPixels(context, reinterpret_cast<uint8_t*>(picture.pixels.data()),
-                        static_cast<size_t>(picture.width) * 4, info.image_width, info.image_height) ||
-        context->error.num_warnings > 0) {
+                        static_cast<size_t>(picture.width) * 4, width, height)) {
         return std::nullopt;
     }
     if (cmyk) {

@@ -5,8 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-// Limits that keep damaged or hostile files from causing huge allocations.
-constexpr uint64_t kMaxPicturePixels = 64ull * 1024 * 1024;
+// Limits that keep damaged or hostile files from causing huge allocations: a picture of the most
+// pixels takes 64 MB, which a 32-bit process can still find in one piece.
+constexpr uint64_t kMaxPicturePixels = 16ull * 1024 * 1024;
 constexpr uint64_t kMaxPictureFileBytes = 64ull * 1024 * 1024;
 
 enum class PictureFormat { Bmp, Jpeg, Ico, Gif, Png };
@@ -37,6 +38,16 @@ constexpr uint8_t PixelAlpha(uint32_t pixel) {
 
 // Whether a picture of width x height is within the limits (both sizes above zero).
 bool PictureSizeAllowed(int64_t width, int64_t height);
+
+// Pictures this small are decoded whatever their data holds: they cost little even when it is
+// too short.
+constexpr uint64_t kAffordablePixels = 1024ull * 1024;
+
+// Whether dataBytes of encoded data, each describing at most pixelsPerByte pixels, can fill
+// width x height pixels (both above zero). Larger sizes that the data cannot fill are refused
+// before anything is allocated, so a file of a few bytes declaring millions of pixels costs
+// nothing. The pixel limit is AllocatePicture's business.
+bool DataCanFill(int64_t width, int64_t height, uint64_t dataBytes, uint64_t pixelsPerByte);
 
 // Sizes the picture's pixel buffer for width x height, filled with fill. Fails (false, picture
 // unchanged) for zero or negative sizes, more than kMaxPicturePixels, or when memory runs out.

@@ -45,6 +45,7 @@ PACKAGES=(
     wine wine32:i386
     xvfb xauth x11-utils xdotool imagemagick
     locales # the demo runs in German, the language of its bundled translation
+    python3-pil # reference pixels of the picture suites (scripts/fetch-picture-suites.sh)
 )
 
 # --- packages --------------------------------------------------------------
@@ -116,5 +117,9 @@ else
     [ -f "$WINEPREFIX/system.reg" ] || die "wineboot did not create $WINEPREFIX"
     log "  wine prefix created in $((SECONDS - t0))s"
 fi
+
+# --- picture suites with their reference pixels ------------------------------
+suites="$(bash "$HERE/fetch-picture-suites.sh")"
+log "picture suites: $suites"
 
 log "done in $((SECONDS - START))s"

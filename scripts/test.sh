@@ -7,6 +7,9 @@ source "$(dirname "$0")/common.sh"
 
 bash "$TEV_ROOT/scripts/setup.sh"
 tev_build
+# Set-up fetched the picture suites: their test fails, rather than skips, when they are missing.
+TEV_PICTURE_SUITES="$(bash "$TEV_ROOT/scripts/fetch-picture-suites.sh")"
+export TEV_PICTURE_SUITES
 
 trap 'stop_wineserver; stop_virtual_display' EXIT
 start_virtual_display

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 std::optional<Picture> Decode(const Bytes& bytes) {
@@ -129,18 +131,26 @@ TEST(PictureBmp, PalettedDepths) {
         EXPECT_EQ(x % 2 ? MakePixel(0, 0, 255) : MakePixel(255, 255, 0), picture->At(x, 0)) << x;
     }
 
-    // 4 bits with a short palette: an index past its end is black.
+    // 4 bits with a short palette; an index past its end makes the file broken.
     layout.bitCount = 4;
     layout.colorsUsed = 3;
     layout.palette = {0xFF0000, 0x00FF00, 0x0000FF};
-    layout.bits = PackBitmapRows(9, 2, 4, [](int x, int) { return uint32_t(x % 4 == 3 ? 9 : x % 4); });
+    layout.bits = PackBitmapRows(9, 2, 4, [](int x, int) { return uint32_t(x % 3); });
     picture = Decode(EncodeBmp(layout));
     ASSERT_TRUE(picture);
     EXPECT_EQ(MakePixel(255, 0, 0), picture->At(0, 0));
     EXPECT_EQ(MakePixel(0, 255, 0), picture->At(1, 0));
     EXPECT_EQ(MakePixel(0, 0, 255), picture->At(2, 0));
-    EXPECT_EQ(MakePixel(0, 0, 0), picture->At(3, 0));
-    EXPECT_EQ(MakePixel(255, 0, 0), picture->At(8, 1));
+    EXPECT_EQ(MakePixel(0, 0, 255), picture->At(8, 1));
+
+    // A bits offset that points at the palette, as some writers leave it: the bits follow it.
+    Bytes offset = EncodeBmp(layout);
+    PutLe32(offset, 10, 14 + 40);
+    const auto shifted = Decode(offset);
+    ASSERT_TRUE(shifted);
+    EXPECT_EQ(picture->pixels, shifted->pixels);
+    layout.bits[1] = 0x09;
+    EXPECT_FALSE(Decode(EncodeBmp(layout)));
 
     // 8 bits with the 3-byte palette entries of a core header.
     layout = BmpLayout();
@@ -335,6 +345,28 @@ TEST(PicturePng, Interlaced) {
     }
 }
 
+TEST(PicturePng, SixteenBitSamplesAreSrgbWithOrWithoutInterlacing) {
+    PngSpec layout;
+    layout.width = layout.height = 9;
+    layout.bitDepth = 16;
+    for (int y = 0; y < 9; ++y) {
+        for (int x = 0; x < 9; ++x) {
+            for (int sample : {51, x * 28, y * 28}) {
+                layout.rows.insert(layout.rows.end(), {uint8_t(sample), uint8_t(sample)}); // sample * 257
+            }
+        }
+    }
+    const auto plain = Decode(EncodePng(layout));
+    ASSERT_TRUE(plain);
+    for (int i = 0; i < 81; ++i) {
+        ASSERT_EQ(MakePixel(51, uint8_t(i % 9 * 28), uint8_t(i / 9 * 28)), plain->pixels[i]) << i;
+    }
+    layout.interlaced = true;
+    const auto interlaced = Decode(EncodePng(layout));
+    ASSERT_TRUE(interlaced);
+    EXPECT_EQ(plain->pixels, interlaced->pixels);
+}
+
 TEST(PicturePng, DamagedFilesGiveNoPicture) {
     const Bytes good = EncodePng(CardPng());
     ASSERT_FALSE(good.empty());
@@ -440,6 +472,19 @@ TEST(PictureJpeg, ColourGreyProgressiveAndCmyk) {
     picture = Decode(EncodeJpeg(layout));
     ASSERT_TRUE(picture);
     EXPECT_TRUE(ColourNear(0xFF0000, picture->At(4, 4), 6)) << "cmyk" << std::hex << picture->At(4, 4);
+}
+
+TEST(PictureJpeg, PhotosBeyondThePixelLimitAreDecodedSmaller) {
+    JpegSpec layout;
+    layout.width = 4200;
+    layout.height = 4100;
+    layout.components = 1;
+    layout.samples.assign(size_t(4200) * 4100, 200);
+    const auto picture = Decode(EncodeJpeg(layout));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(2100, picture->width);
+    EXPECT_EQ(2050, picture->height);
+    EXPECT_NEAR(200, picture->At(1000, 1000) & 0xFF, 2);
 }
 
 TEST(PictureJpeg, DamagedFilesGiveNoPicture) {
@@ -579,8 +624,13 @@ TEST(PictureGif, DamagedFilesGiveNoPicture) {
     PutLe16(huge, 6, 0xFFFF);
     PutLe16(huge, 8, 0xFFFF);
     EXPECT_FALSE(Decode(huge));
-    EXPECT_FALSE(patched(frame + 5, 0));    // frame width 0
-    EXPECT_FALSE(patched(frame + 5, 2000)); // more pixels than the data holds
+    EXPECT_FALSE(patched(frame + 5, 0)); // frame width 0
+    // More pixels than the data holds: those it does not reach stay transparent, as other
+    // decoders show them.
+    const auto wide = patched(frame + 5, 2000);
+    ASSERT_TRUE(wide);
+    EXPECT_EQ(8, wide->width);
+    EXPECT_EQ(0u, PixelAlpha(wide->At(0, 7)));
 
     Bytes codeSize = good;
     codeSize[frame + 10] = 12; // LZW minimum code size beyond 8 bits
@@ -592,11 +642,14 @@ TEST(PictureGif, DamagedFilesGiveNoPicture) {
     }
     EXPECT_FALSE(Decode(garbage));
 
-    // No colour table anywhere.
+    // No colour table anywhere: indices are grey levels, as other decoders show them.
     Bytes noTable = good;
     noTable[10] &= 0x7F;
     noTable.erase(noTable.begin() + 13, noTable.begin() + 25);
-    EXPECT_FALSE(Decode(noTable));
+    const auto grey = Decode(noTable);
+    ASSERT_TRUE(grey);
+    EXPECT_EQ(MakePixel(2, 2, 2), grey->At(2, 0));
+    EXPECT_EQ(MakePixel(3, 3, 3), grey->At(1, 1));
 }
 
 // --- ICO ------------------------------------------------------------------------------------------
@@ -701,6 +754,145 @@ TEST(PictureIco, DamagedFilesGiveNoPicture) {
     const auto picture = Decode(EncodeIco({{IconBitmap24(2, 0xFF0000), 2, 2, 24}, {broken, 6, 6, 24}}));
     ASSERT_TRUE(picture);
     EXPECT_EQ(2, picture->width);
+}
+
+// --- Bounds ---------------------------------------------------------------------------------------
+
+// Hostile files decode or are refused quickly (generous for a busy machine) and never yield a
+// picture larger than their data can fill.
+void ExpectCheap(const Bytes& bytes, const char* what) {
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    const auto picture = Decode(bytes);
+    QueryPerformanceCounter(&end);
+    EXPECT_LT(double(end.QuadPart - start.QuadPart) / double(frequency.QuadPart), 2.0) << what;
+    if (picture) {
+        EXPECT_LE(picture->pixels.size(), kAffordablePixels) << what;
+    }
+}
+
+// A palette with one colour and an 8 x 8 K picture of run-length data that ends at once.
+Bytes HugeRleBitmap() {
+    BmpLayout layout;
+    layout.width = 8192;
+    layout.height = 8192;
+    layout.bitCount = 8;
+    layout.compression = 1;
+    layout.palette = {0xFF0000};
+    layout.bits = {0, 1};
+    return EncodeBmp(layout);
+}
+
+// A logical screen of 8 K x 8 K with one 1 x 1 frame in it.
+Bytes HugeScreenGif() {
+    Bytes gif = EncodeGif(FourColours(1, 1));
+    PutLe16(gif, 6, 8192);
+    PutLe16(gif, 8, 8192);
+    return gif;
+}
+
+// An icon whose entries all point at one image.
+Bytes IconOfOneImage(const Bytes& image, size_t entries) {
+    Bytes icon = EncodeIco({{image, 0, 0, 32}});
+    const Bytes entry(icon.begin() + 6, icon.begin() + 22);
+    Bytes out(icon.begin(), icon.begin() + 6);
+    PutLe16(out, 4, static_cast<uint32_t>(entries));
+    const size_t imageAt = 6 + 16 * entries;
+    for (size_t i = 0; i < entries; ++i) {
+        out.insert(out.end(), entry.begin(), entry.end());
+        PutLe32(out, out.size() - 4, static_cast<uint32_t>(imageAt));
+    }
+    out.insert(out.end(), image.begin(), image.end());
+    return out;
+}
+
+// A PNG that decodes all its compressed rows before it turns out one row short.
+Bytes PngOneRowShort(int size) {
+    PngSpec layout;
+    layout.width = size;
+    layout.height = size - 1;
+    layout.colorType = 0;
+    for (int i = 0; i < size * (size - 1); ++i) {
+        layout.rows.push_back(uint8_t(i * 7 ^ i >> 5));
+    }
+    Bytes png = EncodePng(layout);
+    PutBe32(png, 16 + 4, static_cast<uint32_t>(size));
+    FixPngCrc(png, 16);
+    return png;
+}
+
+// A flat grey progressive JPEG whose last scan, a few bytes, is repeated `times` times.
+Bytes JpegRepeatingLastScan(int times) {
+    JpegSpec layout;
+    layout.width = layout.height = 1024;
+    layout.components = 1;
+    layout.samples.assign(1024 * 1024, 128);
+    layout.progressive = true;
+    const Bytes jpeg = EncodeJpeg(layout);
+    const uint8_t sos[2] = {0xFF, 0xDA};
+    const size_t last = std::find_end(jpeg.begin(), jpeg.end(), sos, sos + 2) - jpeg.begin();
+    const Bytes scan(jpeg.begin() + last, jpeg.end() - 2);
+    Bytes out(jpeg.begin(), jpeg.end() - 2);
+    for (int i = 0; i < times; ++i) {
+        out.insert(out.end(), scan.begin(), scan.end());
+    }
+    out.insert(out.end(), {0xFF, 0xD9});
+    return out;
+}
+
+TEST(PictureBounds, HostileFilesCostLittle) {
+    ExpectCheap(HugeRleBitmap(), "60-byte bitmap of 64 megapixels");
+    ExpectCheap(HugeScreenGif(), "GIF with a screen of 64 megapixels");
+
+    PngSpec lie = CardPng();
+    Bytes liar = EncodePng(lie);
+    PutBe32(liar, 16, 8000);
+    PutBe32(liar, 20, 8000);
+    FixPngCrc(liar, 16);
+    ExpectCheap(IconOfOneImage(liar, 200), "200 icon entries of one PNG claiming 8000 x 8000");
+    ExpectCheap(IconOfOneImage(PngOneRowShort(600), 5000), "5000 icon entries of one broken PNG");
+
+    ExpectCheap(JpegRepeatingLastScan(10000), "a JPEG repeating its last scan");
+
+    // Runs far past the end of the row, 32 MB of them: refused at the first.
+    BmpLayout runs;
+    runs.width = 1;
+    runs.height = 1;
+    runs.bitCount = 8;
+    runs.compression = 1;
+    runs.palette = {0x00FF00};
+    for (int i = 0; i < 16 * 1024 * 1024; ++i) {
+        runs.bits.insert(runs.bits.end(), {255, 0});
+    }
+    runs.bits.insert(runs.bits.end(), {0, 1});
+    const Bytes rle = EncodeBmp(runs);
+    ExpectCheap(rle, "runs past the row");
+    EXPECT_FALSE(Decode(rle));
+    // One pixel past the row is the padding of an odd row, and clipped.
+    runs.bits = {2, 0, 0, 1};
+    const auto padded = Decode(EncodeBmp(runs));
+    ASSERT_TRUE(padded);
+    EXPECT_EQ(MakePixel(0, 255, 0), padded->At(0, 0));
+}
+
+TEST(PictureBounds, LargeDeclaredSizesNeedTheDataToFillThem) {
+    EXPECT_FALSE(Decode(HugeRleBitmap()));
+    EXPECT_FALSE(Decode(HugeScreenGif()));
+    // Within what is always affordable, such files still decode.
+    Bytes small = HugeRleBitmap();
+    PutLe32(small, 18, 1024);
+    PutLe32(small, 22, 1024);
+    ASSERT_TRUE(Decode(small));
+    EXPECT_EQ(1024, Decode(small)->width);
+}
+
+TEST(PictureBounds, StrayBytesBeforeAJpegMarkerAreHarmless) {
+    const Bytes good = EncodeJpeg(Quadrants(3));
+    const size_t frame = FindJpegMarker(good, 0xC0);
+    Bytes stray = good;
+    stray.insert(stray.begin() + frame, {0x12, 0x34, 0x56});
+    ExpectQuadrants(Decode(stray));
 }
 
 // --- Files and recognition ------------------------------------------------------------------------

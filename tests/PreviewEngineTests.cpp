@@ -4,6 +4,7 @@
 
 #include "CMyTEVEngine.h"
 #include "GdiHandles.h"
+#include "KernelHandles.h"
 #include "PathRules.h"
 #include "PictureDecoder.h"
 #include "PictureDrawing.h"
@@ -135,6 +136,28 @@ TEST(PictureDrawing, StretchesToTheGivenSizes) {
     EXPECT_TRUE(tall.UntouchedOutside({0, 0, 2, 4}, 10));
 }
 
+TEST(PictureDrawing, LargerPicturesAreKeptAveragedAtTheDrawingSize) {
+    Picture halves;
+    halves.width = 400;
+    halves.height = 300;
+    for (int i = 0; i < 400 * 300; ++i) {
+        halves.pixels.push_back(i % 400 < 200 ? 0xFFFF0000u : 0xFF0000FFu);
+    }
+    const DrawablePicture small(halves, 40, 30);
+    EXPECT_EQ(40u * 30 * 4, small.KeptBytes());
+    Surface surface(50, 40);
+    small.Draw(surface.Dc(), 0, 0);
+    EXPECT_EQ(0xFF0000u, surface.At(19, 29));
+    EXPECT_EQ(0x0000FFu, surface.At(20, 0));
+    EXPECT_TRUE(surface.UntouchedOutside({0, 0, 40, 30}, 40));
+
+    // Only as large as the picture when the drawing is larger; one cell averages two pixels.
+    EXPECT_EQ(400u * 300 * 4, DrawablePicture(halves, 800, 0).KeptBytes());
+    Surface purple(2, 2);
+    DrawPicture(purple.Dc(), 0, 0, 1, 1, MakePicture(2, 1, PictureAlpha::Opaque, {0xFFFF0000u, 0xFF0000FFu}));
+    EXPECT_TRUE(ColourNear(0x800080u, purple.At(0, 0), 1)) << std::hex << purple.At(0, 0);
+}
+
 TEST(PictureDrawing, NothingForEmptyOrInconsistentPictures) {
     Surface surface(4, 4);
     DrawPicture(surface.Dc(), 0, 0, 4, 4, Picture());
@@ -234,6 +257,37 @@ TEST_F(PreviewProject, DrawsPicturesOfTheImagesFolder) {
         EXPECT_TRUE(ColourNear(0x7F7FFF, blended.At(2, 2), 2)) << std::hex << blended.At(2, 2);
         EXPECT_TRUE(blended.UntouchedOutside({1, 1, 3, 3}, 8));
     }
+}
+
+TEST_F(PreviewProject, EachFileIsDecodedOncePerDrawingSize) {
+    const std::wstring logo = dir.File(L"images\\logo.bmp");
+    auto setWritten = [&](const FILETIME& written) {
+        FileHandle file(
+            CreateFileW(logo.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(SetFileTime(file.Get(), nullptr, nullptr, &written));
+    };
+    Surface first(8, 8);
+    Draw(first, L"logo.bmp");
+    WIN32_FILE_ATTRIBUTE_DATA before = {};
+    ASSERT_TRUE(GetFileAttributesExW(logo.c_str(), GetFileExInfoStandard, &before));
+
+    // Other bytes behind the same size and time of last change: the decoded picture is drawn again.
+    WriteBytesFile(logo, SolidBmp(0x0000FF));
+    setWritten(before.ftLastWriteTime);
+    Surface again(8, 8);
+    Draw(again, L"logo.bmp");
+    EXPECT_EQ(0xFF0000u, again.At(1, 1));
+
+    // Another drawing size, or a changed file, reads the file as it is now.
+    Surface larger(8, 8);
+    Draw(larger, L"logo.bmp", 3, 3);
+    EXPECT_EQ(0x0000FFu, larger.At(1, 1));
+    FILETIME later = before.ftLastWriteTime;
+    later.dwHighDateTime += 1;
+    setWritten(later);
+    Surface changed(8, 8);
+    Draw(changed, L"logo.bmp");
+    EXPECT_EQ(0x0000FFu, changed.At(1, 1));
 }
 
 TEST_F(PreviewProject, AbsentMissingOrUndecodablePicturesDrawNothing) {

@@ -1,0 +1,176 @@
+#!/usr/bin/env bash
+# Fetches the public picture test suites that Debian's source packages carry into a cache
+# folder (never into the repository), with what a second decoder makes of each file:
+#   png/   PngSuite, from libspng's sources;
+#   bmp/   bmpsuite's g/, q/ and b/ folders and pal8_offset.bmp, from pillow's sources;
+#   gif/   the GIF test suite with its own expected pixels, from gdk-pixbuf's sources;
+#   jpeg/  libjpeg-turbo's test images, from its sources.
+# manifest.txt lists one file a line, tab-separated, with what the decoder must give:
+#   PATH refused                  the suite marks the file broken, or no reference reads it
+#   PATH any                      questionable: the references disagree, or none reads it
+#   PATH libpng                   what libpng's simplified reader gives for the file
+#   PATH libpng-of TWIN           the same for TWIN, the same picture without interlacing
+#   PATH rgba TOLERANCE (REF W H)...  the W x H RGBA bytes of any REF: the suite's own renderings
+#                                 (bmpsuite's, the GIF suite's frames), else Pillow's, else
+#                                 ImageMagick's
+#   PATH rgba-or-refused ...      the same, or refused: a questionable file the suite renders
+# The folder is ${TEV_PICTURE_SUITES:-<cache>/picture-suites}; the last line on stdout names it.
+# Nothing is fetched again while the manifest is current.
+set -euo pipefail
+
+HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+source "$HERE/common.sh"
+
+RECIPE=4 # bump when the manifest below changes
+SUITES="${TEV_PICTURE_SUITES:-$TEV_CACHE/picture-suites}"
+MANIFEST="$SUITES/manifest.txt"
+PYTHON=/usr/bin/python3 # Debian's, which python3-pil serves
+
+log() { printf '[picture-suites] %s\n' "$*" >&2; }
+die() {
+    printf '[picture-suites] error: %s\n' "$*" >&2
+    exit 1
+}
+
+if [ -f "$MANIFEST" ] && head -n 1 "$MANIFEST" | grep -qx "# recipe $RECIPE"; then
+    log "up to date ($(grep -vc '^#' "$MANIFEST") files)"
+    printf '%s\n' "$SUITES"
+    exit 0
+fi
+"$PYTHON" -c 'import PIL' 2>/dev/null || die "no Pillow for $PYTHON; run scripts/setup.sh (python3-pil)"
+bash "$HERE/build-deps.sh" --sources >&2
+
+WORK="$(mktemp -d "${TMPDIR:-/tmp}/tev-suites.XXXXXX")"
+trap 'rm -rf "$WORK"' EXIT
+cd "$WORK"
+source "$HERE/fetch-source.sh"
+
+fetch_source libspng SPNG_SRC SPNG_VER
+fetch_source pillow PILLOW_SRC PILLOW_VER
+fetch_source gdk-pixbuf PIXBUF_SRC PIXBUF_VER
+fetch_source libjpeg-turbo JPEG_SRC JPEG_VER
+
+# Only what this script makes: the folder may be one the user named.
+rm -rf "$MANIFEST" "$SUITES/png" "$SUITES/bmp" "$SUITES/gif" "$SUITES/jpeg"
+mkdir -p "$SUITES/png" "$SUITES/bmp/g" "$SUITES/bmp/q" "$SUITES/bmp/b" "$SUITES/gif" "$SUITES/jpeg"
+cp "$SPNG_SRC"/tests/images/*.png "$SUITES/png/"
+for folder in g q b; do
+    cp "$PILLOW_SRC/Tests/images/bmp/$folder"/*.bmp "$SUITES/bmp/$folder/"
+done
+cp "$PILLOW_SRC/Tests/images/pal8_offset.bmp" "$SUITES/bmp/g/"
+mkdir -p "$SUITES/bmp/html"
+cp "$PILLOW_SRC"/Tests/images/bmp/html/*.png "$PILLOW_SRC/Tests/images/bmp/html/bmpsuite.html" "$SUITES/bmp/html/"
+GIFS="$PIXBUF_SRC/tests/test-images/gif-test-suite"
+cp "$GIFS"/*.gif "$GIFS"/*.conf "$GIFS"/*.rgba "$GIFS/TESTS" "$SUITES/gif/"
+cp "$JPEG_SRC"/testimages/*.jpg "$SUITES/jpeg/"
+
+log "making the references"
+"$PYTHON" - "$SUITES" "$RECIPE" <<'PYTHON'
+import configparser, os, re, subprocess, sys
+from PIL import Image
+
+suites, recipe = sys.argv[1], sys.argv[2]
+lines = []
+
+def magick_rgba(file):
+    """ImageMagick's width, height and RGBA bytes, or None when it cannot read the file."""
+    size = subprocess.run(["convert", file + "[0]", "-format", "%w %h", "info:"], capture_output=True)
+    pixels = subprocess.run(["convert", file + "[0]", "-depth", "8", "rgba:-"], capture_output=True)
+    if size.returncode != 0 or pixels.returncode != 0 or not pixels.stdout:
+        return None
+    width, height = map(int, size.stdout.split())
+    return width, height, pixels.stdout
+
+def pillow_rgba(file):
+    try:
+        with Image.open(file) as image:
+            rgba = image.convert("RGBA")
+        return rgba.width, rgba.height, rgba.tobytes()
+    except Exception:
+        return None
+
+def write_rgba(path, found):
+    with open(os.path.join(suites, path), "wb") as out:
+        out.write(found[2])
+    return path
+
+def reference(path, tolerance, renderings=(), questionable=False):
+    """RGBA references: the suite's own renderings, else Pillow's, else ImageMagick's."""
+    file = os.path.join(suites, path)
+    found = [f for f in (pillow_rgba(os.path.join(suites, r)) for r in renderings) if f]
+    kind = "rgba-or-refused" if found and questionable else "rgba"
+    found = found or [f for f in [pillow_rgba(file) or magick_rgba(file)] if f]
+    if not found:
+        return [path, "any" if questionable else "refused"]
+    line = [path, kind, str(tolerance)]
+    for i, f in enumerate(found):
+        line += [write_rgba("%s.%d.rgba" % (path, i), f), str(f[0]), str(f[1])]
+    return line
+
+def pillow_pixels(path):
+    with Image.open(os.path.join(suites, path)) as image:
+        return image.mode, image.size, image.tobytes()
+
+def bmpsuite_renderings():
+    """bmpsuite's page shows each file after the PNG renderings that are right for it."""
+    page = open(os.path.join(suites, "bmp", "html", "bmpsuite.html")).read()
+    renderings, pending = {}, []
+    for source in re.findall(r'src="([^"]+)"', page):
+        if source.endswith(".png"):
+            pending.append("bmp/html/" + source)
+        elif source.endswith(".bmp"):
+            renderings["bmp/" + source.replace("../", "")] = pending
+            pending = []
+    return renderings
+
+# PngSuite: x*.png are broken on purpose. libpng's simplified reader scrambles interlaced 16-bit
+# files, so those are compared with their non-interlaced twin (the same pixels, says Pillow).
+pngs = sorted(os.listdir(os.path.join(suites, "png")))
+plain = [n for n in pngs if not n.startswith("x") and open(os.path.join(suites, "png", n), "rb").read(29)[28] == 0]
+for name in pngs:
+    path = "png/" + name
+    header = open(os.path.join(suites, path), "rb").read(29)
+    if name.startswith("x"):
+        lines.append([path, "refused"])
+    elif header[28] == 1 and header[24] == 16:
+        pixels = pillow_pixels(path)
+        twins = [t for t in plain if pillow_pixels("png/" + t) == pixels]
+        twins.sort(key=lambda t: t != name[:3] + "n" + name[4:])
+        lines.append([path, "libpng-of", "png/" + twins[0]] if twins else [path, "refused"])
+    else:
+        lines.append([path, "libpng"])
+
+# bmpsuite: b/ holds the broken files, q/ the questionable ones.
+renderings = bmpsuite_renderings()
+for folder in ("g", "q", "b"):
+    for name in sorted(os.listdir(os.path.join(suites, "bmp", folder))):
+        path = "bmp/%s/%s" % (folder, name)
+        if folder == "b":
+            lines.append([path, "refused"])
+        else:
+            lines.append(reference(path, 1, renderings.get(path, ()), folder == "q"))
+
+# The GIF suite: the tests TESTS lists, each with its expected first frame, or none when broken.
+tests = [t.strip() for t in open(os.path.join(suites, "gif", "TESTS")) if t.strip() and not t.startswith("#")]
+for test in tests:
+    config = configparser.ConfigParser(interpolation=None)
+    config.read(os.path.join(suites, "gif", test + ".conf"))
+    frames = [f for f in config["config"].get("frames", "").split(",") if f.strip()]
+    path = "gif/" + config["config"]["input"]
+    if not frames:
+        lines.append([path, "any" if pillow_rgba(os.path.join(suites, path)) else "refused"])
+    else:
+        width, height = config["config"]["width"], config["config"]["height"]
+        lines.append([path, "rgba", "0", "gif/" + config[frames[0].strip()]["pixels"], width, height])
+
+# libjpeg-turbo's test images, within a small tolerance for another build of the decoder.
+for name in sorted(os.listdir(os.path.join(suites, "jpeg"))):
+    lines.append(reference("jpeg/" + name, 4))
+
+with open(os.path.join(suites, "manifest.txt"), "w") as out:
+    out.write("# recipe %s\n" % recipe)
+    for line in lines:
+        out.write("\t".join(line) + "\n")
+PYTHON
+log "$(grep -vc '^#' "$MANIFEST") files in $SUITES"
+printf '%s\n' "$SUITES"
