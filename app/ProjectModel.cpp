@@ -141,8 +141,9 @@ std::vector<StringItem> TakeStrings(std::vector<ProjectContent::Entry>& entries,
 
 std::vector<DialogItem> ReadDialogs(const std::vector<std::wstring>& files, const std::wstring& projectFolder) {
     std::vector<DialogItem> dialogs;
+    xml::ElementReader reader;
     for (const std::wstring& name : files) {
-        if (std::optional<DialogItem> dialog = LoadDialogItem(projectFolder + name)) {
+        if (std::optional<DialogItem> dialog = LoadDialogItem(projectFolder + name, reader)) {
             dialogs.push_back(std::move(*dialog));
         }
     }
@@ -180,11 +181,16 @@ ComPtr<IXMLDOMDocument> BuildTranslationDocument(const std::vector<StringItem>& 
 // The elements stream by in document order, each before its children: the order of the locids
 // without any walk of a tree, however deep.
 std::optional<DialogItem> LoadDialogItem(const std::wstring& path) {
+    xml::ElementReader reader;
+    return LoadDialogItem(path, reader);
+}
+
+std::optional<DialogItem> LoadDialogItem(const std::wstring& path, xml::ElementReader& reader) {
     bool isDialog = false;
     OptString caption;
     std::vector<std::wstring> locids;
     const bool parsed =
-        xml::ReadElements(path.c_str(), [&](int depth, std::wstring_view name, const xml::ElementAttributes& attributes) {
+        reader.Read(path.c_str(), [&](int depth, std::wstring_view name, const xml::ElementAttributes& attributes) {
             if (depth == 0) {
                 isDialog = name == L"dialog";
                 caption = isDialog ? attributes.Get(L"caption") : std::nullopt;

@@ -6,6 +6,7 @@
 
 #include "TextUtil.h"
 #include "XmlDom.h"
+#include "XmlReader.h"
 
 #include <optional>
 #include <string>
@@ -28,6 +29,8 @@ struct DialogItem {
 // Reads a description's caption (or its file name) and every locid in document order; absent when
 // the file does not load or has no "dialog" root.
 std::optional<DialogItem> LoadDialogItem(const std::wstring& path);
+// The same through a reader kept for many files.
+std::optional<DialogItem> LoadDialogItem(const std::wstring& path, xml::ElementReader& reader);
 
 // The entries of a translation file, indexed once so that each project string is found in constant
 // time and ids holding any character work.

@@ -75,34 +75,47 @@ OptString ElementAttributes::Get(const wchar_t* name) const {
     return std::wstring(value, static_cast<size_t>(length));
 }
 
-bool ReadElements(const wchar_t* path, const ElementVisitor& visit) {
-    if (!path) {
-        return false;
-    }
-    ComPtr<ISAXXMLReader> reader;
+ElementReader::ElementReader() {
     if (FAILED(CoCreateInstance(kClsidSaxReader30, nullptr, CLSCTX_INPROC_SERVER, kIidSaxReader,
-                                reinterpret_cast<void**>(reader.Put())))) {
-        return false;
+                                reinterpret_cast<void**>(&m_reader)))) {
+        m_reader = nullptr;
+        return;
     }
     // As the documents are read: no external DTD or entity is fetched.
-    reader->putFeature(L"http://xml.org/sax/features/external-general-entities", VARIANT_FALSE);
-    reader->putFeature(L"http://xml.org/sax/features/external-parameter-entities", VARIANT_FALSE);
+    m_reader->putFeature(L"http://xml.org/sax/features/external-general-entities", VARIANT_FALSE);
+    m_reader->putFeature(L"http://xml.org/sax/features/external-parameter-entities", VARIANT_FALSE);
+}
+
+ElementReader::~ElementReader() {
+    if (m_reader) {
+        m_reader->Release();
+    }
+}
+
+bool ElementReader::Read(const wchar_t* path, const ElementVisitor& visit) {
+    if (!m_reader || !path) {
+        return false;
+    }
     ComPtr<IStream> stream;
     if (FAILED(SHCreateStreamOnFileEx(path, STGM_READ | STGM_SHARE_DENY_NONE, FILE_ATTRIBUTE_NORMAL, FALSE, nullptr,
                                       stream.Put()))) {
         return false;
     }
     ContentHandler handler(visit);
-    if (FAILED(reader->putContentHandler(&handler))) {
+    if (FAILED(m_reader->putContentHandler(&handler))) {
         return false;
     }
     Variant source;
     source.Put()->vt = VT_UNKNOWN;
     source.Get()->punkVal = stream.Get();
     stream->AddRef();
-    const HRESULT parsed = reader->parse(source.Value());
-    reader->putContentHandler(nullptr);
+    const HRESULT parsed = m_reader->parse(source.Value());
+    m_reader->putContentHandler(nullptr);
     return parsed == S_OK;
+}
+
+bool ReadElements(const wchar_t* path, const ElementVisitor& visit) {
+    return ElementReader().Read(path, visit);
 }
 
 } // namespace xml

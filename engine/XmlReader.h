@@ -28,8 +28,23 @@ private:
 // an unprefixed path step of the document service would not match it either.
 using ElementVisitor = std::function<void(int depth, std::wstring_view name, const ElementAttributes&)>;
 
-// Visits every element of the file in document order, each before its children. False when the
-// file cannot be opened or is not well-formed; elements before the fault may have been visited.
+// A reader kept for many files: making one costs more than reading a small description.
+class ElementReader {
+public:
+    ElementReader();
+    ~ElementReader();
+    ElementReader(const ElementReader&) = delete;
+    ElementReader& operator=(const ElementReader&) = delete;
+
+    // Visits every element of the file in document order, each before its children. False when the
+    // file cannot be opened or is not well-formed; elements before the fault may have been visited.
+    bool Read(const wchar_t* path, const ElementVisitor& visit);
+
+private:
+    ISAXXMLReader* m_reader = nullptr; // owned
+};
+
+// The same with a reader for this one file.
 bool ReadElements(const wchar_t* path, const ElementVisitor& visit);
 
 } // namespace xml
