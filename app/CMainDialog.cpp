@@ -181,6 +181,7 @@ bool CMainDialog::LoadChosenProject(const std::wstring& projectPath, const std::
     }
     IndexSearchTexts();
     m_checks.Reset(m_model);
+    m_lastFilter.reset();
     FillDialogCombo();
     FillStringList();
     ShowProgress();
@@ -226,18 +227,22 @@ void CMainDialog::UpdateDialogEntry(size_t dialog) {
     }
 }
 
-bool CMainDialog::PassesFilter(size_t index, const wchar_t* search,
-                               const std::unordered_set<std::wstring>* dialogIds, int shown) const {
+// Every string matching a longer search also matches a shorter one it contains.
+bool CMainDialog::ListFilter::Narrows(const ListFilter& last) const {
+    if (dialog != last.dialog || shown != last.shown) {
+        return false;
+    }
+    return !last.search || (search && ContainsNoCase(search->c_str(), last.search->c_str()));
+}
+
+bool CMainDialog::PassesFilter(size_t index, const wchar_t* search, int shown) const {
     if (shown == ShowUntranslated && m_model.strings[index].loc) {
         return false;
     }
     if (shown == ShowProblems && !m_checks.HasFindings(index)) {
         return false;
     }
-    if (search && !MatchesSearch(index, search)) {
-        return false;
-    }
-    return !dialogIds || dialogIds->count(m_model.strings[index].id) != 0;
+    return !search || MatchesSearch(index, search);
 }
 
 void CMainDialog::FillStringList() {
@@ -245,33 +250,43 @@ void CMainDialog::FillStringList() {
         return;
     }
     CTEVElement* find = FindById(L"find");
-    const OptString search = find ? CopyOrNull(find->GetText()) : std::nullopt;
-    const int value = ValueOfDialogCombo();
-    // The selected dialog's ids as a set: a dialog may use hundreds of the project's strings.
-    std::optional<std::unordered_set<std::wstring>> dialogIds;
-    if (value >= 0 && value < static_cast<int>(m_model.dialogs.size())) {
-        const std::vector<std::wstring>& locids = m_model.dialogs[value].locids;
-        dialogIds.emplace(locids.begin(), locids.end());
+    ListFilter filter{find ? CopyOrNull(find->GetText()) : std::nullopt, ValueOfDialogCombo(), ValueOfShowCombo()};
+    if (filter.dialog >= static_cast<int>(m_model.dialogs.size())) {
+        filter.dialog = -1;
     }
+    // A filter that only narrows the last one needs to look at the rows shown, not the project.
+    std::vector<size_t> candidates;
+    const std::vector<size_t>* looked = nullptr;
+    if (m_lastFilter && filter.Narrows(*m_lastFilter)) {
+        candidates.swap(m_shownStrings);
+        looked = &candidates;
+    } else if (filter.dialog >= 0) {
+        looked = &m_checks.StringsOf(static_cast<size_t>(filter.dialog));
+    }
+    const wchar_t* search = CStrOrNull(filter.search);
 
-    const int shown = ValueOfShowCombo();
     // One redraw for the whole refill: the list may hold tens of thousands of rows.
     m_stringList->BeginUpdate();
     m_stringList->DeleteAllItems();
     m_rowOfString.assign(m_model.strings.size(), -1);
+    m_shownStrings.clear();
     std::wstring scratch;
-    for (size_t i = 0; i < m_model.strings.size(); ++i) {
-        const StringItem& item = m_model.strings[i];
-        if (!PassesFilter(i, CStrOrNull(search), dialogIds ? &*dialogIds : nullptr, shown)) {
+    const size_t count = looked ? looked->size() : m_model.strings.size();
+    for (size_t k = 0; k < count; ++k) {
+        const size_t i = looked ? (*looked)[k] : k;
+        if (i >= m_model.strings.size() || !PassesFilter(i, search, filter.shown)) {
             continue;
         }
+        const StringItem& item = m_model.strings[i];
         const int row = m_stringList->InsertItem(CellText(item.text, scratch), static_cast<int>(i), 0);
         m_rowOfString[i] = row;
+        m_shownStrings.push_back(i);
         if (item.loc) {
             m_stringList->SetItemText(row, 1, CellText(*item.loc, scratch));
         }
     }
     m_stringList->EndUpdate();
+    m_lastFilter = std::move(filter);
     // The refill drops the selection without telling: the labels and links follow it here.
     UpdateStringInfo();
 }
@@ -336,6 +351,8 @@ void CMainDialog::AfterTranslationsChanged(const std::vector<size_t>& changed) {
         return;
     }
     m_checks.Recheck(m_model, changed);
+    // Rows may now pass or fail the filter: the next refill looks at every string again.
+    m_lastFilter.reset();
     std::vector<size_t> dialogs;
     for (size_t string : changed) {
         const std::vector<size_t>& of = m_checks.DialogsOf(string);
@@ -617,6 +634,7 @@ void CMainDialog::RunCheck() {
         const HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
         LayOutStaleDialogs();
         SetCursor(previous);
+        m_lastFilter.reset();
     }
     for (size_t dialog = 0; dialog < m_model.dialogs.size(); ++dialog) {
         UpdateDialogEntry(dialog);

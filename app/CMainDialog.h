@@ -10,7 +10,7 @@
 
 #include <memory>
 #include <string>
-#include <unordered_set>
+#include <optional>
 #include <vector>
 
 class COpenDlg;
@@ -89,8 +89,8 @@ private:
     void ShowRowTranslation(size_t index);
     int ValueOfDialogCombo() const;
     void SelectDialogAndRefill(int value);
-    bool PassesFilter(size_t index, const wchar_t* search,
-                      const std::unordered_set<std::wstring>* dialogIds, int shown) const;
+    // Whether a string of the dialog being shown (or of all) passes the search and the "show" box.
+    bool PassesFilter(size_t index, const wchar_t* search, int shown) const;
     // What the "show" box keeps: every string, the untranslated ones, or those with problems.
     enum Shown { ShowAll = 0, ShowUntranslated = 1, ShowProblems = 2 };
     int ValueOfShowCombo() const;
@@ -132,6 +132,15 @@ private:
     CTEVComboBox* m_showCombo = nullptr;   // not owned
     // Row of each string in the list, -1 when not shown; rebuilt with the list.
     std::vector<int> m_rowOfString;
+    // The strings shown, in row order, and the filter that chose them.
+    std::vector<size_t> m_shownStrings;
+    struct ListFilter {
+        OptString search;
+        int dialog; // -1: all
+        int shown;
+        bool Narrows(const ListFilter& last) const;
+    };
+    std::optional<ListFilter> m_lastFilter;
     std::vector<std::wstring> m_searchTexts;
     std::vector<std::wstring> m_dialogEntries; // what the selector shows for each dialog
     std::wstring m_projectName;

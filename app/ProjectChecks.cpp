@@ -22,6 +22,8 @@ std::optional<wchar_t> FoldedMnemonicOf(const std::wstring& text) {
     return mnemonic ? std::optional<wchar_t>(FoldCase(*mnemonic)) : std::nullopt;
 }
 
+const std::vector<size_t> kNone;
+
 std::wstring Grouped(size_t number) {
     const std::wstring digits = std::to_wstring(number);
     wchar_t grouped[64] = L"";
@@ -204,8 +206,11 @@ bool ProjectChecks::HasFindings(size_t string) const {
 }
 
 const std::vector<size_t>& ProjectChecks::DialogsOf(size_t string) const {
-    static const std::vector<size_t> kNone;
     return string < m_dialogsOf.size() ? m_dialogsOf[string] : kNone;
+}
+
+const std::vector<size_t>& ProjectChecks::StringsOf(size_t dialog) const {
+    return dialog < m_dialogs.size() ? m_dialogs[dialog].strings : kNone;
 }
 
 std::vector<Finding> ProjectChecks::FindingsOf(const ProjectModel& model, size_t string) const {

@@ -49,6 +49,8 @@ public:
     std::vector<Finding> AllFindings(const ProjectModel& model) const;
     // The dialogs that use a string, in project order.
     const std::vector<size_t>& DialogsOf(size_t string) const;
+    // The strings a dialog uses (those whose id one of its elements names), each once, in project order.
+    const std::vector<size_t>& StringsOf(size_t dialog) const;
 
 private:
     struct StringState {
