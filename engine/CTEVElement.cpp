@@ -49,6 +49,30 @@ ComPtr<IXMLDOMDocument> LoadDescription(const wchar_t* source, HINSTANCE instanc
     return loaded ? std::move(document) : nullptr;
 }
 
+// Scope of one layout pass: nested scopes join the outermost one, which numbers the pass.
+class LayoutPass {
+public:
+    LayoutPass() {
+        if (s_depth++ == 0) {
+            // 0 stays "no pass", also after the counter wraps.
+            s_number = s_number + 1 ? s_number + 1 : 1;
+        }
+    }
+    ~LayoutPass() { --s_depth; }
+    LayoutPass(const LayoutPass&) = delete;
+    LayoutPass& operator=(const LayoutPass&) = delete;
+
+    static unsigned Number() { return s_number; }
+
+private:
+    // Layout runs on the thread that owns the windows.
+    static thread_local int s_depth;
+    static thread_local unsigned s_number;
+};
+
+thread_local int LayoutPass::s_depth = 0;
+thread_local unsigned LayoutPass::s_number = 0;
+
 } // namespace
 
 CTEVElement::CTEVElement(CTEVElement* parent, CTEVEngine* engine) : m_parent(parent), m_engine(engine) {}
@@ -67,7 +91,26 @@ BOOL CTEVElement::MatchesKind(const wchar_t* ownTag, const wchar_t* tag, CTEVEle
     return matches;
 }
 
+SIZE CTEVElement::MeasuredMinSize() {
+    LayoutPass pass;
+    if (m_measuredPass != LayoutPass::Number()) {
+        SIZE size = {0, 0};
+        GetMinSize(&size);
+        m_measured = size;
+        m_measuredPass = LayoutPass::Number();
+    }
+    return m_measured;
+}
+
+void CTEVElement::ForgetMeasure() {
+    // An ancestor without a measure has none that could include this one.
+    for (CTEVElement* e = this; e && e->m_measuredPass == LayoutPass::Number(); e = e->m_parent) {
+        e->m_measuredPass = 0;
+    }
+}
+
 void CTEVElement::GetMinSize(SIZE* size) {
+    LayoutPass pass;
     int contentWidth = 0;
     int contentHeight = 0;
     if (!m_children.empty()) {
@@ -100,8 +143,7 @@ void CTEVElement::CollectTracks(const GridShape& shape, std::vector<GridTrack>& 
         if (rows[row].factor == 0) {
             rows[row].factor = child.m_vFlex;
         }
-        SIZE childSize = {0, 0};
-        child.GetMinSize(&childSize);
+        const SIZE childSize = child.MeasuredMinSize();
         columns[column].size = std::max<int>(columns[column].size, childSize.cx);
         rows[row].size = std::max<int>(rows[row].size, childSize.cy);
     }
@@ -118,6 +160,7 @@ void CTEVElement::ArrangeChildren(int x, int y, int cx, int cy) {
     if (m_children.empty()) {
         return;
     }
+    LayoutPass pass;
     const GridShape shape =
         ComputeGridShape(static_cast<int>(m_children.size()), m_orient, m_columns, m_rows);
     std::vector<GridTrack> columns(shape.columns);
@@ -136,21 +179,23 @@ void CTEVElement::ArrangeChildren(int x, int y, int cx, int cy) {
         int row = 0;
         GridCell(shape, m_orient, static_cast<int>(i), &column, &row);
         m_children[i]->SetLayoutWidth(columns[column].size);
+        m_children[i]->ForgetMeasure();
     }
     // Word-wrapping children now know their widths and may have grown taller.
     measure();
 
     std::vector<int> columnLeft(shape.columns);
     std::vector<int> rowTop(shape.rows);
-    int position = x + m_marginLeft;
+    // Sizes and margins come from attributes: the positions saturate instead of wrapping.
+    int position = AddClamped(x, m_marginLeft);
     for (int c = 0; c < shape.columns; ++c) {
         columnLeft[c] = position;
-        position += columns[c].size + m_columnGap;
+        position = AddClamped(position, static_cast<long long>(columns[c].size) + m_columnGap);
     }
-    position = y + m_marginTop;
+    position = AddClamped(y, m_marginTop);
     for (int r = 0; r < shape.rows; ++r) {
         rowTop[r] = position;
-        position += rows[r].size + m_rowGap;
+        position = AddClamped(position, static_cast<long long>(rows[r].size) + m_rowGap);
     }
     for (size_t i = 0; i < m_children.size(); ++i) {
         int column = 0;

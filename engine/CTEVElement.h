@@ -64,6 +64,9 @@ public:
         return typed;
     }
     BOOL FocusFirstTabStop();
+    // GetMinSize, asked at most once per element and layout pass: a pass is the outermost measure
+    // or arrange, and only SetLayoutWidth changes a size within one.
+    SIZE MeasuredMinSize();
     OptString GetLocalizedAttribute(IXMLDOMNode* node, const wchar_t* name);
 
     // Read access for application code, behaviour elements and tests.
@@ -104,6 +107,8 @@ protected:
     int Depth() const;
 
 private:
+    // Drops the pass's measure of this element and of the ancestors that include it.
+    void ForgetMeasure();
     void CollectTracks(const GridShape& shape, std::vector<GridTrack>& columns, std::vector<GridTrack>& rows);
     // Depth-first, this element before its children, earlier subtrees before later ones.
     template <typename Predicate> CTEVElement* FindFirst(Predicate matches);
@@ -127,4 +132,6 @@ protected:
     OptString m_locid;
     int m_marginLeft = 0, m_marginRight = 0, m_marginTop = 0, m_marginBottom = 0;
     std::vector<std::unique_ptr<CTEVElement>> m_children; // owned, document order
+    SIZE m_measured = {0, 0};
+    unsigned m_measuredPass = 0; // the layout pass m_measured belongs to; 0 none
 };
