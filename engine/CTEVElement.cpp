@@ -256,12 +256,16 @@ void CTEVElement::AddChild(std::unique_ptr<CTEVElement> child) {
 }
 
 void CTEVElement::Create() {
+    InheritGaps();
+    for (auto& child : m_children) {
+        child->Create();
+    }
+}
+
+void CTEVElement::InheritGaps() {
     if (m_parent) {
         m_columnGap = m_parent->m_columnGap;
         m_rowGap = m_parent->m_rowGap;
-    }
-    for (auto& child : m_children) {
-        child->Create();
     }
 }
 

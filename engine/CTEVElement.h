@@ -100,6 +100,9 @@ protected:
     SIZE MeasureText(const wchar_t* text, UINT extraFormat = 0, int width = 3) const;
     HWND ParentContainer() const;
 
+    // The parent's gaps, which every element takes over in Create. Controls whose window covers
+    // their whole cell call only this: elements inside them get no windows to be drawn over them.
+    void InheritGaps();
     // The grid part of Arrange: the children placed in (x, y, cx, cy) of the container window.
     void ArrangeChildren(int x, int y, int cx, int cy);
     // IsKindOf for a class whose own tag name is ownTag.
