@@ -80,15 +80,35 @@ std::vector<StringItem> ReadStrings(IXMLDOMNode* parent, const TranslationIndex&
     return strings;
 }
 
+// The path with "." and ".." resolved, so that two spellings of one file name meet; the file name
+// part, which a caption may come from, stays as written.
+std::wstring ResolvedPath(const std::wstring& path) {
+    const DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (length == 0) {
+        return path;
+    }
+    std::wstring full(length, L'\0');
+    full.resize(GetFullPathNameW(path.c_str(), length, &full[0], nullptr));
+    return full;
+}
+
+// A description listed more than once is read once; every listing still gets its entry.
 std::vector<DialogItem> ReadDialogs(IXMLDOMNode* files, const std::wstring& projectFolder) {
     std::vector<DialogItem> dialogs;
+    std::unordered_map<std::wstring, std::optional<DialogItem>> read;
     for (ComPtr<IXMLDOMNode> node = xml::FirstChild(files); node; node = xml::NextSibling(node.Get())) {
         const OptString name = xml::GetAttribute(node.Get(), L"name");
         if (!name) {
             continue;
         }
-        if (std::optional<DialogItem> dialog = LoadDialogItem(projectFolder + *name)) {
-            dialogs.push_back(std::move(*dialog));
+        const std::wstring path = projectFolder + *name;
+        const auto [entry, isNew] = read.try_emplace(ResolvedPath(path));
+        if (isNew) {
+            entry->second = LoadDialogItem(path);
+        }
+        if (entry->second) {
+            dialogs.push_back(*entry->second);
+            dialogs.back().path = path;
         }
     }
     return dialogs;

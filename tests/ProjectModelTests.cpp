@@ -138,6 +138,28 @@ TEST_F(ProjectDialogs, CollectCaptionAndLocidsDepthFirstAndSkipUnreadableFiles) 
     EXPECT_EQ(L"about.xml", model.dialogs[1].caption);
 }
 
+TEST_F(ProjectDialogs, ADescriptionListedManyTimesIsReadOnce) {
+    std::string labels;
+    for (int i = 0; i < 10000; ++i) {
+        labels += "<label locid=\"l" + std::to_string(i) + "\" value=\"a label of some length\"/>";
+    }
+    WriteUtf8File(folder.File(L"big.xml"), "<dialog>" + labels + "</dialog>");
+    std::string files = R"(<f name=".\big.xml"/>)";
+    for (int i = 1; i < 100; ++i) {
+        files += R"(<f name="big.xml"/>)";
+    }
+    WriteProject(R"(<s id="l0" text="X"/>)", files);
+    // Each reading took tens of milliseconds.
+    LoadResult result;
+    EXPECT_LT(SecondsToRun([&] { result = Load(); }), 1.5);
+    ASSERT_EQ(LoadStatus::Loaded, result.status);
+    ASSERT_EQ(100u, model.dialogs.size());
+    EXPECT_EQ(folder.File(L".\\big.xml"), model.dialogs[0].path);
+    EXPECT_EQ(folder.File(L"big.xml"), model.dialogs[99].path);
+    EXPECT_EQ(L"big.xml", model.dialogs[99].caption);
+    EXPECT_EQ(10000u, model.dialogs[99].locids.size());
+}
+
 TEST(ProjectDialogTree, LocidsOfADeeplyNestedTreeAreCollectedWithoutExhaustingTheStack) {
     // The parser refuses such depth under Wine, so the tree is built through the DOM.
     const int depth = 50000;
