@@ -474,6 +474,13 @@ void CMainDialog::RunPreview(int dialogIndex, bool translated) {
     }
     CTEVDialog preview(m_model.dialogs[dialogIndex].path.c_str(), &engine, nullptr);
     preview.DoModal(m_window);
+    if (preview.HadTooManyElements()) {
+        const std::wstring text =
+            FormatText(L"The dialog is not shown: its description holds more than %d "
+                       L"elements, more than a dialog can have.\n%s",
+                       CTEVElement::kMaxElements, m_model.dialogs[dialogIndex].path.c_str());
+        MessageBoxW(m_window, text.c_str(), kCaption, MB_ICONERROR | MB_OK);
+    }
 }
 
 int CMainDialog::DialogOfSelectedString() const {

@@ -49,6 +49,26 @@ ComPtr<IXMLDOMDocument> LoadDescription(const wchar_t* source, HINSTANCE instanc
     return loaded ? std::move(document) : nullptr;
 }
 
+// The elements of the tree under root, root included, counted up to limit.
+int CountElements(IXMLDOMNode* root, int limit) {
+    int count = 0;
+    // An own stack of nodes to visit: any nesting depth is safe.
+    std::vector<ComPtr<IXMLDOMNode>> pending;
+    pending.push_back(xml::FirstChild(root));
+    count += xml::IsElement(root) ? 1 : 0;
+    while (!pending.empty() && count < limit) {
+        ComPtr<IXMLDOMNode> node = std::move(pending.back());
+        pending.pop_back();
+        if (!node) {
+            continue;
+        }
+        count += xml::IsElement(node.Get()) ? 1 : 0;
+        pending.push_back(xml::NextSibling(node.Get()));
+        pending.push_back(xml::FirstChild(node.Get()));
+    }
+    return count;
+}
+
 // Scope of one layout pass: nested scopes join the outermost one, which numbers the pass.
 class LayoutPass {
 public:
@@ -246,7 +266,11 @@ BOOL CTEVElement::LoadDocument(const wchar_t* source, const wchar_t* rootPath, H
         return FALSE;
     }
     ComPtr<IXMLDOMNode> root = xml::SelectSingleNode(xml::AsNode(document.Get()).Get(), rootPath);
-    return root ? LoadFromNode(root.Get()) : FALSE;
+    if (!root) {
+        return FALSE;
+    }
+    m_tooManyElements = CountElements(root.Get(), kMaxElements + 1) > kMaxElements;
+    return m_tooManyElements ? FALSE : LoadFromNode(root.Get());
 }
 
 void CTEVElement::AddChild(std::unique_ptr<CTEVElement> child) {

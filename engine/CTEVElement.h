@@ -85,6 +85,12 @@ public:
     // Descriptions nested deeper than this lose their deeper elements: every walk over the
     // tree recurses, and the stack must hold for any input.
     static constexpr int kMaxDepth = 200;
+    // A description with more elements than this is refused: a process holds 10,000 window
+    // handles by default, so no dialog beyond it could be created, and building one near it
+    // takes the program out of reach for minutes.
+    static constexpr int kMaxElements = 10000;
+    // Whether the last LoadDocument was refused for holding more than kMaxElements elements.
+    bool HadTooManyElements() const { return m_tooManyElements; }
 
 protected:
     // The native window of a control element: created in the parent's container window at the
@@ -135,6 +141,7 @@ protected:
     OptString m_locid;
     int m_marginLeft = 0, m_marginRight = 0, m_marginTop = 0, m_marginBottom = 0;
     std::vector<std::unique_ptr<CTEVElement>> m_children; // owned, document order
+    bool m_tooManyElements = false;
     SIZE m_measured = {0, 0};
     unsigned m_measuredPass = 0; // the layout pass m_measured belongs to; 0 none
 };
