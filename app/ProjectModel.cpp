@@ -142,6 +142,20 @@ ComPtr<IXMLDOMDocument> BuildTranslationDocument(const std::vector<StringItem>& 
 
 } // namespace
 
+bool MoveOverKeepingBackup(const std::wstring& written, const std::wstring& target,
+                           const std::wstring& backup) {
+    if (!backup.empty() && !MoveFileExW(target.c_str(), backup.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        return false;
+    }
+    if (MoveFileExW(written.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+    }
+    if (!backup.empty()) {
+        MoveFileExW(backup.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+    }
+    return false;
+}
+
 // The walk keeps its own stack of nodes still to visit, so a description nested tens of thousands
 // deep cannot exhaust the call stack.
 std::vector<std::wstring> CollectLocids(IXMLDOMNode* root) {
@@ -308,15 +322,8 @@ bool ProjectModel::MoveIntoPlace(const std::wstring& written, bool keepEarlier) 
     std::wstring backup;
     if ((m_keepUnreadable || keepEarlier) && IsExistingFile(translationPath)) {
         backup = FreeName(translationPath + (m_keepUnreadable ? L".unreadable" : L""), L".bak");
-        if (!MoveFileExW(translationPath.c_str(), backup.c_str(), MOVEFILE_WRITE_THROUGH)) {
-            return false;
-        }
     }
-    if (!MoveFileExW(written.c_str(), translationPath.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        if (!backup.empty()) {
-            MoveFileExW(backup.c_str(), translationPath.c_str(), MOVEFILE_WRITE_THROUGH);
-        }
+    if (!MoveOverKeepingBackup(written, translationPath, backup)) {
         return false;
     }
     m_keepUnreadable = false;

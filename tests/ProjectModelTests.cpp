@@ -311,6 +311,33 @@ TEST_F(ProjectSaving, AFailedSaveKeepsTheEarlierFileAndLeavesNoTemporary) {
     EXPECT_FALSE(nothingOpen.SaveStrings());
 }
 
+TEST_F(ProjectSaving, AFailedFinalReplaceRestoresTheEarlierFileFromItsBackup) {
+    WriteTranslation(R"(<string id="a" loc="old"/>)");
+    const std::string before = ReadBytes(translationFile);
+    const std::wstring backup = translationFile + L".bak";
+    EXPECT_FALSE(MoveOverKeepingBackup(folder.File(L"vanished.tmp"), translationFile, backup));
+    EXPECT_EQ(before, ReadBytes(translationFile));
+    EXPECT_FALSE(FileExists(backup));
+}
+
+TEST_F(ProjectSaving, AStaleTemporaryFileOfAnInterruptedSaveIsLeftAloneAndTheSaveSucceeds) {
+    WriteProject(R"(<s id="a" text="A"/>)");
+    WriteTranslation(R"(<string id="a" loc="old"/>)");
+    const std::wstring stale = translationFile + L".saving.tmp";
+    WriteUtf8File(stale, "<strings><string id=\"a\" loc=\"half");
+    ASSERT_EQ(LoadStatus::Loaded, Load().status);
+    // The interrupted program may even still hold it.
+    HANDLE holder =
+        CreateFileW(stale.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    model.SetLoc(0, L"new");
+    EXPECT_TRUE(model.SaveStrings());
+    CloseHandle(holder);
+    EXPECT_EQ("<strings><string id=\"a\" loc=\"half", ReadBytes(stale));
+    ASSERT_EQ(LoadStatus::Loaded, Load().status);
+    EXPECT_EQ(OptString(L"new"), model.strings[0].loc);
+}
+
 TEST_F(ProjectSaving, AnUnreadableTranslationIsKeptAsABackupUnderAFreeName) {
     WriteProject(R"(<s id="a" text="A"/>)");
     WriteUtf8File(translationFile, "<strings><string id=\"a\" loc=\"lost?\">");
