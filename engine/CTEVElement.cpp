@@ -73,9 +73,9 @@ int CountElements(IXMLDOMNode* root, int limit) {
 class LayoutPass {
 public:
     LayoutPass() {
-        if (s_depth++ == 0) {
-            // 0 stays "no pass", also after the counter wraps.
-            s_number = s_number + 1 ? s_number + 1 : 1;
+        // 0 stays "no pass", also after the counter wraps.
+        if (s_depth++ == 0 && ++s_number == 0) {
+            s_number = 1;
         }
     }
     ~LayoutPass() { --s_depth; }
