@@ -13,6 +13,7 @@
 #include "win32/UserHandles.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -484,6 +485,8 @@ void CMainDialog::ImportStrings(const wchar_t* path) {
     if (!path) {
         return;
     }
+    // A file near the size bound takes seconds; a small one is done before the cursor shows.
+    std::optional<WaitCursor> busy(std::in_place);
     const ImportContent file = ReadImportFile(path);
     const bool wasModified = m_model.IsModified();
     if (m_stringList) {
@@ -503,6 +506,7 @@ void CMainDialog::ImportStrings(const wchar_t* path) {
         m_stringList->EndUpdate();
     }
     EnableSaveOnFirstChange(wasModified);
+    busy.reset();
     ReportImport(path, file, summary);
 }
 
@@ -512,9 +516,16 @@ void CMainDialog::ReportImport(const wchar_t* path, const ImportContent& file, c
     if (file.format == ImportFormat::Unreadable) {
         text = FormatText(L"The file could not be read:\n%s", path);
         icon = MB_ICONERROR;
+    } else if (file.format == ImportFormat::TooLarge) {
+        text = FormatText(L"The file is larger than %u MiB, more than any strings file holds, and was not "
+                          L"read:\n%s",
+                          static_cast<unsigned>(kMaxImportFileBytes >> 20), path);
+        icon = MB_ICONERROR;
     } else if (file.pairs.empty()) {
         const std::wstring why =
-            file.format == ImportFormat::Xml
+            file.format == ImportFormat::Xml && file.xmlRoot.empty()
+                ? std::wstring(L"It begins like XML but is not well-formed XML.")
+            : file.format == ImportFormat::Xml
                 ? FormatText(L"Its root element is \"%s\"; a VARNO 2 strings file has \"translation\" "
                              L"with \"src\" and \"dst\" in each entry.",
                              file.xmlRoot.c_str())
@@ -572,6 +583,13 @@ void CMainDialog::RunPreview(int dialogIndex, bool translated) {
     }
     CTEVDialog preview(m_model.dialogs[dialogIndex].path.c_str(), &engine, nullptr);
     preview.DoModal(m_window);
+    if (preview.HadTooManyElements()) {
+        const std::wstring text =
+            FormatText(L"The dialog is not shown: its description holds more than %d "
+                       L"elements, more than a dialog can have.\n%s",
+                       CTEVElement::kMaxElements, m_model.dialogs[dialogIndex].path.c_str());
+        MessageBoxW(m_window, text.c_str(), kCaption, MB_ICONERROR | MB_OK);
+    }
 }
 
 int CMainDialog::DialogOfSelectedString() const {

@@ -72,6 +72,14 @@ std::wstring FromUtf16(std::string_view bytes, bool bigEndian) {
     return units;
 }
 
+// XML begins with markup, a text file with an original text or a section header. Judged on the
+// bytes, so that no encoding (UTF-8 or UTF-16 with or without a mark, or one the XML declares) hides
+// the first character: byte-order marks, the zero bytes of UTF-16 and white space are passed over.
+bool LooksLikeXml(const std::string& bytes) {
+    const size_t first = bytes.find_first_not_of(std::string_view("\xEF\xBB\xBF\xFF\xFE\0 \t\r\n", 10));
+    return first != std::string::npos && bytes[first] == '<';
+}
+
 } // namespace
 
 std::wstring DecodeImportText(const std::string& bytes) {
@@ -122,19 +130,13 @@ std::vector<ImportPair> ParseImportText(std::wstring_view units) {
 
 ImportContent ReadImportFile(const std::wstring& path) {
     ImportContent result;
-    // A string file of that size is no string file; reading it whole would exhaust the memory.
     std::error_code error;
     const std::uintmax_t size = std::filesystem::file_size(std::filesystem::path(path), error);
-    if (error || size > kMaxImportFileBytes) {
+    if (error) {
         return result;
     }
-    if (ComPtr<IXMLDOMDocument> document = LoadKeepingWhiteSpace(path)) {
-        result.format = ImportFormat::Xml;
-        ComPtr<IXMLDOMElement> root;
-        if (SUCCEEDED(document->get_documentElement(root.Put())) && root) {
-            result.xmlRoot = xml::NodeName(root.Get());
-        }
-        result.pairs = ReadXmlPairs(document.Get());
+    if (size > kMaxImportFileBytes) {
+        result.format = ImportFormat::TooLarge;
         return result;
     }
     std::ifstream file(std::filesystem::path(path), std::ios::binary);
@@ -142,8 +144,20 @@ ImportContent ReadImportFile(const std::wstring& path) {
         return result;
     }
     const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    result.format = ImportFormat::Text;
-    result.pairs = ParseImportText(DecodeImportText(bytes));
+    if (!LooksLikeXml(bytes)) {
+        result.format = ImportFormat::Text;
+        result.pairs = ParseImportText(DecodeImportText(bytes));
+        return result;
+    }
+    result.format = ImportFormat::Xml;
+    // The parser reads the file itself, so that an encoding declaration is honoured.
+    if (ComPtr<IXMLDOMDocument> document = LoadKeepingWhiteSpace(path)) {
+        ComPtr<IXMLDOMElement> root;
+        if (SUCCEEDED(document->get_documentElement(root.Put())) && root) {
+            result.xmlRoot = xml::NodeName(root.Get());
+        }
+        result.pairs = ReadXmlPairs(document.Get());
+    }
     return result;
 }
 

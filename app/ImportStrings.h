@@ -17,7 +17,8 @@ struct ImportPair {
 };
 
 enum class ImportFormat {
-    Unreadable, // missing, a folder, or larger than kMaxImportFileBytes
+    Unreadable, // missing or a folder
+    TooLarge,   // larger than kMaxImportFileBytes
     Xml,
     Text,
 };
@@ -25,14 +26,18 @@ enum class ImportFormat {
 struct ImportContent {
     ImportFormat format = ImportFormat::Unreadable;
     std::vector<ImportPair> pairs;
-    std::wstring xmlRoot; // the root element's name of an XML file, to explain a wrong one
+    std::wstring xmlRoot; // the root element's name of an XML file, to explain a wrong one; empty
+                          // when the file does not parse
 };
 
-// The pairs of a VARNO file in file order. A file that loads as XML is read as the strings file
-// (pairs only under a "translation" root, otherwise none); any other file as the text file.
+// The pairs of a VARNO file in file order. The content decides the format once: a file whose text
+// begins with "<" (after a byte-order mark and white space) is the XML strings file (pairs only under
+// a "translation" root, otherwise none); any other file is the text file.
 ImportContent ReadImportFile(const std::wstring& path);
 
-constexpr std::uintmax_t kMaxImportFileBytes = 64u << 20;
+// A product's strings, even tens of thousands of them, take a few megabytes as pairs in UTF-16 with
+// their markup (100,000 pairs of 30-character texts fit in 16 MiB); a larger file is no string file.
+constexpr std::uintmax_t kMaxImportFileBytes = 16u << 20;
 
 // A text file's bytes as UTF-16 code units, whatever it was saved as: a byte-order mark decides;
 // without one, zero bytes show UTF-16 (little- or big-endian by where they stand), and otherwise

@@ -139,12 +139,32 @@ std::vector<StringItem> TakeStrings(std::vector<ProjectContent::Entry>& entries,
     return strings;
 }
 
+// The path with "." and ".." resolved, so that two spellings of one file name meet; the file name
+// part, which a caption may come from, stays as written.
+std::wstring ResolvedPath(const std::wstring& path) {
+    const DWORD length = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (length == 0) {
+        return path;
+    }
+    std::wstring full(length, L'\0');
+    full.resize(GetFullPathNameW(path.c_str(), length, &full[0], nullptr));
+    return full;
+}
+
+// A description listed more than once is read once; every listing still gets its entry.
 std::vector<DialogItem> ReadDialogs(const std::vector<std::wstring>& files, const std::wstring& projectFolder) {
     std::vector<DialogItem> dialogs;
+    std::unordered_map<std::wstring, std::optional<DialogItem>> read;
     xml::ElementReader reader;
     for (const std::wstring& name : files) {
-        if (std::optional<DialogItem> dialog = LoadDialogItem(projectFolder + name, reader)) {
-            dialogs.push_back(std::move(*dialog));
+        const std::wstring path = projectFolder + name;
+        const auto [entry, isNew] = read.try_emplace(ResolvedPath(path));
+        if (isNew) {
+            entry->second = LoadDialogItem(path, reader);
+        }
+        if (entry->second) {
+            dialogs.push_back(*entry->second);
+            dialogs.back().path = path;
         }
     }
     return dialogs;
@@ -177,6 +197,20 @@ ComPtr<IXMLDOMDocument> BuildTranslationDocument(const std::vector<StringItem>& 
 }
 
 } // namespace
+
+bool MoveOverKeepingBackup(const std::wstring& written, const std::wstring& target,
+                           const std::wstring& backup) {
+    if (!backup.empty() && !MoveFileExW(target.c_str(), backup.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        return false;
+    }
+    if (MoveFileExW(written.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+    }
+    if (!backup.empty()) {
+        MoveFileExW(backup.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
+    }
+    return false;
+}
 
 // The elements stream by in document order, each before its children: the order of the locids
 // without any walk of a tree, however deep.
@@ -323,15 +357,8 @@ bool ProjectModel::MoveIntoPlace(const std::wstring& written, bool keepEarlier) 
     std::wstring backup;
     if ((m_keepUnreadable || keepEarlier) && IsExistingFile(translationPath)) {
         backup = FreeName(translationPath + (m_keepUnreadable ? L".unreadable" : L""), L".bak");
-        if (!MoveFileExW(translationPath.c_str(), backup.c_str(), MOVEFILE_WRITE_THROUGH)) {
-            return false;
-        }
     }
-    if (!MoveFileExW(written.c_str(), translationPath.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        if (!backup.empty()) {
-            MoveFileExW(backup.c_str(), translationPath.c_str(), MOVEFILE_WRITE_THROUGH);
-        }
+    if (!MoveOverKeepingBackup(written, translationPath, backup)) {
         return false;
     }
     m_keepUnreadable = false;

@@ -32,6 +32,11 @@ std::optional<DialogItem> LoadDialogItem(const std::wstring& path);
 // The same through a reader kept for many files.
 std::optional<DialogItem> LoadDialogItem(const std::wstring& path, xml::ElementReader& reader);
 
+// Moves written over target. With a backup name, target is first moved there, and moved back when
+// written cannot take its place: a failure leaves target as it was.
+bool MoveOverKeepingBackup(const std::wstring& written, const std::wstring& target,
+                           const std::wstring& backup);
+
 // The entries of a translation file, indexed once so that each project string is found in constant
 // time and ids holding any character work.
 class TranslationIndex {

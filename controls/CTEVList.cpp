@@ -155,6 +155,7 @@ void CTEVList::DistributeColumnWidths() {
     }
     const long long freeWidth =
         static_cast<long long>(client.right - client.left) - GetSystemMetrics(SM_CXVSCROLL) - fixedSum;
+    bool suspended = false;
     for (size_t k = 0; k < columns.size(); ++k) {
         const CTEVListCol& column = *columns[k];
         long long width = column.PixelWidth();
@@ -162,7 +163,17 @@ void CTEVList::DistributeColumnWidths() {
             width = freeWidth * column.Flex() / flexSum;
         }
         width = std::clamp(width, 0LL, kMaxColumnWidth);
-        SendMessageW(m_window, LVM_SETCOLUMNWIDTH, k, MAKELPARAM(static_cast<int>(width), 0));
+        // Each change moves every later column in the control: a column already as wide is left alone.
+        if (SendMessageW(m_window, LVM_GETCOLUMNWIDTH, k, 0) != width) {
+            if (!suspended) {
+                BeginUpdate();
+                suspended = true;
+            }
+            SendMessageW(m_window, LVM_SETCOLUMNWIDTH, k, MAKELPARAM(static_cast<int>(width), 0));
+        }
+    }
+    if (suspended) {
+        EndUpdate();
     }
 }
 

@@ -21,7 +21,7 @@ BOOL CTEVFreeDraw::IsKindOf(const wchar_t* tag, CTEVElement** out) {
 }
 
 void CTEVFreeDraw::Create() {
-    CTEVElement::Create();
+    InheritGaps();
     CreateControlWindow(kClassName, L"", 0, 0, BindingParam());
     const SIZE size = DialogUnits(m_width ? m_width : 14, m_height ? m_height : 14);
     m_minwidth = size.cx;

@@ -32,7 +32,7 @@ BOOL CTEVPicture::LoadFromNode(IXMLDOMNode* node) {
 }
 
 void CTEVPicture::Create() {
-    CTEVElement::Create();
+    InheritGaps();
     CreateControlWindow(kClassName, L"", 0, 0, BindingParam());
     m_minwidth = m_picWidth;
     m_minheight = m_picHeight;

@@ -30,7 +30,7 @@ BOOL CTEVSlider::LoadFromNode(IXMLDOMNode* node) {
 }
 
 void CTEVSlider::Create() {
-    CTEVElement::Create();
+    InheritGaps();
     DWORD style = WS_TABSTOP;
     if (m_autoTics) {
         style |= TBS_AUTOTICKS;

@@ -24,7 +24,7 @@ BOOL CTEVSpin::LoadFromNode(IXMLDOMNode* node) {
 }
 
 void CTEVSpin::Create() {
-    CTEVElement::Create();
+    InheritGaps();
     const SIZE size = DialogUnits(11, 14);
     m_minwidth = size.cx;
     m_minheight = size.cy;

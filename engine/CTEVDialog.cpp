@@ -3,6 +3,7 @@
 #include "AttributeReaders.h"
 #include "CTEVEngine.h"
 #include "XmlDom.h"
+#include "UserHandles.h"
 
 #include <windowsx.h>
 
@@ -177,8 +178,11 @@ INT_PTR CTEVDialog::DoModal(HWND owner) {
         return 0;
     }
     HINSTANCE instance = m_engine ? m_engine->Instance() : nullptr;
-    if (!LoadDocument(CStrOrNull(m_source), L"dialog", instance)) {
-        return 0;
+    {
+        WaitCursor busy; // a large description takes a while to read
+        if (!LoadDocument(CStrOrNull(m_source), L"dialog", instance)) {
+            return 0;
+        }
     }
     if (m_template.empty()) {
         BuildTemplate(m_style, m_exStyle, m_width, m_height);
@@ -220,6 +224,8 @@ void CTEVDialog::OnInitDialog() {
     m_marginTop = m_marginBottom = spacing.bottom;
     const RECT fixed = MapDialogUnits(0, 0, m_width, m_height);
 
+    // Creating and arranging thousands of controls takes seconds.
+    WaitCursor busy;
     Create();
 
     RECT client = {};

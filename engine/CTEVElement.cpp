@@ -49,6 +49,50 @@ ComPtr<IXMLDOMDocument> LoadDescription(const wchar_t* source, HINSTANCE instanc
     return loaded ? std::move(document) : nullptr;
 }
 
+// The elements of the tree under root, root included, counted up to limit.
+int CountElements(IXMLDOMNode* root, int limit) {
+    int count = 0;
+    // An own stack of nodes to visit: any nesting depth is safe.
+    std::vector<ComPtr<IXMLDOMNode>> pending;
+    pending.push_back(xml::FirstChild(root));
+    count += xml::IsElement(root) ? 1 : 0;
+    while (!pending.empty() && count < limit) {
+        ComPtr<IXMLDOMNode> node = std::move(pending.back());
+        pending.pop_back();
+        if (!node) {
+            continue;
+        }
+        count += xml::IsElement(node.Get()) ? 1 : 0;
+        pending.push_back(xml::NextSibling(node.Get()));
+        pending.push_back(xml::FirstChild(node.Get()));
+    }
+    return count;
+}
+
+// Scope of one layout pass: nested scopes join the outermost one, which numbers the pass.
+class LayoutPass {
+public:
+    LayoutPass() {
+        // 0 stays "no pass", also after the counter wraps.
+        if (s_depth++ == 0 && ++s_number == 0) {
+            s_number = 1;
+        }
+    }
+    ~LayoutPass() { --s_depth; }
+    LayoutPass(const LayoutPass&) = delete;
+    LayoutPass& operator=(const LayoutPass&) = delete;
+
+    static unsigned Number() { return s_number; }
+
+private:
+    // Layout runs on the thread that owns the windows.
+    static thread_local int s_depth;
+    static thread_local unsigned s_number;
+};
+
+thread_local int LayoutPass::s_depth = 0;
+thread_local unsigned LayoutPass::s_number = 0;
+
 } // namespace
 
 CTEVElement::CTEVElement(CTEVElement* parent, CTEVEngine* engine) : m_parent(parent), m_engine(engine) {}
@@ -67,7 +111,26 @@ BOOL CTEVElement::MatchesKind(const wchar_t* ownTag, const wchar_t* tag, CTEVEle
     return matches;
 }
 
+SIZE CTEVElement::MeasuredMinSize() {
+    LayoutPass pass;
+    if (m_measuredPass != LayoutPass::Number()) {
+        SIZE size = {0, 0};
+        GetMinSize(&size);
+        m_measured = size;
+        m_measuredPass = LayoutPass::Number();
+    }
+    return m_measured;
+}
+
+void CTEVElement::ForgetMeasure() {
+    // An ancestor without a measure has none that could include this one.
+    for (CTEVElement* e = this; e && e->m_measuredPass == LayoutPass::Number(); e = e->m_parent) {
+        e->m_measuredPass = 0;
+    }
+}
+
 void CTEVElement::GetMinSize(SIZE* size) {
+    LayoutPass pass;
     int contentWidth = 0;
     int contentHeight = 0;
     if (!m_children.empty()) {
@@ -100,8 +163,7 @@ void CTEVElement::CollectTracks(const GridShape& shape, std::vector<GridTrack>& 
         if (rows[row].factor == 0) {
             rows[row].factor = child.m_vFlex;
         }
-        SIZE childSize = {0, 0};
-        child.GetMinSize(&childSize);
+        const SIZE childSize = child.MeasuredMinSize();
         columns[column].size = std::max<int>(columns[column].size, childSize.cx);
         rows[row].size = std::max<int>(rows[row].size, childSize.cy);
     }
@@ -118,6 +180,7 @@ void CTEVElement::ArrangeChildren(int x, int y, int cx, int cy) {
     if (m_children.empty()) {
         return;
     }
+    LayoutPass pass;
     const GridShape shape =
         ComputeGridShape(static_cast<int>(m_children.size()), m_orient, m_columns, m_rows);
     std::vector<GridTrack> columns(shape.columns);
@@ -136,21 +199,23 @@ void CTEVElement::ArrangeChildren(int x, int y, int cx, int cy) {
         int row = 0;
         GridCell(shape, m_orient, static_cast<int>(i), &column, &row);
         m_children[i]->SetLayoutWidth(columns[column].size);
+        m_children[i]->ForgetMeasure();
     }
     // Word-wrapping children now know their widths and may have grown taller.
     measure();
 
     std::vector<int> columnLeft(shape.columns);
     std::vector<int> rowTop(shape.rows);
-    int position = x + m_marginLeft;
+    // Sizes and margins come from attributes: the positions saturate instead of wrapping.
+    int position = AddClamped(x, m_marginLeft);
     for (int c = 0; c < shape.columns; ++c) {
         columnLeft[c] = position;
-        position += columns[c].size + m_columnGap;
+        position = AddClamped(position, static_cast<long long>(columns[c].size) + m_columnGap);
     }
-    position = y + m_marginTop;
+    position = AddClamped(y, m_marginTop);
     for (int r = 0; r < shape.rows; ++r) {
         rowTop[r] = position;
-        position += rows[r].size + m_rowGap;
+        position = AddClamped(position, static_cast<long long>(rows[r].size) + m_rowGap);
     }
     for (size_t i = 0; i < m_children.size(); ++i) {
         int column = 0;
@@ -201,7 +266,11 @@ BOOL CTEVElement::LoadDocument(const wchar_t* source, const wchar_t* rootPath, H
         return FALSE;
     }
     ComPtr<IXMLDOMNode> root = xml::SelectSingleNode(xml::AsNode(document.Get()).Get(), rootPath);
-    return root ? LoadFromNode(root.Get()) : FALSE;
+    if (!root) {
+        return FALSE;
+    }
+    m_tooManyElements = CountElements(root.Get(), kMaxElements + 1) > kMaxElements;
+    return m_tooManyElements ? FALSE : LoadFromNode(root.Get());
 }
 
 void CTEVElement::AddChild(std::unique_ptr<CTEVElement> child) {
@@ -211,12 +280,16 @@ void CTEVElement::AddChild(std::unique_ptr<CTEVElement> child) {
 }
 
 void CTEVElement::Create() {
+    InheritGaps();
+    for (auto& child : m_children) {
+        child->Create();
+    }
+}
+
+void CTEVElement::InheritGaps() {
     if (m_parent) {
         m_columnGap = m_parent->m_columnGap;
         m_rowGap = m_parent->m_rowGap;
-    }
-    for (auto& child : m_children) {
-        child->Create();
     }
 }
 

@@ -64,6 +64,9 @@ public:
         return typed;
     }
     BOOL FocusFirstTabStop();
+    // GetMinSize, asked at most once per element and layout pass: a pass is the outermost measure
+    // or arrange, and only SetLayoutWidth changes a size within one.
+    SIZE MeasuredMinSize();
     OptString GetLocalizedAttribute(IXMLDOMNode* node, const wchar_t* name);
 
     // Read access for application code, behaviour elements and tests.
@@ -82,6 +85,12 @@ public:
     // Descriptions nested deeper than this lose their deeper elements: every walk over the
     // tree recurses, and the stack must hold for any input.
     static constexpr int kMaxDepth = 200;
+    // A description with more elements than this is refused: a process holds 10,000 window
+    // handles by default, so no dialog beyond it could be created, and building one near it
+    // takes the program out of reach for minutes.
+    static constexpr int kMaxElements = 10000;
+    // Whether the last LoadDocument was refused for holding more than kMaxElements elements.
+    bool HadTooManyElements() const { return m_tooManyElements; }
 
 protected:
     // The native window of a control element: created in the parent's container window at the
@@ -97,6 +106,9 @@ protected:
     SIZE MeasureText(const wchar_t* text, UINT extraFormat = 0, int width = 3) const;
     HWND ParentContainer() const;
 
+    // The parent's gaps, which every element takes over in Create. Controls whose window covers
+    // their whole cell call only this: elements inside them get no windows to be drawn over them.
+    void InheritGaps();
     // The grid part of Arrange: the children placed in (x, y, cx, cy) of the container window.
     void ArrangeChildren(int x, int y, int cx, int cy);
     // IsKindOf for a class whose own tag name is ownTag.
@@ -104,6 +116,8 @@ protected:
     int Depth() const;
 
 private:
+    // Drops the pass's measure of this element and of the ancestors that include it.
+    void ForgetMeasure();
     void CollectTracks(const GridShape& shape, std::vector<GridTrack>& columns, std::vector<GridTrack>& rows);
     // Depth-first, this element before its children, earlier subtrees before later ones.
     template <typename Predicate> CTEVElement* FindFirst(Predicate matches);
@@ -127,4 +141,7 @@ protected:
     OptString m_locid;
     int m_marginLeft = 0, m_marginRight = 0, m_marginTop = 0, m_marginBottom = 0;
     std::vector<std::unique_ptr<CTEVElement>> m_children; // owned, document order
+    bool m_tooManyElements = false;
+    SIZE m_measured = {0, 0};
+    unsigned m_measuredPass = 0; // the layout pass m_measured belongs to; 0 none
 };

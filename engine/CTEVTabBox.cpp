@@ -98,8 +98,7 @@ HWND CTEVTabBox::GetContainerHwnd() {
 void CTEVTabBox::GetMinSize(SIZE* size) {
     SIZE page = {0, 0};
     for (auto& child : m_children) {
-        SIZE childSize = {0, 0};
-        child->GetMinSize(&childSize);
+        const SIZE childSize = child->MeasuredMinSize();
         page.cx = std::max(page.cx, childSize.cx);
         page.cy = std::max(page.cy, childSize.cy);
     }

@@ -182,18 +182,18 @@ void CTEVTabSwitcher::GetMinSize(SIZE* size) {
     int childWidth = 0;
     int childHeight = 0;
     for (auto& child : m_children) {
-        SIZE childSize = {};
-        child->GetMinSize(&childSize);
+        const SIZE childSize = child->MeasuredMinSize();
         childWidth = std::max<int>(childWidth, childSize.cx);
         childHeight = std::max<int>(childHeight, childSize.cy);
     }
-    size->cx = m_listGap + m_minwidth + childWidth;
-    size->cy = std::max(m_minheight, childHeight + m_captionGap + m_captionHeight);
+    size->cx = AddClamped(m_minwidth, static_cast<long long>(m_listGap) + childWidth);
+    size->cy = std::max(m_minheight,
+                        AddClamped(childHeight, static_cast<long long>(m_captionGap) + m_captionHeight));
 }
 
 void CTEVTabSwitcher::Arrange(int x, int y, int cx, int cy) {
-    const int pageLeft = x + m_minwidth + m_listGap;
-    const int pageWidth = cx - m_minwidth - m_listGap;
+    const int pageLeft = AddClamped(x, static_cast<long long>(m_minwidth) + m_listGap);
+    const int pageWidth = AddClamped(cx, -(static_cast<long long>(m_minwidth) + m_listGap));
     if (m_window) {
         SetWindowPos(m_window, nullptr, x, y, m_minwidth, cy, kPlaceFlags);
     }

@@ -269,3 +269,14 @@ TEST_F(CustomControls, AllFourInOneDialogScreenshot) {
         EXPECT_EQ(kImageColour, shot.Within(d.Get(L"logo").Window(), 0.1, 0.1));
     });
 }
+
+TEST_F(CustomControls, ElementsInsideThemGetNoWindows) {
+    for (const char* tag : {"slider", "spin", "picture", "freedraw"}) {
+        RunDialog(std::string("<dialog><") + tag + R"( id="outer"><button id="inner" label="x"/></)" + tag +
+                      "></dialog>",
+                  [&](TestDialog& d) {
+                      EXPECT_NE(nullptr, d.Get(L"outer").Window()) << tag;
+                      EXPECT_EQ(nullptr, d.Get(L"inner").Window()) << tag;
+                  });
+    }
+}

@@ -165,13 +165,20 @@ TEST_F(ElementTree, VeryDeepDescriptionsLoadWithoutExhaustingTheStack) {
     }
 }
 
-TEST_F(ElementTree, AHundredThousandSiblingsLoad) {
-    std::string text = "<dialog>";
-    for (int i = 0; i < 100000; ++i) {
-        text += "<box/>";
-    }
-    text += "<box id=\"last\"/></dialog>";
-    ASSERT_TRUE(LoadDescriptionText(root, text));
-    EXPECT_EQ(100001u, root.ChildCount());
-    EXPECT_EQ(root.Child(100000), root.FindById(L"last"));
+TEST_F(ElementTree, SiblingsLoadUpToTheElementBoundAndBeyondItNothingLoads) {
+    const auto siblings = [](int count) {
+        std::string text = "<dialog>";
+        for (int i = 1; i < count; ++i) {
+            text += "<box/>";
+        }
+        return text + "<box id=\"last\"/></dialog>";
+    };
+    ASSERT_TRUE(LoadDescriptionText(root, siblings(CTEVElement::kMaxElements - 1)));
+    EXPECT_EQ(static_cast<size_t>(CTEVElement::kMaxElements - 1), root.ChildCount());
+    EXPECT_EQ(root.Child(CTEVElement::kMaxElements - 2), root.FindById(L"last"));
+
+    CTEVElement beyond(nullptr, &engine);
+    EXPECT_FALSE(LoadDescriptionText(beyond, siblings(100000)));
+    EXPECT_TRUE(beyond.HadTooManyElements());
+    EXPECT_EQ(0u, beyond.ChildCount());
 }

@@ -127,7 +127,51 @@ TEST_F(ImportFile, AFileLargerThanAnyStringFileImportsNothing) {
     std::string text = LittleEndianBytes(L"OK=Gut\n");
     text.resize(static_cast<size_t>(kMaxImportFileBytes) + 2, 'a');
     WriteUtf8File(huge, text);
-    EXPECT_EQ(ImportFormat::Unreadable, ReadImportFile(huge).format);
+    EXPECT_EQ(ImportFormat::TooLarge, ReadImportFile(huge).format);
+}
+
+TEST_F(ImportFile, TheContentDecidesTheFormatOnce) {
+    const struct {
+        std::string bytes;
+        ImportFormat format;
+        Pairs pairs;
+    } cases[] = {
+        {"\xEF\xBB\xBF \r\n<translation><p><src>A</src><dst>B</dst></p></translation>",
+         ImportFormat::Xml,
+         {{L"A", L"B"}}},
+        {"\xFF\xFE" + LittleEndianBytes(L"\n<translation><p><src>A</src><dst>B</dst></p></translation>"),
+         ImportFormat::Xml,
+         {{L"A", L"B"}}},
+        {"<?xml version=\"1.0\" "
+         "encoding=\"ISO-8859-1\"?><translation><p><src>\xC4</src><dst>B</dst></p></translation>",
+         ImportFormat::Xml,
+         {{L"\x00C4", L"B"}}},
+        {"<b>bold</b>=<b>fett</b>\n", ImportFormat::Xml, {}},
+        {"[Strings]\n<b>=fett\n", ImportFormat::Text, {{L"<b>", L"fett"}}},
+        {LittleEndianBytes(L"OK=<Gut>"), ImportFormat::Text, {{L"OK", L"<Gut>"}}},
+    };
+    const std::wstring path = folder.File(L"strings.txt");
+    for (const auto& c : cases) {
+        WriteUtf8File(path, c.bytes);
+        const ImportContent content = ReadImportFile(path);
+        EXPECT_EQ(c.format, content.format) << c.bytes;
+        EXPECT_EQ(c.pairs, AsPairs(content.pairs)) << c.bytes;
+    }
+}
+
+TEST_F(ImportFile, AFileAtTheSizeBoundIsReadOnce) {
+    const std::wstring path = folder.File(L"large.ini");
+    std::wstring text = L"[Strings]\n";
+    const std::wstring line = L"An original text of some length=Ein \x00FCbersetzter Text\n";
+    while ((text.size() + line.size()) * 2 < kMaxImportFileBytes) {
+        text += line;
+    }
+    WriteUtf16File(path, text);
+    ImportContent content;
+    // Parsed as XML first and then as text, it took seconds.
+    EXPECT_LT(SecondsToRun([&] { content = ReadImportFile(path); }), 2.5);
+    EXPECT_EQ(ImportFormat::Text, content.format);
+    EXPECT_EQ(text.size() / line.size(), content.pairs.size());
 }
 
 TEST_F(ImportFile, AnXmlStringsFileGivesTheSrcAndDstOfEachChildInDocumentOrder) {
@@ -245,6 +289,10 @@ TEST_F(ImportStrings, AFileWithoutPairsOrUnreadableIsReportedAndChangesNothing) 
     const std::wstring ownFile = TranslationFile(); // XML, but not a VARNO strings file
     const std::wstring ansi = program.File(L"ansi.ini");
     WriteUtf8File(ansi, "[Strings]\r\nno pairs here\r\n");
+    const std::wstring broken = program.File(L"broken.xml");
+    WriteUtf8File(broken, "<translation><p><src>OK</src>");
+    const std::wstring huge = program.File(L"huge.ini");
+    WriteUtf8File(huge, std::string(static_cast<size_t>(kMaxImportFileBytes) + 1, 'a'));
     CMainDialog main(&engine, program.Path());
     std::vector<std::wstring> reports;
     bool saveEnabled = true;
@@ -257,14 +305,18 @@ TEST_F(ImportStrings, AFileWithoutPairsOrUnreadableIsReportedAndChangesNothing) 
                    main.ImportStrings(program.File(L"missing.ini").c_str());
                    main.ImportStrings(ownFile.c_str());
                    main.ImportStrings(ansi.c_str());
+                   main.ImportStrings(broken.c_str());
+                   main.ImportStrings(huge.c_str());
                    saveEnabled = SaveEnabled(main);
                },
-               answer, answer, answer});
+               answer, answer, answer, answer, answer});
     EXPECT_FALSE(saveEnabled);
     EXPECT_FALSE(main.Model().IsModified());
-    ASSERT_EQ(3u, reports.size());
+    ASSERT_EQ(5u, reports.size());
     EXPECT_EQ(L"The file could not be read:\n" + program.File(L"missing.ini"), reports[0]);
     EXPECT_NE(std::wstring::npos, reports[1].find(L"holds no strings to import"));
     EXPECT_NE(std::wstring::npos, reports[1].find(L"Its root element is \"strings\""));
     EXPECT_NE(std::wstring::npos, reports[2].find(L"No line reads \"original=translation\""));
+    EXPECT_NE(std::wstring::npos, reports[3].find(L"not well-formed XML"));
+    EXPECT_NE(std::wstring::npos, reports[4].find(L"larger than 16 MiB"));
 }

@@ -583,3 +583,24 @@ TEST_F(ListView, ListsTheUserChangesInPlaceOrArrangesFreelyKeepRealRows) {
                   EXPECT_EQ(0, checks.GetItemCount());
               });
 }
+
+TEST_F(ListView, AThousandFlexibleColumnsFollowResizesQuickly) {
+    std::string columns;
+    for (int i = 0; i < 1000; ++i) {
+        columns += R"(<listcol flex="1"/>)";
+    }
+    RunDialog(R"(<dialog border="resizing"><list id="l" view="report" hFlex="1">)" + columns +
+                  "</list></dialog>",
+              [&](TestDialog& d) {
+                  CTEVList& list = d.As<CTEVList>(L"l");
+                  // Each width set one by one moved and repainted every later column: seconds per resize.
+                  EXPECT_LT(SecondsToRun([&] {
+                                for (int dx : {3000, -1000, 500}) {
+                                    Widen(d, dx);
+                                }
+                            }),
+                            4.0);
+                  const int share = (ClientWidth(list.Window()) - GetSystemMetrics(SM_CXVSCROLL)) / 1000;
+                  EXPECT_EQ(share, ColumnWidth(list, 999));
+              });
+}

@@ -453,3 +453,45 @@ TEST_F(MainWindow, SearchIgnoresAcceleratorsAndTheListMarksLineBreaks) {
     EXPECT_EQ(L"Line one\x00B6line two\x00B6three", all.at(2));
     EXPECT_EQ(all.at(3), tipShown);
 }
+
+TEST_F(MainWindow, LoggingOffWithChangesSavesOnYesAndDropsThemOnNo) {
+    const std::string before = ReadBytes(TranslationFile());
+    for (int answer : {IDYES, IDNO}) {
+        CMainDialog main(&engine, program.Path());
+        LRESULT allowed = -1;
+        bool modified = false;
+        Run(main, {[&] {
+                main.SetTranslation(0, L"Einstellungen");
+                RunSoon([&main, answer] { PressButton(FindOwnedDialog(main.Window()), answer); });
+                allowed = SendMessageW(main.Window(), WM_QUERYENDSESSION, 0, 0);
+                modified = main.Model().IsModified();
+                main.Model().MarkSaved();
+            }});
+        EXPECT_EQ(TRUE, allowed) << answer;
+        EXPECT_EQ(answer == IDNO, modified) << answer;
+        CTEVEngine reader(nullptr);
+        reader.LoadStrings(TranslationFile().c_str());
+        EXPECT_EQ(answer == IDYES, reader.FindString(L"title", L"caption") != nullptr) << answer;
+        WriteUtf8File(TranslationFile(), before);
+    }
+}
+
+TEST_F(MainWindow, ATranslationHoldingAControlCharacterIsNamedWhenSavingFails) {
+    const std::string before = ReadBytes(TranslationFile());
+    CMainDialog main(&engine, program.Path());
+    std::wstring message;
+    Run(main, {[&] {
+                   main.SetTranslation(0, L"Ein\x01stellungen");
+                   ClickElement(main, L"btnSave");
+               },
+               [&] {
+                   HWND box = FindOwnedDialog(main.Window());
+                   message = MessageBoxText(box);
+                   PressButton(box, IDOK);
+               },
+               [&] { main.Model().MarkSaved(); }});
+    EXPECT_EQ(L"The translation of \"Settings\" holds a control character that a strings file cannot carry. "
+              L"Change it, then save again.",
+              message);
+    EXPECT_EQ(before, ReadBytes(TranslationFile()));
+}

@@ -148,3 +148,27 @@ TEST_F(DialogPreview, EveryDemoDialogPreviewsTranslatedWithItsControls) {
         EXPECT_GE(controlCounts[i], 3) << Narrow(demo.dialogs[i].path);
     }
 }
+
+class OversizedPreview : public TranslatorFixture {};
+
+TEST_F(OversizedPreview, ADescriptionBeyondTheElementBoundIsExplainedInsteadOfShown) {
+    std::string boxes;
+    for (int i = 0; i < CTEVElement::kMaxElements; ++i) {
+        boxes += "<box/>";
+    }
+    const std::wstring folder = program.AddProject(
+        L"sample", kProject, {{L"a.xml", "<dialog>" + boxes + "</dialog>"}, {L"b.xml", kDialogB}});
+    CMainDialog main(&engine, program.Path());
+    std::wstring report;
+    Run(main, {[&] { main.ShowOriginal(0); },
+               [&] {
+                   HWND box = FindOwnedDialog(main.Window());
+                   report = MessageBoxText(box);
+                   PressButton(box, IDOK);
+               }});
+    EXPECT_EQ(
+        L"The dialog is not shown: its description holds more than 10000 elements, more than a dialog can "
+        L"have.\n" +
+            folder + L"\\a.xml",
+        report);
+}

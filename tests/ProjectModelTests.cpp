@@ -138,6 +138,28 @@ TEST_F(ProjectDialogs, CollectCaptionAndLocidsDepthFirstAndSkipUnreadableFiles) 
     EXPECT_EQ(L"about.xml", model.dialogs[1].caption);
 }
 
+TEST_F(ProjectDialogs, ADescriptionListedManyTimesIsReadOnce) {
+    std::string labels;
+    for (int i = 0; i < 10000; ++i) {
+        labels += "<label locid=\"l" + std::to_string(i) + "\" value=\"a label of some length\"/>";
+    }
+    WriteUtf8File(folder.File(L"big.xml"), "<dialog>" + labels + "</dialog>");
+    std::string files = R"(<f name=".\big.xml"/>)";
+    for (int i = 1; i < 100; ++i) {
+        files += R"(<f name="big.xml"/>)";
+    }
+    WriteProject(R"(<s id="l0" text="X"/>)", files);
+    // Each reading took tens of milliseconds.
+    LoadResult result;
+    EXPECT_LT(SecondsToRun([&] { result = Load(); }), 1.5);
+    ASSERT_EQ(LoadStatus::Loaded, result.status);
+    ASSERT_EQ(100u, model.dialogs.size());
+    EXPECT_EQ(folder.File(L".\\big.xml"), model.dialogs[0].path);
+    EXPECT_EQ(folder.File(L"big.xml"), model.dialogs[99].path);
+    EXPECT_EQ(L"big.xml", model.dialogs[99].caption);
+    EXPECT_EQ(10000u, model.dialogs[99].locids.size());
+}
+
 TEST(ProjectDialogTree, LocidsOfANestedDescriptionComeInDocumentOrder) {
     // As deep as the parser takes descriptions: each element before its children, then its siblings.
     const int depth = 250;
@@ -287,6 +309,33 @@ TEST_F(ProjectSaving, AFailedSaveKeepsTheEarlierFileAndLeavesNoTemporary) {
 
     ProjectModel nothingOpen;
     EXPECT_FALSE(nothingOpen.SaveStrings());
+}
+
+TEST_F(ProjectSaving, AFailedFinalReplaceRestoresTheEarlierFileFromItsBackup) {
+    WriteTranslation(R"(<string id="a" loc="old"/>)");
+    const std::string before = ReadBytes(translationFile);
+    const std::wstring backup = translationFile + L".bak";
+    EXPECT_FALSE(MoveOverKeepingBackup(folder.File(L"vanished.tmp"), translationFile, backup));
+    EXPECT_EQ(before, ReadBytes(translationFile));
+    EXPECT_FALSE(FileExists(backup));
+}
+
+TEST_F(ProjectSaving, AStaleTemporaryFileOfAnInterruptedSaveIsLeftAloneAndTheSaveSucceeds) {
+    WriteProject(R"(<s id="a" text="A"/>)");
+    WriteTranslation(R"(<string id="a" loc="old"/>)");
+    const std::wstring stale = translationFile + L".saving.tmp";
+    WriteUtf8File(stale, "<strings><string id=\"a\" loc=\"half");
+    ASSERT_EQ(LoadStatus::Loaded, Load().status);
+    // The interrupted program may even still hold it.
+    HANDLE holder =
+        CreateFileW(stale.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    model.SetLoc(0, L"new");
+    EXPECT_TRUE(model.SaveStrings());
+    CloseHandle(holder);
+    EXPECT_EQ("<strings><string id=\"a\" loc=\"half", ReadBytes(stale));
+    ASSERT_EQ(LoadStatus::Loaded, Load().status);
+    EXPECT_EQ(OptString(L"new"), model.strings[0].loc);
 }
 
 TEST_F(ProjectSaving, AnUnreadableTranslationIsKeptAsABackupUnderAFreeName) {

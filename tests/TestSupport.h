@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -37,6 +38,13 @@ bool FileExists(const std::wstring& path);
 
 std::wstring Widen(const std::string& utf8);
 std::string Narrow(const std::wstring& text);
+
+// Wall-clock seconds the call takes, for the few tests that hold a cost bound.
+template <typename Work> double SecondsToRun(Work work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
 
 // Loads a description given as UTF-8 XML text into root, through a temporary file.
 BOOL LoadDescriptionText(CTEVElement& root, const std::string& xmlText);

@@ -397,3 +397,25 @@ TEST_F(TranslateDialog, CtrlArrowsStoreAndWalkAndClosingAsksToStoreAnEditAndSele
     EXPECT_EQ(L"Changed", main.Model().strings[1].loc.value_or(L"-"));
     EXPECT_EQ(L"Annuler", main.Model().strings[2].loc.value_or(L"-"));
 }
+
+TEST_F(TranslateDialog, SavingAnEmptiedBoxRemovesTheTranslation) {
+    CMainDialog main(&engine, program.Path());
+    Texts translations;
+    Run(main, {[&] {
+                   SelectRow(main, 3); // "Look in:", translated
+                   ClickElement(main, L"btnTranslate");
+               },
+               [&] {
+                   CTEVDialog& translate = OpenedTranslateDialog(main);
+                   Type(translate, L"dstString", L"");
+                   ClickElement(translate, L"btnSave");
+                   translations = Column(main, 1);
+                   Close(translate);
+                   ClickElement(main, L"btnSave");
+               }});
+    EXPECT_EQ(L"", translations[3]);
+    CTEVEngine reader(nullptr);
+    reader.LoadStrings(TranslationFile().c_str());
+    EXPECT_EQ(nullptr, reader.FindString(L"look", L"value"));
+    EXPECT_STREQ(L"Annuler", reader.FindString(L"cancel4", L"label"));
+}

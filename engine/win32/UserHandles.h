@@ -1,4 +1,5 @@
-// RAII owners for USER objects that outlive a single call: a thread's message hooks, menus.
+// RAII owners for USER objects that outlive a single call: a thread's message hooks, menus, the
+// wait cursor.
 #pragma once
 
 #include <windows.h>
@@ -49,4 +50,16 @@ public:
 private:
     HMENU m_menu;
     bool m_owned = true;
+};
+
+// The hourglass for as long as the owner lives, then the cursor that was shown before.
+class WaitCursor {
+public:
+    WaitCursor() : m_previous(SetCursor(LoadCursorW(nullptr, IDC_WAIT))) {}
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+    ~WaitCursor() { SetCursor(m_previous); }
+
+private:
+    HCURSOR m_previous; // shared, not owned
 };
