@@ -1,49 +1,63 @@
 // Reading VARNO string files and matching their pairs to the project's strings.
 #include "ImportStrings.h"
 
-#include "XmlDom.h"
+#include "XmlReader.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <optional>
 
 namespace {
 
-// The first child element named name, or null.
-ComPtr<IXMLDOMNode> ChildElement(IXMLDOMNode* parent, const wchar_t* name) {
-    for (ComPtr<IXMLDOMNode> child = xml::FirstChild(parent); child; child = xml::NextSibling(child.Get())) {
-        if (xml::IsElement(child.Get()) && xml::NodeName(child.Get()) == name) {
-            return child;
-        }
-    }
-    return nullptr;
-}
-
-std::vector<ImportPair> ReadXmlPairs(IXMLDOMDocument* document) {
-    std::vector<ImportPair> pairs;
-    ComPtr<IXMLDOMNode> root = xml::SelectSingleNode(xml::AsNode(document).Get(), L"translation");
-    for (ComPtr<IXMLDOMNode> pair = xml::FirstChild(root.Get()); pair; pair = xml::NextSibling(pair.Get())) {
-        ComPtr<IXMLDOMNode> src = ChildElement(pair.Get(), L"src");
-        ComPtr<IXMLDOMNode> dst = ChildElement(pair.Get(), L"dst");
+// The pairs under a "translation" root: each child's first "src" and first "dst" element, their
+// whole text as written (white space and line breaks too: a multi-line original must match the
+// project's text exactly). rootName receives the root's name; false when the file does not parse.
+bool ReadXmlPairs(const std::wstring& path, std::vector<ImportPair>& pairs, std::wstring& rootName) {
+    enum class Part { None, Src, Dst };
+    bool isTranslation = false;
+    std::optional<std::wstring> src, dst;
+    Part capturing = Part::None;
+    const auto endPair = [&] {
         if (src && dst) {
-            pairs.push_back({xml::NodeText(src.Get()), xml::NodeText(dst.Get())});
+            pairs.push_back({std::move(*src), std::move(*dst)});
         }
+        src.reset();
+        dst.reset();
+        capturing = Part::None;
+    };
+    const bool parsed = xml::ReadElements(
+        path.c_str(),
+        [&](int depth, std::wstring_view name, const xml::ElementAttributes&) {
+            if (depth == 0) {
+                rootName = name;
+                isTranslation = name == L"translation";
+            } else if (isTranslation && depth == 1) {
+                endPair();
+            } else if (isTranslation && depth == 2) {
+                capturing = Part::None;
+                if (name == L"src" && !src) {
+                    src.emplace();
+                    capturing = Part::Src;
+                } else if (name == L"dst" && !dst) {
+                    dst.emplace();
+                    capturing = Part::Dst;
+                }
+            }
+        },
+        [&](int depth, std::wstring_view text) {
+            if (depth >= 2 && capturing != Part::None) {
+                (capturing == Part::Src ? *src : *dst).append(text);
+            }
+        });
+    endPair();
+    if (!parsed) {
+        pairs.clear();
+        rootName.clear();
     }
-    return pairs;
-}
-
-// The document when the file parses as XML, keeping the texts' white space and line breaks as
-// written: a multi-line original must match the project's text exactly.
-ComPtr<IXMLDOMDocument> LoadKeepingWhiteSpace(const std::wstring& path) {
-    ComPtr<IXMLDOMDocument> document = xml::CreateDocument();
-    if (!document || FAILED(document->put_preserveWhiteSpace(VARIANT_TRUE)) ||
-        !xml::LoadFile(document.Get(), path.c_str())) {
-        return nullptr;
-    }
-    return document;
+    return parsed;
 }
 
 bool IsUtf8(const std::string& bytes) {
@@ -143,7 +157,10 @@ ImportContent ReadImportFile(const std::wstring& path) {
     if (!file) {
         return result;
     }
-    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    // One read of the whole file: reading it byte by byte costs more than parsing it.
+    std::string bytes(static_cast<size_t>(size), '\0');
+    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<size_t>(file.gcount()));
     if (!LooksLikeXml(bytes)) {
         result.format = ImportFormat::Text;
         result.pairs = ParseImportText(DecodeImportText(bytes));
@@ -151,13 +168,7 @@ ImportContent ReadImportFile(const std::wstring& path) {
     }
     result.format = ImportFormat::Xml;
     // The parser reads the file itself, so that an encoding declaration is honoured.
-    if (ComPtr<IXMLDOMDocument> document = LoadKeepingWhiteSpace(path)) {
-        ComPtr<IXMLDOMElement> root;
-        if (SUCCEEDED(document->get_documentElement(root.Put())) && root) {
-            result.xmlRoot = xml::NodeName(root.Get());
-        }
-        result.pairs = ReadXmlPairs(document.Get());
-    }
+    ReadXmlPairs(path, result.pairs, result.xmlRoot);
     return result;
 }
 

@@ -15,7 +15,8 @@ const IID kIidContentHandler = {0x1545CDFA, 0x9E4E, 0x4497, {0xA8, 0xA4, 0x2B, 0
 // Lives on the caller's stack for one parse: the reference count is not used to free it.
 class ContentHandler : public ISAXContentHandler {
 public:
-    explicit ContentHandler(const ElementVisitor& visit) : m_visit(visit) {}
+    ContentHandler(const ElementVisitor& visit, const TextVisitor& visitText)
+        : m_visit(visit), m_visitText(visitText) {}
 
     HRESULT WINAPI QueryInterface(REFIID iid, void** out) override {
         if (!out) {
@@ -53,13 +54,26 @@ public:
         --m_depth;
         return S_OK;
     }
-    HRESULT WINAPI characters(const wchar_t*, int) override { return S_OK; }
-    HRESULT WINAPI ignorableWhitespace(const wchar_t*, int) override { return S_OK; }
+    HRESULT WINAPI characters(const wchar_t* text, int length) override { return Text(text, length); }
+    HRESULT WINAPI ignorableWhitespace(const wchar_t* text, int length) override { return Text(text, length); }
     HRESULT WINAPI processingInstruction(const wchar_t*, int, const wchar_t*, int) override { return S_OK; }
     HRESULT WINAPI skippedEntity(const wchar_t*, int) override { return S_OK; }
 
 private:
+    HRESULT Text(const wchar_t* text, int length) {
+        if (!m_visitText || !text || length <= 0 || m_depth == 0) {
+            return S_OK;
+        }
+        try {
+            m_visitText(m_depth - 1, std::wstring_view(text, static_cast<size_t>(length)));
+        } catch (...) {
+            return E_FAIL;
+        }
+        return S_OK;
+    }
+
     const ElementVisitor& m_visit;
+    const TextVisitor& m_visitText;
     int m_depth = 0;
 };
 
@@ -92,7 +106,7 @@ ElementReader::~ElementReader() {
     }
 }
 
-bool ElementReader::Read(const wchar_t* path, const ElementVisitor& visit) {
+bool ElementReader::Read(const wchar_t* path, const ElementVisitor& visit, const TextVisitor& visitText) {
     if (!m_reader || !path) {
         return false;
     }
@@ -101,7 +115,7 @@ bool ElementReader::Read(const wchar_t* path, const ElementVisitor& visit) {
                                       stream.Put()))) {
         return false;
     }
-    ContentHandler handler(visit);
+    ContentHandler handler(visit, visitText);
     if (FAILED(m_reader->putContentHandler(&handler))) {
         return false;
     }
@@ -114,8 +128,8 @@ bool ElementReader::Read(const wchar_t* path, const ElementVisitor& visit) {
     return parsed == S_OK;
 }
 
-bool ReadElements(const wchar_t* path, const ElementVisitor& visit) {
-    return ElementReader().Read(path, visit);
+bool ReadElements(const wchar_t* path, const ElementVisitor& visit, const TextVisitor& visitText) {
+    return ElementReader().Read(path, visit, visitText);
 }
 
 } // namespace xml

@@ -27,6 +27,9 @@ private:
 // depth: 0 for the root element. name: the qualified name, empty for an element in a namespace, as
 // an unprefixed path step of the document service would not match it either.
 using ElementVisitor = std::function<void(int depth, std::wstring_view name, const ElementAttributes&)>;
+// A piece of the text (CDATA included) directly inside the element at depth; one text may come in
+// several pieces.
+using TextVisitor = std::function<void(int depth, std::wstring_view text)>;
 
 // A reader kept for many files: making one costs more than reading a small description.
 class ElementReader {
@@ -38,13 +41,14 @@ public:
 
     // Visits every element of the file in document order, each before its children. False when the
     // file cannot be opened or is not well-formed; elements before the fault may have been visited.
-    bool Read(const wchar_t* path, const ElementVisitor& visit);
+    // Texts go to visitText when one is given.
+    bool Read(const wchar_t* path, const ElementVisitor& visit, const TextVisitor& visitText = nullptr);
 
 private:
     ISAXXMLReader* m_reader = nullptr; // owned
 };
 
 // The same with a reader for this one file.
-bool ReadElements(const wchar_t* path, const ElementVisitor& visit);
+bool ReadElements(const wchar_t* path, const ElementVisitor& visit, const TextVisitor& visitText = nullptr);
 
 } // namespace xml
