@@ -53,6 +53,37 @@ bool IsXmlText(const std::wstring& text) {
     return true;
 }
 
+// Which entries of a translation file the project's strings take: a string takes the entries of its
+// id with its attr, or with any attr when it has none.
+class EntryTakers {
+public:
+    explicit EntryTakers(const std::vector<StringItem>& strings) {
+        for (const StringItem& item : strings) {
+            m_attrsById[item.id].push_back(&item.attr);
+        }
+    }
+    bool Takes(const OptString& id, const OptString& attr) const {
+        const auto found = id ? m_attrsById.find(*id) : m_attrsById.end();
+        return found != m_attrsById.end() &&
+               std::any_of(found->second.begin(), found->second.end(),
+                           [&](const OptString* wanted) { return !*wanted || **wanted == attr; });
+    }
+
+private:
+    std::unordered_map<std::wstring, std::vector<const OptString*>> m_attrsById;
+};
+
+// What tells a file apart from the same file changed: its size and time of last writing.
+std::optional<std::pair<ULONGLONG, ULONGLONG>> StampOf(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        return std::nullopt;
+    }
+    return std::make_pair(static_cast<ULONGLONG>(data.nFileSizeHigh) << 32 | data.nFileSizeLow,
+                          static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32 |
+                              data.ftLastWriteTime.dwLowDateTime);
+}
+
 using TranslationEntryVisitor = std::function<void(const xml::ElementAttributes& entry)>;
 
 // Visits each "string" entry directly under a "strings" root; false when the file does not parse or
@@ -243,6 +274,17 @@ std::optional<DialogItem> LoadDialogItem(const std::wstring& path, xml::ElementR
                       std::move(locids)};
 }
 
+size_t TranslationIndex::CountEntriesWithLoc(
+    const std::function<bool(const std::wstring& id, const OptString& attr)>& counted) const {
+    size_t count = 0;
+    for (const auto& [id, entries] : m_entries) {
+        for (const Entry& entry : entries) {
+            count += entry.loc && counted(id, entry.attr) ? 1 : 0;
+        }
+    }
+    return count;
+}
+
 void TranslationIndex::Add(std::wstring id, OptString attr, OptString loc) {
     m_entries[std::move(id)].push_back({std::move(attr), std::move(loc)});
 }
@@ -276,8 +318,12 @@ LoadResult ProjectModel::Load(const std::wstring& projectFile, const std::wstrin
         result.status = LoadStatus::NoStrings;
         return result;
     }
-    std::vector<StringItem> newStrings =
-        TakeStrings(project->strings, ReadTranslation(translationFile, result.translationUnreadable));
+    const auto stamp = StampOf(translationFile);
+    const TranslationIndex translation = ReadTranslation(translationFile, result.translationUnreadable);
+    std::vector<StringItem> newStrings = TakeStrings(project->strings, translation);
+    const EntryTakers takers(newStrings);
+    const size_t notTaken = translation.CountEntriesWithLoc(
+        [&](const std::wstring& id, const OptString& attr) { return !takers.Takes(id, attr); });
     std::vector<DialogItem> newDialogs = ReadDialogs(project->dialogFiles, FolderOf(projectFile));
 
     strings = std::move(newStrings);
@@ -286,6 +332,7 @@ LoadResult ProjectModel::Load(const std::wstring& projectFile, const std::wstrin
     translationPath = translationFile;
     languageId = language;
     m_keepUnreadable = result.translationUnreadable;
+    m_knownFile = {stamp, notTaken};
     return result;
 }
 
@@ -312,13 +359,18 @@ bool ProjectModel::SaveStrings() {
     if (!document) {
         return false;
     }
-    const size_t dropped = CountEntriesNotCarriedOver();
+    // The file as this model last read or wrote it need not be read again to know what it holds.
+    const size_t dropped = m_knownFile.stamp && StampOf(translationPath) == m_knownFile.stamp
+                               ? m_knownFile.entriesNotTaken
+                               : CountEntriesNotCarriedOver();
     const std::wstring written = FreeName(translationPath + L".saving", L".tmp");
     if (!xml::SaveFile(document.Get(), written.c_str()) || !MoveIntoPlace(written, dropped > 0)) {
         DeleteFileW(written.c_str());
         return false;
     }
     m_lastSave.droppedEntries = dropped;
+    // Every entry now written is a string's own.
+    m_knownFile = {StampOf(translationPath), 0};
     return true;
 }
 
@@ -328,23 +380,12 @@ size_t ProjectModel::CountEntriesNotCarriedOver() const {
     if (m_keepUnreadable) {
         return 0;
     }
-    std::unordered_map<std::wstring, std::vector<const OptString*>> attrsById;
-    for (const StringItem& item : strings) {
-        attrsById[item.id].push_back(&item.attr);
-    }
+    const EntryTakers takers(strings);
     size_t dropped = 0;
     const bool read = ReadTranslationEntries(translationPath, [&](const xml::ElementAttributes& entry) {
-        if (!entry.Get(L"loc")) {
-            return;
+        if (entry.Get(L"loc") && !takers.Takes(entry.Get(L"id"), entry.Get(L"attr"))) {
+            ++dropped;
         }
-        const OptString id = entry.Get(L"id");
-        const auto found = id ? attrsById.find(*id) : attrsById.end();
-        const OptString attr = entry.Get(L"attr");
-        // A string without attr takes an entry of its id whatever the entry's attr.
-        const bool taken = found != attrsById.end() &&
-                           std::any_of(found->second.begin(), found->second.end(),
-                                       [&](const OptString* wanted) { return !*wanted || **wanted == attr; });
-        dropped += taken ? 0 : 1;
     });
     return read ? dropped : 0;
 }

@@ -8,6 +8,7 @@
 #include "XmlDom.h"
 #include "XmlReader.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -43,6 +44,8 @@ class TranslationIndex {
 public:
     // Adds an entry after those already there.
     void Add(std::wstring id, OptString attr, OptString loc);
+    // The entries with a "loc" for which counted answers true.
+    size_t CountEntriesWithLoc(const std::function<bool(const std::wstring& id, const OptString& attr)>& counted) const;
 
     // The "loc" of the first entry in document order that matches: with an attr, the entry must carry
     // the same attr; without one, any entry with the id matches. Absent when none matches or the
@@ -133,6 +136,14 @@ public:
 
 private:
     bool m_modified = false;
+
+    // The translation file as this model last read or wrote it: its size and time of writing, and its
+    // translated entries that no string takes. A save need not read it again while it is unchanged.
+    struct KnownFile {
+        std::optional<std::pair<ULONGLONG, ULONGLONG>> stamp;
+        size_t entriesNotTaken = 0;
+    };
+    KnownFile m_knownFile;
 
     bool MoveIntoPlace(const std::wstring& written, bool keepEarlier);
     size_t CountEntriesNotCarriedOver() const;
