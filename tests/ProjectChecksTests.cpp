@@ -89,6 +89,7 @@ TEST_F(TranslatorFixture, ChecksShowInTheStatusLineSelectorFilterTranslateAndChe
                    CTranslateDlg& translate = Opened<CTranslateDlg>(main);
                    Type(translate, L"dstString", L"%d Einstellungen");
                    typedFindings = WindowText(Get(translate, L"findings"));
+                   SaveScreenshot(translate.Window(), L"translate-findings");
                    ClickElement(translate, L"btnSave");
                    ClickElement(translate, L"btnClose");
                },
