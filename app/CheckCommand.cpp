@@ -114,7 +114,9 @@ int Refuse(const std::wstring& why) {
 }
 
 std::wstring ProjectFileOf(const std::wstring& project, const std::wstring& programFolder) {
-    const bool isPath = project.find_first_of(L"\\/:") != std::wstring::npos || PathFileExistsW(project.c_str());
+    const DWORD attributes = GetFileAttributesW(project.c_str());
+    const bool isFile = attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    const bool isPath = isFile || project.find_first_of(L"\\/:") != std::wstring::npos;
     return isPath ? project : programFolder + L"projects\\" + project + L"\\tevproject.xml";
 }
 
