@@ -354,14 +354,11 @@ void CMainDialog::AfterTranslationsChanged(const std::vector<size_t>& changed) {
     m_checks.Recheck(m_model, changed);
     // Rows may now pass or fail the filter: the next refill looks at every string again.
     m_lastFilter.reset();
-    std::vector<size_t> dialogs;
-    for (size_t string : changed) {
-        const std::vector<size_t>& of = m_checks.DialogsOf(string);
-        dialogs.insert(dialogs.end(), of.begin(), of.end());
-    }
-    std::sort(dialogs.begin(), dialogs.end());
-    dialogs.erase(std::unique(dialogs.begin(), dialogs.end()), dialogs.end());
-    for (size_t dialog : dialogs) {
+    ShowChecks();
+}
+
+void CMainDialog::ShowChecks() {
+    for (size_t dialog = 0; dialog < m_model.dialogs.size(); ++dialog) {
         UpdateDialogEntry(dialog);
     }
     // A change can mark or clear rows besides its own: a clash names two strings.
@@ -649,19 +646,12 @@ void CMainDialog::LayOutStaleDialogs() {
 void CMainDialog::RunCheck() {
     {
         // Laying out every dialog changed since the last check takes a while in a large project.
-        const HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+        const WaitCursor busy;
         LayOutStaleDialogs();
-        SetCursor(previous);
-        m_lastFilter.reset();
     }
-    for (size_t dialog = 0; dialog < m_model.dialogs.size(); ++dialog) {
-        UpdateDialogEntry(dialog);
-    }
-    ShowProgress();
-    ShowSelectedFindings();
-    if (m_stringList && m_stringList->Window()) {
-        InvalidateRect(m_stringList->Window(), nullptr, FALSE);
-    }
+    // Rows with layout findings now pass the problems filter.
+    m_lastFilter.reset();
+    ShowChecks();
     const std::vector<Finding> findings = m_checks.AllFindings(m_model);
     CCheckDlg check(m_engine, m_model, findings, ProgressText(m_checks.Total()));
     if (check.DoModal(m_window) == IDOK && check.ChosenString()) {

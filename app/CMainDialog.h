@@ -96,6 +96,8 @@ private:
     int ValueOfShowCombo() const;
     // After translations changed: their checks, the dialogs' progress, the marks and the status line.
     void AfterTranslationsChanged(const std::vector<size_t>& changed);
+    // The checks on screen: each dialog's progress in the selector, the row marks, the status line.
+    void ShowChecks();
     void ShowProgress();
     // The selected string's findings in the status line.
     void ShowSelectedFindings();
