@@ -78,6 +78,19 @@ void CMainDialog::OnPreInitDialog() {
     m_stringList = FindAs<CTEVList>(L"lstStrings");
     m_dialogCombo = FindAs<CTEVComboBox>(L"dialog");
     m_showCombo = FindAs<CTEVComboBox>(L"show");
+    if (m_stringList) {
+        // The rows show the model's own texts: a refill copies none of them.
+        m_stringList->SetTextSource([this](int param, int column, std::wstring& scratch) -> const wchar_t* {
+            if (param < 0 || static_cast<size_t>(param) >= m_model.strings.size()) {
+                return L"";
+            }
+            const StringItem& item = m_model.strings[static_cast<size_t>(param)];
+            if (column == 0) {
+                return CellText(item.text, scratch);
+            }
+            return item.loc ? CellText(*item.loc, scratch) : L"";
+        });
+    }
 }
 
 void CMainDialog::OnInitDialog() {
@@ -271,20 +284,14 @@ void CMainDialog::FillStringList() {
     m_stringList->DeleteAllItems();
     m_rowOfString.assign(m_model.strings.size(), -1);
     m_shownStrings.clear();
-    std::wstring scratch;
     const size_t count = looked ? looked->size() : m_model.strings.size();
     for (size_t k = 0; k < count; ++k) {
         const size_t i = looked ? (*looked)[k] : k;
         if (i >= m_model.strings.size() || !PassesFilter(i, search, filter.shown)) {
             continue;
         }
-        const StringItem& item = m_model.strings[i];
-        const int row = m_stringList->InsertItem(CellText(item.text, scratch), static_cast<int>(i), 0);
-        m_rowOfString[i] = row;
+        m_rowOfString[i] = m_stringList->InsertItem(nullptr, static_cast<int>(i), 0);
         m_shownStrings.push_back(i);
-        if (item.loc) {
-            m_stringList->SetItemText(row, 1, CellText(*item.loc, scratch));
-        }
     }
     m_stringList->EndUpdate();
     m_lastFilter = std::move(filter);
@@ -386,9 +393,8 @@ void CMainDialog::ShowRowTranslation(size_t index) {
     if (!m_stringList || index >= m_rowOfString.size() || m_rowOfString[index] < 0) {
         return;
     }
-    const OptString& loc = m_model.strings[index].loc;
-    std::wstring scratch;
-    m_stringList->SetItemText(m_rowOfString[index], 1, loc ? CellText(*loc, scratch) : L"");
+    // The list asks the model for the text; the row is only repainted.
+    m_stringList->SetItemText(m_rowOfString[index], 1, nullptr);
 }
 
 BOOL CMainDialog::SaveWithMessage() {

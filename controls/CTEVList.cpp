@@ -207,13 +207,27 @@ void CTEVList::AnswerDisplayInfo(NMLVDISPINFOW& info) const {
     }
     const Row& row = m_rows[static_cast<size_t>(item.iItem)];
     if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
-        const bool hasCell = item.iSubItem >= 0 && static_cast<size_t>(item.iSubItem) < row.texts.size();
-        lstrcpynW(item.pszText, hasCell ? row.texts[static_cast<size_t>(item.iSubItem)].c_str() : L"",
-                  item.cchTextMax);
+        std::wstring scratch;
+        lstrcpynW(item.pszText, CellText(row, item.iSubItem, scratch), item.cchTextMax);
     }
     if ((item.mask & LVIF_IMAGE) && item.iSubItem == 0) {
         item.iImage = row.image >= 0 ? row.image : I_IMAGENONE;
     }
+}
+
+const wchar_t* CTEVList::CellText(const Row& row, int column, std::wstring& scratch) const {
+    if (column < 0 || column >= m_columns) {
+        return L"";
+    }
+    if (m_textSource) {
+        const wchar_t* text = m_textSource(row.param, column, scratch);
+        return text ? text : L"";
+    }
+    return static_cast<size_t>(column) < row.texts.size() ? row.texts[static_cast<size_t>(column)].c_str() : L"";
+}
+
+void CTEVList::SetTextSource(TextSource source) {
+    m_textSource = std::move(source);
 }
 
 // Typing in the list and LVM_FINDITEM: the first row from iStart on whose param, first-column
@@ -223,6 +237,7 @@ int CTEVList::FindRow(const NMLVFINDITEMW& find) const {
     const LVFINDINFOW& what = find.lvfi;
     const size_t count = m_rows.size();
     const size_t prefix = what.psz ? wcslen(what.psz) : 0;
+    std::wstring scratch;
     auto matches = [&](const Row& row) {
         if (what.flags & LVFI_PARAM) {
             return row.param == what.lParam;
@@ -230,13 +245,12 @@ int CTEVList::FindRow(const NMLVFINDITEMW& find) const {
         if (!what.psz) {
             return false;
         }
-        const std::wstring& text = row.texts[0];
+        const wchar_t* text = CellText(row, 0, scratch);
         if (what.flags & LVFI_PARTIAL) {
-            return text.size() >= prefix &&
-                   CompareStringOrdinal(text.c_str(), static_cast<int>(prefix), what.psz,
-                                        static_cast<int>(prefix), TRUE) == CSTR_EQUAL;
+            return wcslen(text) >= prefix && CompareStringOrdinal(text, static_cast<int>(prefix), what.psz,
+                                                                 static_cast<int>(prefix), TRUE) == CSTR_EQUAL;
         }
-        return (what.flags & LVFI_STRING) && EqualsNoCase(text.c_str(), what.psz);
+        return (what.flags & LVFI_STRING) && EqualsNoCase(text, what.psz);
     };
     const size_t start = std::min(static_cast<size_t>(std::max(find.iStart, 0)), count);
     const size_t candidates = (what.flags & LVFI_WRAP) ? count : count - start;
@@ -272,9 +286,13 @@ int CTEVList::InsertItem(const wchar_t* text, int param, int image) {
             return -1;
         }
     }
-    Row row{std::vector<std::wstring>(static_cast<size_t>(m_columns)), param, image};
-    row.texts[0] = label;
-    m_rows.push_back(std::move(row));
+    if (m_textSource) {
+        m_rows.push_back({{}, param, image});
+    } else {
+        Row row{std::vector<std::wstring>(static_cast<size_t>(m_columns)), param, image};
+        row.texts[0] = label;
+        m_rows.push_back(std::move(row));
+    }
     // Within an update the count is told once, at its end.
     if (m_virtual && m_updateDepth == 0) {
         ShowRowCount(LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
@@ -287,7 +305,9 @@ void CTEVList::SetItemText(int row, int column, const wchar_t* text) {
         return;
     }
     const wchar_t* value = text ? text : L"";
-    m_rows[static_cast<size_t>(row)].texts[static_cast<size_t>(column)] = value;
+    if (!m_textSource) {
+        m_rows[static_cast<size_t>(row)].texts[static_cast<size_t>(column)] = value;
+    }
     if (!m_virtual) {
         LVITEMW item = {};
         item.iSubItem = column;
@@ -444,8 +464,8 @@ std::wstring CTEVList::CutOffTextAt(POINT point) {
     if (hit.iItem < 0 || hit.iItem >= GetItemCount() || hit.iSubItem < 0 || hit.iSubItem >= m_columns) {
         return L"";
     }
-    const std::wstring& text =
-        m_rows[static_cast<size_t>(hit.iItem)].texts[static_cast<size_t>(hit.iSubItem)];
+    std::wstring scratch;
+    const std::wstring text = CellText(m_rows[static_cast<size_t>(hit.iItem)], hit.iSubItem, scratch);
     RECT cell = {};
     cell.top = hit.iSubItem;
     cell.left = LVIR_LABEL;

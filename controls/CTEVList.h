@@ -10,6 +10,7 @@
 
 #include "CTEVElement.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,12 @@ public:
     // Allocates room for that many rows at once before a large fill.
     void ReserveItems(int rows);
 
+    // A virtual list whose owner keeps the texts: the rows keep only their params, and every cell
+    // is asked of the source (param, column; scratch may hold the answer), so a refill of tens of
+    // thousands of rows copies no text. Texts given to InsertItem and SetItemText are not kept then.
+    using TextSource = std::function<const wchar_t*(int param, int column, std::wstring& scratch)>;
+    void SetTextSource(TextSource source);
+
     // The whole text of the cell at a point of the list's client area when the cell cuts it off,
     // as its tooltip shows it; empty when the cell shows all of it or there is no cell.
     std::wstring CutOffTextAt(POINT point);
@@ -60,6 +67,8 @@ private:
     void DistributeColumnWidths();
     void ShowRowCount(DWORD flags);
     void AnswerDisplayInfo(NMLVDISPINFOW& info) const;
+    // The text of a cell, from the row or the text source.
+    const wchar_t* CellText(const Row& row, int column, std::wstring& scratch) const;
     int FindRow(const NMLVFINDITEMW& find) const;
     // Report views with "LabelTip": a tooltip on every cell that cuts its text off, the
     // subitems' cells too, which the control's own label tips leave out.
@@ -86,6 +95,7 @@ private:
     bool m_virtual = false; // the control shows m_rows without holding them
     int m_columns = 1;      // cells per row: the "listcol" children, at least one
     std::vector<Row> m_rows;
+    TextSource m_textSource; // set: the rows hold no texts
     int m_updateDepth = 0;          // open BeginUpdate calls
     BOOL m_redrawSuspended = FALSE; // redraw was switched off by the outermost BeginUpdate
     HWND m_cellTips = nullptr;      // the tooltip, destroyed with the list
