@@ -163,6 +163,19 @@ int RunWorker(const Options& options) {
     return 0;
 }
 
+// Every worker belongs to it, so that none outlives this process (a hang must not run on when
+// the run itself is stopped).
+HANDLE WorkerJob() {
+    static const OwnedHandle job = [] {
+        OwnedHandle created(CreateJobObjectW(nullptr, nullptr));
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        SetInformationJobObject(created.get(), JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+        return created;
+    }();
+    return job.get();
+}
+
 struct Tally {
     unsigned inputs = 0;
     unsigned crashes = 0;
@@ -178,8 +191,7 @@ public:
           m_mappingName(L"tev-fuzz-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(number)),
           m_mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(Progress),
                                        m_mappingName.c_str())),
-          m_progress(static_cast<Progress*>(MapViewOfFile(m_mapping.get(), FILE_MAP_WRITE, 0, 0, sizeof(Progress)))),
-          m_startTick(GetTickCount()) {
+          m_progress(static_cast<Progress*>(MapViewOfFile(m_mapping.get(), FILE_MAP_WRITE, 0, 0, sizeof(Progress)))) {
         m_tally.inputs = options.count;
     }
     ~Campaign() {
@@ -197,6 +209,9 @@ public:
         if (!m_worker) {
             if (m_next >= m_options.count) {
                 return false;
+            }
+            if (m_next == 0) {
+                m_startTick = GetTickCount();
             }
             return StartWorker();
         }
@@ -252,12 +267,14 @@ private:
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdOutput = startup.hStdError = quiet.get();
         PROCESS_INFORMATION process{};
-        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                            &process)) {
+        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr,
+                            &startup, &process)) {
             printf("%s: cannot start a worker (error %lu)\n", m_target.Name(), GetLastError());
             m_next = m_options.count;
             return false;
         }
+        AssignProcessToJobObject(WorkerJob(), process.hProcess);
+        ResumeThread(process.hThread);
         CloseHandle(process.hThread);
         m_worker.reset(process.hProcess);
         return true;
@@ -302,7 +319,7 @@ private:
     OwnedHandle m_worker;          // the running worker process, if any
     unsigned m_next = 0;           // the first input the next worker runs
     Tally m_tally;
-    DWORD m_startTick;
+    DWORD m_startTick = 0; // when the first worker started
 };
 
 // Runs the chosen targets, some at once, and prints the summary line.
