@@ -26,7 +26,8 @@
 namespace {
 
 // Memory the code under test may hold at once through operator new; beyond it a request fails.
-constexpr size_t kAllocationBound = 256u << 20;
+// Twice what a 16-megapixel photo needs: in a 32-bit process more is a hostile file's doing.
+constexpr size_t kAllocationBound = 128u << 20;
 // What a worker may commit in all (C libraries allocate without operator new); checked from outside.
 constexpr SIZE_T kCommitBound = 768u << 20;
 constexpr DWORD kOverAllocationExit = 0xA110C;

@@ -21,10 +21,6 @@ Bytes ReadFileBytes(const std::wstring& path) {
     return ToBytes(ReadBytes(path));
 }
 
-void WriteFile(const std::wstring& path, const Bytes& bytes) {
-    WriteBytesFile(path, bytes);
-}
-
 // UTF-16 files become UTF-8, so that the XML mutations can read their markup.
 Bytes AsUtf8Xml(const Bytes& bytes) {
     if (bytes.size() < 2 || bytes[0] != 0xFF || bytes[1] != 0xFE) {
@@ -107,7 +103,7 @@ public:
     }
     void Run(const Bytes& input) override {
         const std::wstring path = m_folder.File(L"description.xml");
-        WriteFile(path, input);
+        WriteBytesFile(path, input);
         CTEVDialog tree(nullptr, &m_engine, nullptr);
         if (tree.LoadDocument(path.c_str(), L"dialog", m_engine.Instance())) {
             SIZE size{};
@@ -153,7 +149,7 @@ public:
     const char* Name() const override { return "dialog"; }
     void Run(const Bytes& input) override {
         const std::wstring path = m_folder.File(L"dialog.xml");
-        WriteFile(path, input);
+        WriteBytesFile(path, input);
         CTEVDialog dialog(path.c_str(), &m_engine, nullptr);
         g_runningDialog = &dialog;
         const UINT_PTR timer = SetTimer(nullptr, 0, 0, EndRunningDialog);
@@ -169,7 +165,7 @@ public:
     explicit ProjectTarget(std::wstring demoFolder)
         : m_demoFolder(std::move(demoFolder)), m_projectFolder(m_program.AddProject(L"demo", "") + L"\\") {
         for (const wchar_t* name : {L"about.xml", L"rename.xml", L"wizard.xml", L"preferences.xml"}) {
-            WriteFile(ProjectFolder() + name, ReadFileBytes(m_demoFolder + L"\\projects\\demo\\" + name));
+            WriteBytesFile(ProjectFolder() + name, ReadFileBytes(m_demoFolder + L"\\projects\\demo\\" + name));
         }
     }
     const char* Name() const override { return "project"; }
@@ -183,6 +179,9 @@ public:
     }
     void Mutate(Mutator& mutator, Bytes& input, const std::vector<Bytes>& corpus) const override {
         std::vector<Bytes> parts = Unpack(input, 3);
+        if (mutator.Below(4) == 0) {
+            ListDescriptionOften(mutator, parts[0]);
+        }
         const unsigned which = mutator.Below(4);
         for (size_t k = 0; k < parts.size(); ++k) {
             if (which == k || which == 3) {
@@ -195,15 +194,29 @@ public:
         const std::vector<Bytes> parts = Unpack(input, 3);
         const std::wstring project = ProjectFolder() + L"tevproject.xml";
         const std::wstring translation = m_program.LanguageFolder(1031) + L"\\strings.xml";
-        WriteFile(project, parts[0]);
-        WriteFile(translation, parts[1]);
-        WriteFile(ProjectFolder() + L"options.xml", parts[2]);
+        WriteBytesFile(project, parts[0]);
+        WriteBytesFile(translation, parts[1]);
+        WriteBytesFile(ProjectFolder() + L"options.xml", parts[2]);
         ProjectModel model;
         model.Load(project, translation, 1031);
     }
 
 private:
     const std::wstring& ProjectFolder() const { return m_projectFolder; }
+
+    // The mutated description listed again and again, as a careless project might.
+    static void ListDescriptionOften(Mutator& mutator, Bytes& project) {
+        const std::string entry = "<file name=\"options.xml\"/>";
+        const auto at = std::search(project.begin(), project.end(), entry.begin(), entry.end());
+        if (at == project.end()) {
+            return;
+        }
+        std::string copies;
+        for (unsigned n = mutator.Factor(3, 300); n > 0; --n) {
+            copies += entry;
+        }
+        project.insert(at, copies.begin(), copies.end());
+    }
 
     std::wstring m_demoFolder;
     ProgramFolder m_program;
@@ -234,6 +247,9 @@ public:
     }
     void Mutate(Mutator& mutator, Bytes& input, const std::vector<Bytes>& corpus) const override {
         const Bytes& other = corpus[mutator.Below(static_cast<unsigned>(corpus.size()))];
+        if (mutator.Below(8) == 0) {
+            mutator.RepeatTail(input);
+        }
         if (m_xml) {
             mutator.MutateXmlOrBytes(input, other);
         } else {
@@ -242,7 +258,7 @@ public:
     }
     void Run(const Bytes& input) override {
         const std::wstring path = m_folder.File(m_xml ? L"import.xml" : L"import.txt");
-        WriteFile(path, input);
+        WriteBytesFile(path, input);
         ReadImportFile(path);
     }
 
@@ -413,13 +429,17 @@ private:
         png.height = 24;
         png.colorType = 6;
         png.rows = Gradient(24, 24, 4);
-        const Bytes dibIcon = EncodeIco({{EncodeDib(dib), 16, 16, 32}});
-        return {dibIcon, EncodeIco({{EncodeDib(dib), 16, 16, 32}, {EncodePng(png), 24, 24, 32}})};
+        // The header mutations change the first image: one icon starts with each kind.
+        return {EncodeIco({{EncodeDib(dib), 16, 16, 32}, {EncodePng(png), 24, 24, 32}}),
+                EncodeIco({{EncodePng(png), 24, 24, 32}, {EncodeDib(dib), 16, 16, 32}})};
     }
 
     uint32_t Dimension(Mutator& mutator) const {
-        static const uint32_t kWild[] = {8000, 0x7FFF, 0xFFFF, 40000, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, 0};
-        return mutator.Gentle() || mutator.Below(4) == 0 ? 1 + mutator.Below(300) : kWild[mutator.Below(8)];
+        // Sizes the decoding limits allow but the data cannot fill, and sizes past every limit.
+        static const uint32_t kWild[] = {6000, 7000, 8000, 8192, 0x7FFF, 0xFFFF, 40000, 0x7FFFFFFF, 0x80000000,
+                                         0xFFFFFFFF, 0};
+        return mutator.Gentle() || mutator.Below(4) == 0 ? 1 + mutator.Below(300)
+                                                         : kWild[mutator.Below(std::size(kWild))];
     }
 
     void MutateHeader(Mutator& mutator, Bytes& data) const {

@@ -145,6 +145,15 @@ void Mutator::MutateXmlOrBytes(Bytes& data, const Bytes& other) {
     }
 }
 
+void Mutator::RepeatTail(Bytes& data) {
+    const size_t from = Below(static_cast<unsigned>(data.size()) + 1);
+    const Bytes tail(data.begin() + from, data.end());
+    const size_t target = m_gentle ? data.size() * 4 : 1 + Below(kMaxInputBytes);
+    while (!tail.empty() && data.size() + tail.size() <= target) {
+        data.insert(data.end(), tail.begin(), tail.end());
+    }
+}
+
 size_t Mutator::RandomStartTag(const std::string& text) {
     std::vector<size_t> starts;
     for (size_t at = 0; at + 1 < text.size(); ++at) {

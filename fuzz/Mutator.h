@@ -30,7 +30,10 @@ public:
     // One structural change of UTF-8 XML text: an element repeated, deep nesting, a huge or odd
     // number in a layout attribute, a long text in an attribute.
     void MutateXml(Bytes& data);
-    // Either or both of the two above.
+    // The data from a random point on, repeated until the input is up to kMaxInputBytes long: a
+    // file of many megabytes made of ordinary lines or elements.
+    void RepeatTail(Bytes& data);
+    // Either or both of MutateXml and MutateBytes.
     void MutateXmlOrBytes(Bytes& data, const Bytes& other);
 
 private:
