@@ -1,5 +1,5 @@
 // Fuzz driver: tev_fuzz.exe --count N [--seed S] [--target NAME] [--out DIR] [--gentle] [--jobs J]
-// [--timeout MS], or tev_fuzz.exe --replay FILE --target NAME.
+// [--timeout MS] [--memory MB], or tev_fuzz.exe --replay FILE --target NAME.
 //
 // Each target's inputs run in a child process of this program (a worker), watched from here: an
 // input that ends the worker is a crash, one that runs past the time bound is a hang (the worker
@@ -25,22 +25,24 @@
 
 namespace {
 
-// Memory the code under test may hold at once through operator new; beyond it a request fails.
-// Twice what a 16-megapixel photo needs: in a 32-bit process more is a hostile file's doing.
-constexpr size_t kAllocationBound = 128u << 20;
-// What a worker may commit in all (C libraries allocate without operator new); checked from outside.
-constexpr SIZE_T kCommitBound = 768u << 20;
+// Memory the code under test may hold at once through operator new (--memory); beyond it a request
+// fails. By default twice what a 16-megapixel photo needs: in a 32-bit process more is a hostile
+// file's doing.
+constexpr unsigned kDefaultAllocationMegabytes = 128;
+// What a worker may commit in all beyond the bound above (C libraries allocate without operator
+// new); checked from outside.
+constexpr SIZE_T kCommitBeyondAllocationBound = 640u << 20;
 constexpr DWORD kOverAllocationExit = 0xA110C;
 constexpr DWORD kWorkerUnusable = 2;
 
 std::atomic<size_t> g_liveBytes{0};
-std::atomic<bool> g_bounded{false};      // only workers refuse allocations
-std::atomic<bool> g_overAllocated{false}; // a request was refused during this input
+std::atomic<size_t> g_allocationBound{SIZE_MAX}; // only workers refuse allocations
+std::atomic<bool> g_overAllocated{false};        // a request was refused during this input
 
 } // namespace
 
 void* operator new(size_t size) {
-    if (g_bounded && g_liveBytes.load() + size > kAllocationBound) {
+    if (g_liveBytes.load() + size > g_allocationBound) {
         g_overAllocated = true;
         throw std::bad_alloc();
     }
@@ -73,9 +75,9 @@ using OwnedHandle = std::unique_ptr<void, HandleCloser>;
 
 // What a worker tells its watcher, in memory both share.
 struct Progress {
-    volatile LONG index;     // the input running now, or the next one
-    volatile LONG running;   // 1 while an input runs
-    volatile DWORD started;  // GetTickCount when it started
+    volatile LONG index;    // the input running now, or the next one
+    volatile LONG running;  // 1 while an input runs
+    volatile DWORD started; // GetTickCount when it started
 };
 
 enum class Failure { Crash, Hang, OverAllocation };
@@ -100,6 +102,7 @@ struct Options {
     bool gentle = false;
     unsigned jobs = 2;
     DWORD timeoutMs = 2000;
+    unsigned memoryMegabytes = kDefaultAllocationMegabytes;
     // Worker only: the shared progress and the first input.
     std::string worker;
     unsigned from = 0;
@@ -133,7 +136,8 @@ int RunWorker(const Options& options) {
     if (!mapping) {
         return kWorkerUnusable;
     }
-    auto* progress = static_cast<Progress*>(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, sizeof(Progress)));
+    auto* progress =
+        static_cast<Progress*>(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, sizeof(Progress)));
     if (!progress) {
         return kWorkerUnusable;
     }
@@ -144,7 +148,7 @@ int RunWorker(const Options& options) {
         return kWorkerUnusable;
     }
     const std::vector<Bytes> corpus = target->Corpus();
-    g_bounded = true;
+    g_allocationBound = static_cast<size_t>(options.memoryMegabytes) << 20;
     for (unsigned index = options.from; index < options.count; ++index) {
         progress->index = static_cast<LONG>(index);
         progress->started = GetTickCount();
@@ -189,10 +193,12 @@ class Campaign {
 public:
     Campaign(FuzzTarget& target, const Options& options, int number)
         : m_target(target), m_options(options), m_corpus(target.Corpus()),
-          m_mappingName(L"tev-fuzz-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(number)),
+          m_mappingName(L"tev-fuzz-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                        std::to_wstring(number)),
           m_mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(Progress),
                                        m_mappingName.c_str())),
-          m_progress(static_cast<Progress*>(MapViewOfFile(m_mapping.get(), FILE_MAP_WRITE, 0, 0, sizeof(Progress)))) {
+          m_progress(static_cast<Progress*>(
+              MapViewOfFile(m_mapping.get(), FILE_MAP_WRITE, 0, 0, sizeof(Progress)))) {
         m_tally.inputs = options.count;
     }
     ~Campaign() {
@@ -220,7 +226,8 @@ public:
             DWORD code = 0;
             GetExitCodeProcess(m_worker.get(), &code);
             m_worker.reset();
-            const bool finished = !m_progress->running && m_progress->index >= static_cast<LONG>(m_options.count);
+            const bool finished =
+                !m_progress->running && m_progress->index >= static_cast<LONG>(m_options.count);
             if (code == kWorkerUnusable) {
                 printf("%s: the worker could not set up\n", m_target.Name());
                 ++m_tally.crashes;
@@ -237,7 +244,7 @@ public:
         }
         if (m_progress->running && GetTickCount() - m_progress->started > m_options.timeoutMs) {
             Stop(Failure::Hang, 0);
-        } else if (CommittedBytes() > kCommitBound) {
+        } else if (CommittedBytes() > CommitBound()) {
             Stop(Failure::OverAllocation, 0);
         }
         return true;
@@ -256,20 +263,21 @@ private:
         m_progress->running = 0;
         wchar_t exe[MAX_PATH] = {};
         GetModuleFileNameW(nullptr, exe, MAX_PATH);
-        std::wstring command = L"\"" + std::wstring(exe) + L"\" --worker " + m_mappingName + L" --target " +
-                               Widen(m_target.Name()) + L" --seed " + std::to_wstring(m_options.seed) +
-                               L" --from " + std::to_wstring(m_next) + L" --count " +
-                               std::to_wstring(m_options.count) + (m_options.gentle ? L" --gentle" : L"");
+        std::wstring command =
+            L"\"" + std::wstring(exe) + L"\" --worker " + m_mappingName + L" --target " +
+            Widen(m_target.Name()) + L" --seed " + std::to_wstring(m_options.seed) + L" --from " +
+            std::to_wstring(m_next) + L" --count " + std::to_wstring(m_options.count) + L" --memory " +
+            std::to_wstring(m_options.memoryMegabytes) + (m_options.gentle ? L" --gentle" : L"");
         // The XML parser complains on standard error about every broken input: keep that quiet.
         SECURITY_ATTRIBUTES inheritable{sizeof(inheritable), nullptr, TRUE};
-        const OwnedHandle quiet(CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
-                                            OPEN_EXISTING, 0, nullptr));
+        const OwnedHandle quiet(CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                            &inheritable, OPEN_EXISTING, 0, nullptr));
         STARTUPINFOW startup{sizeof(startup)};
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdOutput = startup.hStdError = quiet.get();
         PROCESS_INFORMATION process{};
-        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr,
-                            &startup, &process)) {
+        if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
+                            nullptr, &startup, &process)) {
             printf("%s: cannot start a worker (error %lu)\n", m_target.Name(), GetLastError());
             m_next = m_options.count;
             return false;
@@ -279,6 +287,10 @@ private:
         CloseHandle(process.hThread);
         m_worker.reset(process.hProcess);
         return true;
+    }
+
+    SIZE_T CommitBound() const {
+        return (static_cast<SIZE_T>(m_options.memoryMegabytes) << 20) + kCommitBeyondAllocationBound;
     }
 
     SIZE_T CommittedBytes() const {
@@ -296,10 +308,11 @@ private:
 
     // Saves the input that failed and goes on after it.
     void Record(LONG index, Failure failure, DWORD code) {
-        (failure == Failure::Crash ? m_tally.crashes
-                                   : failure == Failure::Hang ? m_tally.hangs : m_tally.overAllocations)++;
-        const Bytes input = GenerateInput(m_target, m_corpus, m_options.seed, static_cast<uint32_t>(index),
-                                          m_options.gentle);
+        (failure == Failure::Crash  ? m_tally.crashes
+         : failure == Failure::Hang ? m_tally.hangs
+                                    : m_tally.overAllocations)++;
+        const Bytes input =
+            GenerateInput(m_target, m_corpus, m_options.seed, static_cast<uint32_t>(index), m_options.gentle);
         const std::string name = m_options.out + "\\" + m_target.Name() + "-" + FailureName(failure) + "-s" +
                                  std::to_string(m_options.seed) + "-" + std::to_string(index) + "." +
                                  m_target.Extension();
@@ -330,7 +343,8 @@ int RunCampaigns(const Options& options) {
     std::vector<std::unique_ptr<Campaign>> campaigns;
     for (const auto& target : targets) {
         if (options.target.empty() || options.target == target->Name()) {
-            campaigns.push_back(std::make_unique<Campaign>(*target, options, static_cast<int>(campaigns.size())));
+            campaigns.push_back(
+                std::make_unique<Campaign>(*target, options, static_cast<int>(campaigns.size())));
         }
     }
     if (campaigns.empty()) {
@@ -419,6 +433,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             options.jobs = number ? number : 1;
         } else if (name == "--timeout") {
             options.timeoutMs = number;
+        } else if (name == "--memory") {
+            options.memoryMegabytes = number ? std::min(number, 2047u) : kDefaultAllocationMegabytes;
         } else if (name == "--worker") {
             options.worker = value;
         } else if (name == "--from") {
@@ -436,7 +452,7 @@ int main(int argc, char** argv) {
     Options options;
     if (!ParseOptions(argc, argv, options) || (!options.replay.empty() && options.target.empty())) {
         printf("usage: tev_fuzz --count N [--seed S] [--target NAME] [--out DIR] [--gentle] [--jobs J] "
-               "[--timeout MS]\n       tev_fuzz --replay FILE --target NAME\n");
+               "[--timeout MS] [--memory MB]\n       tev_fuzz --replay FILE --target NAME\n");
         return 2;
     }
     if (!options.worker.empty()) {

@@ -70,7 +70,8 @@ std::vector<Bytes> Unpack(const Bytes& bundle, size_t count) {
 // each kind of element.
 std::vector<Bytes> DescriptionCorpus(const std::wstring& demoFolder) {
     std::vector<Bytes> corpus;
-    for (const wchar_t* name : {L"about.xml", L"options.xml", L"rename.xml", L"wizard.xml", L"preferences.xml"}) {
+    for (const wchar_t* name :
+         {L"about.xml", L"options.xml", L"rename.xml", L"wizard.xml", L"preferences.xml"}) {
         corpus.push_back(ReadFileBytes(demoFolder + L"\\projects\\demo\\" + name));
     }
     corpus.push_back(ToBytes(R"(<dialog caption="All" orient="vertical" minwidth="200">
@@ -165,7 +166,8 @@ public:
     explicit ProjectTarget(std::wstring demoFolder)
         : m_demoFolder(std::move(demoFolder)), m_projectFolder(m_program.AddProject(L"demo", "") + L"\\") {
         for (const wchar_t* name : {L"about.xml", L"rename.xml", L"wizard.xml", L"preferences.xml"}) {
-            WriteBytesFile(ProjectFolder() + name, ReadFileBytes(m_demoFolder + L"\\projects\\demo\\" + name));
+            WriteBytesFile(ProjectFolder() + name,
+                           ReadFileBytes(m_demoFolder + L"\\projects\\demo\\" + name));
         }
     }
     const char* Name() const override { return "project"; }
@@ -231,13 +233,15 @@ public:
     const char* Extension() const override { return m_xml ? "xml" : "txt"; }
     std::vector<Bytes> Corpus() const override {
         if (m_xml) {
-            return {ToBytes("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<translation>\n"
-                            "  <item><src>OK</src><dst>Gut</dst></item>\n"
-                            "  <item><src>&amp;Cancel</src><dst>&amp;Abbrechen</dst></item>\n"
-                            "  <t><src>Line\none</src><dst><![CDATA[<b>Zeile</b>]]></dst></t>\n</translation>\n"),
-                    ToBytes("<translation><p><src>a</src><dst/></p></translation>")};
+            return {
+                ToBytes("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<translation>\n"
+                        "  <item><src>OK</src><dst>Gut</dst></item>\n"
+                        "  <item><src>&amp;Cancel</src><dst>&amp;Abbrechen</dst></item>\n"
+                        "  <t><src>Line\none</src><dst><![CDATA[<b>Zeile</b>]]></dst></t>\n</translation>\n"),
+                ToBytes("<translation><p><src>a</src><dst/></p></translation>")};
         }
-        const std::wstring lines = L"OK=Gut\r\nCancel=Abbrechen\r\nnot a pair\r\n&Open=\x00d6&ffnen\r\na=b=c\n";
+        const std::wstring lines =
+            L"OK=Gut\r\nCancel=Abbrechen\r\nnot a pair\r\n&Open=\x00d6&ffnen\r\na=b=c\n";
         Bytes utf16{0xFF, 0xFE};
         for (wchar_t c : lines) {
             utf16.push_back(static_cast<uint8_t>(c));
@@ -296,7 +300,8 @@ void PutDimensions(Bytes& data, size_t at, uint32_t width, uint32_t height, int 
 void FixPngCrcs(Bytes& png) {
     size_t at = 8;
     while (at + 12 <= png.size()) {
-        const size_t length = static_cast<size_t>(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
+        const size_t length =
+            static_cast<size_t>(png[at]) << 24 | png[at + 1] << 16 | png[at + 2] << 8 | png[at + 3];
         if (length > png.size() - at - 12) {
             return;
         }
@@ -422,7 +427,8 @@ private:
         dib.width = 16;
         dib.height = 32; // the colour rows, then the mask rows
         dib.bitCount = 32;
-        dib.bits = PackBitmapRows(16, 16, 32, [](int x, int y) { return uint32_t(0xFF000000 | x << 12 | y << 3); });
+        dib.bits =
+            PackBitmapRows(16, 16, 32, [](int x, int y) { return uint32_t(0xFF000000 | x << 12 | y << 3); });
         dib.bits.resize(dib.bits.size() + 16 * 4, 0);
         PngSpec png;
         png.width = 24;
@@ -436,8 +442,8 @@ private:
 
     uint32_t Dimension(Mutator& mutator) const {
         // Sizes the decoding limits allow but the data cannot fill, and sizes past every limit.
-        static const uint32_t kWild[] = {6000, 7000, 8000, 8192, 0x7FFF, 0xFFFF, 40000, 0x7FFFFFFF, 0x80000000,
-                                         0xFFFFFFFF, 0};
+        static const uint32_t kWild[] = {6000,  7000,       8000,       8192,       0x7FFF, 0xFFFF,
+                                         40000, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, 0};
         return mutator.Gentle() || mutator.Below(4) == 0 ? 1 + mutator.Below(300)
                                                          : kWild[mutator.Below(std::size(kWild))];
     }
@@ -450,7 +456,8 @@ private:
             break;
         case PictureKind::Gif: {
             PutDimensions(data, 6, width, height, 2, false);
-            const auto descriptor = std::find(data.begin() + std::min<size_t>(data.size(), 13), data.end(), 0x2C);
+            const auto descriptor =
+                std::find(data.begin() + std::min<size_t>(data.size(), 13), data.end(), 0x2C);
             PutDimensions(data, descriptor - data.begin() + 5, width, height, 2, false);
             break;
         }
@@ -489,7 +496,8 @@ private:
             return;
         }
         const Bytes scan(data.begin() + lastScan, data.end() - 2); // without the end marker
-        for (unsigned n = mutator.Factor(3, 2000); n > 0 && data.size() + scan.size() <= kMaxInputBytes; --n) {
+        for (unsigned n = mutator.Factor(3, 2000); n > 0 && data.size() + scan.size() <= kMaxInputBytes;
+             --n) {
             data.insert(data.begin() + lastScan, scan.begin(), scan.end());
         }
     }
@@ -499,7 +507,8 @@ private:
         if (data.size() < 22) {
             return;
         }
-        const size_t imageAt = data[18] | data[19] << 8 | data[20] << 16 | static_cast<size_t>(data[21]) << 24;
+        const size_t imageAt =
+            data[18] | data[19] << 8 | data[20] << 16 | static_cast<size_t>(data[21]) << 24;
         if (imageAt + 24 <= data.size()) {
             const bool png = data[imageAt] == 0x89;
             PutDimensions(data, imageAt + (png ? 16 : 4), width, height, 4, png);

@@ -57,9 +57,9 @@ unsigned Mutator::Factor(unsigned gentle, unsigned wild) {
 }
 
 void Mutator::MutateBytes(Bytes& data, const Bytes& other) {
-    static const uint32_t kInteresting[] = {0,      1,          0x7F,       0x80,      0xFF,      0x100,
-                                            0x7FFF, 0x8000,     0xFFFF,     0x10000,   0x7FFFFFFF, 0x80000000,
-                                            0xFFFFFFFF, 0xFFFFFFFE, 0x40000000, 0x3FFF};
+    static const uint32_t kInteresting[] = {
+        0,      1,       0x7F,       0x80,       0xFF,       0x100,      0x7FFF,     0x8000,
+        0xFFFF, 0x10000, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, 0xFFFFFFFE, 0x40000000, 0x3FFF};
     for (unsigned step = 1 + Below(4); step > 0; --step) {
         const size_t at = Below(static_cast<unsigned>(data.size()) + 1);
         switch (Below(8)) {
@@ -172,16 +172,16 @@ void Mutator::RepeatElement(std::string& text) {
     const size_t end = ElementEnd(text, open);
     const std::string element = text.substr(open, end - open);
     std::string copies;
-    for (unsigned n = Factor(6, 3000); n > 0 && copies.size() + element.size() + text.size() <= kMaxInputBytes;
-         --n) {
+    for (unsigned n = Factor(6, 3000);
+         n > 0 && copies.size() + element.size() + text.size() <= kMaxInputBytes; --n) {
         copies += element;
     }
     text.insert(end, copies);
 }
 
 void Mutator::NestDeeply(std::string& text) {
-    static const char* const kContainers[] = {"box", "vbox", "hbox", "groupbox", "radiogroup", "tabbox",
-                                              "tabpanel", "strings", "translation", "item"};
+    static const char* const kContainers[] = {"box",    "vbox",     "hbox",    "groupbox",    "radiogroup",
+                                              "tabbox", "tabpanel", "strings", "translation", "item"};
     const size_t open = RandomStartTag(text);
     if (open == std::string::npos) {
         return;
@@ -204,19 +204,22 @@ void Mutator::NestDeeply(std::string& text) {
 }
 
 void Mutator::AddOddAttribute(std::string& text) {
-    static const char* const kNames[] = {"width",    "height",    "minwidth", "minheight", "maxwidth",
-                                         "maxheight", "picWidth", "picHeight", "hFlex",    "vFlex",
-                                         "flex",     "rows",      "cols",     "size",      "maxlength",
-                                         "min",      "max",       "increment", "value",    "orient",
-                                         "selectedIndex", "colspan", "pageSize", "left",   "top"};
-    static const char* const kGentleValues[] = {"0", "-1", "1", "2", "50", "400", "x", "", "1.5", "horizontal"};
-    static const char* const kWildValues[] = {"2147483647", "-2147483648", "4294967296", "99999999999999999999",
-                                              "65535",      "1000000",     "-1000000",   "1e308"};
+    static const char* const kNames[] = {"width",         "height",   "minwidth",  "minheight", "maxwidth",
+                                         "maxheight",     "picWidth", "picHeight", "hFlex",     "vFlex",
+                                         "flex",          "rows",     "cols",      "size",      "maxlength",
+                                         "min",           "max",      "increment", "value",     "orient",
+                                         "selectedIndex", "colspan",  "pageSize",  "left",      "top"};
+    static const char* const kGentleValues[] = {"0",   "-1", "1", "2",   "50",
+                                                "400", "x",  "",  "1.5", "horizontal"};
+    static const char* const kWildValues[] = {
+        "2147483647", "-2147483648", "4294967296", "99999999999999999999",
+        "65535",      "1000000",     "-1000000",   "1e308"};
     const size_t open = RandomStartTag(text);
     if (open == std::string::npos) {
         return;
     }
-    const std::string value = m_gentle || Below(3) == 0 ? PickFrom(*this, kGentleValues) : PickFrom(*this, kWildValues);
+    const std::string value =
+        m_gentle || Below(3) == 0 ? PickFrom(*this, kGentleValues) : PickFrom(*this, kWildValues);
     InsertCapped(text, open + 1 + NameAt(text, open).size(),
                  std::string(" ") + PickFrom(*this, kNames) + "=\"" + value + "\"");
 }
