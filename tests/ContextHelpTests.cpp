@@ -1,7 +1,7 @@
 // Context help in real dialogs: F1 shows the control's tip in a popup beside the control on the
 // work area; the popup goes at the next key, click or focus loss; tips are translated through the
 // string table; "openhelp" hands its topic to the engine.
-#include "../bench/HtmlFuzzInputs.h" // CountGdiObjects
+#include "../fuzz/HtmlFuzzInputs.h" // CountGdiObjects
 #include "CMyTEVEngine.h"
 #include "CTEVContextHelp.h"
 #include "DialogDriver.h"

@@ -2,7 +2,7 @@
 // memory bitmap, GDI objects per paint, and a short fuzz run.
 #include "CHtmlDrawer.h"
 #include "GdiHandles.h"
-#include "../bench/HtmlFuzzInputs.h"
+#include "../fuzz/HtmlFuzzInputs.h"
 
 #include <gtest/gtest.h>
 
