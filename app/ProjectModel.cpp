@@ -186,12 +186,11 @@ std::wstring ResolvedPath(const std::wstring& path) {
 std::vector<DialogItem> ReadDialogs(const std::vector<std::wstring>& files, const std::wstring& projectFolder) {
     std::vector<DialogItem> dialogs;
     std::unordered_map<std::wstring, std::optional<DialogItem>> read;
-    xml::ElementReader reader;
     for (const std::wstring& name : files) {
         const std::wstring path = projectFolder + name;
         const auto [entry, isNew] = read.try_emplace(ResolvedPath(path));
         if (isNew) {
-            entry->second = LoadDialogItem(path, reader);
+            entry->second = LoadDialogItem(path);
         }
         if (entry->second) {
             dialogs.push_back(*entry->second);
@@ -246,16 +245,11 @@ bool MoveOverKeepingBackup(const std::wstring& written, const std::wstring& targ
 // The elements stream by in document order, each before its children: the order of the locids
 // without any walk of a tree, however deep.
 std::optional<DialogItem> LoadDialogItem(const std::wstring& path) {
-    xml::ElementReader reader;
-    return LoadDialogItem(path, reader);
-}
-
-std::optional<DialogItem> LoadDialogItem(const std::wstring& path, xml::ElementReader& reader) {
     bool isDialog = false;
     OptString caption;
     std::vector<std::wstring> locids;
     const bool parsed =
-        reader.Read(path.c_str(), [&](int depth, std::wstring_view name, const xml::ElementAttributes& attributes) {
+        xml::ReadElements(path.c_str(), [&](int depth, std::wstring_view name, const xml::ElementAttributes& attributes) {
             if (depth == 0) {
                 isDialog = name == L"dialog";
                 caption = isDialog ? attributes.Get(L"caption") : std::nullopt;

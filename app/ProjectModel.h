@@ -6,7 +6,6 @@
 
 #include "TextUtil.h"
 #include "XmlDom.h"
-#include "XmlReader.h"
 
 #include <functional>
 #include <optional>
@@ -30,8 +29,6 @@ struct DialogItem {
 // Reads a description's caption (or its file name) and every locid in document order; absent when
 // the file does not load or has no "dialog" root.
 std::optional<DialogItem> LoadDialogItem(const std::wstring& path);
-// The same through a reader kept for many files.
-std::optional<DialogItem> LoadDialogItem(const std::wstring& path, xml::ElementReader& reader);
 
 // Moves written over target. With a backup name, target is first moved there, and moved back when
 // written cannot take its place: a failure leaves target as it was.

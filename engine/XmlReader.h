@@ -1,5 +1,5 @@
-// Reading an XML file as a stream of elements through the platform's XML service, for files read
-// once from start to end: no document is built, so large projects load in a fraction of the time.
+// Reading an XML file as a stream of elements and texts in document order, for files read once from
+// start to end. Callers see only the stream, so the way the file is parsed can change without them.
 #pragma once
 
 #include "TextUtil.h"
@@ -13,42 +13,26 @@
 
 namespace xml {
 
-// The attributes of the element being read; valid only during the visit.
+// The attributes of the element being visited; valid only during the visit.
 class ElementAttributes {
 public:
-    explicit ElementAttributes(ISAXAttributes* attributes) : m_attributes(attributes) {}
+    explicit ElementAttributes(IXMLDOMNode* element) : m_element(element) {}
     // The value of the attribute with that qualified name, absent when the element has none.
     OptString Get(const wchar_t* name) const;
 
 private:
-    ISAXAttributes* m_attributes;
+    IXMLDOMNode* m_element;
 };
 
 // depth: 0 for the root element. name: the qualified name, empty for an element in a namespace, as
 // an unprefixed path step of the document service would not match it either.
 using ElementVisitor = std::function<void(int depth, std::wstring_view name, const ElementAttributes&)>;
-// A piece of the text (CDATA included) directly inside the element at depth; one text may come in
-// several pieces.
+// A text (CDATA included) directly inside the element at depth, white space as written.
 using TextVisitor = std::function<void(int depth, std::wstring_view text)>;
 
-// A reader kept for many files: making one costs more than reading a small description.
-class ElementReader {
-public:
-    ElementReader();
-    ~ElementReader();
-    ElementReader(const ElementReader&) = delete;
-    ElementReader& operator=(const ElementReader&) = delete;
-
-    // Visits every element of the file in document order, each before its children. False when the
-    // file cannot be opened or is not well-formed; elements before the fault may have been visited.
-    // Texts go to visitText when one is given.
-    bool Read(const wchar_t* path, const ElementVisitor& visit, const TextVisitor& visitText = nullptr);
-
-private:
-    ISAXXMLReader* m_reader = nullptr; // owned
-};
-
-// The same with a reader for this one file.
+// Visits every element of the file in document order, each before its children, and its texts when
+// visitText is given. False, with nothing visited, when the file cannot be opened or is not
+// well-formed.
 bool ReadElements(const wchar_t* path, const ElementVisitor& visit, const TextVisitor& visitText = nullptr);
 
 } // namespace xml

@@ -205,6 +205,17 @@ TEST_F(ImportFile, AnXmlFileWithAnotherRootGivesNothingAndIsNotReadAsText) {
     EXPECT_EQ(Pairs{}, AsPairs(ReadImportFile(path).pairs));
 }
 
+TEST_F(ImportFile, AMalformedFileNamingALongTagIsRefusedWithoutHarm) {
+    // Such an error message overran a fixed buffer of the platform's streaming reader under Wine,
+    // which ended the process.
+    const std::wstring path = folder.File(L"mismatched.xml");
+    WriteUtf8File(path, "<translation><" + std::string(3000, 'x') + "></translation>");
+    const ImportContent file = ReadImportFile(path);
+    EXPECT_EQ(ImportFormat::Xml, file.format);
+    EXPECT_TRUE(file.pairs.empty());
+    EXPECT_EQ(L"", file.xmlRoot);
+}
+
 TEST(ImportMatching, TheFirstPairWinsAndTranslatedStringsAreNeverOverwritten) {
     ProjectModel model;
     model.strings = {Item(L"Cancel", L"Annuler"), Item(L"Cancel"), Item(L"OK"), Item(L"Cancel"),
