@@ -3,7 +3,6 @@
 #include "COpenDlg.h"
 #include "KernelHandles.h"
 #include "LayoutCheck.h"
-#include "PathRules.h"
 #include "ProjectChecks.h"
 #include "ProjectModel.h"
 #include "Settings.h"
