@@ -126,7 +126,7 @@ struct ProjectContent {
 
 std::optional<ProjectContent> ReadProjectFile(const std::wstring& path) {
     ProjectContent content;
-    enum class Section { None, Strings, Files, Done } section = Section::None;
+    enum class Section { None, Strings, Files } section = Section::None;
     bool filesSeen = false;
     const bool parsed =
         xml::ReadElements(path.c_str(), [&](int depth, std::wstring_view name, const xml::ElementAttributes& attributes) {
