@@ -8,7 +8,6 @@
 #include "CTranslateDlg.h"
 #include "EventRoutes.h"
 #include "ImportStrings.h"
-#include "LayoutCheck.h"
 #include "WindowSize.h"
 #include "win32/UserHandles.h"
 
@@ -636,24 +635,11 @@ LRESULT CMainDialog::DrawRowMark(NMLVCUSTOMDRAW& draw) const {
 
 // ---- Checks ----
 
-void CMainDialog::LayOutStaleDialogs() {
-    for (size_t dialog = 0; dialog < m_model.dialogs.size(); ++dialog) {
-        if (!m_checks.LayoutStale(dialog)) {
-            continue;
-        }
-        std::vector<Finding> findings;
-        for (const LayoutFinding& layout : CheckDialogLayout(m_model, dialog)) {
-            findings.push_back({layout.string, dialog, layout.Describe()});
-        }
-        m_checks.SetLayoutFindings(dialog, std::move(findings));
-    }
-}
-
 void CMainDialog::RunCheck() {
     {
         // Laying out every dialog changed since the last check takes a while in a large project.
         const WaitCursor busy;
-        LayOutStaleDialogs();
+        m_checks.LayOutStaleDialogs(m_model);
     }
     // Rows with layout findings now pass the problems filter.
     m_lastFilter.reset();

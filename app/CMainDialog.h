@@ -104,7 +104,6 @@ private:
     std::wstring DialogEntryText(size_t dialog) const;
     // Shows a dialog's new progress in the selector, when it changed.
     void UpdateDialogEntry(size_t dialog);
-    void LayOutStaleDialogs();
     // Rows with problems are tinted; answers the custom-draw result for the list.
     LRESULT DrawRowMark(NMLVCUSTOMDRAW& draw) const;
     // Shows the string's row, widening the filters when they hide it.

@@ -114,6 +114,11 @@ BOOL CTranslateDlg::ShowRow(int row, BOOL skip) {
     return TRUE;
 }
 
+OptString CTranslateDlg::TypedTranslation() {
+    CTEVElement* translation = FindById(L"dstString");
+    return FromDisplayLineBreaks(translation ? CopyOrNull(translation->GetText()) : std::nullopt);
+}
+
 void CTranslateDlg::ShowFindings() {
     CTEVElement* label = FindById(L"findings");
     if (!label || m_currentRow < 0 || m_currentRow >= RowCount()) {
@@ -123,8 +128,7 @@ void CTranslateDlg::ShowFindings() {
     if (index < 0) {
         return;
     }
-    CTEVElement* translation = FindById(L"dstString");
-    const OptString text = FromDisplayLineBreaks(translation ? CopyOrNull(translation->GetText()) : std::nullopt);
+    const OptString text = TypedTranslation();
     // An empty box leaves the string untranslated: nothing of it to check.
     const std::wstring line =
         text && !text->empty()
@@ -199,9 +203,7 @@ bool CTranslateDlg::TranslationEdited() {
     if (index < 0 || index >= static_cast<int>(model.strings.size())) {
         return false;
     }
-    CTEVElement* translation = FindById(L"dstString");
-    const OptString text =
-        FromDisplayLineBreaks(translation ? CopyOrNull(translation->GetText()) : std::nullopt);
+    const OptString text = TypedTranslation();
     // An empty box stands for an untranslated string, as storing it would make it.
     return text != model.strings[index].loc;
 }
@@ -217,9 +219,7 @@ int CTranslateDlg::FireEvent(CTEVElement* source, const wchar_t* event, WPARAM w
 }
 
 void CTranslateDlg::StoreTranslation() {
-    CTEVElement* translation = FindById(L"dstString");
-    const OptString text =
-        FromDisplayLineBreaks(translation ? CopyOrNull(translation->GetText()) : std::nullopt);
+    const OptString text = TypedTranslation();
     if (m_currentRow >= 0 && m_currentRow < RowCount()) {
         m_mainDialog->SetTranslation(StringIndexOfRow(m_currentRow), CStrOrNull(text));
     }

@@ -45,6 +45,8 @@ private:
     void StoreTranslation();
     void MoveOn();
     void ShowPosition();
+    // The translation box's text as it would be stored (line breaks as kept); absent when empty.
+    OptString TypedTranslation();
     // The checks' findings for the translation as it stands in the box, under it.
     void ShowFindings();
     // Ctrl+Down and Ctrl+Up, whichever control of the dialog has the focus.

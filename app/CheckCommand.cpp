@@ -2,7 +2,6 @@
 
 #include "COpenDlg.h"
 #include "KernelHandles.h"
-#include "LayoutCheck.h"
 #include "ProjectChecks.h"
 #include "ProjectModel.h"
 #include "Settings.h"
@@ -162,13 +161,7 @@ int RunCheckCommand(const std::vector<std::wstring>& args, const std::wstring& p
 
     ProjectChecks checks;
     checks.Reset(model);
-    std::vector<std::vector<Finding>> layoutByDialog(model.dialogs.size());
-    for (const LayoutFinding& layout : CheckProjectLayout(model)) {
-        layoutByDialog[layout.dialog].push_back({layout.string, layout.dialog, layout.Describe()});
-    }
-    for (size_t dialog = 0; dialog < model.dialogs.size(); ++dialog) {
-        checks.SetLayoutFindings(dialog, std::move(layoutByDialog[dialog]));
-    }
+    checks.LayOutStaleDialogs(model); // every dialog: none was laid out yet
 
     LineWriter out = request->reportPath ? LineWriter(*request->reportPath) : LineWriter(STD_OUTPUT_HANDLE);
     if (request->reportPath && !out.Usable()) {

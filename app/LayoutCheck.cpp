@@ -404,12 +404,22 @@ std::vector<LayoutFinding> CheckDialogLayout(const ProjectModel& model, size_t d
     return CheckDialog(model, dialogIndex, IndexTranslated(model));
 }
 
-std::vector<LayoutFinding> CheckProjectLayout(const ProjectModel& model) {
+std::vector<LayoutFinding> CheckDialogsLayout(const ProjectModel& model, const std::vector<size_t>& dialogIndices) {
     const TranslatedById translated = IndexTranslated(model);
     std::vector<LayoutFinding> findings;
-    for (size_t i = 0; i < model.dialogs.size(); ++i) {
-        std::vector<LayoutFinding> found = CheckDialog(model, i, translated);
-        findings.insert(findings.end(), found.begin(), found.end());
+    for (size_t i : dialogIndices) {
+        if (i < model.dialogs.size()) {
+            std::vector<LayoutFinding> found = CheckDialog(model, i, translated);
+            findings.insert(findings.end(), found.begin(), found.end());
+        }
     }
     return findings;
+}
+
+std::vector<LayoutFinding> CheckProjectLayout(const ProjectModel& model) {
+    std::vector<size_t> all(model.dialogs.size());
+    for (size_t i = 0; i < all.size(); ++i) {
+        all[i] = i;
+    }
+    return CheckDialogsLayout(model, all);
 }

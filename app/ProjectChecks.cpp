@@ -1,5 +1,6 @@
 #include "ProjectChecks.h"
 
+#include "LayoutCheck.h"
 #include "ProjectModel.h"
 #include "TextChecks.h"
 #include "TextUtil.h"
@@ -186,6 +187,24 @@ void ProjectChecks::SetLayoutFindings(size_t dialog, std::vector<Finding> findin
     m_total.problems += findings.size();
     m_dialogs[dialog].layout = std::move(findings);
     m_layoutStale[dialog] = false;
+}
+
+void ProjectChecks::LayOutStaleDialogs(const ProjectModel& model) {
+    std::vector<size_t> stale;
+    for (size_t dialog = 0; dialog < m_dialogs.size(); ++dialog) {
+        if (m_layoutStale[dialog]) {
+            stale.push_back(dialog);
+        }
+    }
+    std::vector<std::vector<Finding>> byDialog(m_dialogs.size());
+    for (const LayoutFinding& layout : CheckDialogsLayout(model, stale)) {
+        if (layout.dialog < byDialog.size()) {
+            byDialog[layout.dialog].push_back({layout.string, layout.dialog, layout.Describe()});
+        }
+    }
+    for (size_t dialog : stale) {
+        SetLayoutFindings(dialog, std::move(byDialog[dialog]));
+    }
 }
 
 Progress ProjectChecks::Total() const {

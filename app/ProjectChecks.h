@@ -35,6 +35,8 @@ public:
     void Recheck(const ProjectModel& model, const std::vector<size_t>& changed);
     // Replaces the layout findings of one dialog; the dialog is no longer stale.
     void SetLayoutFindings(size_t dialog, std::vector<Finding> findings);
+    // Lays out every stale dialog with the model's translations and keeps what it finds.
+    void LayOutStaleDialogs(const ProjectModel& model);
     // Whether the dialog was not laid out since it was last changed.
     bool LayoutStale(size_t dialog) const { return dialog < m_layoutStale.size() && m_layoutStale[dialog]; }
 
