@@ -74,14 +74,14 @@ void CTEVUrl::Create() {
     const wchar_t* text = HasText() ? m_text->c_str() : L"W";
     SIZE measured = {0, 0};
     {
-        WindowDC dc(m_window);
+        HDC dc = MeasuringDC();
         for (HFONT font : {m_font.Get(), m_underlinedFont.Get()}) {
-            SelectedObject selected(dc.Get(), font);
+            SelectedObject selected(dc, font);
             RECT rect = {0, 0, 0, 0};
-            DrawTextW(dc.Get(), text, -1, &rect, DT_CALCRECT | kTextFormat);
+            DrawTextW(dc, text, -1, &rect, DT_CALCRECT | kTextFormat);
             int overhang = 0;
             ABC last = {};
-            if (GetCharABCWidthsW(dc.Get(), text[lstrlenW(text) - 1], text[lstrlenW(text) - 1], &last) &&
+            if (GetCharABCWidthsW(dc, text[lstrlenW(text) - 1], text[lstrlenW(text) - 1], &last) &&
                 last.abcC < 0) {
                 overhang = -last.abcC;
             }

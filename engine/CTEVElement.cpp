@@ -50,6 +50,15 @@ ComPtr<IXMLDOMDocument> LoadDescription(const wchar_t* source, HINSTANCE instanc
 }
 
 // The elements of the tree under root, root included, counted up to limit.
+// How many child windows deep a window is in its top-level window.
+int WindowNesting(HWND window) {
+    int nesting = 0;
+    for (; window && (GetWindowLongW(window, GWL_STYLE) & WS_CHILD); window = GetParent(window)) {
+        ++nesting;
+    }
+    return nesting;
+}
+
 int CountElements(IXMLDOMNode* root, int limit) {
     int count = 0;
     // An own stack of nodes to visit: any nesting depth is safe.
@@ -281,8 +290,16 @@ void CTEVElement::AddChild(std::unique_ptr<CTEVElement> child) {
 
 void CTEVElement::Create() {
     InheritGaps();
-    for (auto& child : m_children) {
-        child->Create();
+    CreateChildren(m_children.size());
+}
+
+void CTEVElement::CreateChildren(size_t count) {
+    count = std::min(count, m_children.size());
+    if (count == 0 || WindowNesting(GetContainerHwnd()) > kMaxWindowNesting) {
+        return;
+    }
+    for (size_t i = 0; i < count; ++i) {
+        m_children[i]->Create();
     }
 }
 
@@ -470,11 +487,17 @@ SIZE CTEVElement::DialogUnits(int x, int y) const {
     return {rect.right - rect.left, rect.bottom - rect.top};
 }
 
+HDC CTEVElement::MeasuringDC() {
+    static const MemoryDC dc(nullptr);
+    return dc.Get();
+}
+
 SIZE CTEVElement::MeasureText(const wchar_t* text, UINT extraFormat, int width) const {
-    WindowDC dc(m_window);
-    SelectedObject font(dc.Get(), GetStockObject(DEFAULT_GUI_FONT));
+    HDC dc = MeasuringDC();
+    SelectedObject font(dc, GetStockObject(DEFAULT_GUI_FONT));
     RECT rect = {0, 0, width, 3};
-    DrawTextW(dc.Get(), text ? text : L"W", -1, &rect, DT_CALCRECT | DT_EDITCONTROL | extraFormat);
+    const int length = text ? static_cast<int>(std::min<size_t>(wcslen(text), kMaxMeasuredText)) : 1;
+    DrawTextW(dc, text ? text : L"W", length, &rect, DT_CALCRECT | DT_EDITCONTROL | extraFormat);
     return {rect.right - rect.left, rect.bottom - rect.top};
 }
 

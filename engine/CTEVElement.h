@@ -89,6 +89,10 @@ public:
     // handles by default, so no dialog beyond it could be created, and building one near it
     // takes the program out of reach for minutes.
     static constexpr int kMaxElements = 10000;
+    // Windows refuses child windows nested about fifty deep, counting the program's own, and each
+    // level costs more than the last before that: elements whose container window is nested
+    // deeper than this below its dialog get no windows, nor do their children.
+    static constexpr int kMaxWindowNesting = 24;
     // Whether the last LoadDocument was refused for holding more than kMaxElements elements.
     bool HadTooManyElements() const { return m_tooManyElements; }
 
@@ -101,11 +105,20 @@ protected:
                              void* createParam = nullptr);
     // The rectangle (0, 0, x, y) converted from dialog units in the parent's container window.
     SIZE DialogUnits(int x, int y) const;
-    // Size of text (null: "W") drawn in the element's window with the stock GUI font, starting
-    // from a rectangle of the given width; extraFormat adds flags such as DT_WORDBREAK.
+    // Size of text (null: "W") drawn with the stock GUI font, starting from a rectangle of the
+    // given width; extraFormat adds flags such as DT_WORDBREAK. Only the first kMaxMeasuredText
+    // characters count: wrapping costs per line, and no dialog shows more.
     SIZE MeasureText(const wchar_t* text, UINT extraFormat = 0, int width = 3) const;
+    static constexpr int kMaxMeasuredText = 4096;
+    // A device context to measure text on, compatible with the screen and shared by all elements:
+    // getting each control's own DC costs more than the measuring. Select a font before use and
+    // put the previous one back.
+    static HDC MeasuringDC();
     HWND ParentContainer() const;
 
+    // Creates the first count children (all of them from Create), unless their container window
+    // is nested deeper than kMaxWindowNesting.
+    void CreateChildren(size_t count);
     // The parent's gaps, which every element takes over in Create. Controls whose window covers
     // their whole cell call only this: elements inside them get no windows to be drawn over them.
     void InheritGaps();

@@ -45,7 +45,7 @@ void CTEVTabBox::Create() {
     // Clipping siblings keeps the tab control from painting over the pages above it.
     CreateControlWindow(WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPSIBLINGS, 0);
     if (m_window) {
-        for (size_t i = 0; i < m_children.size(); ++i) {
+        for (size_t i = 0; i < std::min(m_children.size(), kMaxPages); ++i) {
             CTEVElement* panel = nullptr;
             if (m_children[i]->IsKindOf(L"tabpanel", &panel)) {
                 const wchar_t* label = static_cast<CTEVTabPanel*>(panel)->Label();
@@ -59,7 +59,8 @@ void CTEVTabBox::Create() {
     }
     m_minwidth = 0;
     m_minheight = 0;
-    CTEVElement::Create();
+    InheritGaps();
+    CreateChildren(kMaxPages);
     if (!m_window) {
         return;
     }

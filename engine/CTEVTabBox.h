@@ -16,6 +16,10 @@ public:
     BOOL HandleNotify(WPARAM wParam, NMHDR* header) override;
     HWND GetContainerHwnd() override;
 
+    // Pages beyond this get neither a tab nor a window: each tab added measures all the others
+    // again, and no one picks from more tabs than this.
+    static constexpr size_t kMaxPages = 100;
+
     // Moves the selection by step tabs, wrapping around, as a click on that tab would.
     void SelectNext(int step);
 

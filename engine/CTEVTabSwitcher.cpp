@@ -139,11 +139,11 @@ void CTEVTabSwitcher::Create() {
     m_itemHeight = 0;
 
     if (m_showList && CreateControlWindow(kListClass, nullptr, WS_BORDER | WS_TABSTOP, 0, BindingParam())) {
-        WindowDC dc(m_window);
-        SelectedObject font(dc.Get(), GetStockObject(DEFAULT_GUI_FONT));
+        HDC dc = MeasuringDC();
+        SelectedObject font(dc, GetStockObject(DEFAULT_GUI_FONT));
         int count = 0;
         for (const CTEVTab* tab : Tabs()) {
-            const SIZE item = MeasureItem(dc.Get(), *tab);
+            const SIZE item = MeasureItem(dc, *tab);
             m_minwidth = std::max<int>(m_minwidth, item.cx);
             m_itemHeight = std::max<int>(m_itemHeight, item.cy);
             ++count;

@@ -341,3 +341,63 @@ TEST_F(DialogHost, SeparatorLinesAndLinksPaintTheirWholeCells) {
     EXPECT_EQ(whole, InkWidth(wide, onScreen));
     EXPECT_EQ(whole, InkWidth(narrow, onScreen));
 }
+
+namespace {
+
+std::string Repeated(int times, const std::string& open, const std::string& close, const std::string& inner) {
+    std::string text;
+    for (int i = 0; i < times; ++i) {
+        text += open;
+    }
+    text += inner;
+    for (int i = 0; i < times; ++i) {
+        text += close;
+    }
+    return text;
+}
+
+} // namespace
+
+TEST_F(DialogHost, HostileDescriptionsOpenQuicklyWithWhatTheSystemCanShow) {
+    std::string pages;
+    for (int i = 0; i < 300; ++i) {
+        pages += "<tabpanel id=\"p" + std::to_string(i) + "\" label=\"Page\"><button label=\"B\"/></tabpanel>";
+    }
+    struct Case {
+        const char* name;
+        std::string description;
+        const wchar_t* shown;  // made with a window
+        const wchar_t* absent; // made without one, or null
+        int tabs;              // of the tab box "tabs", if any
+    };
+    const Case cases[] = {
+        // Wrapping took a second per ten thousand characters, and the dialog is measured several times.
+        {"long wrapped label",
+         "<dialog><label id=\"l\" multiline=\"true\" value=\"" + std::string(100000, 'W') + "\"/></dialog>", L"l",
+         nullptr, 0},
+        // Each nested window level cost more than the last; Windows stops at about fifty anyway.
+        {"nested pages",
+         "<dialog><tabbox>" + Repeated(80, "<tabpanel label=\"P\">", "</tabpanel>", "<button id=\"deep\"/>") +
+             "</tabbox><button id=\"near\"/></dialog>",
+         L"near", L"deep", 0},
+        // Each tab added measured every tab before it.
+        {"many tabs", "<dialog><tabbox id=\"tabs\">" + pages + "</tabbox></dialog>", L"p99", L"p100", 100},
+    };
+    for (const Case& c : cases) {
+        TestDialog dialog(engine, c.description);
+        HWND shown = nullptr, absent = nullptr;
+        int tabs = 0;
+        const double seconds = SecondsToRun([&] {
+            dialog.Run([&](TestDialog& d) {
+                shown = d.Get(c.shown).Window();
+                absent = c.absent ? d.Get(c.absent).Window() : nullptr;
+                const CTEVElement* tabBox = d.FindById(L"tabs");
+                tabs = tabBox ? static_cast<int>(SendMessageW(tabBox->Window(), TCM_GETITEMCOUNT, 0, 0)) : 0;
+            });
+        });
+        EXPECT_LT(seconds, 3.0) << c.name;
+        EXPECT_NE(nullptr, shown) << c.name;
+        EXPECT_EQ(nullptr, absent) << c.name;
+        EXPECT_EQ(c.tabs, tabs) << c.name;
+    }
+}
