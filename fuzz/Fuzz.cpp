@@ -78,6 +78,7 @@ struct Progress {
     volatile LONG index;    // the input running now, or the next one
     volatile LONG running;  // 1 while an input runs
     volatile DWORD started; // GetTickCount when it started
+    volatile DWORD allowance; // milliseconds the input may take beyond the run's time bound
 };
 
 enum class Failure { Crash, Hang, OverAllocation };
@@ -150,12 +151,14 @@ int RunWorker(const Options& options) {
     const std::vector<Bytes> corpus = target->Corpus();
     g_allocationBound = static_cast<size_t>(options.memoryMegabytes) << 20;
     for (unsigned index = options.from; index < options.count; ++index) {
+        const Bytes input = GenerateInput(*target, corpus, options.seed, index, options.gentle);
         progress->index = static_cast<LONG>(index);
+        progress->allowance = target->TimeAllowanceMs(input);
         progress->started = GetTickCount();
         progress->running = 1;
         g_overAllocated = false;
         try {
-            target->Run(GenerateInput(*target, corpus, options.seed, index, options.gentle));
+            target->Run(input);
         } catch (const std::bad_alloc&) {
             g_overAllocated = true;
         }
@@ -242,7 +245,8 @@ public:
             }
             return true;
         }
-        if (m_progress->running && GetTickCount() - m_progress->started > m_options.timeoutMs) {
+        if (m_progress->running &&
+            GetTickCount() - m_progress->started > m_options.timeoutMs + m_progress->allowance) {
             Stop(Failure::Hang, 0);
         } else if (CommittedBytes() > CommitBound()) {
             Stop(Failure::OverAllocation, 0);

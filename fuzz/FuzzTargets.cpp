@@ -148,6 +148,13 @@ class DialogTarget : public DescriptionTarget {
 public:
     using DescriptionTarget::DescriptionTarget;
     const char* Name() const override { return "dialog"; }
+    // Every element may make a native window, and under Wine each costs one to two milliseconds
+    // to create, show and destroy: the bound grows with the elements the input can hold, up to
+    // the most a description may have.
+    unsigned TimeAllowanceMs(const Bytes& input) const override {
+        const auto tags = std::count(input.begin(), input.end(), '<');
+        return 2 * static_cast<unsigned>(std::min<decltype(tags)>(tags, CTEVElement::kMaxElements));
+    }
     void Run(const Bytes& input) override {
         const std::wstring path = m_folder.File(L"dialog.xml");
         WriteBytesFile(path, input);
@@ -578,6 +585,10 @@ private:
 };
 
 } // namespace
+
+unsigned FuzzTarget::TimeAllowanceMs(const Bytes&) const {
+    return 0;
+}
 
 void FuzzTarget::Mutate(Mutator& mutator, Bytes& input, const std::vector<Bytes>& corpus) const {
     mutator.MutateBytes(input, corpus[mutator.Below(static_cast<unsigned>(corpus.size()))]);

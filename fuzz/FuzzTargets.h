@@ -18,6 +18,9 @@ public:
     virtual std::vector<Bytes> Corpus() const = 0;
     // Turns input, a copy of one corpus entry, into a new input.
     virtual void Mutate(Mutator& mutator, Bytes& input, const std::vector<Bytes>& corpus) const;
+    // Time the input may take beyond the run's bound, for targets whose honest cost grows with
+    // the input.
+    virtual unsigned TimeAllowanceMs(const Bytes& input) const;
     // Runs one input through the code under test; called many times in one process.
     virtual void Run(const Bytes& input) = 0;
 };
