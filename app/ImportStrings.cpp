@@ -14,15 +14,23 @@ namespace {
 
 // The pairs under a "translation" root: each child's first "src" and first "dst" element, their
 // whole text as written (white space and line breaks too: a multi-line original must match the
-// project's text exactly). rootName receives the root's name; false when the file does not parse.
-bool ReadXmlPairs(const std::wstring& path, std::vector<ImportPair>& pairs, std::wstring& rootName) {
+// project's text exactly), kept in content.text. content.xmlRoot receives the root's name; false
+// when the file does not parse.
+bool ReadXmlPairs(const std::wstring& path, ImportContent& content) {
+    // Where a text lies in the buffer: its pieces come one after another while it is captured.
+    struct Span {
+        size_t begin = 0;
+        size_t length = 0;
+    };
     enum class Part { None, Src, Dst };
     bool isTranslation = false;
-    std::optional<std::wstring> src, dst;
+    std::wstring buffer;
+    std::vector<std::pair<Span, Span>> spans;
+    std::optional<Span> src, dst;
     Part capturing = Part::None;
     const auto endPair = [&] {
         if (src && dst) {
-            pairs.push_back({std::move(*src), std::move(*dst)});
+            spans.emplace_back(*src, *dst);
         }
         src.reset();
         dst.reset();
@@ -32,32 +40,40 @@ bool ReadXmlPairs(const std::wstring& path, std::vector<ImportPair>& pairs, std:
         path.c_str(),
         [&](int depth, std::wstring_view name, const xml::ElementAttributes&) {
             if (depth == 0) {
-                rootName = name;
+                content.xmlRoot = name;
                 isTranslation = name == L"translation";
             } else if (isTranslation && depth == 1) {
                 endPair();
             } else if (isTranslation && depth == 2) {
                 capturing = Part::None;
                 if (name == L"src" && !src) {
-                    src.emplace();
+                    src = Span{buffer.size(), 0};
                     capturing = Part::Src;
                 } else if (name == L"dst" && !dst) {
-                    dst.emplace();
+                    dst = Span{buffer.size(), 0};
                     capturing = Part::Dst;
                 }
             }
         },
         [&](int depth, std::wstring_view text) {
             if (depth >= 2 && capturing != Part::None) {
-                (capturing == Part::Src ? *src : *dst).append(text);
+                buffer.append(text);
+                (capturing == Part::Src ? *src : *dst).length += text.size();
             }
         });
     endPair();
     if (!parsed) {
-        pairs.clear();
-        rootName.clear();
+        content.xmlRoot.clear();
+        return false;
     }
-    return parsed;
+    content.text = std::make_unique<const std::wstring>(std::move(buffer));
+    const std::wstring_view text(*content.text);
+    content.pairs.reserve(spans.size());
+    for (const auto& [original, translation] : spans) {
+        content.pairs.push_back(
+            {text.substr(original.begin, original.length), text.substr(translation.begin, translation.length)});
+    }
+    return true;
 }
 
 bool IsUtf8(const std::string& bytes) {
@@ -121,12 +137,10 @@ std::wstring DecodeImportText(const std::string& bytes) {
     return IsUtf8(bytes) ? FromUtf8(bytes) : FromUtf16(view, false);
 }
 
-std::vector<ImportPair> ParseImportText(std::wstring_view units) {
-    constexpr wchar_t kByteOrderMark = 0xFEFF;
-    if (!units.empty() && units.front() == kByteOrderMark) {
-        units.remove_prefix(1);
-    }
-    std::vector<ImportPair> pairs;
+namespace {
+
+// Calls visit(line, position of its first "=") for every line that holds one.
+template <typename Visit> void ForEachPairLine(std::wstring_view units, Visit visit) {
     while (!units.empty()) {
         const size_t feed = units.find(L'\n');
         std::wstring_view line = units.substr(0, feed);
@@ -136,9 +150,26 @@ std::vector<ImportPair> ParseImportText(std::wstring_view units) {
         }
         const size_t equals = line.find(L'=');
         if (equals != std::wstring_view::npos) {
-            pairs.push_back({std::wstring(line.substr(0, equals)), std::wstring(line.substr(equals + 1))});
+            visit(line, equals);
         }
     }
+}
+
+} // namespace
+
+std::vector<ImportPair> ParseImportText(std::wstring_view units) {
+    constexpr wchar_t kByteOrderMark = 0xFEFF;
+    if (!units.empty() && units.front() == kByteOrderMark) {
+        units.remove_prefix(1);
+    }
+    // Counted first, so that the pairs of a large file are not copied as they grow.
+    size_t count = 0;
+    ForEachPairLine(units, [&](std::wstring_view, size_t) { ++count; });
+    std::vector<ImportPair> pairs;
+    pairs.reserve(count);
+    ForEachPairLine(units, [&](std::wstring_view line, size_t equals) {
+        pairs.push_back({line.substr(0, equals), line.substr(equals + 1)});
+    });
     return pairs;
 }
 
@@ -163,12 +194,13 @@ ImportContent ReadImportFile(const std::wstring& path) {
     bytes.resize(static_cast<size_t>(file.gcount()));
     if (!LooksLikeXml(bytes)) {
         result.format = ImportFormat::Text;
-        result.pairs = ParseImportText(DecodeImportText(bytes));
+        result.text = std::make_unique<const std::wstring>(DecodeImportText(bytes));
+        result.pairs = ParseImportText(*result.text);
         return result;
     }
     result.format = ImportFormat::Xml;
     // The parser reads the file itself, so that an encoding declaration is honoured.
-    ReadXmlPairs(path, result.pairs, result.xmlRoot);
+    ReadXmlPairs(path, result);
     return result;
 }
 
@@ -193,7 +225,7 @@ ImportSummary ApplyImport(const std::vector<StringItem>& strings, const std::vec
         summary.unmatched += matches.empty() ? 1 : 0;
         for (size_t i : matches) {
             if (!strings[i].loc) {
-                setTranslation(i, pair.translation);
+                setTranslation(i, std::wstring(pair.translation));
                 ++summary.filled;
             }
         }

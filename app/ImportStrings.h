@@ -6,14 +6,17 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+// Views into the text the pairs were read from (ImportContent::text, or what ParseImportText was
+// given): a file of millions of short lines would take many times its size as strings of their own.
 struct ImportPair {
-    std::wstring original;
-    std::wstring translation;
+    std::wstring_view original;
+    std::wstring_view translation;
 };
 
 enum class ImportFormat {
@@ -25,6 +28,7 @@ enum class ImportFormat {
 
 struct ImportContent {
     ImportFormat format = ImportFormat::Unreadable;
+    std::unique_ptr<const std::wstring> text; // what the pairs point into; kept in place when moved
     std::vector<ImportPair> pairs;
     std::wstring xmlRoot; // the root element's name of an XML file, to explain a wrong one; empty
                           // when the file does not parse
