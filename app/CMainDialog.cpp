@@ -51,9 +51,33 @@ std::wstring WithoutAccelerators(const std::wstring& text) {
     return plain;
 }
 
-bool ContainsNoCase(const wchar_t* text, const wchar_t* search) {
-    // Ordinal matching: StrStrIW costs about twenty times as much, and this runs per string per keystroke.
-    return FindStringOrdinal(FIND_FROMSTART, text, -1, search, -1, TRUE) >= 0;
+// The upper case of every UTF-16 unit, as ordinal matching that ignores case folds them.
+const wchar_t* UpperCaseOfEveryUnit() {
+    static const std::vector<wchar_t> table = [] {
+        std::vector<wchar_t> units(0x10000);
+        for (size_t unit = 0; unit < units.size(); ++unit) {
+            units[unit] = static_cast<wchar_t>(unit);
+        }
+        CharUpperBuffW(units.data(), static_cast<DWORD>(units.size()));
+        return units;
+    }();
+    return table.data();
+}
+
+// Ordinal matching that ignores case, through a table: this runs per string per keystroke, and
+// FindStringOrdinal costs about ten times as much (StrStrIW two hundred times).
+bool ContainsNoCase(std::wstring_view text, std::wstring_view search) {
+    const wchar_t* upper = UpperCaseOfEveryUnit();
+    for (size_t start = 0; start + search.size() <= text.size(); ++start) {
+        size_t matched = 0;
+        while (matched < search.size() && upper[text[start + matched]] == upper[search[matched]]) {
+            ++matched;
+        }
+        if (matched == search.size()) {
+            return true;
+        }
+    }
+    return false;
 }
 
 // Labels repaint on every text they are given; many updates give them the text they have.
@@ -245,17 +269,17 @@ bool CMainDialog::ListFilter::Narrows(const ListFilter& last) const {
     if (dialog != last.dialog || shown != last.shown) {
         return false;
     }
-    return !last.search || (search && ContainsNoCase(search->c_str(), last.search->c_str()));
+    return !last.search || (search && ContainsNoCase(*search, *last.search));
 }
 
-bool CMainDialog::PassesFilter(size_t index, const wchar_t* search, int shown) const {
+bool CMainDialog::PassesFilter(size_t index, const OptString& search, int shown) const {
     if (shown == ShowUntranslated && m_model.strings[index].loc) {
         return false;
     }
     if (shown == ShowProblems && !m_checks.HasFindings(index)) {
         return false;
     }
-    return !search || MatchesSearch(index, search);
+    return !search || MatchesSearch(index, *search);
 }
 
 void CMainDialog::FillStringList() {
@@ -276,7 +300,6 @@ void CMainDialog::FillStringList() {
     } else if (filter.dialog >= 0) {
         looked = &m_checks.StringsOf(static_cast<size_t>(filter.dialog));
     }
-    const wchar_t* search = CStrOrNull(filter.search);
 
     // One redraw for the whole refill: the list may hold tens of thousands of rows.
     m_stringList->BeginUpdate();
@@ -286,7 +309,7 @@ void CMainDialog::FillStringList() {
     const size_t count = looked ? looked->size() : m_model.strings.size();
     for (size_t k = 0; k < count; ++k) {
         const size_t i = looked ? (*looked)[k] : k;
-        if (i >= m_model.strings.size() || !PassesFilter(i, search, filter.shown)) {
+        if (i >= m_model.strings.size() || !PassesFilter(i, filter.search, filter.shown)) {
             continue;
         }
         m_rowOfString[i] = m_stringList->InsertItem(nullptr, static_cast<int>(i), 0);
@@ -796,21 +819,20 @@ void CMainDialog::IndexSearchTexts() {
 
 // The search text is found in the original or the translation as written or as shown, without
 // their accelerator marks: "Chart folder" finds "Cha&rt folder", and "Cha&rt" finds it too.
-bool CMainDialog::MatchesSearch(size_t index, const wchar_t* search) const {
+bool CMainDialog::MatchesSearch(size_t index, std::wstring_view search) const {
     const StringItem& item = m_model.strings[index];
-    if (ContainsNoCase(item.text.c_str(), search)) {
+    if (ContainsNoCase(item.text, search)) {
         return true;
     }
     if (index < m_searchTexts.size() && !m_searchTexts[index].empty() &&
-        ContainsNoCase(m_searchTexts[index].c_str(), search)) {
+        ContainsNoCase(m_searchTexts[index], search)) {
         return true;
     }
     if (!item.loc) {
         return false;
     }
-    if (ContainsNoCase(item.loc->c_str(), search)) {
+    if (ContainsNoCase(*item.loc, search)) {
         return true;
     }
-    return item.loc->find(L'&') != std::wstring::npos &&
-           ContainsNoCase(WithoutAccelerators(*item.loc).c_str(), search);
+    return item.loc->find(L'&') != std::wstring::npos && ContainsNoCase(WithoutAccelerators(*item.loc), search);
 }

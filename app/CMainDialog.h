@@ -90,7 +90,7 @@ private:
     int ValueOfDialogCombo() const;
     void SelectDialogAndRefill(int value);
     // Whether a string of the dialog being shown (or of all) passes the search and the "show" box.
-    bool PassesFilter(size_t index, const wchar_t* search, int shown) const;
+    bool PassesFilter(size_t index, const OptString& search, int shown) const;
     // What the "show" box keeps: every string, the untranslated ones, or those with problems.
     enum Shown { ShowAll = 0, ShowUntranslated = 1, ShowProblems = 2 };
     int ValueOfShowCombo() const;
@@ -123,7 +123,7 @@ private:
 
     // Search ignores "&" accelerators: originals without them, "" where an original has none.
     void IndexSearchTexts();
-    bool MatchesSearch(size_t index, const wchar_t* search) const;
+    bool MatchesSearch(size_t index, std::wstring_view search) const;
 
     std::wstring m_programFolder;
     ProjectModel m_model;
