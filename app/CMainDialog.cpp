@@ -250,7 +250,7 @@ int CMainDialog::ValueOfShowCombo() const {
 
 // The dialog's caption with its progress, so the translator sees where work is left.
 std::wstring CMainDialog::DialogEntryText(size_t dialog) const {
-    return m_model.dialogs[dialog].caption + L" (" + ShortProgressText(m_checks.OfDialog(dialog)) + L")";
+    return m_model.dialogs[dialog].Caption() + L" (" + ShortProgressText(m_checks.OfDialog(dialog)) + L")";
 }
 
 void CMainDialog::UpdateDialogEntry(size_t dialog) {

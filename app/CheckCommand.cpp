@@ -123,7 +123,7 @@ std::wstring FindingLine(const ProjectModel& model, const Finding& finding) {
     const StringItem& item = model.strings[finding.string];
     std::wstring line = item.attr ? item.id + L" [" + *item.attr + L"]" : item.id;
     if (finding.dialog && *finding.dialog < model.dialogs.size()) {
-        line += L" in \"" + model.dialogs[*finding.dialog].caption + L"\"";
+        line += L" in \"" + model.dialogs[*finding.dialog].Caption() + L"\"";
     }
     return line + L": " + finding.what;
 }

@@ -75,7 +75,7 @@ TranslatedById IndexTranslated(const ProjectModel& model) {
 std::vector<size_t> StringsOfDialog(const DialogItem& dialog, const TranslatedById& index) {
     std::unordered_set<std::wstring> seen;
     std::vector<size_t> strings;
-    for (const std::wstring& locid : dialog.locids) {
+    for (const std::wstring& locid : dialog.Locids()) {
         std::wstring key = CaseKey(locid);
         const auto found = index.find(key);
         if (found != index.end() && seen.insert(std::move(key)).second) {

@@ -65,7 +65,7 @@ void ProjectChecks::Reset(const ProjectModel& model) {
     }
     for (size_t d = 0; d < model.dialogs.size(); ++d) {
         std::vector<size_t>& used = m_dialogs[d].strings;
-        for (const std::wstring& locid : model.dialogs[d].locids) {
+        for (const std::wstring& locid : model.dialogs[d].Locids()) {
             const auto match = stringsById.find(locid);
             if (match != stringsById.end()) {
                 used.insert(used.end(), match->second.begin(), match->second.end());

@@ -182,7 +182,8 @@ std::wstring ResolvedPath(const std::wstring& path) {
     return full;
 }
 
-// A description listed more than once is read once; every listing still gets its entry.
+// A description listed more than once is read once; every listing still gets its entry, sharing
+// what the file gave.
 std::vector<DialogItem> ReadDialogs(const std::vector<std::wstring>& files, const std::wstring& projectFolder) {
     std::vector<DialogItem> dialogs;
     std::unordered_map<std::wstring, std::optional<DialogItem>> read;
@@ -408,7 +409,7 @@ std::optional<StringInfo> ProjectModel::GetStringInfo(size_t index) const {
     const StringItem& item = strings[index];
     StringInfo info{item.id, item.attr, std::nullopt};
     if (const std::optional<size_t> dialog = FirstDialogOf(index)) {
-        info.caption = dialogs[*dialog].caption;
+        info.caption = dialogs[*dialog].Caption();
     }
     return info;
 }
@@ -419,7 +420,8 @@ std::optional<size_t> ProjectModel::FirstDialogOf(size_t index) const {
     }
     const std::wstring& id = strings[index].id;
     for (size_t d = 0; d < dialogs.size(); ++d) {
-        if (std::find(dialogs[d].locids.begin(), dialogs[d].locids.end(), id) != dialogs[d].locids.end()) {
+        const std::vector<std::wstring>& locids = dialogs[d].Locids();
+        if (std::find(locids.begin(), locids.end(), id) != locids.end()) {
             return d;
         }
     }

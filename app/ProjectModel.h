@@ -8,6 +8,7 @@
 #include "XmlDom.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -20,10 +21,23 @@ struct StringItem {
     OptString loc;     // present (even empty) when the string is translated
 };
 
-struct DialogItem {
-    std::wstring path;
-    std::wstring caption;
+// What a description file gives: one copy for every listing of the file, however often a
+// project lists it.
+struct DialogContent {
+    std::wstring caption;             // the dialog's caption, or the file name without one
     std::vector<std::wstring> locids; // depth-first from the root, duplicates kept
+};
+
+struct DialogItem {
+    DialogItem(std::wstring filePath, std::wstring caption, std::vector<std::wstring> locids)
+        : path(std::move(filePath)),
+          content(std::make_shared<const DialogContent>(DialogContent{std::move(caption), std::move(locids)})) {}
+
+    std::wstring path;
+    std::shared_ptr<const DialogContent> content; // never null
+
+    const std::wstring& Caption() const { return content->caption; }
+    const std::vector<std::wstring>& Locids() const { return content->locids; }
 };
 
 // Reads a description's caption (or its file name) and every locid in document order; absent when

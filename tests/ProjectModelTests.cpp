@@ -132,10 +132,10 @@ TEST_F(ProjectDialogs, CollectCaptionAndLocidsDepthFirstAndSkipUnreadableFiles) 
         <f name="window.xml"/><file name="about.xml"/>)");
     ASSERT_EQ(LoadStatus::Loaded, Load().status);
     ASSERT_EQ(2u, model.dialogs.size());
-    EXPECT_EQ(L"Main", model.dialogs[0].caption);
+    EXPECT_EQ(L"Main", model.dialogs[0].Caption());
     EXPECT_EQ(folder.File(L"main.xml"), model.dialogs[0].path);
-    EXPECT_EQ((std::vector<std::wstring>{L"r", L"b1", L"l1", L"l2", L"l1", L"b2"}), model.dialogs[0].locids);
-    EXPECT_EQ(L"about.xml", model.dialogs[1].caption);
+    EXPECT_EQ((std::vector<std::wstring>{L"r", L"b1", L"l1", L"l2", L"l1", L"b2"}), model.dialogs[0].Locids());
+    EXPECT_EQ(L"about.xml", model.dialogs[1].Caption());
 }
 
 TEST_F(ProjectDialogs, ADescriptionListedManyTimesIsReadOnce) {
@@ -156,8 +156,10 @@ TEST_F(ProjectDialogs, ADescriptionListedManyTimesIsReadOnce) {
     ASSERT_EQ(100u, model.dialogs.size());
     EXPECT_EQ(folder.File(L".\\big.xml"), model.dialogs[0].path);
     EXPECT_EQ(folder.File(L"big.xml"), model.dialogs[99].path);
-    EXPECT_EQ(L"big.xml", model.dialogs[99].caption);
-    EXPECT_EQ(10000u, model.dialogs[99].locids.size());
+    EXPECT_EQ(L"big.xml", model.dialogs[99].Caption());
+    EXPECT_EQ(10000u, model.dialogs[99].Locids().size());
+    // A copy per listing took a hundred times the file's texts.
+    EXPECT_EQ(model.dialogs[0].content, model.dialogs[99].content);
 }
 
 TEST(ProjectDialogTree, LocidsOfANestedDescriptionComeInDocumentOrder) {
@@ -175,13 +177,13 @@ TEST(ProjectDialogTree, LocidsOfANestedDescriptionComeInDocumentOrder) {
 
     const std::optional<DialogItem> dialog = LoadDialogItem(folder.File(L"deep.xml"));
     ASSERT_TRUE(dialog);
-    const std::vector<std::wstring>& locids = dialog->locids;
+    const std::vector<std::wstring>& locids = dialog->Locids();
     ASSERT_EQ(static_cast<size_t>(depth) + 1, locids.size());
     EXPECT_EQ(L"root", locids.front());
     EXPECT_EQ(L"1", locids[1]);
     EXPECT_EQ(std::to_wstring(depth - 1), locids[depth - 1]);
     EXPECT_EQ(L"last", locids.back());
-    EXPECT_EQ(L"deep.xml", dialog->caption);
+    EXPECT_EQ(L"deep.xml", dialog->Caption());
 }
 
 TEST_F(ProjectDialogs, StringInfoNamesTheFirstDialogHoldingTheId) {
