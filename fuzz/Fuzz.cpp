@@ -36,6 +36,7 @@ constexpr DWORD kOverAllocationExit = 0xA110C;
 constexpr DWORD kWorkerUnusable = 2;
 
 std::atomic<size_t> g_liveBytes{0};
+std::atomic<size_t> g_peakBytes{0}; // the most g_liveBytes reached, for replays to report
 std::atomic<size_t> g_allocationBound{SIZE_MAX}; // only workers refuse allocations
 std::atomic<bool> g_overAllocated{false};        // a request was refused during this input
 
@@ -50,7 +51,10 @@ void* operator new(size_t size) {
     if (!block) {
         throw std::bad_alloc();
     }
-    g_liveBytes += _msize(block);
+    const size_t live = g_liveBytes += _msize(block);
+    if (live > g_peakBytes.load()) {
+        g_peakBytes = live;
+    }
     return block;
 }
 
@@ -404,10 +408,13 @@ int Replay(const Options& options) {
     LARGE_INTEGER frequency, from, to;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&from);
+    const size_t heldBefore = g_liveBytes.load();
+    g_peakBytes = heldBefore;
     target->Run(input);
     QueryPerformanceCounter(&to);
-    printf("%s: %zu bytes, %.3f s, %zu bytes still held\n", options.replay.c_str(), input.size(),
-           double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart), g_liveBytes.load());
+    printf("%s: %zu bytes, %.3f s, %zu bytes still held, at most %zu more held\n", options.replay.c_str(),
+           input.size(), double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart), g_liveBytes.load(),
+           g_peakBytes.load() - heldBefore);
     return 0;
 }
 
