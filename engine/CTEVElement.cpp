@@ -49,7 +49,6 @@ ComPtr<IXMLDOMDocument> LoadDescription(const wchar_t* source, HINSTANCE instanc
     return loaded ? std::move(document) : nullptr;
 }
 
-// The elements of the tree under root, root included, counted up to limit.
 // How many child windows deep a window is in its top-level window.
 int WindowNesting(HWND window) {
     int nesting = 0;
@@ -59,6 +58,7 @@ int WindowNesting(HWND window) {
     return nesting;
 }
 
+// The elements of the tree under root, root included, counted up to limit.
 int CountElements(IXMLDOMNode* root, int limit) {
     int count = 0;
     // An own stack of nodes to visit: any nesting depth is safe.
