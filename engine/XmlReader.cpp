@@ -112,8 +112,8 @@ private:
             From(data).Refuse();
         }
     }
-    // The document service leaves entity references out of its texts and attribute defaults out of
-    // its attributes, where expat expands them.
+    // The document service leaves entity references out of its texts, where expat expands them, and
+    // it applies declared attribute defaults by rules of its own.
     static void XMLCALL OnSkippedEntity(void* data, const XML_Char*, int) { From(data).Refuse(); }
     static void XMLCALL OnEntityDeclaration(void* data, const XML_Char*, int, const XML_Char*, int,
                                             const XML_Char*, const XML_Char*, const XML_Char*,
