@@ -17,7 +17,6 @@
 #include <vector>
 
 namespace xml {
-
 namespace {
 
 // The callers bound the files they read, so each is read whole, once, for whichever parser reads it.
@@ -60,6 +59,19 @@ struct ParserFree {
 };
 using ParserOwner = std::unique_ptr<std::remove_pointer_t<XML_Parser>, ParserFree>;
 
+// The document service refuses a document past its parser's limits, which count UTF-8 bytes: more
+// than 257 nested elements, a name or literal of more than 50,000 bytes, an attribute value, text,
+// comment or instruction of more than 10,000,000. Here UTF-16 units are counted, at the three bytes
+// one may take, so no such document passes; what is refused here but not there still goes to the
+// document service.
+constexpr int kDeepestElement = 256;
+constexpr size_t kLongestName = 50'000 / 3;
+constexpr size_t kLongestValue = 10'000'000 / 3;
+
+bool IsLonger(const XML_Char* text, size_t bound) {
+    return text && std::wstring_view(text).size() > bound;
+}
+
 // The encodings both parsers read alike: the document service refuses some that expat knows.
 bool IsEncodingReadAlike(const XML_Char* encoding) {
     return !encoding || EqualsNoCase(encoding, L"UTF-8") || EqualsNoCase(encoding, L"UTF-16");
@@ -93,9 +105,9 @@ OptString AttributeViews::Get(const wchar_t* name) const {
     return std::nullopt;
 }
 
-// One pass of expat over a file's bytes. Without visitors it only checks that the file is
-// well-formed and holds nothing expat would read otherwise than the document service (another
-// encoding, an entity it does not expand); with them, it visits. A check stops the parser, which
+// One pass of expat over a file's bytes. It checks that the file is well-formed and holds nothing
+// expat would read otherwise than the document service (another encoding, an entity, a length past
+// the document service's limits), and visits when given visitors. A check stops the parser, which
 // makes the pass fail and the caller fall back to the document service.
 class ExpatPass {
 public:
@@ -107,8 +119,9 @@ public:
 private:
     static ExpatPass& From(void* data) { return *static_cast<ExpatPass*>(data); }
 
-    static void XMLCALL OnXmlDeclaration(void* data, const XML_Char*, const XML_Char* encoding, int) {
-        if (!IsEncodingReadAlike(encoding)) {
+    // expat takes any version, the document service only 1.0.
+    static void XMLCALL OnXmlDeclaration(void* data, const XML_Char* version, const XML_Char* encoding, int) {
+        if (!version || std::wstring_view(version) != L"1.0" || !IsEncodingReadAlike(encoding)) {
             From(data).Refuse();
         }
     }
@@ -135,10 +148,10 @@ private:
     static void XMLCALL OnStartCdata(void* data);
     static void XMLCALL OnEndCdata(void* data);
     // A comment or processing instruction ends a text, as it ends a text node.
-    static void XMLCALL OnComment(void* data, const XML_Char*) { From(data).FlushText(); }
-    static void XMLCALL OnProcessingInstruction(void* data, const XML_Char*, const XML_Char*) {
-        From(data).FlushText();
-    }
+    static void XMLCALL OnComment(void* data, const XML_Char* text);
+    static void XMLCALL OnProcessingInstruction(void* data, const XML_Char* target, const XML_Char* text);
+    static void XMLCALL OnDocumentType(void* data, const XML_Char* name, const XML_Char* systemId,
+                                       const XML_Char* publicId, int);
 
     void Refuse();
     void CollectAttributes(const XML_Char** attributes);
@@ -147,12 +160,13 @@ private:
     template <typename Call> void Visit(Call call);
 
     ParserOwner m_parser;
-    const ElementVisitor* m_visit;  // not owned; null in the checking pass
+    const ElementVisitor* m_visit;  // not owned; null when only checking
     const TextVisitor* m_visitText; // not owned; null when texts are not wanted
     bool m_stopped = false;
     std::exception_ptr m_thrown;
-    int m_depth = -1; // of the innermost open element
-    std::wstring m_text;
+    int m_depth = -1;    // of the innermost open element
+    std::wstring m_text; // gathered only when texts are visited
+    size_t m_textLength = 0;
     // The node the text being gathered will be. Like the document service, a text ends where a
     // section begins or ends, but sections that follow each other directly make one node, and an
     // empty section is a node of its own.
@@ -187,16 +201,13 @@ ExpatPass::ExpatPass(const ElementVisitor* visit, const TextVisitor* visitText)
     XML_SetEntityDeclHandler(parser, OnEntityDeclaration);
     XML_SetAttlistDeclHandler(parser, OnAttributeListDeclaration);
     XML_SetExternalEntityRefHandler(parser, OnExternalEntity);
-    if (m_visit) {
-        XML_SetStartNamespaceDeclHandler(parser, OnNamespaceDeclaration);
-        XML_SetElementHandler(parser, OnStartElement, OnEndElement);
-    }
-    if (m_visitText) {
-        XML_SetCharacterDataHandler(parser, OnCharacters);
-        XML_SetCdataSectionHandler(parser, OnStartCdata, OnEndCdata);
-        XML_SetCommentHandler(parser, OnComment);
-        XML_SetProcessingInstructionHandler(parser, OnProcessingInstruction);
-    }
+    XML_SetStartDoctypeDeclHandler(parser, OnDocumentType);
+    XML_SetStartNamespaceDeclHandler(parser, OnNamespaceDeclaration);
+    XML_SetElementHandler(parser, OnStartElement, OnEndElement);
+    XML_SetCharacterDataHandler(parser, OnCharacters);
+    XML_SetCdataSectionHandler(parser, OnStartCdata, OnEndCdata);
+    XML_SetCommentHandler(parser, OnComment);
+    XML_SetProcessingInstructionHandler(parser, OnProcessingInstruction);
 }
 
 bool ExpatPass::Run(const std::vector<char>& bytes) {
@@ -219,7 +230,7 @@ void ExpatPass::Refuse() {
 }
 
 template <typename Call> void ExpatPass::Visit(Call call) {
-    if (m_stopped) {
+    if (!m_visit || m_stopped) {
         return;
     }
     try {
@@ -233,7 +244,9 @@ template <typename Call> void ExpatPass::Visit(Call call) {
 // A default namespace declaration is no attribute to the document service.
 void XMLCALL ExpatPass::OnNamespaceDeclaration(void* data, const XML_Char* prefix, const XML_Char* uri) {
     ExpatPass& pass = From(data);
-    if (prefix) {
+    if (IsLonger(prefix, kLongestName) || IsLonger(uri, kLongestName)) {
+        pass.Refuse();
+    } else if (prefix && pass.m_visit) {
         pass.m_prefixes.push_back({pass.m_depth + 1, std::wstring(L"xmlns:") + prefix, uri ? uri : L""});
     }
 }
@@ -241,8 +254,13 @@ void XMLCALL ExpatPass::OnNamespaceDeclaration(void* data, const XML_Char* prefi
 void XMLCALL ExpatPass::OnStartElement(void* data, const XML_Char* name, const XML_Char** attributes) {
     ExpatPass& pass = From(data);
     pass.FlushText();
-    ++pass.m_depth;
+    if (++pass.m_depth > kDeepestElement || IsLonger(name, kLongestName)) {
+        pass.Refuse();
+    }
     pass.CollectAttributes(attributes);
+    if (!pass.m_visit) {
+        return;
+    }
     const std::wstring_view qualifiedName(name);
     // A name expat expanded (namespace, separator, local name) belongs to a namespace.
     const std::wstring_view reported = qualifiedName.find(kNamespaceSeparator) == std::wstring_view::npos
@@ -267,7 +285,12 @@ void XMLCALL ExpatPass::OnCharacters(void* data, const XML_Char* text, int lengt
         pass.FlushText();
         pass.m_textKind = kind;
     }
-    pass.m_text.append(text, static_cast<size_t>(length));
+    pass.m_textLength += static_cast<size_t>(length);
+    if (pass.m_textLength > kLongestValue) {
+        pass.Refuse();
+    } else if (pass.m_visitText) {
+        pass.m_text.append(text, static_cast<size_t>(length));
+    }
 }
 
 void XMLCALL ExpatPass::OnStartCdata(void* data) {
@@ -283,12 +306,42 @@ void XMLCALL ExpatPass::OnEndCdata(void* data) {
     From(data).m_inSection = false;
 }
 
+void XMLCALL ExpatPass::OnComment(void* data, const XML_Char* text) {
+    ExpatPass& pass = From(data);
+    pass.FlushText();
+    if (IsLonger(text, kLongestValue)) {
+        pass.Refuse();
+    }
+}
+
+void XMLCALL ExpatPass::OnProcessingInstruction(void* data, const XML_Char* target, const XML_Char* text) {
+    ExpatPass& pass = From(data);
+    pass.FlushText();
+    if (IsLonger(target, kLongestName) || IsLonger(text, kLongestValue)) {
+        pass.Refuse();
+    }
+}
+
+void XMLCALL ExpatPass::OnDocumentType(void* data, const XML_Char* name, const XML_Char* systemId,
+                                       const XML_Char* publicId, int) {
+    if (IsLonger(name, kLongestName) || IsLonger(systemId, kLongestName) ||
+        IsLonger(publicId, kLongestName)) {
+        From(data).Refuse();
+    }
+}
+
 // Expat reports a prefixed attribute as namespace, local name and prefix; the callers ask by the
 // qualified name as written.
 void ExpatPass::CollectAttributes(const XML_Char** attributes) {
     size_t count = 0;
-    while (attributes[2 * count]) {
-        ++count;
+    for (; attributes[2 * count]; ++count) {
+        if (IsLonger(attributes[2 * count], kLongestName) ||
+            IsLonger(attributes[2 * count + 1], kLongestValue)) {
+            Refuse();
+        }
+    }
+    if (!m_visit) {
+        return;
     }
     m_qualifiedNames.clear();
     m_qualifiedNames.reserve(count); // the views below stay valid
@@ -312,8 +365,11 @@ void ExpatPass::CollectAttributes(const XML_Char** attributes) {
 
 void ExpatPass::FlushText() {
     if (m_textKind != TextKind::None) {
-        Visit([&] { (*m_visitText)(m_depth, m_text); });
+        if (m_visitText) {
+            Visit([&] { (*m_visitText)(m_depth, m_text); });
+        }
         m_text.clear();
+        m_textLength = 0;
         m_textKind = TextKind::None;
     }
 }

@@ -73,4 +73,35 @@ TEST(XmlReader, TheStreamIsTheDocumentServicesTree) {
     }
 }
 
+std::string Nested(int count) {
+    std::string bytes;
+    for (int i = 0; i < count; ++i) {
+        bytes += "<e>";
+    }
+    for (int i = 0; i < count; ++i) {
+        bytes += "</e>";
+    }
+    return bytes;
+}
+
+// The document service's parser has limits of its own; a file past them stays refused.
+TEST(XmlReader, FilesPastTheDocumentServicesLimitsAreRefused) {
+    const struct {
+        const char* rule;
+        std::string bytes;
+        bool read;
+    } cases[] = {
+        {"257 nested elements", Nested(257), true},
+        {"258 nested elements", Nested(258), false},
+        {"a name of 50,000 bytes", "<" + std::string(50'000, 'n') + "/>", true},
+        {"a name of 50,001 bytes", "<" + std::string(50'001, 'n') + "/>", false},
+        {"a document type naming a file of 60,000 bytes",
+         "<!DOCTYPE a SYSTEM \"" + std::string(60'000, 's') + "\"><a/>", false},
+    };
+    for (const auto& test : cases) {
+        const std::string stream = StreamOf(test.bytes);
+        EXPECT_EQ(test.read ? "" : "refused", stream.substr(stream.rfind('>') + 1)) << test.rule;
+    }
+}
+
 } // namespace
