@@ -106,7 +106,7 @@ OptString AttributeViews::Get(const wchar_t* name) const {
 }
 
 // One pass of expat over a file's bytes. It checks that the file is well-formed and holds nothing
-// expat would read otherwise than the document service (another encoding, an entity, a length past
+// expat would read otherwise than the document service (another encoding, declarations, a length past
 // the document service's limits), and visits when given visitors. A check stops the parser, which
 // makes the pass fail and the caller fall back to the document service.
 class ExpatPass {
@@ -125,18 +125,9 @@ private:
             From(data).Refuse();
         }
     }
-    // The document service leaves entity references out of its texts, where expat expands them, and
-    // it applies declared attribute defaults by rules of its own.
+    // Where an external document type would declare an entity, the document service leaves the
+    // reference out of its texts.
     static void XMLCALL OnSkippedEntity(void* data, const XML_Char*, int) { From(data).Refuse(); }
-    static void XMLCALL OnEntityDeclaration(void* data, const XML_Char*, int, const XML_Char*, int,
-                                            const XML_Char*, const XML_Char*, const XML_Char*,
-                                            const XML_Char*) {
-        From(data).Refuse();
-    }
-    static void XMLCALL OnAttributeListDeclaration(void* data, const XML_Char*, const XML_Char*,
-                                                   const XML_Char*, const XML_Char*, int) {
-        From(data).Refuse();
-    }
     static int XMLCALL OnExternalEntity(XML_Parser, const XML_Char*, const XML_Char*, const XML_Char*,
                                         const XML_Char*) {
         return XML_STATUS_ERROR;
@@ -198,8 +189,6 @@ ExpatPass::ExpatPass(const ElementVisitor* visit, const TextVisitor* visitText)
     XML_SetReturnNSTriplet(parser, XML_TRUE);
     XML_SetXmlDeclHandler(parser, OnXmlDeclaration);
     XML_SetSkippedEntityHandler(parser, OnSkippedEntity);
-    XML_SetEntityDeclHandler(parser, OnEntityDeclaration);
-    XML_SetAttlistDeclHandler(parser, OnAttributeListDeclaration);
     XML_SetExternalEntityRefHandler(parser, OnExternalEntity);
     XML_SetStartDoctypeDeclHandler(parser, OnDocumentType);
     XML_SetStartNamespaceDeclHandler(parser, OnNamespaceDeclaration);
@@ -322,9 +311,12 @@ void XMLCALL ExpatPass::OnProcessingInstruction(void* data, const XML_Char* targ
     }
 }
 
+// Declarations in the document itself are read by rules of each parser's own: the document service
+// leaves entity references out of its texts, where expat expands them, and looks attribute defaults
+// up its own way.
 void XMLCALL ExpatPass::OnDocumentType(void* data, const XML_Char* name, const XML_Char* systemId,
-                                       const XML_Char* publicId, int) {
-    if (IsLonger(name, kLongestName) || IsLonger(systemId, kLongestName) ||
+                                       const XML_Char* publicId, int hasDeclarations) {
+    if (hasDeclarations || IsLonger(name, kLongestName) || IsLonger(systemId, kLongestName) ||
         IsLonger(publicId, kLongestName)) {
         From(data).Refuse();
     }
@@ -448,8 +440,8 @@ bool ReadWithDocumentService(const std::vector<char>& bytes, const ElementVisito
 } // namespace
 
 // expat reads what it can read as the document service would, checking the whole file before
-// visiting anything, since an error may come at its end; anything else (another encoding, an
-// error, an entity left unexpanded) goes to the document service, which decides.
+// visiting anything, since an error may come at its end; anything else (another encoding,
+// declarations, an error) goes to the document service, which decides.
 bool ReadElements(const wchar_t* path, const ElementVisitor& visit, const TextVisitor& visitText) {
     const std::optional<std::vector<char>> bytes = path ? ReadFileBytes(path) : std::nullopt;
     if (!bytes) {
