@@ -147,8 +147,9 @@ private:
     void Refuse();
     void CollectAttributes(const XML_Char** attributes);
     void FlushText();
-    // Runs a visitor; what it throws stops the parser and is rethrown once expat has returned.
-    template <typename Call> void Visit(Call call);
+    // Runs what may throw (a visitor, an allocation): nothing may be thrown through expat, so it
+    // stops the parser and is rethrown once expat has returned.
+    template <typename Work> void Guarded(Work work);
 
     ParserOwner m_parser;
     const ElementVisitor* m_visit;  // not owned; null when only checking
@@ -218,12 +219,12 @@ void ExpatPass::Refuse() {
     }
 }
 
-template <typename Call> void ExpatPass::Visit(Call call) {
-    if (!m_visit || m_stopped) {
+template <typename Work> void ExpatPass::Guarded(Work work) {
+    if (m_stopped) {
         return;
     }
     try {
-        call();
+        work();
     } catch (...) {
         m_thrown = std::current_exception();
         Refuse();
@@ -236,7 +237,9 @@ void XMLCALL ExpatPass::OnNamespaceDeclaration(void* data, const XML_Char* prefi
     if (IsLonger(prefix, kLongestName) || IsLonger(uri, kLongestName)) {
         pass.Refuse();
     } else if (prefix && pass.m_visit) {
-        pass.m_prefixes.push_back({pass.m_depth + 1, std::wstring(L"xmlns:") + prefix, uri ? uri : L""});
+        pass.Guarded([&] {
+            pass.m_prefixes.push_back({pass.m_depth + 1, std::wstring(L"xmlns:") + prefix, uri ? uri : L""});
+        });
     }
 }
 
@@ -246,16 +249,18 @@ void XMLCALL ExpatPass::OnStartElement(void* data, const XML_Char* name, const X
     if (++pass.m_depth > kDeepestElement || IsLonger(name, kLongestName)) {
         pass.Refuse();
     }
-    pass.CollectAttributes(attributes);
-    if (!pass.m_visit) {
-        return;
-    }
-    const std::wstring_view qualifiedName(name);
-    // A name expat expanded (namespace, separator, local name) belongs to a namespace.
-    const std::wstring_view reported = qualifiedName.find(kNamespaceSeparator) == std::wstring_view::npos
-                                           ? qualifiedName
-                                           : std::wstring_view();
-    pass.Visit([&] { (*pass.m_visit)(pass.m_depth, reported, AttributeViews(pass.m_attributes)); });
+    pass.Guarded([&] {
+        pass.CollectAttributes(attributes);
+        if (!pass.m_visit) {
+            return;
+        }
+        const std::wstring_view qualifiedName(name);
+        // A name expat expanded (namespace, separator, local name) belongs to a namespace.
+        const std::wstring_view reported = qualifiedName.find(kNamespaceSeparator) == std::wstring_view::npos
+                                               ? qualifiedName
+                                               : std::wstring_view();
+        (*pass.m_visit)(pass.m_depth, reported, AttributeViews(pass.m_attributes));
+    });
 }
 
 void XMLCALL ExpatPass::OnEndElement(void* data, const XML_Char*) {
@@ -278,7 +283,7 @@ void XMLCALL ExpatPass::OnCharacters(void* data, const XML_Char* text, int lengt
     if (pass.m_textLength > kLongestValue) {
         pass.Refuse();
     } else if (pass.m_visitText) {
-        pass.m_text.append(text, static_cast<size_t>(length));
+        pass.Guarded([&] { pass.m_text.append(text, static_cast<size_t>(length)); });
     }
 }
 
@@ -358,7 +363,7 @@ void ExpatPass::CollectAttributes(const XML_Char** attributes) {
 void ExpatPass::FlushText() {
     if (m_textKind != TextKind::None) {
         if (m_visitText) {
-            Visit([&] { (*m_visitText)(m_depth, m_text); });
+            Guarded([&] { (*m_visitText)(m_depth, m_text); });
         }
         m_text.clear();
         m_textLength = 0;
