@@ -92,6 +92,19 @@ ComPtr<IXMLDOMDocument> CreateDocument() {
     return document;
 }
 
+namespace {
+
+bool LoadStream(IXMLDOMDocument* document, IStream* stream) {
+    Variant source;
+    source.Put()->vt = VT_UNKNOWN;
+    source.Get()->punkVal = stream;
+    stream->AddRef();
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    return SUCCEEDED(document->load(source.Value(), &loaded)) && loaded == VARIANT_TRUE;
+}
+
+} // namespace
+
 bool LoadFile(IXMLDOMDocument* document, const wchar_t* path) {
     if (!document || !path) {
         return false;
@@ -103,12 +116,17 @@ bool LoadFile(IXMLDOMDocument* document, const wchar_t* path) {
                                       nullptr, stream.Put()))) {
         return false;
     }
-    Variant source;
-    source.Put()->vt = VT_UNKNOWN;
-    source.Get()->punkVal = stream.Get();
-    stream->AddRef();
-    VARIANT_BOOL loaded = VARIANT_FALSE;
-    return SUCCEEDED(document->load(source.Value(), &loaded)) && loaded == VARIANT_TRUE;
+    return LoadStream(document, stream.Get());
+}
+
+bool LoadBytes(IXMLDOMDocument* document, const std::vector<char>& bytes) {
+    if (!document) {
+        return false;
+    }
+    ComPtr<IStream> stream;
+    *stream.Put() =
+        SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<UINT>(bytes.size()));
+    return stream && LoadStream(document, stream.Get());
 }
 
 bool LoadText(IXMLDOMDocument* document, const wchar_t* text) {

@@ -7,6 +7,7 @@
 
 #include <msxml2.h>
 #include <string>
+#include <vector>
 
 // Owns one BSTR. A failed allocation throws std::bad_alloc: COM strings are the one place
 // where running out of memory is reported by an exception.
@@ -54,6 +55,8 @@ ComPtr<IXMLDOMDocument> CreateDocument();
 // Both succeed only when the call succeeds and the parser reports success.
 bool LoadFile(IXMLDOMDocument* document, const wchar_t* path);
 bool LoadText(IXMLDOMDocument* document, const wchar_t* text);
+// The bytes of a file, already read.
+bool LoadBytes(IXMLDOMDocument* document, const std::vector<char>& bytes);
 
 // A fresh document loaded from a file, or null when it does not load.
 ComPtr<IXMLDOMDocument> LoadFileDocument(const wchar_t* path);

@@ -1,20 +1,385 @@
 #include "XmlReader.h"
 
 #include "ComPtr.h"
+#include "KernelHandles.h"
 #include "XmlDom.h"
 
+#include <expat.h>
+
+#include <climits>
+#include <exception>
+#include <memory>
+#include <new>
+#include <optional>
+#include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 namespace xml {
 namespace {
 
+// The callers bound the files they read, so each is read whole, once, for whichever parser reads it.
+std::optional<std::vector<char>> ReadFileBytes(const wchar_t* path) {
+    FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size = {};
+    if (!file.Valid() || !GetFileSizeEx(file.Get(), &size) || size.QuadPart > INT_MAX) {
+        return std::nullopt;
+    }
+    std::vector<char> bytes;
+    try {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+    size_t filled = 0;
+    while (filled < bytes.size()) {
+        DWORD read = 0;
+        if (!ReadFile(file.Get(), bytes.data() + filled, static_cast<DWORD>(bytes.size() - filled), &read,
+                      nullptr)) {
+            return std::nullopt;
+        }
+        if (read == 0) {
+            break; // the file shrank meanwhile
+        }
+        filled += read;
+    }
+    bytes.resize(filled);
+    return bytes;
+}
+
+// --- expat -------------------------------------------------------------------------------------
+
+// Cannot occur in an XML 1.0 document, so it cannot be part of a namespace name.
+constexpr XML_Char kNamespaceSeparator = L'\x01';
+
+struct ParserFree {
+    void operator()(XML_Parser parser) const { XML_ParserFree(parser); }
+};
+using ParserOwner = std::unique_ptr<std::remove_pointer_t<XML_Parser>, ParserFree>;
+
+// The document service refuses a document past its parser's limits, which count UTF-8 bytes: more
+// than 257 nested elements, a name or literal of more than 50,000 bytes, an attribute value, text,
+// comment or instruction of more than 10,000,000. Here UTF-16 units are counted, at the three bytes
+// one may take, so no such document passes; what is refused here but not there still goes to the
+// document service.
+constexpr int kDeepestElement = 256;
+constexpr size_t kLongestName = 50'000 / 3;
+constexpr size_t kLongestValue = 10'000'000 / 3;
+
+bool IsLonger(const XML_Char* text, size_t bound) {
+    return text && std::wstring_view(text).size() > bound;
+}
+
+// The encodings both parsers read alike: the document service refuses some that expat knows.
+bool IsEncodingReadAlike(const XML_Char* encoding) {
+    return !encoding || EqualsNoCase(encoding, L"UTF-8") || EqualsNoCase(encoding, L"UTF-16");
+}
+
+// expat guesses UTF-16 from a leading "<" without byte-order mark; the document service refuses it.
+bool IsUtf16WithoutByteOrderMark(const std::vector<char>& bytes) {
+    return bytes.size() >= 2 && (bytes[0] == 0 || bytes[1] == 0);
+}
+
+struct Attribute {
+    std::wstring_view name; // qualified, as written
+    std::wstring_view value;
+};
+
+class AttributeViews final : public ElementAttributes {
+public:
+    explicit AttributeViews(const std::vector<Attribute>& attributes) : m_attributes(attributes) {}
+    OptString Get(const wchar_t* name) const override;
+
+private:
+    const std::vector<Attribute>& m_attributes;
+};
+
+OptString AttributeViews::Get(const wchar_t* name) const {
+    for (const Attribute& attribute : m_attributes) {
+        if (name && attribute.name == name) {
+            return std::wstring(attribute.value);
+        }
+    }
+    return std::nullopt;
+}
+
+// One pass of expat over a file's bytes. It checks that the file is well-formed and holds nothing
+// expat would read otherwise than the document service (another encoding, declarations, a length past
+// the document service's limits), and visits when given visitors. A check stops the parser, which
+// makes the pass fail and the caller fall back to the document service.
+class ExpatPass {
+public:
+    ExpatPass(const ElementVisitor* visit, const TextVisitor* visitText);
+
+    // True when the whole file was read; rethrows what a visitor threw.
+    bool Run(const std::vector<char>& bytes);
+
+private:
+    static ExpatPass& From(void* data) { return *static_cast<ExpatPass*>(data); }
+
+    // expat takes any version, the document service only 1.0.
+    static void XMLCALL OnXmlDeclaration(void* data, const XML_Char* version, const XML_Char* encoding, int) {
+        if (!version || std::wstring_view(version) != L"1.0" || !IsEncodingReadAlike(encoding)) {
+            From(data).Refuse();
+        }
+    }
+    // Where an external document type would declare an entity, the document service leaves the
+    // reference out of its texts.
+    static void XMLCALL OnSkippedEntity(void* data, const XML_Char*, int) { From(data).Refuse(); }
+    static int XMLCALL OnExternalEntity(XML_Parser, const XML_Char*, const XML_Char*, const XML_Char*,
+                                        const XML_Char*) {
+        return XML_STATUS_ERROR;
+    }
+    static void XMLCALL OnNamespaceDeclaration(void* data, const XML_Char* prefix, const XML_Char* uri);
+    static void XMLCALL OnStartElement(void* data, const XML_Char* name, const XML_Char** attributes);
+    static void XMLCALL OnEndElement(void* data, const XML_Char*);
+    static void XMLCALL OnCharacters(void* data, const XML_Char* text, int length);
+    static void XMLCALL OnStartCdata(void* data);
+    static void XMLCALL OnEndCdata(void* data);
+    // A comment or processing instruction ends a text, as it ends a text node.
+    static void XMLCALL OnComment(void* data, const XML_Char* text);
+    static void XMLCALL OnProcessingInstruction(void* data, const XML_Char* target, const XML_Char* text);
+    static void XMLCALL OnDocumentType(void* data, const XML_Char* name, const XML_Char* systemId,
+                                       const XML_Char* publicId, int);
+
+    void Refuse();
+    void CollectAttributes(const XML_Char** attributes);
+    void FlushText();
+    // Runs what may throw (a visitor, an allocation): nothing may be thrown through expat, so it
+    // stops the parser and is rethrown once expat has returned.
+    template <typename Work> void Guarded(Work work);
+
+    ParserOwner m_parser;
+    const ElementVisitor* m_visit;  // not owned; null when only checking
+    const TextVisitor* m_visitText; // not owned; null when texts are not wanted
+    bool m_stopped = false;
+    std::exception_ptr m_thrown;
+    int m_depth = -1;    // of the innermost open element
+    std::wstring m_text; // gathered only when texts are visited
+    size_t m_textLength = 0;
+    // The node the text being gathered will be. Like the document service, a text ends where a
+    // section begins or ends, but sections that follow each other directly make one node, and an
+    // empty section is a node of its own.
+    enum class TextKind { None, Text, Section } m_textKind = TextKind::None;
+    bool m_inSection = false;
+    // The prefixes declared on the open elements and the one about to start, innermost last. The
+    // document service answers an attribute name xmlns:prefix with the namespace the prefix stands
+    // for there, declared on the element or an ancestor.
+    struct PrefixDeclaration {
+        int depth;
+        std::wstring name; // xmlns:prefix
+        std::wstring uri;
+    };
+    std::vector<PrefixDeclaration> m_prefixes;
+    std::vector<std::wstring> m_qualifiedNames;
+    std::vector<Attribute> m_attributes;
+};
+
+ExpatPass::ExpatPass(const ElementVisitor* visit, const TextVisitor* visitText)
+    : m_parser(XML_ParserCreateNS(nullptr, kNamespaceSeparator)), m_visit(visit),
+      m_visitText(visit ? visitText : nullptr) {
+    XML_Parser parser = m_parser.get();
+    if (!parser) {
+        return;
+    }
+    // Bound on every element without being declared.
+    m_prefixes.push_back({-1, L"xmlns:xml", L"http://www.w3.org/XML/1998/namespace"});
+    XML_SetUserData(parser, this);
+    XML_SetReturnNSTriplet(parser, XML_TRUE);
+    XML_SetXmlDeclHandler(parser, OnXmlDeclaration);
+    XML_SetSkippedEntityHandler(parser, OnSkippedEntity);
+    XML_SetExternalEntityRefHandler(parser, OnExternalEntity);
+    XML_SetStartDoctypeDeclHandler(parser, OnDocumentType);
+    XML_SetStartNamespaceDeclHandler(parser, OnNamespaceDeclaration);
+    XML_SetElementHandler(parser, OnStartElement, OnEndElement);
+    XML_SetCharacterDataHandler(parser, OnCharacters);
+    XML_SetCdataSectionHandler(parser, OnStartCdata, OnEndCdata);
+    XML_SetCommentHandler(parser, OnComment);
+    XML_SetProcessingInstructionHandler(parser, OnProcessingInstruction);
+}
+
+bool ExpatPass::Run(const std::vector<char>& bytes) {
+    if (!m_parser) {
+        return false;
+    }
+    const bool parsed =
+        XML_Parse(m_parser.get(), bytes.data(), static_cast<int>(bytes.size()), XML_TRUE) == XML_STATUS_OK;
+    if (m_thrown) {
+        std::rethrow_exception(m_thrown);
+    }
+    return parsed && !m_stopped;
+}
+
+void ExpatPass::Refuse() {
+    if (!m_stopped) {
+        m_stopped = true;
+        XML_StopParser(m_parser.get(), XML_FALSE);
+    }
+}
+
+template <typename Work> void ExpatPass::Guarded(Work work) {
+    if (m_stopped) {
+        return;
+    }
+    try {
+        work();
+    } catch (...) {
+        m_thrown = std::current_exception();
+        Refuse();
+    }
+}
+
+// A default namespace declaration is no attribute to the document service.
+void XMLCALL ExpatPass::OnNamespaceDeclaration(void* data, const XML_Char* prefix, const XML_Char* uri) {
+    ExpatPass& pass = From(data);
+    if (IsLonger(prefix, kLongestName) || IsLonger(uri, kLongestName)) {
+        pass.Refuse();
+    } else if (prefix && pass.m_visit) {
+        pass.Guarded([&] {
+            pass.m_prefixes.push_back({pass.m_depth + 1, std::wstring(L"xmlns:") + prefix, uri ? uri : L""});
+        });
+    }
+}
+
+void XMLCALL ExpatPass::OnStartElement(void* data, const XML_Char* name, const XML_Char** attributes) {
+    ExpatPass& pass = From(data);
+    pass.FlushText();
+    if (++pass.m_depth > kDeepestElement || IsLonger(name, kLongestName)) {
+        pass.Refuse();
+    }
+    pass.Guarded([&] {
+        pass.CollectAttributes(attributes);
+        if (!pass.m_visit) {
+            return;
+        }
+        const std::wstring_view qualifiedName(name);
+        // A name expat expanded (namespace, separator, local name) belongs to a namespace.
+        const std::wstring_view reported = qualifiedName.find(kNamespaceSeparator) == std::wstring_view::npos
+                                               ? qualifiedName
+                                               : std::wstring_view();
+        (*pass.m_visit)(pass.m_depth, reported, AttributeViews(pass.m_attributes));
+    });
+}
+
+void XMLCALL ExpatPass::OnEndElement(void* data, const XML_Char*) {
+    ExpatPass& pass = From(data);
+    pass.FlushText();
+    while (!pass.m_prefixes.empty() && pass.m_prefixes.back().depth == pass.m_depth) {
+        pass.m_prefixes.pop_back();
+    }
+    --pass.m_depth;
+}
+
+void XMLCALL ExpatPass::OnCharacters(void* data, const XML_Char* text, int length) {
+    ExpatPass& pass = From(data);
+    const TextKind kind = pass.m_inSection ? TextKind::Section : TextKind::Text;
+    if (pass.m_textKind != kind) {
+        pass.FlushText();
+        pass.m_textKind = kind;
+    }
+    pass.m_textLength += static_cast<size_t>(length);
+    if (pass.m_textLength > kLongestValue) {
+        pass.Refuse();
+    } else if (pass.m_visitText) {
+        pass.Guarded([&] { pass.m_text.append(text, static_cast<size_t>(length)); });
+    }
+}
+
+void XMLCALL ExpatPass::OnStartCdata(void* data) {
+    ExpatPass& pass = From(data);
+    if (pass.m_textKind != TextKind::Section) {
+        pass.FlushText();
+        pass.m_textKind = TextKind::Section;
+    }
+    pass.m_inSection = true;
+}
+
+void XMLCALL ExpatPass::OnEndCdata(void* data) {
+    From(data).m_inSection = false;
+}
+
+void XMLCALL ExpatPass::OnComment(void* data, const XML_Char* text) {
+    ExpatPass& pass = From(data);
+    pass.FlushText();
+    if (IsLonger(text, kLongestValue)) {
+        pass.Refuse();
+    }
+}
+
+void XMLCALL ExpatPass::OnProcessingInstruction(void* data, const XML_Char* target, const XML_Char* text) {
+    ExpatPass& pass = From(data);
+    pass.FlushText();
+    if (IsLonger(target, kLongestName) || IsLonger(text, kLongestValue)) {
+        pass.Refuse();
+    }
+}
+
+// Declarations in the document itself are read by rules of each parser's own: the document service
+// leaves entity references out of its texts, where expat expands them, and looks attribute defaults
+// up its own way.
+void XMLCALL ExpatPass::OnDocumentType(void* data, const XML_Char* name, const XML_Char* systemId,
+                                       const XML_Char* publicId, int hasDeclarations) {
+    if (hasDeclarations || IsLonger(name, kLongestName) || IsLonger(systemId, kLongestName) ||
+        IsLonger(publicId, kLongestName)) {
+        From(data).Refuse();
+    }
+}
+
+// Expat reports a prefixed attribute as namespace, local name and prefix; the callers ask by the
+// qualified name as written.
+void ExpatPass::CollectAttributes(const XML_Char** attributes) {
+    size_t count = 0;
+    for (; attributes[2 * count]; ++count) {
+        if (IsLonger(attributes[2 * count], kLongestName) ||
+            IsLonger(attributes[2 * count + 1], kLongestValue)) {
+            Refuse();
+        }
+    }
+    if (!m_visit) {
+        return;
+    }
+    m_qualifiedNames.clear();
+    m_qualifiedNames.reserve(count); // the views below stay valid
+    m_attributes.clear();
+    for (size_t i = 0; i < count; ++i) {
+        std::wstring_view name(attributes[2 * i]);
+        const size_t localStart = name.find(kNamespaceSeparator);
+        if (localStart != std::wstring_view::npos) {
+            const std::wstring_view local = name.substr(localStart + 1);
+            const size_t prefixStart = local.find(kNamespaceSeparator);
+            std::wstring& qualified = m_qualifiedNames.emplace_back(local.substr(prefixStart + 1));
+            qualified.append(1, L':').append(local.substr(0, prefixStart));
+            name = qualified;
+        }
+        m_attributes.push_back({name, attributes[2 * i + 1]});
+    }
+    for (auto prefix = m_prefixes.rbegin(); prefix != m_prefixes.rend(); ++prefix) {
+        m_attributes.push_back({prefix->name, prefix->uri});
+    }
+}
+
+void ExpatPass::FlushText() {
+    if (m_textKind != TextKind::None) {
+        if (m_visitText) {
+            Guarded([&] { (*m_visitText)(m_depth, m_text); });
+        }
+        m_text.clear();
+        m_textLength = 0;
+        m_textKind = TextKind::None;
+    }
+}
+
+// --- the document service ----------------------------------------------------------------------
+
 // The platform's streaming reader would be faster, but under Wine it overruns a fixed buffer when
 // it reports an error naming a long tag, which ends the process: the document service parses
 // instead, and the tree is walked here as a stream.
-ComPtr<IXMLDOMDocument> LoadKeepingWhiteSpace(const wchar_t* path) {
+ComPtr<IXMLDOMDocument> LoadKeepingWhiteSpace(const std::vector<char>& bytes) {
     ComPtr<IXMLDOMDocument> document = CreateDocument();
-    if (!document || FAILED(document->put_preserveWhiteSpace(VARIANT_TRUE)) || !LoadFile(document.Get(), path)) {
+    if (!document || FAILED(document->put_preserveWhiteSpace(VARIANT_TRUE)) ||
+        !LoadBytes(document.Get(), bytes)) {
         return nullptr;
     }
     return document;
@@ -25,29 +390,34 @@ bool InNamespace(IXMLDOMNode* node) {
     return SUCCEEDED(node->get_namespaceURI(uri.Put())) && uri.Get() && SysStringLen(uri.Get()) > 0;
 }
 
+class NodeAttributes final : public ElementAttributes {
+public:
+    explicit NodeAttributes(IXMLDOMNode* element) : m_element(element) {}
+    OptString Get(const wchar_t* name) const override { return GetAttribute(m_element, name); }
+
+private:
+    IXMLDOMNode* m_element; // not owned
+};
+
 void VisitNode(IXMLDOMNode* node, int depth, const ElementVisitor& visit, const TextVisitor& visitText) {
     DOMNodeType type = NODE_INVALID;
     node->get_nodeType(&type);
     if (type == NODE_ELEMENT) {
         const std::wstring name = InNamespace(node) ? std::wstring() : NodeName(node);
-        visit(depth, name, ElementAttributes(node));
+        visit(depth, name, NodeAttributes(node));
     } else if (visitText && (type == NODE_TEXT || type == NODE_CDATA_SECTION) && depth > 0) {
         Bstr text;
         node->get_text(text.Put());
-        visitText(depth - 1, std::wstring_view(text.Get() ? text.Get() : L"", text.Get() ? SysStringLen(text.Get()) : 0));
+        visitText(depth - 1, std::wstring_view(text.Get() ? text.Get() : L"",
+                                               text.Get() ? SysStringLen(text.Get()) : 0));
     }
-}
-
-} // namespace
-
-OptString ElementAttributes::Get(const wchar_t* name) const {
-    return GetAttribute(m_element, name);
 }
 
 // The walk keeps its own stack of nodes still to visit, so a tree however deep cannot exhaust the
 // call stack.
-bool ReadElements(const wchar_t* path, const ElementVisitor& visit, const TextVisitor& visitText) {
-    ComPtr<IXMLDOMDocument> document = path ? LoadKeepingWhiteSpace(path) : nullptr;
+bool ReadWithDocumentService(const std::vector<char>& bytes, const ElementVisitor& visit,
+                             const TextVisitor& visitText) {
+    ComPtr<IXMLDOMDocument> document = LoadKeepingWhiteSpace(bytes);
     // The root element, whatever comes before it (a declaration, a document type).
     ComPtr<IXMLDOMNode> rootNode = SelectSingleNode(AsNode(document.Get()).Get(), L"*");
     if (!rootNode) {
@@ -70,6 +440,22 @@ bool ReadElements(const wchar_t* path, const ElementVisitor& visit, const TextVi
         }
     }
     return true;
+}
+
+} // namespace
+
+// expat reads what it can read as the document service would, checking the whole file before
+// visiting anything, since an error may come at its end; anything else (another encoding,
+// declarations, an error) goes to the document service, which decides.
+bool ReadElements(const wchar_t* path, const ElementVisitor& visit, const TextVisitor& visitText) {
+    const std::optional<std::vector<char>> bytes = path ? ReadFileBytes(path) : std::nullopt;
+    if (!bytes) {
+        return false;
+    }
+    if (!IsUtf16WithoutByteOrderMark(*bytes) && ExpatPass(nullptr, nullptr).Run(*bytes)) {
+        return ExpatPass(&visit, visitText ? &visitText : nullptr).Run(*bytes);
+    }
+    return ReadWithDocumentService(*bytes, visit, visitText);
 }
 
 } // namespace xml

@@ -4,10 +4,6 @@
 
 #include "TextUtil.h"
 
-#include <windows.h>
-
-#include <msxml2.h>
-
 #include <functional>
 #include <string_view>
 
@@ -16,12 +12,11 @@ namespace xml {
 // The attributes of the element being visited; valid only during the visit.
 class ElementAttributes {
 public:
-    explicit ElementAttributes(IXMLDOMNode* element) : m_element(element) {}
     // The value of the attribute with that qualified name, absent when the element has none.
-    OptString Get(const wchar_t* name) const;
+    virtual OptString Get(const wchar_t* name) const = 0;
 
-private:
-    IXMLDOMNode* m_element;
+protected:
+    ~ElementAttributes() = default;
 };
 
 // depth: 0 for the root element. name: the qualified name, empty for an element in a namespace, as

@@ -5,7 +5,7 @@
 #   - Wine (32-bit), Xvfb, xauth and X tools, ImageMagick (`import -window root`
 #     for screenshots), xdotool (to drive windows under Xvfb);
 #   - the de_DE.UTF-8 locale;
-#   - static libpng, libjpeg-turbo and giflib for the target, via scripts/build-deps.sh;
+#   - static libpng, libjpeg-turbo, giflib and expat for the target, via scripts/build-deps.sh;
 #   - the project's own Wine prefix ($WINEPREFIX from scripts/common.sh, under
 #     ${XDG_CACHE_HOME:-$HOME/.cache}/tevtranslator/); ~/.wine is never used.
 # Run it as yourself: only the installing steps run as root, directly when you are root, else
