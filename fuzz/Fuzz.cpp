@@ -155,8 +155,8 @@ int RunWorker(const Options& options) {
     const std::vector<Bytes> corpus = target->Corpus();
     g_allocationBound = static_cast<size_t>(options.memoryMegabytes) << 20;
     for (unsigned index = options.from; index < options.count; ++index) {
-        const Bytes input = GenerateInput(*target, corpus, options.seed, index, options.gentle);
         progress->index = static_cast<LONG>(index);
+        const Bytes input = GenerateInput(*target, corpus, options.seed, index, options.gentle);
         progress->allowance = target->TimeAllowanceMs(input);
         progress->started = GetTickCount();
         progress->running = 1;
