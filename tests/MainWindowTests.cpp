@@ -131,10 +131,7 @@ TEST_F(MainWindow, AnEmptyTranslationRemovesItFromTheListAndTheFile) {
             ClickElement(main, L"btnSave");
         }});
     EXPECT_EQ(L"", translations[3]);
-    CTEVEngine reader(nullptr);
-    reader.LoadStrings(TranslationFile().c_str());
-    EXPECT_EQ(nullptr, reader.FindString(L"look", L"value"));
-    EXPECT_STREQ(L"Annuler", reader.FindString(L"cancel4", L"label"));
+    ExpectSavedWithoutLook();
     EXPECT_FALSE(main.Model().IsModified());
 }
 

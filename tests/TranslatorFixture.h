@@ -50,6 +50,14 @@ protected:
 
     std::wstring TranslationFile() const { return program.LanguageFolder() + L"\\sample\\strings.xml"; }
 
+    // The saved file lost the translation of "look" (its box was emptied) and kept the others.
+    void ExpectSavedWithoutLook() const {
+        CTEVEngine reader(nullptr);
+        reader.LoadStrings(TranslationFile().c_str());
+        EXPECT_EQ(nullptr, reader.FindString(L"look", L"value"));
+        EXPECT_STREQ(L"Annuler", reader.FindString(L"cancel4", L"label"));
+    }
+
     // Runs the main window: answers the open dialog (OK, or Cancel for a language of -1; another
     // language is chosen first), then runs the steps inside the main loop. The test fails when the
     // window did not open or closed before the last step; it is ended afterwards without questions.
