@@ -36,50 +36,6 @@ const wchar_t* CellText(const std::wstring& text, std::wstring& scratch) {
     return scratch.c_str();
 }
 
-// The text as a control label shows it: a single "&" marks the mnemonic, "&&" shows one "&".
-std::wstring WithoutAccelerators(const std::wstring& text) {
-    std::wstring plain;
-    plain.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != L'&') {
-            plain += text[i];
-        } else if (i + 1 < text.size() && text[i + 1] == L'&') {
-            plain += L'&';
-            ++i;
-        }
-    }
-    return plain;
-}
-
-// The upper case of every UTF-16 unit, as ordinal matching that ignores case folds them.
-const wchar_t* UpperCaseOfEveryUnit() {
-    static const std::vector<wchar_t> table = [] {
-        std::vector<wchar_t> units(0x10000);
-        for (size_t unit = 0; unit < units.size(); ++unit) {
-            units[unit] = static_cast<wchar_t>(unit);
-        }
-        CharUpperBuffW(units.data(), static_cast<DWORD>(units.size()));
-        return units;
-    }();
-    return table.data();
-}
-
-// Ordinal matching that ignores case, through a table: this runs per string per keystroke, and
-// FindStringOrdinal costs about ten times as much (StrStrIW two hundred times).
-bool ContainsNoCase(std::wstring_view text, std::wstring_view search) {
-    const wchar_t* upper = UpperCaseOfEveryUnit();
-    for (size_t start = 0; start + search.size() <= text.size(); ++start) {
-        size_t matched = 0;
-        while (matched < search.size() && upper[text[start + matched]] == upper[search[matched]]) {
-            ++matched;
-        }
-        if (matched == search.size()) {
-            return true;
-        }
-    }
-    return false;
-}
-
 // Labels repaint on every text they are given; many updates give them the text they have.
 void SetLabelText(CTEVElement* label, const std::wstring& text) {
     if (label && text != (label->GetText() ? label->GetText() : L"")) {
@@ -92,10 +48,15 @@ thread_local CMainDialog* t_keyboardOwner = nullptr;
 
 } // namespace
 
-CMainDialog::CMainDialog(CTEVEngine* engine, std::wstring programFolder)
-    : CTEVDialog(L"res:main.xml", engine, nullptr), m_programFolder(std::move(programFolder)) {}
+CMainDialog::CMainDialog(CTEVEngine* engine, std::wstring programFolder, TranslationSession& session)
+    : CTEVDialog(L"res:main.xml", engine, nullptr), m_programFolder(std::move(programFolder)),
+      m_session(session) {
+    m_session.AddObserver(this);
+}
 
-CMainDialog::~CMainDialog() = default;
+CMainDialog::~CMainDialog() {
+    m_session.RemoveObserver(this);
+}
 
 void CMainDialog::OnPreInitDialog() {
     m_stringList = FindAs<CTEVList>(L"lstStrings");
@@ -104,10 +65,11 @@ void CMainDialog::OnPreInitDialog() {
     if (m_stringList) {
         // The rows show the model's own texts: a refill copies none of them.
         m_stringList->SetTextSource([this](int param, int column, std::wstring& scratch) -> const wchar_t* {
-            if (param < 0 || static_cast<size_t>(param) >= m_model.strings.size()) {
+            const std::vector<StringItem>& strings = m_session.Model().Strings();
+            if (param < 0 || static_cast<size_t>(param) >= strings.size()) {
                 return L"";
             }
-            const StringItem& item = m_model.strings[static_cast<size_t>(param)];
+            const StringItem& item = strings[static_cast<size_t>(param)];
             if (column == 0) {
                 return CellText(item.text, scratch);
             }
@@ -121,22 +83,13 @@ void CMainDialog::OnInitDialog() {
     InstallKeyboard();
     ArrangeTabOrder();
     if (m_showCombo) {
-        m_showCombo->SetValue(ShowAll);
+        m_showCombo->SetValue(static_cast<int>(ShownStrings::All));
     }
     UpdateStringInfo();
+    OnModifiedChanged();
     if (RunOpenDialog() == OpenOutcome::Cancelled) {
         EndDialog(m_window, IDCANCEL);
-        return;
     }
-    MarkClean();
-}
-
-void CMainDialog::MarkClean() {
-    if (CTEVElement* save = FindById(L"btnSave")) {
-        save->SetDisabled(TRUE);
-    }
-    m_model.MarkSaved();
-    UpdateTitle();
 }
 
 int CMainDialog::FireEvent(CTEVElement* source, const wchar_t* event, WPARAM wParam, LPARAM lParam) {
@@ -174,12 +127,7 @@ int CMainDialog::OpenAnotherProject() {
     if (!ConfirmSave()) {
         return 1;
     }
-    if (!OpenProject()) {
-        return 0;
-    }
-    // Nothing of the project just opened has changed yet.
-    MarkClean();
-    return 1;
+    return OpenProject();
 }
 
 BOOL CMainDialog::OpenProject() {
@@ -201,7 +149,7 @@ CMainDialog::OpenOutcome CMainDialog::RunOpenDialog() {
 
 bool CMainDialog::LoadChosenProject(const std::wstring& projectPath, const std::wstring& translationPath,
                                     int language) {
-    const LoadResult result = m_model.Load(projectPath, translationPath, language);
+    const LoadResult result = m_session.Open(projectPath, translationPath, language);
     if (result.status != LoadStatus::Loaded) {
         // The chosen project changed since it was listed; the open project stays as it was.
         const std::wstring text = FormatText(L"The project could not be opened:\n%s", projectPath.c_str());
@@ -216,13 +164,39 @@ bool CMainDialog::LoadChosenProject(const std::wstring& projectPath, const std::
                        translationPath.c_str());
         MessageBoxW(m_window, text.c_str(), kCaption, MB_ICONWARNING | MB_OK);
     }
-    IndexSearchTexts();
-    m_checks.Reset(m_model);
-    m_lastFilter.reset();
-    FillDialogCombo();
-    FillStringList();
-    ShowProgress();
     return true;
+}
+
+// The session chose every row anew; the filters on screen start wide open with it.
+void CMainDialog::OnProjectOpened() {
+    if (CTEVElement* find = FindById(L"find")) {
+        find->SetText(L"");
+    }
+    if (m_showCombo) {
+        m_showCombo->SetValue(static_cast<int>(ShownStrings::All));
+    }
+    FillDialogCombo();
+    RefillList();
+    ShowProgress();
+    OnModifiedChanged();
+}
+
+void CMainDialog::OnTranslationsChanged(const std::vector<size_t>& strings) {
+    for (size_t string : strings) {
+        ShowRowTranslation(string);
+    }
+    ShowChecks();
+}
+
+void CMainDialog::OnChecksChanged() {
+    ShowChecks();
+}
+
+void CMainDialog::OnModifiedChanged() {
+    if (CTEVElement* save = FindById(L"btnSave")) {
+        save->SetDisabled(!m_session.IsModified());
+    }
+    UpdateTitle();
 }
 
 void CMainDialog::FillDialogCombo() {
@@ -232,7 +206,7 @@ void CMainDialog::FillDialogCombo() {
     m_dialogCombo->ResetContent();
     m_dialogCombo->AddItem(-1, L"<All dialogs>");
     m_dialogEntries.clear();
-    for (size_t i = 0; i < m_model.dialogs.size(); ++i) {
+    for (size_t i = 0; i < m_session.Model().Dialogs().size(); ++i) {
         m_dialogEntries.push_back(DialogEntryText(i));
         m_dialogCombo->AddItem(static_cast<int>(i), m_dialogEntries.back().c_str());
     }
@@ -243,14 +217,16 @@ int CMainDialog::ValueOfDialogCombo() const {
     return m_dialogCombo ? m_dialogCombo->GetValue() : -1;
 }
 
-int CMainDialog::ValueOfShowCombo() const {
-    const int value = m_showCombo ? m_showCombo->GetValue() : ShowAll;
-    return value < 0 ? ShowAll : value;
+ShownStrings CMainDialog::ValueOfShowCombo() const {
+    const int value = m_showCombo ? m_showCombo->GetValue() : 0;
+    return value < 0 || value > static_cast<int>(ShownStrings::Problems) ? ShownStrings::All
+                                                                         : static_cast<ShownStrings>(value);
 }
 
 // The dialog's caption with its progress, so the translator sees where work is left.
 std::wstring CMainDialog::DialogEntryText(size_t dialog) const {
-    return m_model.dialogs[dialog].Caption() + L" (" + ShortProgressText(m_checks.OfDialog(dialog)) + L")";
+    return m_session.Model().Dialogs()[dialog].Caption() + L" (" +
+           ShortProgressText(m_session.Checks().OfDialog(dialog)) + L")";
 }
 
 void CMainDialog::UpdateDialogEntry(size_t dialog) {
@@ -264,59 +240,27 @@ void CMainDialog::UpdateDialogEntry(size_t dialog) {
     }
 }
 
-// Every string matching a longer search also matches a shorter one it contains.
-bool CMainDialog::ListFilter::Narrows(const ListFilter& last) const {
-    if (dialog != last.dialog || shown != last.shown) {
-        return false;
-    }
-    return !last.search || (search && ContainsNoCase(*search, *last.search));
-}
-
-bool CMainDialog::PassesFilter(size_t index, const OptString& search, int shown) const {
-    if (shown == ShowUntranslated && m_model.strings[index].loc) {
-        return false;
-    }
-    if (shown == ShowProblems && !m_checks.HasFindings(index)) {
-        return false;
-    }
-    return !search || MatchesSearch(index, *search);
-}
-
 void CMainDialog::FillStringList() {
+    CTEVElement* find = FindById(L"find");
+    m_session.SetFilter(
+        {find ? CopyOrNull(find->GetText()) : std::nullopt, ValueOfDialogCombo(), ValueOfShowCombo()});
+}
+
+void CMainDialog::OnRowsChanged() {
+    RefillList();
+}
+
+void CMainDialog::RefillList() {
     if (!m_stringList) {
         return;
     }
-    CTEVElement* find = FindById(L"find");
-    ListFilter filter{find ? CopyOrNull(find->GetText()) : std::nullopt, ValueOfDialogCombo(), ValueOfShowCombo()};
-    if (filter.dialog >= static_cast<int>(m_model.dialogs.size())) {
-        filter.dialog = -1;
-    }
-    // A filter that only narrows the last one needs to look at the rows shown, not the project.
-    std::vector<size_t> candidates;
-    const std::vector<size_t>* looked = nullptr;
-    if (m_lastFilter && filter.Narrows(*m_lastFilter)) {
-        candidates.swap(m_shownStrings);
-        looked = &candidates;
-    } else if (filter.dialog >= 0) {
-        looked = &m_checks.StringsOf(static_cast<size_t>(filter.dialog));
-    }
-
     // One redraw for the whole refill: the list may hold tens of thousands of rows.
     m_stringList->BeginUpdate();
     m_stringList->DeleteAllItems();
-    m_rowOfString.assign(m_model.strings.size(), -1);
-    m_shownStrings.clear();
-    const size_t count = looked ? looked->size() : m_model.strings.size();
-    for (size_t k = 0; k < count; ++k) {
-        const size_t i = looked ? (*looked)[k] : k;
-        if (i >= m_model.strings.size() || !PassesFilter(i, filter.search, filter.shown)) {
-            continue;
-        }
-        m_rowOfString[i] = m_stringList->InsertItem(nullptr, static_cast<int>(i), 0);
-        m_shownStrings.push_back(i);
+    for (size_t string : m_session.Rows()) {
+        m_stringList->InsertItem(nullptr, static_cast<int>(string), 0);
     }
     m_stringList->EndUpdate();
-    m_lastFilter = std::move(filter);
     // The refill drops the selection without telling: the labels and links follow it here.
     UpdateStringInfo();
 }
@@ -335,17 +279,18 @@ void CMainDialog::SelectPreviousDialog() {
 
 void CMainDialog::SelectNextDialog() {
     const int value = ValueOfDialogCombo();
-    if (m_dialogCombo && value < static_cast<int>(m_model.dialogs.size()) - 1) {
+    if (m_dialogCombo && value < static_cast<int>(m_session.Model().Dialogs().size()) - 1) {
         SelectDialogAndRefill(value + 1);
     }
 }
 
 void CMainDialog::UpdateStringInfo() {
-    const int row = m_stringList ? m_stringList->GetSelectedIndex() : -1;
-    std::optional<StringInfo> info;
-    if (row >= 0) {
-        info = m_model.GetStringInfo(static_cast<size_t>(m_stringList->GetItemParam(row)));
+    const int string = m_stringList ? m_stringList->GetSelectedParam() : -1;
+    if (string >= 0) {
+        m_session.SetCurrent(static_cast<size_t>(string));
     }
+    const std::optional<StringInfo> info =
+        string >= 0 ? m_session.Model().GetStringInfo(static_cast<size_t>(string)) : std::nullopt;
     SetLabelText(FindById(L"strID"), info ? info->Label() : std::wstring());
     const OptString caption = info ? info->caption : std::nullopt;
     SetLabelText(FindById(L"dlgName"), caption.value_or(L""));
@@ -359,35 +304,19 @@ void CMainDialog::UpdateStringInfo() {
 
 void CMainDialog::ShowSelectedFindings() {
     const int string = m_stringList ? m_stringList->GetSelectedParam() : -1;
-    SetLabelText(FindById(L"findings"),
-                 string >= 0 ? FindingsLine(m_checks.FindingsOf(m_model, static_cast<size_t>(string))) : std::wstring());
+    SetLabelText(FindById(L"findings"), string >= 0 ? FindingsLine(m_session.Checks().FindingsOf(
+                                                          m_session.Model(), static_cast<size_t>(string)))
+                                                    : std::wstring());
 }
 
 void CMainDialog::SetTranslation(int index, const wchar_t* text) {
-    if (index < 0 || index >= static_cast<int>(m_model.strings.size())) {
-        return;
+    if (index >= 0) {
+        m_session.StoreTranslation(static_cast<size_t>(index), CopyOrNull(text));
     }
-    const bool wasModified = m_model.IsModified();
-    const std::vector<size_t> changed = m_model.SetLoc(static_cast<size_t>(index), CopyOrNull(text));
-    for (size_t string : changed) {
-        ShowRowTranslation(string);
-    }
-    AfterTranslationsChanged(changed);
-    EnableSaveOnFirstChange(wasModified);
-}
-
-void CMainDialog::AfterTranslationsChanged(const std::vector<size_t>& changed) {
-    if (changed.empty()) {
-        return;
-    }
-    m_checks.Recheck(m_model, changed);
-    // Rows may now pass or fail the filter: the next refill looks at every string again.
-    m_lastFilter.reset();
-    ShowChecks();
 }
 
 void CMainDialog::ShowChecks() {
-    for (size_t dialog = 0; dialog < m_model.dialogs.size(); ++dialog) {
+    for (size_t dialog = 0; dialog < m_dialogEntries.size(); ++dialog) {
         UpdateDialogEntry(dialog);
     }
     // A change can mark or clear rows besides its own: a clash names two strings.
@@ -399,47 +328,38 @@ void CMainDialog::ShowChecks() {
 }
 
 void CMainDialog::ShowProgress() {
-    SetLabelText(FindById(L"progress"), ProgressText(m_checks.Total()));
-}
-
-void CMainDialog::EnableSaveOnFirstChange(bool wasModified) {
-    if (!wasModified && m_model.IsModified()) {
-        if (CTEVElement* save = FindById(L"btnSave")) {
-            save->SetDisabled(FALSE);
-        }
-        UpdateTitle();
-    }
+    SetLabelText(FindById(L"progress"), ProgressText(m_session.Checks().Total()));
 }
 
 void CMainDialog::ShowRowTranslation(size_t index) {
-    if (!m_stringList || index >= m_rowOfString.size() || m_rowOfString[index] < 0) {
+    const std::optional<size_t> row = m_session.RowOf(index);
+    if (!m_stringList || !row) {
         return;
     }
     // The list asks the model for the text; the row is only repainted.
-    m_stringList->SetItemText(m_rowOfString[index], 1, nullptr);
+    m_stringList->SetItemText(static_cast<int>(*row), 1, nullptr);
 }
 
 BOOL CMainDialog::SaveWithMessage() {
-    if (m_model.SaveStrings()) {
-        MarkClean();
+    if (m_session.Save()) {
         ReportDroppedTranslations();
         return TRUE;
     }
     std::wstring text = FormatText(
         L"Impossible to save strings. Make sure you have the write permissions for this file: \n%s",
-        m_model.translationPath.c_str());
+        m_session.Model().TranslationPath().c_str());
     // Permissions are not the problem when a translation holds what XML cannot carry.
-    if (const std::optional<size_t> bad = m_model.FindUnsavableString()) {
+    if (const std::optional<size_t> bad = m_session.Model().FindUnsavableString()) {
         text = FormatText(L"The translation of \"%s\" holds a control character that a strings file cannot "
                           L"carry. Change it, then save again.",
-                          m_model.strings[*bad].text.c_str());
+                          m_session.Model().Strings()[*bad].text.c_str());
     }
     MessageBoxW(m_window, text.c_str(), kCaption, MB_ICONERROR | MB_OK);
     return FALSE;
 }
 
 void CMainDialog::ReportDroppedTranslations() {
-    const SaveReport& report = m_model.LastSave();
+    const SaveReport& report = m_session.Model().LastSave();
     if (report.droppedEntries == 0) {
         return;
     }
@@ -451,7 +371,7 @@ void CMainDialog::ReportDroppedTranslations() {
 }
 
 BOOL CMainDialog::ConfirmSave() {
-    if (!m_model.IsModified()) {
+    if (!m_session.IsModified()) {
         return TRUE;
     }
     switch (
@@ -499,10 +419,17 @@ BOOL CMainDialog::OpenTranslateDialog() {
     if (!m_stringList || m_stringList->GetItemCount() == 0) {
         return FALSE;
     }
-    const int selected = m_stringList->GetSelectedIndex();
-    CTranslateDlg translate(m_engine, this, selected >= 0 ? selected : 0);
+    // The translate dialog starts at the selected row, or the first.
+    if (m_stringList->GetSelectedIndex() < 0) {
+        m_session.SetCurrent(m_session.StringAt(0));
+    }
+    CTranslateDlg translate(m_engine, m_session, m_programFolder + L"settings.ini");
     translate.DoModal(m_window);
-    SelectAndShowRow(translate.CurrentRow());
+    if (const std::optional<size_t> current = m_session.Current()) {
+        if (const std::optional<size_t> row = m_session.RowOf(*current)) {
+            SelectAndShowRow(static_cast<int>(*row));
+        }
+    }
     return TRUE;
 }
 
@@ -513,24 +440,13 @@ void CMainDialog::ImportStrings(const wchar_t* path) {
     // A file near the size bound takes seconds; a small one is done before the cursor shows.
     std::optional<WaitCursor> busy(std::in_place);
     const ImportContent file = ReadImportFile(path);
-    const bool wasModified = m_model.IsModified();
     if (m_stringList) {
         m_stringList->BeginUpdate();
     }
-    // The import finds every string of a pair through its index, later identical ones included, and
-    // sets them one by one: SetTranslation would scan the rest of the project for each pair.
-    std::vector<size_t> changed;
-    const ImportSummary summary =
-        ApplyImport(m_model.strings, file.pairs, [&](size_t index, const std::wstring& text) {
-            m_model.SetImportedLoc(index, text);
-            ShowRowTranslation(index);
-            changed.push_back(index);
-        });
-    AfterTranslationsChanged(changed);
+    const ImportSummary summary = m_session.Import(file.pairs);
     if (m_stringList) {
         m_stringList->EndUpdate();
     }
-    EnableSaveOnFirstChange(wasModified);
     busy.reset();
     ReportImport(path, file, summary);
 }
@@ -598,32 +514,32 @@ void CMainDialog::ShowTranslated(int dialogIndex) {
 }
 
 void CMainDialog::RunPreview(int dialogIndex, bool translated) {
-    if (dialogIndex < 0 || dialogIndex >= static_cast<int>(m_model.dialogs.size())) {
+    const ProjectModel& model = m_session.Model();
+    if (dialogIndex < 0 || dialogIndex >= static_cast<int>(model.Dialogs().size())) {
         return;
     }
+    const DialogItem& dialog = model.Dialogs()[static_cast<size_t>(dialogIndex)];
     // Each preview runs on an engine of its own: the project's pictures, its strings, viewer mode.
-    CMyTEVEngine engine(m_model.projectPath.c_str(), m_engine ? m_engine->Instance() : nullptr);
+    CMyTEVEngine engine(model.ProjectPath().c_str(), m_engine ? m_engine->Instance() : nullptr);
     if (translated) {
-        engine.LoadStrings(m_model.translationPath.c_str());
+        engine.LoadStrings(model.TranslationPath().c_str());
     }
-    CTEVDialog preview(m_model.dialogs[dialogIndex].path.c_str(), &engine, nullptr);
+    CTEVDialog preview(dialog.path.c_str(), &engine, nullptr);
     preview.DoModal(m_window);
     if (preview.HadTooManyElements()) {
-        const std::wstring text =
-            FormatText(L"The dialog is not shown: its description holds more than %d "
-                       L"elements, more than a dialog can have.\n%s",
-                       CTEVElement::kMaxElements, m_model.dialogs[dialogIndex].path.c_str());
+        const std::wstring text = FormatText(L"The dialog is not shown: its description holds more than %d "
+                                             L"elements, more than a dialog can have.\n%s",
+                                             CTEVElement::kMaxElements, dialog.path.c_str());
         MessageBoxW(m_window, text.c_str(), kCaption, MB_ICONERROR | MB_OK);
     }
 }
 
 int CMainDialog::DialogOfSelectedString() const {
-    const int row = m_stringList ? m_stringList->GetSelectedIndex() : -1;
-    if (row < 0) {
+    const int string = m_stringList ? m_stringList->GetSelectedParam() : -1;
+    if (string < 0) {
         return -1;
     }
-    const std::optional<size_t> dialog =
-        m_model.FirstDialogOf(static_cast<size_t>(m_stringList->GetItemParam(row)));
+    const std::optional<size_t> dialog = m_session.Model().FirstDialogOf(static_cast<size_t>(string));
     return dialog ? static_cast<int>(*dialog) : -1;
 }
 
@@ -648,7 +564,7 @@ LRESULT CMainDialog::DrawRowMark(NMLVCUSTOMDRAW& draw) const {
         return CDRF_DODEFAULT;
     }
     const int string = m_stringList->GetItemParam(static_cast<int>(draw.nmcd.dwItemSpec));
-    if (string >= 0 && m_checks.HasFindings(static_cast<size_t>(string))) {
+    if (string >= 0 && m_session.Checks().HasFindings(static_cast<size_t>(string))) {
         draw.clrTextBk = RGB(255, 228, 225); // a light red that dark text stays readable on
         draw.clrText = RGB(160, 0, 0);
         return CDRF_NEWFONT;
@@ -662,37 +578,35 @@ void CMainDialog::RunCheck() {
     {
         // Laying out every dialog changed since the last check takes a while in a large project.
         const WaitCursor busy;
-        m_checks.LayOutStaleDialogs(m_model);
+        m_session.LayOutStaleDialogs();
     }
-    // Rows with layout findings now pass the problems filter.
-    m_lastFilter.reset();
-    ShowChecks();
-    const std::vector<Finding> findings = m_checks.AllFindings(m_model);
-    CCheckDlg check(m_engine, m_model, findings, ProgressText(m_checks.Total()));
+    const ProjectModel& model = m_session.Model();
+    const std::vector<Finding> findings = m_session.Checks().AllFindings(model);
+    CCheckDlg check(m_engine, model, findings, ProgressText(m_session.Checks().Total()));
     if (check.DoModal(m_window) == IDOK && check.ChosenString()) {
         GoToString(*check.ChosenString());
     }
 }
 
 void CMainDialog::GoToString(size_t index) {
-    if (index >= m_model.strings.size()) {
+    if (index >= m_session.Model().Strings().size()) {
         return;
     }
-    if (m_rowOfString.size() <= index || m_rowOfString[index] < 0) {
+    if (!m_session.RowOf(index)) {
         // The filters hide it: show everything, keeping the list in project order.
         if (CTEVElement* find = FindById(L"find")) {
             find->SetText(L"");
         }
         if (m_showCombo) {
-            m_showCombo->SetValue(ShowAll);
+            m_showCombo->SetValue(static_cast<int>(ShownStrings::All));
         }
         if (m_dialogCombo) {
             m_dialogCombo->SetValue(-1);
         }
         FillStringList();
     }
-    if (index < m_rowOfString.size()) {
-        SelectAndShowRow(m_rowOfString[index]);
+    if (const std::optional<size_t> row = m_session.RowOf(index)) {
+        SelectAndShowRow(static_cast<int>(*row));
         if (m_stringList && m_stringList->Window()) {
             SetFocus(m_stringList->Window());
         }
@@ -719,13 +633,14 @@ void CMainDialog::UpdateTitle() {
         title = m_projectName + L" - ";
     }
     wchar_t language[LOCALE_NAME_MAX_LENGTH * 2] = L"";
-    if (m_model.languageId >= 0 && GetLocaleInfoW(static_cast<LCID>(m_model.languageId), LOCALE_SLANGUAGE,
-                                                  language, ARRAYSIZE(language))) {
+    const int languageId = m_session.Model().LanguageId();
+    if (languageId >= 0 &&
+        GetLocaleInfoW(static_cast<LCID>(languageId), LOCALE_SLANGUAGE, language, ARRAYSIZE(language))) {
         title += language;
     } else if (!title.empty()) {
         title.resize(title.size() - 3);
     }
-    if (!title.empty() && m_model.IsModified()) {
+    if (!title.empty() && m_session.IsModified()) {
         title += L"*";
     }
     // The program's own name stays last: scripts and users find the window by it.
@@ -747,7 +662,7 @@ LRESULT CALLBACK CMainDialog::KeyboardFilter(int code, WPARAM wParam, LPARAM lPa
     if (main && code == MSGF_DIALOGBOX && msg && msg->message == WM_KEYDOWN && msg->wParam == 'S' &&
         GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0 &&
         (msg->hwnd == main->m_window || IsChild(main->m_window, msg->hwnd))) {
-        if (main->m_model.IsModified()) {
+        if (main->m_session.IsModified()) {
             main->SaveWithMessage();
         }
         return 1;
@@ -803,36 +718,4 @@ void CMainDialog::ArrangeTabOrder() {
     for (CTEVElement* link : {prev, next}) {
         SetWindowLongW(link->Window(), GWL_STYLE, GetWindowLongW(link->Window(), GWL_STYLE) | WS_TABSTOP);
     }
-}
-
-// ---- Search ----
-
-void CMainDialog::IndexSearchTexts() {
-    m_searchTexts.assign(m_model.strings.size(), std::wstring());
-    for (size_t i = 0; i < m_model.strings.size(); ++i) {
-        const std::wstring& text = m_model.strings[i].text;
-        if (text.find(L'&') != std::wstring::npos) {
-            m_searchTexts[i] = WithoutAccelerators(text);
-        }
-    }
-}
-
-// The search text is found in the original or the translation as written or as shown, without
-// their accelerator marks: "Chart folder" finds "Cha&rt folder", and "Cha&rt" finds it too.
-bool CMainDialog::MatchesSearch(size_t index, std::wstring_view search) const {
-    const StringItem& item = m_model.strings[index];
-    if (ContainsNoCase(item.text, search)) {
-        return true;
-    }
-    if (index < m_searchTexts.size() && !m_searchTexts[index].empty() &&
-        ContainsNoCase(m_searchTexts[index], search)) {
-        return true;
-    }
-    if (!item.loc) {
-        return false;
-    }
-    if (ContainsNoCase(*item.loc, search)) {
-        return true;
-    }
-    return item.loc->find(L'&') != std::wstring::npos && ContainsNoCase(WithoutAccelerators(*item.loc), search);
 }

@@ -1,11 +1,11 @@
-// The translator's main window: holds the open project, lists its strings with their
-// translations, narrows the list by text and dialog, and starts every other function.
+// The translator's main window: shows the session's project, lists the rows it chooses with their
+// translations, sets its filter from the search text and the dialog, and starts every other function.
 #pragma once
 
 #include "CTEVDialog.h"
 #include "ImportStrings.h"
-#include "ProjectChecks.h"
-#include "ProjectModel.h"
+#include "ProgramStart.h"
+#include "TranslationSession.h"
 #include "WindowSize.h"
 
 #include <memory>
@@ -18,10 +18,11 @@ class CTEVComboBox;
 class CTEVList;
 class WindowsHook;
 
-class CMainDialog : public CTEVDialog {
+class CMainDialog : public CTEVDialog, private SessionObserver {
 public:
-    // programFolder: where "projects\" and "settings.ini" are, with a trailing backslash.
-    CMainDialog(CTEVEngine* engine, std::wstring programFolder);
+    // programFolder: where "projects\" and "settings.ini" are, with a trailing backslash. session
+    // outlives the window.
+    CMainDialog(CTEVEngine* engine, std::wstring programFolder, TranslationSession& session);
     ~CMainDialog() override;
 
     int FireEvent(CTEVElement* source, const wchar_t* event, WPARAM wParam, LPARAM lParam) override;
@@ -36,11 +37,12 @@ public:
     BOOL OpenProject();
     // Loads a project and fills the window from it: strings, dialogs, checks and progress; a project
     // that does not load is reported and the open one stays.
-    bool LoadChosenProject(const std::wstring& projectPath, const std::wstring& translationPath, int language);
+    bool LoadChosenProject(const std::wstring& projectPath, const std::wstring& translationPath,
+                           int language);
+    // Sets the session's filter from the search text, the dialog and the "show" box.
     void FillStringList();
-    void FillDialogCombo();
     void UpdateStringInfo();
-    // The one way a translation changes: model, list rows and the Save button follow.
+    // Stores a translation in the session, as the translate dialog does.
     void SetTranslation(int index, const wchar_t* text);
     BOOL SaveWithMessage();
     // Asks to save pending changes; false when the user cancels or the save fails.
@@ -64,38 +66,37 @@ public:
     // selects its row.
     void RunCheck();
 
-    ProjectModel& Model() { return m_model; }
-    const ProjectChecks& Checks() const { return m_checks; }
+    TranslationSession& Session() { return m_session; }
     CTEVList* StringList() const { return m_stringList; }
-    const std::wstring& ProgramFolder() const { return m_programFolder; }
 
-    static constexpr const wchar_t* kCaption = L".:: tevlib translator ::.";
+    static constexpr const wchar_t* kCaption = kProgramCaption;
 
 private:
+    // What the session tells.
+    void OnProjectOpened() override;
+    void OnTranslationsChanged(const std::vector<size_t>& strings) override;
+    void OnChecksChanged() override;
+    void OnRowsChanged() override;
+    void OnModifiedChanged() override;
+
     enum class OpenOutcome { Cancelled, Failed, Loaded };
     // Asks to save, then runs the open dialog; 0 when the chosen project did not load.
     int OpenAnotherProject();
     OpenOutcome RunOpenDialog();
-    void MarkClean();
+    void FillDialogCombo();
+    // The list shows the session's rows.
+    void RefillList();
     // Tells what an import did, or why the file gave nothing.
     void ReportImport(const wchar_t* path, const ImportContent& file, const ImportSummary& summary);
     // Tells after a save how many translations of the earlier file were left out, and where it went.
     void ReportDroppedTranslations();
-    // Enables the Save button when a change made the clean model modified.
-    void EnableSaveOnFirstChange(bool wasModified);
     void RunPreview(int dialogIndex, bool translated);
     // The first dialog that uses the selected row's string, or -1.
     int DialogOfSelectedString() const;
     void ShowRowTranslation(size_t index);
     int ValueOfDialogCombo() const;
     void SelectDialogAndRefill(int value);
-    // Whether a string of the dialog being shown (or of all) passes the search and the "show" box.
-    bool PassesFilter(size_t index, const OptString& search, int shown) const;
-    // What the "show" box keeps: every string, the untranslated ones, or those with problems.
-    enum Shown { ShowAll = 0, ShowUntranslated = 1, ShowProblems = 2 };
-    int ValueOfShowCombo() const;
-    // After translations changed: their checks, the dialogs' progress, the marks and the status line.
-    void AfterTranslationsChanged(const std::vector<size_t>& changed);
+    ShownStrings ValueOfShowCombo() const;
     // The checks on screen: each dialog's progress in the selector, the row marks, the status line.
     void ShowChecks();
     void ShowProgress();
@@ -121,28 +122,11 @@ private:
     bool HandleEscape();
     void ArrangeTabOrder();
 
-    // Search ignores "&" accelerators: originals without them, "" where an original has none.
-    void IndexSearchTexts();
-    bool MatchesSearch(size_t index, std::wstring_view search) const;
-
     std::wstring m_programFolder;
-    ProjectModel m_model;
-    ProjectChecks m_checks;
-    CTEVList* m_stringList = nullptr;      // not owned
-    CTEVComboBox* m_dialogCombo = nullptr; // not owned
-    CTEVComboBox* m_showCombo = nullptr;   // not owned
-    // Row of each string in the list, -1 when not shown; rebuilt with the list.
-    std::vector<int> m_rowOfString;
-    // The strings shown, in row order, and the filter that chose them.
-    std::vector<size_t> m_shownStrings;
-    struct ListFilter {
-        OptString search;
-        int dialog; // -1: all
-        int shown;
-        bool Narrows(const ListFilter& last) const;
-    };
-    std::optional<ListFilter> m_lastFilter;
-    std::vector<std::wstring> m_searchTexts;
+    TranslationSession& m_session;
+    CTEVList* m_stringList = nullptr;          // not owned
+    CTEVComboBox* m_dialogCombo = nullptr;     // not owned
+    CTEVComboBox* m_showCombo = nullptr;       // not owned
     std::vector<std::wstring> m_dialogEntries; // what the selector shows for each dialog
     std::wstring m_projectName;
     std::unique_ptr<WindowsHook> m_keyboardHook;

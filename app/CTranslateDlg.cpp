@@ -1,25 +1,25 @@
 // The translate dialog: row walking, skipping of translated strings and line-break conversion.
 #include "CTranslateDlg.h"
 
-#include "CMainDialog.h"
-#include "CTEVList.h"
 #include "EventRoutes.h"
+#include "ProgramStart.h"
 #include "TextUtil.h"
-#include "WindowSize.h"
+#include "TranslationSession.h"
 
 namespace {
 
 // Marks the translate dialog's window for the keyboard filter, which sees every dialog's messages.
 constexpr const wchar_t* kKeyTarget = L"TevTranslateDialog";
 
-StoredWindowSize SizeSettings(const CMainDialog& main) {
-    return StoredWindowSize(main.ProgramFolder() + L"settings.ini", L"TranslateWindow");
-}
-
 } // namespace
 
-CTranslateDlg::CTranslateDlg(CTEVEngine* engine, CMainDialog* mainDialog, int startRow)
-    : CTEVDialog(L"res:translate.xml", engine, nullptr), m_mainDialog(mainDialog), m_currentRow(startRow) {}
+CTranslateDlg::CTranslateDlg(CTEVEngine* engine, TranslationSession& session, std::wstring settingsFile)
+    : CTEVDialog(L"res:translate.xml", engine, nullptr), m_session(session),
+      m_settingsFile(std::move(settingsFile)) {
+    if (const std::optional<size_t> current = m_session.Current()) {
+        m_currentRow = static_cast<int>(m_session.RowOf(*current).value_or(0));
+    }
+}
 
 CTranslateDlg::~CTranslateDlg() = default;
 
@@ -54,12 +54,13 @@ OptString CTranslateDlg::FromDisplayLineBreaks(const OptString& text) {
 }
 
 int CTranslateDlg::RowCount() const {
-    CTEVList* list = m_mainDialog->StringList();
-    return list ? list->GetItemCount() : 0;
+    return static_cast<int>(m_session.Rows().size());
 }
 
 int CTranslateDlg::StringIndexOfRow(int row) const {
-    return m_mainDialog->StringList()->GetItemParam(row);
+    const std::optional<size_t> string =
+        row >= 0 ? m_session.StringAt(static_cast<size_t>(row)) : std::nullopt;
+    return string ? static_cast<int>(*string) : -1;
 }
 
 BOOL CTranslateDlg::ShowRow(int row, BOOL skip) {
@@ -67,10 +68,10 @@ BOOL CTranslateDlg::ShowRow(int row, BOOL skip) {
     if (row < 0 || row >= count) {
         return FALSE;
     }
-    const ProjectModel& model = m_mainDialog->Model();
+    const ProjectModel& model = m_session.Model();
     auto translated = [&](int r) {
         const int index = StringIndexOfRow(r);
-        return index >= 0 && index < static_cast<int>(model.strings.size()) && model.strings[index].loc;
+        return index >= 0 && model.Strings()[static_cast<size_t>(index)].loc;
     };
     if (skip) {
         while (row < count && translated(row)) {
@@ -86,7 +87,8 @@ BOOL CTranslateDlg::ShowRow(int row, BOOL skip) {
         return FALSE;
     }
     m_currentRow = row;
-    const StringItem& item = model.strings[index];
+    m_session.SetCurrent(static_cast<size_t>(index));
+    const StringItem& item = model.Strings()[static_cast<size_t>(index)];
     const std::pair<const wchar_t*, std::wstring> texts[] = {
         {L"strID", info->Label()},
         {L"dlgName", info->caption.value_or(L"")},
@@ -130,10 +132,10 @@ void CTranslateDlg::ShowFindings() {
     }
     const OptString text = TypedTranslation();
     // An empty box leaves the string untranslated: nothing of it to check.
-    const std::wstring line =
-        text && !text->empty()
-            ? FindingsLine(m_mainDialog->Checks().CheckCandidate(m_mainDialog->Model(), static_cast<size_t>(index), text))
-            : std::wstring();
+    const std::wstring line = text && !text->empty()
+                                  ? FindingsLine(m_session.Checks().CheckCandidate(
+                                        m_session.Model(), static_cast<size_t>(index), text))
+                                  : std::wstring();
     label->SetText(line.c_str());
 }
 
@@ -183,7 +185,7 @@ BOOL CTranslateDlg::CanClose(int) {
         return TRUE;
     }
     switch (MessageBoxW(m_window, L"The translation was changed but not stored.\n\nStore it before closing?",
-                        CMainDialog::kCaption, MB_YESNOCANCEL | MB_ICONQUESTION)) {
+                        kProgramCaption, MB_YESNOCANCEL | MB_ICONQUESTION)) {
     case IDYES:
         StoreTranslation();
         return TRUE;
@@ -199,13 +201,12 @@ bool CTranslateDlg::TranslationEdited() {
         return false;
     }
     const int index = StringIndexOfRow(m_currentRow);
-    const ProjectModel& model = m_mainDialog->Model();
-    if (index < 0 || index >= static_cast<int>(model.strings.size())) {
+    if (index < 0) {
         return false;
     }
     const OptString text = TypedTranslation();
     // An empty box stands for an untranslated string, as storing it would make it.
-    return text != model.strings[index].loc;
+    return text != m_session.Model().Strings()[static_cast<size_t>(index)].loc;
 }
 
 int CTranslateDlg::FireEvent(CTEVElement* source, const wchar_t* event, WPARAM wParam, LPARAM lParam) {
@@ -220,8 +221,9 @@ int CTranslateDlg::FireEvent(CTEVElement* source, const wchar_t* event, WPARAM w
 
 void CTranslateDlg::StoreTranslation() {
     const OptString text = TypedTranslation();
-    if (m_currentRow >= 0 && m_currentRow < RowCount()) {
-        m_mainDialog->SetTranslation(StringIndexOfRow(m_currentRow), CStrOrNull(text));
+    const int index = StringIndexOfRow(m_currentRow);
+    if (index >= 0) {
+        m_session.StoreTranslation(static_cast<size_t>(index), text);
     }
 }
 
@@ -249,15 +251,19 @@ void CTranslateDlg::FocusTranslation() {
 }
 
 int CTranslateDlg::AdjustWidth(int cx) {
-    return SizeSettings(*m_mainDialog).Width(m_window, cx);
+    return SizeSettings().Width(m_window, cx);
 }
 
 int CTranslateDlg::AdjustHeight(int cy) {
-    return SizeSettings(*m_mainDialog).Height(m_window, cy);
+    return SizeSettings().Height(m_window, cy);
+}
+
+StoredWindowSize CTranslateDlg::SizeSettings() const {
+    return StoredWindowSize(m_settingsFile, L"TranslateWindow");
 }
 
 void CTranslateDlg::OnDestroy(int cx, int cy) {
     m_keyFilter.reset();
     RemovePropW(m_window, kKeyTarget);
-    SizeSettings(*m_mainDialog).Store(m_window, cx, cy);
+    SizeSettings().Store(m_window, cx, cy);
 }

@@ -1,19 +1,21 @@
-// The translate dialog: walks the rows the main window's string list shows, one string at a time,
-// and stores each edited translation through the main window.
+// The translate dialog: walks the session's rows, one string at a time, from its current string,
+// and stores each edited translation in the session.
 #pragma once
 
 #include "CTEVDialog.h"
 #include "UserHandles.h"
+#include "WindowSize.h"
 
 #include <memory>
+#include <string>
 
-class CMainDialog;
+class TranslationSession;
 
 class CTranslateDlg : public CTEVDialog {
 public:
-    // mainDialog: not null, outlives the dialog. startRow: the row of the main window's string list shown
-    // first.
-    CTranslateDlg(CTEVEngine* engine, CMainDialog* mainDialog, int startRow);
+    // session outlives the dialog; its current string is shown first, or its first row. settingsFile:
+    // where the window's size is kept.
+    CTranslateDlg(CTEVEngine* engine, TranslationSession& session, std::wstring settingsFile);
     ~CTranslateDlg() override;
 
     int FireEvent(CTEVElement* source, const wchar_t* event, WPARAM wParam, LPARAM lParam) override;
@@ -55,7 +57,10 @@ private:
     int RowCount() const;
     int StringIndexOfRow(int row) const;
 
-    CMainDialog* m_mainDialog; // not owned
-    int m_currentRow;
+    StoredWindowSize SizeSettings() const;
+
+    TranslationSession& m_session;
+    std::wstring m_settingsFile;
+    int m_currentRow = 0;
     std::unique_ptr<WindowsHook> m_keyFilter;
 };

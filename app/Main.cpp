@@ -58,7 +58,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         exitWhenReady = std::make_unique<WindowsHook>(WH_CBT, CancelFirstActiveWindow);
     }
     CTEVEngine engine(instance);
-    CMainDialog dialog(&engine, ProgramFolder(instance));
+    TranslationSession session;
+    CMainDialog dialog(&engine, ProgramFolder(instance), session);
     dialog.DoModal(nullptr);
     return 0;
 }

@@ -4,6 +4,9 @@
 
 #include "KernelHandles.h"
 
+// The program's name, as its windows and messages show it.
+inline constexpr const wchar_t* kProgramCaption = L".:: tevlib translator ::.";
+
 class ProgramStart {
 public:
     ProgramStart();

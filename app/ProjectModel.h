@@ -110,6 +110,12 @@ public:
     std::wstring translationPath;
     int languageId = -1;
 
+    const std::vector<StringItem>& Strings() const { return strings; }
+    const std::vector<DialogItem>& Dialogs() const { return dialogs; }
+    const std::wstring& ProjectPath() const { return projectPath; }
+    const std::wstring& TranslationPath() const { return translationPath; }
+    int LanguageId() const { return languageId; }
+
     // Replaces the project only when it loads; on any failure status the model is left untouched.
     LoadResult Load(const std::wstring& projectFile, const std::wstring& translationFile, int language);
 

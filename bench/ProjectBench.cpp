@@ -117,7 +117,7 @@ ComPtr<IXMLDOMDocument> BuildDocument(const ProjectModel& model) {
     ComPtr<IXMLDOMDocument> document = xml::CreateDocument();
     xml::AppendProcessingInstruction(document.Get(), L"xml", L"version=\"1.0\" encoding=\"UTF-16\"");
     ComPtr<IXMLDOMElement> root = xml::AppendElement(document.Get(), xml::AsNode(document.Get()).Get(), L"strings");
-    for (const StringItem& item : model.strings) {
+    for (const StringItem& item : model.Strings()) {
         if (!item.loc) {
             continue;
         }
@@ -164,7 +164,7 @@ double FilterFloor(const ProjectModel& model, const std::vector<size_t>& rows, c
     size_t kept = 0;
     const double time = Median([&] {
         for (size_t index : rows) {
-            const StringItem& item = model.strings[index];
+            const StringItem& item = model.Strings()[index];
             kept += FindStringOrdinal(FIND_FROMSTART, item.text.c_str(), -1, search, -1, TRUE) >= 0 ||
                     (item.loc && FindStringOrdinal(FIND_FROMSTART, item.loc->c_str(), -1, search, -1, TRUE) >= 0);
         }
@@ -183,10 +183,10 @@ std::vector<size_t> ShownStrings(CMainDialog& main) {
 }
 
 void MeasureWindow(CMainDialog& main, const std::vector<std::wstring>& files) {
-    ProjectModel& model = main.Model();
-    const std::wstring project = model.projectPath;
-    const std::wstring translation = model.translationPath;
-    const int language = model.languageId;
+    const ProjectModel& model = main.Session().Model();
+    const std::wstring project = model.ProjectPath();
+    const std::wstring translation = model.TranslationPath();
+    const int language = model.LanguageId();
 
     const double open = Median([&] { main.LoadChosenProject(project, translation, language); });
     PROCESS_MEMORY_COUNTERS memory = {sizeof(memory)};
@@ -199,7 +199,7 @@ void MeasureWindow(CMainDialog& main, const std::vector<std::wstring>& files) {
     PrintMeasure("open", open, openFloor);
     std::printf("peak working set: %.0f MB\n", static_cast<double>(memory.PeakWorkingSetSize) / (1024.0 * 1024.0));
 
-    std::vector<size_t> all(model.strings.size());
+    std::vector<size_t> all(model.Strings().size());
     for (size_t i = 0; i < all.size(); ++i) {
         all[i] = i;
     }
@@ -237,8 +237,8 @@ void MeasureWindow(CMainDialog& main, const std::vector<std::wstring>& files) {
     ProjectChecks checks;
     const double checked = Median([&] { checks.Reset(model); });
     std::printf("text checks: %.1f ms for %zu strings (aim: under 300 ms at 20,000), %zu problems\n", checked,
-                model.strings.size(), checks.Total().problems);
-    const size_t sample = std::min<size_t>(kLayoutSample, model.dialogs.size());
+                model.Strings().size(), checks.Total().problems);
+    const size_t sample = std::min<size_t>(kLayoutSample, model.Dialogs().size());
     size_t clipped = 0;
     const double laidOut = Median(
         [&] {
@@ -249,7 +249,7 @@ void MeasureWindow(CMainDialog& main, const std::vector<std::wstring>& files) {
         1);
     std::printf("clipping check: %.1f ms per dialog of %d strings (%zu dialogs, %zu findings)\n",
                 sample ? laidOut / static_cast<double>(sample) : 0.0, kStringsPerDialog, sample, clipped);
-    model.MarkSaved();
+    main.Session().DiscardModified();
     EndDialog(main.Window(), IDOK);
 }
 
@@ -280,12 +280,13 @@ void MeasureImport() {
     const std::wstring xmlFile = program.File(L"tstr.xml");
     WriteImportFiles(program, textFile, xmlFile);
     StockEngine engine;
-    CMainDialog main(&engine, program.Path());
+    TranslationSession session;
+    CMainDialog main(&engine, program.Path(), session);
     OpenAndRun(main, [&] {
-        ProjectModel& model = main.Model();
-        const std::wstring project = model.projectPath;
-        const std::wstring translation = model.translationPath;
-        const int language = model.languageId;
+        const ProjectModel& model = main.Session().Model();
+        const std::wstring project = model.ProjectPath();
+        const std::wstring translation = model.TranslationPath();
+        const int language = model.LanguageId();
         auto importOnce = [&](const std::wstring& file) {
             main.LoadChosenProject(project, translation, language); // every string untranslated again
             const double start = Now();
@@ -298,7 +299,7 @@ void MeasureImport() {
                      Median([&] { ReadWholeFile(textFile); }));
         PrintMeasure("import xml", MedianOfMeasured([&] { return importOnce(xmlFile); }),
                      Median([&] { ReadWholeFile(xmlFile); }));
-        model.MarkSaved();
+        main.Session().DiscardModified();
         EndDialog(main.Window(), IDOK);
     });
 }
@@ -352,7 +353,8 @@ int main(int argc, char** argv) {
         files.push_back(translationFile);
 
         StockEngine engine;
-        CMainDialog main(&engine, folder.Path());
+        TranslationSession session;
+        CMainDialog main(&engine, folder.Path(), session);
         OpenAndRun(main, [&] { MeasureWindow(main, files); });
         MeasureImport();
     }

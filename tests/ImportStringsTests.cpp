@@ -264,7 +264,7 @@ TEST_F(ImportStrings, ThePathTheImportSelectorDeliversIsImportedIntoListModelAnd
     WriteUtf16File(
         path,
         L"[Strings]\r\nCancel=Abbrechen\r\nLook in:=Suchen in:\r\nOK=\r\nNowhere=Nirgends\r\nGone=Weg\r\n");
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     Texts before, after;
     std::wstring report;
     int handled = 0;
@@ -287,10 +287,10 @@ TEST_F(ImportStrings, ThePathTheImportSelectorDeliversIsImportedIntoListModelAnd
               before);
     // The list keeps its rows; "Look in:" and the last "Cancel" were translated already.
     EXPECT_EQ((Texts{L"", L"Abbrechen", L"Chercher", L"Abbrechen", L"Nirgends", L"", L"Annuler"}), after);
-    ASSERT_TRUE(main.Model().strings[1].loc); // "OK" is not listed but imported, as translated
-    EXPECT_EQ(L"", *main.Model().strings[1].loc);
+    ASSERT_TRUE(session.Model().Strings()[1].loc); // "OK" is not listed but imported, as translated
+    EXPECT_EQ(L"", *session.Model().Strings()[1].loc);
     EXPECT_TRUE(saveEnabled);
-    EXPECT_TRUE(main.Model().IsModified());
+    EXPECT_TRUE(session.Model().IsModified());
     EXPECT_EQ(L"4 string(s) translated from 5 pair(s) in the file.\n1 pair(s) matched no original text of "
               L"the project.",
               report);
@@ -304,7 +304,7 @@ TEST_F(ImportStrings, AFileWithoutPairsOrUnreadableIsReportedAndChangesNothing) 
     WriteUtf8File(broken, "<translation><p><src>OK</src>");
     const std::wstring huge = program.File(L"huge.ini");
     WriteUtf8File(huge, std::string(static_cast<size_t>(kMaxImportFileBytes) + 1, 'a'));
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     std::vector<std::wstring> reports;
     bool saveEnabled = true;
     const auto answer = [&] {
@@ -322,7 +322,7 @@ TEST_F(ImportStrings, AFileWithoutPairsOrUnreadableIsReportedAndChangesNothing) 
                },
                answer, answer, answer, answer, answer});
     EXPECT_FALSE(saveEnabled);
-    EXPECT_FALSE(main.Model().IsModified());
+    EXPECT_FALSE(session.Model().IsModified());
     ASSERT_EQ(5u, reports.size());
     EXPECT_EQ(L"The file could not be read:\n" + program.File(L"missing.ini"), reports[0]);
     EXPECT_NE(std::wstring::npos, reports[1].find(L"holds no strings to import"));

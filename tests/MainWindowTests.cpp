@@ -10,7 +10,7 @@ class MainWindow : public TranslatorFixture {};
 } // namespace
 
 TEST_F(MainWindow, OpensWithEveryStringAndItsTranslationAndACleanState) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     Texts originals, translations;
     bool saveEnabled = true;
     Run(main, {[&] {
@@ -24,17 +24,17 @@ TEST_F(MainWindow, OpensWithEveryStringAndItsTranslationAndACleanState) {
         originals);
     EXPECT_EQ((Texts{L"", L"", L"", L"Chercher", L"", L"", L"", L"Annuler"}), translations);
     EXPECT_FALSE(saveEnabled);
-    EXPECT_EQ(2u, main.Model().dialogs.size());
+    EXPECT_EQ(2u, session.Model().Dialogs().size());
 }
 
 TEST_F(MainWindow, CancellingTheOpenDialogAtStartEndsTheProgram) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     EXPECT_EQ(IDCANCEL, Run(main, {}, -1));
-    EXPECT_TRUE(main.Model().strings.empty());
+    EXPECT_TRUE(session.Model().Strings().empty());
 }
 
 TEST_F(MainWindow, TheSearchTextMatchesEitherColumnIgnoringCaseAndCombinesWithTheDialog) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     Texts byText, byTranslation, withDialog, cleared;
     Run(main, {[&] {
             Type(main, L"find", L"ok");
@@ -54,7 +54,7 @@ TEST_F(MainWindow, TheSearchTextMatchesEitherColumnIgnoringCaseAndCombinesWithTh
 }
 
 TEST_F(MainWindow, DialogLinksStepThroughTheDialogsAndStopAtBothEnds) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     std::vector<int> values;
     Run(main, {[&] {
             auto value = [&] { values.push_back(Get(main, L"dialog").GetValue()); };
@@ -74,7 +74,7 @@ TEST_F(MainWindow, DialogLinksStepThroughTheDialogsAndStopAtBothEnds) {
 }
 
 TEST_F(MainWindow, PreviewButtonsAreDisabledForAllDialogs) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     bool allDisabled = false, oneEnabled = false;
     Run(main, {[&] {
             allDisabled = !IsWindowEnabled(Get(main, L"testDlg").Window());
@@ -86,7 +86,7 @@ TEST_F(MainWindow, PreviewButtonsAreDisabledForAllDialogs) {
 }
 
 TEST_F(MainWindow, StringInfoShowsIdAttributeAndFirstDialog) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     std::wstring id, dialog, orphanId, orphanDialog;
     bool linksShown = false, linksHiddenForOrphan = false;
     Run(main, {[&] {
@@ -109,7 +109,7 @@ TEST_F(MainWindow, StringInfoShowsIdAttributeAndFirstDialog) {
 }
 
 TEST_F(MainWindow, ATranslationFillsLaterIdenticalUntranslatedStringsOnly) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     Texts translations;
     bool saveEnabled = false;
     Run(main, {[&] {
@@ -119,11 +119,11 @@ TEST_F(MainWindow, ATranslationFillsLaterIdenticalUntranslatedStringsOnly) {
         }});
     EXPECT_EQ((Texts{L"", L"", L"", L"Chercher", L"Abbrechen", L"", L"", L"Annuler"}), translations);
     EXPECT_TRUE(saveEnabled);
-    EXPECT_TRUE(main.Model().IsModified());
+    EXPECT_TRUE(session.Model().IsModified());
 }
 
 TEST_F(MainWindow, AnEmptyTranslationRemovesItFromTheListAndTheFile) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     Texts translations;
     Run(main, {[&] {
             main.SetTranslation(3, nullptr);
@@ -132,11 +132,11 @@ TEST_F(MainWindow, AnEmptyTranslationRemovesItFromTheListAndTheFile) {
         }});
     EXPECT_EQ(L"", translations[3]);
     ExpectSavedWithoutLook();
-    EXPECT_FALSE(main.Model().IsModified());
+    EXPECT_FALSE(session.Model().IsModified());
 }
 
 TEST_F(MainWindow, EnterDoesNothingAndClosingWithChangesAsksToSave) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     std::wstring question;
     bool openAfterEnter = false;
     const INT_PTR result = Run(main, {[&] {
@@ -160,7 +160,7 @@ TEST_F(MainWindow, EnterDoesNothingAndClosingWithChangesAsksToSave) {
 }
 
 TEST_F(MainWindow, CancellingTheSavePromptKeepsTheWindowOpen) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     bool stillOpen = false;
     Run(main, {[&] {
                    main.SetTranslation(0, L"x");
@@ -169,13 +169,13 @@ TEST_F(MainWindow, CancellingTheSavePromptKeepsTheWindowOpen) {
                [&] { PressButton(FindOwnedDialog(main.Window()), IDCANCEL); },
                [&] {
                    stillOpen = IsWindowVisible(main.Window());
-                   main.Model().MarkSaved();
+                   session.DiscardModified();
                }});
     EXPECT_TRUE(stillOpen);
 }
 
 TEST_F(MainWindow, AFailedSaveShowsThePathAndKeepsTheWindowOpen) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     std::wstring message;
     bool stillOpen = false, stillModified = false;
     Run(main, {[&] {
@@ -193,8 +193,8 @@ TEST_F(MainWindow, AFailedSaveShowsThePathAndKeepsTheWindowOpen) {
                },
                [&] {
                    stillOpen = IsWindowVisible(main.Window());
-                   stillModified = main.Model().IsModified();
-                   main.Model().MarkSaved();
+                   stillModified = session.Model().IsModified();
+                   session.DiscardModified();
                }});
     EXPECT_EQ(L"Impossible to save strings. Make sure you have the write permissions for this file: \n" +
                   TranslationFile(),
@@ -206,7 +206,7 @@ TEST_F(MainWindow, AFailedSaveShowsThePathAndKeepsTheWindowOpen) {
 TEST_F(MainWindow, OpeningAnotherProjectAsksToSaveFirstAndLeavesACleanWindow) {
     WriteProject(L"zother", R"(<tevproject name="Other" dst="other.xml"><strings>
         <string id="x" text="Only one"/></strings><files/></tevproject>)");
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     std::wstring question;
     Texts afterCancel, afterOpen, infoAfterOpen;
     bool saveEnabled = true, linksShown = true;
@@ -251,11 +251,11 @@ TEST_F(MainWindow, OpeningAnotherProjectAsksToSaveFirstAndLeavesACleanWindow) {
     EXPECT_EQ((Texts{L"", L""}), infoAfterOpen);
     EXPECT_FALSE(linksShown);
     EXPECT_FALSE(saveEnabled);
-    EXPECT_FALSE(main.Model().IsModified());
+    EXPECT_FALSE(session.Model().IsModified());
 }
 
 TEST_F(MainWindow, AProjectThatNoLongerLoadsIsReportedAndTheCurrentOneStays) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     std::wstring message;
     Texts after;
     Run(main, {[&] { ClickElement(main, L"btnOpen"); },
@@ -275,7 +275,7 @@ TEST_F(MainWindow, AProjectThatNoLongerLoadsIsReportedAndTheCurrentOneStays) {
 
 TEST_F(MainWindow, AnUnreadableTranslationIsReportedAtOpen) {
     WriteUtf8File(TranslationFile(), "<strings><string id=");
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     std::wstring message;
     Run(main, {[&] {
             HWND box = FindOwnedDialog(main.Window());
@@ -286,20 +286,20 @@ TEST_F(MainWindow, AnUnreadableTranslationIsReportedAtOpen) {
 }
 
 TEST_F(MainWindow, LoggingOffWithChangesAsksAndCanBeRefused) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     LRESULT allowed = -1;
     Run(main, {[&] {
             main.SetTranslation(0, L"x");
             RunSoon([&main] { PressButton(FindOwnedDialog(main.Window()), IDCANCEL); });
             allowed = SendMessageW(main.Window(), WM_QUERYENDSESSION, 0, 0);
-            main.Model().MarkSaved();
+            session.DiscardModified();
         }});
     EXPECT_EQ(FALSE, allowed);
 }
 
 TEST_F(MainWindow, TheWindowSizeIsStoredAndAStoredSizeIsClampedToTheScreen) {
     WritePrivateProfileStringW(L"MainWindow", L"width", L"100000", program.File(L"settings.ini").c_str());
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     RECT opened = {};
     RECT work = {};
     Run(main, {[&] {
@@ -334,7 +334,7 @@ void PostKey(HWND focus, UINT key, bool ctrl = false) {
 } // namespace
 
 TEST_F(MainWindow, TheTitleNamesProjectAndLanguageAndMarksUnsavedChanges) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     std::wstring opened, changed, saved;
     Run(main, {[&] {
                    opened = Title(main.Window());
@@ -347,19 +347,19 @@ TEST_F(MainWindow, TheTitleNamesProjectAndLanguageAndMarksUnsavedChanges) {
                    saved = Title(main.Window());
                }});
     wchar_t language[128] = L"";
-    GetLocaleInfoW(static_cast<LCID>(main.Model().languageId), LOCALE_SLANGUAGE, language, 128);
+    GetLocaleInfoW(static_cast<LCID>(session.Model().LanguageId()), LOCALE_SLANGUAGE, language, 128);
     const std::wstring expected = std::wstring(L"Sample - ") + language;
     EXPECT_EQ(expected + L" - .:: tevlib translator ::.", opened);
     EXPECT_EQ(expected + L"* - .:: tevlib translator ::.", changed);
     EXPECT_EQ(opened, saved);
-    EXPECT_FALSE(main.Model().IsModified());
+    EXPECT_FALSE(session.Model().IsModified());
     CTEVEngine reader(nullptr);
     reader.LoadStrings(TranslationFile().c_str());
     EXPECT_STREQ(L"Einstellungen", reader.FindString(L"title", L"caption"));
 }
 
 TEST_F(MainWindow, EnterOnARowTranslatesItEscapeClearsTheSearchBeforeClosingAndTabReachesTheLinks) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     std::wstring translated;
     Texts searched, afterEscape;
     bool openAfterEscape = false, tabReachesLinks = false;
@@ -403,7 +403,7 @@ TEST_F(MainWindow, SearchIgnoresAcceleratorsAndTheListMarksLineBreaks) {
         <string id="two" text="Line one&#13;&#10;line two&#10;three"/>
         <string id="long" text="A text far too long for its cell, so that the list cuts it off and only the tooltip shows the whole of it at once"/>
         </strings><files/></tevproject>)");
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     Texts plain, marked, ampersand, all;
     std::wstring tipShown;
     Run(main,
@@ -454,15 +454,15 @@ TEST_F(MainWindow, SearchIgnoresAcceleratorsAndTheListMarksLineBreaks) {
 TEST_F(MainWindow, LoggingOffWithChangesSavesOnYesAndDropsThemOnNo) {
     const std::string before = ReadBytes(TranslationFile());
     for (int answer : {IDYES, IDNO}) {
-        CMainDialog main(&engine, program.Path());
+        CMainDialog main(&engine, program.Path(), session);
         LRESULT allowed = -1;
         bool modified = false;
         Run(main, {[&] {
                 main.SetTranslation(0, L"Einstellungen");
                 RunSoon([&main, answer] { PressButton(FindOwnedDialog(main.Window()), answer); });
                 allowed = SendMessageW(main.Window(), WM_QUERYENDSESSION, 0, 0);
-                modified = main.Model().IsModified();
-                main.Model().MarkSaved();
+                modified = session.Model().IsModified();
+                session.DiscardModified();
             }});
         EXPECT_EQ(TRUE, allowed) << answer;
         EXPECT_EQ(answer == IDNO, modified) << answer;
@@ -475,7 +475,7 @@ TEST_F(MainWindow, LoggingOffWithChangesSavesOnYesAndDropsThemOnNo) {
 
 TEST_F(MainWindow, ATranslationHoldingAControlCharacterIsNamedWhenSavingFails) {
     const std::string before = ReadBytes(TranslationFile());
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     std::wstring message;
     Run(main, {[&] {
                    main.SetTranslation(0, L"Ein\x01stellungen");
@@ -486,7 +486,7 @@ TEST_F(MainWindow, ATranslationHoldingAControlCharacterIsNamedWhenSavingFails) {
                    message = MessageBoxText(box);
                    PressButton(box, IDOK);
                },
-               [&] { main.Model().MarkSaved(); }});
+               [&] { session.DiscardModified(); }});
     EXPECT_EQ(L"The translation of \"Settings\" holds a control character that a strings file cannot carry. "
               L"Change it, then save again.",
               message);

@@ -45,7 +45,7 @@ const COLORREF kLogoBlue = RGB(40, 110, 200);
 } // namespace
 
 TEST_F(DialogPreview, ShowsTheDialogAsDescribedAndTranslatedWithItsPicture) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     Preview original, translated;
     Run(main,
         {[&] {
@@ -62,7 +62,7 @@ TEST_F(DialogPreview, ShowsTheDialogAsDescribedAndTranslatedWithItsPicture) {
 }
 
 TEST_F(DialogPreview, ShowTranslatedSavesPendingChangesFirstWhenTheUserAgrees) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     Preview preview;
     bool savedBeforePreview = false;
     Run(main,
@@ -73,7 +73,7 @@ TEST_F(DialogPreview, ShowTranslatedSavesPendingChangesFirstWhenTheUserAgrees) {
          },
          [&] { PressButton(FindOwnedDialog(main.Window()), IDYES); },
          [&] {
-             savedBeforePreview = !main.Model().IsModified();
+             savedBeforePreview = !session.Model().IsModified();
              ReadPreview(main, preview, L"preview-after-save")();
          }},
         kGerman);
@@ -82,7 +82,7 @@ TEST_F(DialogPreview, ShowTranslatedSavesPendingChangesFirstWhenTheUserAgrees) {
 }
 
 TEST_F(DialogPreview, CancellingTheSaveQuestionShowsNoPreview) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     HWND afterCancel = reinterpret_cast<HWND>(1);
     Run(main,
         {[&] {
@@ -93,14 +93,14 @@ TEST_F(DialogPreview, CancellingTheSaveQuestionShowsNoPreview) {
          [&] { PressButton(FindOwnedDialog(main.Window()), IDCANCEL); },
          [&] {
              afterCancel = FindOwnedDialog(main.Window());
-             main.Model().MarkSaved();
+             session.DiscardModified();
          }},
         kGerman);
     EXPECT_EQ(nullptr, afterCancel);
 }
 
 TEST_F(DialogPreview, TheLinksPreviewTheFirstDialogOfTheSelectedString) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     Preview preview;
     Run(main,
         {[&] {
@@ -117,7 +117,7 @@ TEST_F(DialogPreview, EveryDemoDialogPreviewsTranslatedWithItsControls) {
     ASSERT_EQ(
         LoadStatus::Loaded,
         demo.Load(program.File(L"projects\\demo\\tevproject.xml"), GermanTranslation(), kGerman).status);
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     std::vector<std::wstring> captions;
     std::vector<int> controlCounts;
     std::vector<Step> steps;
@@ -158,7 +158,7 @@ TEST_F(OversizedPreview, ADescriptionBeyondTheElementBoundIsExplainedInsteadOfSh
     }
     const std::wstring folder = program.AddProject(
         L"sample", kProject, {{L"a.xml", "<dialog>" + boxes + "</dialog>"}, {L"b.xml", kDialogB}});
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     std::wstring report;
     Run(main, {[&] { main.ShowOriginal(0); },
                [&] {

@@ -66,7 +66,7 @@ TEST(ProjectChecks, CountsProgressAndClashesPerDialogAndFollowsChanges) {
 }
 
 TEST_F(TranslatorFixture, ChecksShowInTheStatusLineSelectorFilterTranslateAndCheckDialogs) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     std::wstring status, beta, typedFindings, storedStatus;
     Texts withProblems, untranslated, afterGoTo;
     Run(main, {[&] {

@@ -450,13 +450,13 @@ class SavingFromTheMainWindow : public TranslatorFixture {};
 TEST_F(SavingFromTheMainWindow, SaysHowManyTranslationsItLeftOutAndWhereTheEarlierFileIs) {
     WriteUtf8File(TranslationFile(), R"(<strings><string id="look" attr="value" loc="Chercher"/>
         <string id="removed" loc="Parti"/></strings>)");
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     std::wstring message;
     bool saved = false;
     Run(main, {[&] {
                    main.SetTranslation(1, L"D'accord");
                    ClickElement(main, L"btnSave");
-                   saved = !main.Model().IsModified();
+                   saved = !session.Model().IsModified();
                },
                [&] {
                    HWND box = FindOwnedDialog(main.Window());

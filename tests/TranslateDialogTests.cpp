@@ -39,7 +39,7 @@ protected:
 } // namespace
 
 TEST_F(TranslateDialog, OpensAtTheFirstSelectedRowOrTheFirstRowAndOnlyWithRows) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     Texts first, selected;
     bool focusOnTranslation = false;
     BOOL ranWithoutRows = TRUE;
@@ -74,7 +74,7 @@ TEST_F(TranslateDialog, OpensAtTheFirstSelectedRowOrTheFirstRowAndOnlyWithRows) 
 }
 
 TEST_F(TranslateDialog, SaveStoresTheTextFillsLaterIdenticalStringsAndMovesToTheNextRow) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     Texts next, translations;
     bool saveEnabled = false;
     Run(main, {[&] {
@@ -94,11 +94,11 @@ TEST_F(TranslateDialog, SaveStoresTheTextFillsLaterIdenticalStringsAndMovesToThe
     // Later "Cancel" strings follow unless translated; "cancel" differs in case.
     EXPECT_EQ((Texts{L"", L"", L"Abbrechen", L"Chercher", L"Abbrechen", L"", L"", L"Annuler"}), translations);
     EXPECT_TRUE(saveEnabled);
-    EXPECT_TRUE(main.Model().IsModified());
+    EXPECT_TRUE(session.Model().IsModified());
 }
 
 TEST_F(TranslateDialog, SkipTranslatedPassesOverTranslatedRowsIncludingFreshlyFilledDuplicates) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     std::vector<int> rows;
     Texts translations;
     Run(main, {[&] {
@@ -124,7 +124,7 @@ TEST_F(TranslateDialog, SkipTranslatedPassesOverTranslatedRowsIncludingFreshlyFi
 }
 
 TEST_F(TranslateDialog, WithoutSkipEveryRowIsVisitedAndTheLastRowStaysAfterSaving) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     Texts atStart, afterSkip, afterLastSave;
     int lastRow = -1;
     Run(main, {[&] {
@@ -146,12 +146,12 @@ TEST_F(TranslateDialog, WithoutSkipEveryRowIsVisitedAndTheLastRowStaysAfterSavin
     EXPECT_EQ((Texts{L"[label] cancel4", L"Beta", L"Cancel", L"Annuler"}), afterSkip);
     EXPECT_EQ((Texts{L"[label] cancel4", L"Beta", L"Cancel", L"Abbrechen!"}), afterLastSave);
     EXPECT_EQ(7, lastRow);
-    ASSERT_TRUE(main.Model().strings[7].loc);
-    EXPECT_EQ(L"Abbrechen!", *main.Model().strings[7].loc);
+    ASSERT_TRUE(session.Model().Strings()[7].loc);
+    EXPECT_EQ(L"Abbrechen!", *session.Model().Strings()[7].loc);
 }
 
 TEST_F(TranslateDialog, TheFirstStringShownIsTheStartRowEvenWhenTranslated) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     Texts shown;
     int afterSkip = -1;
     Run(main, {[&] {
@@ -172,7 +172,7 @@ TEST_F(TranslateDialog, TheFirstStringShownIsTheStartRowEvenWhenTranslated) {
 }
 
 TEST_F(TranslateDialog, OnlyTheRowsTheListShowedAreVisitedInListOrder) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     Texts ids;
     Run(main, {[&] {
                    Type(main, L"find", L"cancel");
@@ -191,18 +191,20 @@ TEST_F(TranslateDialog, OnlyTheRowsTheListShowedAreVisitedInListOrder) {
               ids);
 }
 
-TEST_F(TranslateDialog, AStartRowOutsideTheListEndsTheDialogAndShowRowOutsideChangesNothing) {
-    CMainDialog main(&engine, program.Path());
-    INT_PTR belowResult = 0, aboveResult = 0;
+TEST_F(TranslateDialog, WithNoRowsItEndsAndShowRowOutsideTheRowsChangesNothing) {
+    CMainDialog main(&engine, program.Path(), session);
+    INT_PTR emptyResult = 0;
     bool outsideFailed = false;
     int rowAfterFailures = -1;
     Texts before, after;
+    const std::wstring settings = program.Path() + L"settings.ini";
     Run(main, {[&] {
-            CTranslateDlg below(&engine, &main, -1);
-            belowResult = below.DoModal(main.Window());
-            CTranslateDlg above(&engine, &main, 8);
-            aboveResult = above.DoModal(main.Window());
-            CTranslateDlg translate(&engine, &main, 1);
+            Type(main, L"find", L"no string holds this");
+            CTranslateDlg empty(&engine, session, settings);
+            emptyResult = empty.DoModal(main.Window());
+            Type(main, L"find", L"");
+            session.SetCurrent(1);
+            CTranslateDlg translate(&engine, session, settings);
             RunModal("the translate dialog", [&] { return translate.DoModal(main.Window()); }, {[&] {
                          before = Shown(translate);
                          outsideFailed = !translate.ShowRow(-1, FALSE) && !translate.ShowRow(8, FALSE) &&
@@ -212,8 +214,7 @@ TEST_F(TranslateDialog, AStartRowOutsideTheListEndsTheDialogAndShowRowOutsideCha
                          Close(translate);
                      }});
         }});
-    EXPECT_EQ(IDCANCEL, belowResult);
-    EXPECT_EQ(IDCANCEL, aboveResult);
+    EXPECT_EQ(IDCANCEL, emptyResult);
     EXPECT_TRUE(outsideFailed);
     EXPECT_EQ(1, rowAfterFailures);
     EXPECT_EQ((Texts{L"[label] ok", L"Alpha", L"OK", L""}), before);
@@ -234,7 +235,7 @@ TEST_F(TranslateDialog, LineBreaksShowAsCrLfAndAreStoredAsLineFeedsExactly) {
 }
 
 TEST_F(TranslateDialog, ATwoLineTranslationIsTypedOnTwoLinesAndStoredWithOneLineFeed) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     LRESULT linesShown = 0;
     Run(main, {[&] { ClickElement(main, L"btnTranslate"); },
                [&] {
@@ -245,13 +246,13 @@ TEST_F(TranslateDialog, ATwoLineTranslationIsTypedOnTwoLinesAndStoredWithOneLine
                    linesShown = SendMessageW(Get(dialog, L"dstString").Window(), EM_GETLINECOUNT, 0, 0);
                    Close(dialog);
                }});
-    ASSERT_TRUE(main.Model().strings[0].loc);
-    EXPECT_EQ(L"Erste Zeile\nzweite Zeile", *main.Model().strings[0].loc);
+    ASSERT_TRUE(session.Model().Strings()[0].loc);
+    EXPECT_EQ(L"Erste Zeile\nzweite Zeile", *session.Model().Strings()[0].loc);
     EXPECT_EQ(2, linesShown);
 }
 
 TEST_F(TranslateDialog, EnterInTheTranslationSavesAndMovesOnAndCloseWithoutStoringKeepsNothing) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     bool saveIsDefault = false;
     int rowAfterEnter = -1;
     Run(main, {[&] { ClickElement(main, L"btnTranslate"); },
@@ -276,15 +277,15 @@ TEST_F(TranslateDialog, EnterInTheTranslationSavesAndMovesOnAndCloseWithoutStori
                [&] { PressButton(FindOwnedDialog(OpenedTranslateDialog(main).Window()), IDNO); }});
     EXPECT_TRUE(saveIsDefault);
     EXPECT_EQ(1, rowAfterEnter);
-    ASSERT_TRUE(main.Model().strings[0].loc);
-    EXPECT_EQ(L"Einstellungen", *main.Model().strings[0].loc);
-    EXPECT_FALSE(main.Model().strings[1].loc);
+    ASSERT_TRUE(session.Model().Strings()[0].loc);
+    EXPECT_EQ(L"Einstellungen", *session.Model().Strings()[0].loc);
+    EXPECT_FALSE(session.Model().Strings()[1].loc);
 }
 
 TEST_F(TranslateDialog, TheSizeIsStoredInItsOwnSectionAndNeverOpensBelowTheComputedOne) {
     WritePrivateProfileStringW(L"TranslateWindow", L"width", L"10", Settings().c_str());
     WritePrivateProfileStringW(L"TranslateWindow", L"height", L"10", Settings().c_str());
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     SIZE computed = {}, opened = {}, reopened = {};
     auto sizeOf = [](HWND window) {
         RECT rect = {};
@@ -320,7 +321,7 @@ TEST_F(TranslateDialog, TheSizeIsStoredInItsOwnSectionAndNeverOpensBelowTheCompu
 }
 
 TEST_F(TranslateDialog, ShownRowsSelectTheWholeTranslationAndUnchangedSavesModifyNothing) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     DWORD dst[2] = {1, 0}, src[2] = {1, 1};
     std::wstring position, typed;
     bool modified = true;
@@ -332,7 +333,7 @@ TEST_F(TranslateDialog, ShownRowsSelectTheWholeTranslationAndUnchangedSavesModif
                    CTEVDialog& dialog = OpenedTranslateDialog(main);
                    ClickElement(dialog, L"btnSave"); // "Chercher" as it was
                    ClickElement(dialog, L"btnSave"); // untranslated and left empty
-                   modified = main.Model().IsModified() || SaveEnabled(main);
+                   modified = session.Model().IsModified() || SaveEnabled(main);
                    ClickElement(dialog, L"btnSkip");
                    ClickElement(dialog, L"btnSkip"); // "Annuler"
                    position = Text(dialog, L"position");
@@ -357,7 +358,7 @@ TEST_F(TranslateDialog, ShownRowsSelectTheWholeTranslationAndUnchangedSavesModif
 }
 
 TEST_F(TranslateDialog, CtrlArrowsStoreAndWalkAndClosingAsksToStoreAnEditAndSelectsItsRow) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     std::vector<int> rows;
     std::wstring question;
     bool openAfterCancel = false;
@@ -394,12 +395,12 @@ TEST_F(TranslateDialog, CtrlArrowsStoreAndWalkAndClosingAsksToStoreAnEditAndSele
     EXPECT_EQ((std::vector<int>{2, 1, 1}), rows);
     EXPECT_EQ(L"The translation was changed but not stored.\n\nStore it before closing?", question);
     EXPECT_TRUE(openAfterCancel);
-    EXPECT_EQ(L"Changed", main.Model().strings[1].loc.value_or(L"-"));
-    EXPECT_EQ(L"Annuler", main.Model().strings[2].loc.value_or(L"-"));
+    EXPECT_EQ(L"Changed", session.Model().Strings()[1].loc.value_or(L"-"));
+    EXPECT_EQ(L"Annuler", session.Model().Strings()[2].loc.value_or(L"-"));
 }
 
 TEST_F(TranslateDialog, SavingAnEmptiedBoxRemovesTheTranslation) {
-    CMainDialog main(&engine, program.Path());
+    CMainDialog main(&engine, program.Path(), session);
     Texts translations;
     Run(main, {[&] {
                    SelectRow(main, 3); // "Look in:", translated

@@ -37,6 +37,7 @@ class TranslatorFixture : public testing::Test {
 protected:
     ProgramFolder program;
     CTEVEngine engine{GetModuleHandleW(nullptr)};
+    TranslationSession session;
 
     void SetUp() override {
         WriteProject(L"sample", kProject);

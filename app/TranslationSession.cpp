@@ -1,0 +1,172 @@
+#include "TranslationSession.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr size_t kNoRow = static_cast<size_t>(-1);
+
+} // namespace
+
+bool RowFilter::Narrows(const RowFilter& last) const {
+    if (dialog != last.dialog || shown != last.shown) {
+        return false;
+    }
+    return !last.search || (search && ContainsNoCase(*search, *last.search));
+}
+
+void TranslationSession::AddObserver(SessionObserver* observer) {
+    m_observers.push_back(observer);
+}
+
+void TranslationSession::RemoveObserver(SessionObserver* observer) {
+    m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), observer), m_observers.end());
+}
+
+LoadResult TranslationSession::Open(const std::wstring& projectFile, const std::wstring& translationFile,
+                                    int language) {
+    const LoadResult result = m_model.Load(projectFile, translationFile, language);
+    if (result.status != LoadStatus::Loaded) {
+        return result;
+    }
+    m_model.MarkSaved();
+    m_search.Index(m_model.Strings());
+    m_checks.Reset(m_model);
+    m_journal.clear();
+    m_current.reset();
+    m_filter = RowFilter();
+    m_rowsCurrent = false;
+    ChooseRows();
+    NotifyAll([](SessionObserver& observer) { observer.OnProjectOpened(); });
+    return result;
+}
+
+std::vector<size_t> TranslationSession::StoreTranslation(size_t string, const OptString& translation) {
+    if (string >= m_model.Strings().size()) {
+        return {};
+    }
+    const OptString before = m_model.Strings()[string].loc;
+    const bool wasModified = IsModified();
+    const std::vector<size_t> changed = m_model.SetLoc(string, translation);
+    for (size_t k = 0; k < changed.size(); ++k) {
+        // Only the stored string had a translation before: the copies fill untranslated ones.
+        m_journal.push_back({changed[k], k == 0 ? before : std::nullopt, translation,
+                             k == 0 ? ChangeCause::Typed : ChangeCause::Propagated});
+    }
+    AfterChange(changed, wasModified);
+    return changed;
+}
+
+ImportSummary TranslationSession::Import(const std::vector<ImportPair>& pairs) {
+    const bool wasModified = IsModified();
+    // Every string of a pair is found through the import's index and set by itself: storing each as
+    // typed would scan the rest of the project for copies once per pair.
+    std::vector<size_t> changed;
+    const ImportSummary summary =
+        ApplyImport(m_model.Strings(), pairs, [&](size_t string, const std::wstring& text) {
+            m_journal.push_back({string, m_model.Strings()[string].loc, text, ChangeCause::Imported});
+            m_model.SetImportedLoc(string, text);
+            changed.push_back(string);
+        });
+    AfterChange(changed, wasModified);
+    return summary;
+}
+
+void TranslationSession::AfterChange(const std::vector<size_t>& changed, bool wasModified) {
+    if (changed.empty()) {
+        return;
+    }
+    m_checks.Recheck(m_model, changed);
+    m_rowsCurrent = false;
+    NotifyAll([&](SessionObserver& observer) { observer.OnTranslationsChanged(changed); });
+    if (!wasModified && IsModified()) {
+        NotifyAll([](SessionObserver& observer) { observer.OnModifiedChanged(); });
+    }
+}
+
+bool TranslationSession::Save() {
+    if (!m_model.SaveStrings()) {
+        return false;
+    }
+    DiscardModified();
+    return true;
+}
+
+void TranslationSession::DiscardModified() {
+    const bool wasModified = IsModified();
+    m_model.MarkSaved();
+    if (wasModified) {
+        NotifyAll([](SessionObserver& observer) { observer.OnModifiedChanged(); });
+    }
+}
+
+void TranslationSession::LayOutStaleDialogs() {
+    m_checks.LayOutStaleDialogs(m_model);
+    // Strings with layout findings now pass the problems filter.
+    m_rowsCurrent = false;
+    NotifyAll([](SessionObserver& observer) { observer.OnChecksChanged(); });
+}
+
+void TranslationSession::SetFilter(RowFilter filter) {
+    if (filter.search && filter.search->empty()) {
+        filter.search.reset();
+    }
+    if (filter.dialog < 0 || static_cast<size_t>(filter.dialog) >= m_model.Dialogs().size()) {
+        filter.dialog = -1;
+    }
+    const bool narrows = m_rowsCurrent && filter.Narrows(m_filter);
+    m_filter = std::move(filter);
+    m_rowsCurrent = narrows;
+    ChooseRows();
+    NotifyAll([](SessionObserver& observer) { observer.OnRowsChanged(); });
+}
+
+bool TranslationSession::Passes(size_t string) const {
+    const StringItem& item = m_model.Strings()[string];
+    if (m_filter.shown == ShownStrings::Untranslated && item.loc) {
+        return false;
+    }
+    if (m_filter.shown == ShownStrings::Problems && !m_checks.HasFindings(string)) {
+        return false;
+    }
+    return !m_filter.search || m_search.Matches(item, string, *m_filter.search);
+}
+
+// A filter that only narrows the last one looks at the rows shown, not at the whole project.
+void TranslationSession::ChooseRows() {
+    const size_t stringCount = m_model.Strings().size();
+    std::vector<size_t> candidates;
+    const std::vector<size_t>* looked = nullptr;
+    if (m_rowsCurrent) {
+        candidates.swap(m_rows);
+        looked = &candidates;
+    } else if (m_filter.dialog >= 0) {
+        looked = &m_checks.StringsOf(static_cast<size_t>(m_filter.dialog));
+    }
+    m_rows.clear();
+    m_rowOfString.assign(stringCount, kNoRow);
+    const size_t count = looked ? looked->size() : stringCount;
+    for (size_t k = 0; k < count; ++k) {
+        const size_t string = looked ? (*looked)[k] : k;
+        if (string < stringCount && Passes(string)) {
+            m_rowOfString[string] = m_rows.size();
+            m_rows.push_back(string);
+        }
+    }
+    m_rowsCurrent = true;
+}
+
+std::optional<size_t> TranslationSession::RowOf(size_t string) const {
+    if (string >= m_rowOfString.size() || m_rowOfString[string] == kNoRow) {
+        return std::nullopt;
+    }
+    return m_rowOfString[string];
+}
+
+std::optional<size_t> TranslationSession::StringAt(size_t row) const {
+    return row < m_rows.size() ? std::optional<size_t>(m_rows[row]) : std::nullopt;
+}
+
+void TranslationSession::SetCurrent(std::optional<size_t> string) {
+    m_current = string && *string < m_model.Strings().size() ? string : std::nullopt;
+}

@@ -1,0 +1,130 @@
+// What the translator is working on, without any window: the open project and its checks, the rows
+// the string list shows, the current string, and a journal of every translation change. The windows
+// receive the session and observe it; none of them knows another.
+#pragma once
+
+#include "ImportStrings.h"
+#include "ProjectChecks.h"
+#include "ProjectModel.h"
+#include "StringSearch.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class ChangeCause {
+    Typed,      // stored by the translator
+    Propagated, // copied forward to a later untranslated string with the same original
+    Imported,   // given by an older strings file
+    Replaced,   // rewritten by find and replace
+};
+
+// One translation change, enough to take it back or to apply it again.
+struct TranslationChange {
+    size_t string; // index into the model's strings
+    OptString before;
+    OptString after;
+    ChangeCause cause;
+};
+
+// Which strings the list keeps besides the search.
+enum class ShownStrings { All = 0, Untranslated = 1, Problems = 2 };
+
+struct RowFilter {
+    OptString search; // absent or empty: no search
+    int dialog = -1;  // index into the model's dialogs; -1: every dialog
+    ShownStrings shown = ShownStrings::All;
+
+    // Whether every string passing this filter passes last too: a longer search only narrows.
+    bool Narrows(const RowFilter& last) const;
+};
+
+class SessionObserver {
+public:
+    virtual ~SessionObserver() = default;
+    // Another project was opened: everything shown of the last one is stale.
+    virtual void OnProjectOpened() {}
+    // These strings' translations changed, with their checks and progress.
+    virtual void OnTranslationsChanged(const std::vector<size_t>& strings) {}
+    // The strings checked anew as a whole (a layout check): marks and progress may differ anywhere.
+    virtual void OnChecksChanged() {}
+    // The rows were chosen anew.
+    virtual void OnRowsChanged() {}
+    // The project became modified, or was saved.
+    virtual void OnModifiedChanged() {}
+};
+
+class TranslationSession {
+public:
+    TranslationSession() = default;
+    TranslationSession(const TranslationSession&) = delete;
+    TranslationSession& operator=(const TranslationSession&) = delete;
+
+    // Observers are not owned and must be removed before they go.
+    void AddObserver(SessionObserver* observer);
+    void RemoveObserver(SessionObserver* observer);
+
+    // Opens a project with its translation; on any failure status the open one stays as it was.
+    // The rows start unfiltered and the opened project is unmodified.
+    LoadResult Open(const std::wstring& projectFile, const std::wstring& translationFile, int language);
+
+    const ProjectModel& Model() const { return m_model; }
+    const ProjectChecks& Checks() const { return m_checks; }
+    bool IsModified() const { return m_model.IsModified(); }
+
+    // Stores the translator's translation of one string (absent: untranslated); a present text is copied
+    // forward to every later untranslated string with the same original. Returns the strings changed, the
+    // stored one first; none when it already had that translation.
+    std::vector<size_t> StoreTranslation(size_t string, const OptString& translation);
+    // Gives each pair's translation to the untranslated strings with its original.
+    ImportSummary Import(const std::vector<ImportPair>& pairs);
+    // Writes the translation file; on success the project is no longer modified.
+    bool Save();
+    // Drops the changes' modified state without saving: the project counts as saved.
+    void DiscardModified();
+    // Lays out every dialog changed since its last layout check and keeps the findings.
+    void LayOutStaleDialogs();
+
+    // The rows the list shows: the strings passing the filter, in project order.
+    void SetFilter(RowFilter filter);
+    const RowFilter& Filter() const { return m_filter; }
+    const std::vector<size_t>& Rows() const { return m_rows; }
+    // The row that shows the string; absent when the filter hides it.
+    std::optional<size_t> RowOf(size_t string) const;
+    // The string shown at a row; absent for a row out of range.
+    std::optional<size_t> StringAt(size_t row) const;
+
+    // The string the translator is on, shown or not; absent when none is chosen.
+    std::optional<size_t> Current() const { return m_current; }
+    void SetCurrent(std::optional<size_t> string);
+
+    // Every translation change since the project was opened, oldest first.
+    const std::vector<TranslationChange>& Journal() const { return m_journal; }
+
+private:
+    bool Passes(size_t string) const;
+    void ChooseRows();
+    // Journal, checks and observers after translations changed; wasModified: before the change.
+    void AfterChange(const std::vector<size_t>& changed, bool wasModified);
+
+    template <typename Notify> void NotifyAll(Notify notify) {
+        // A copy: an observer may remove itself while it is told.
+        const std::vector<SessionObserver*> observers = m_observers;
+        for (SessionObserver* observer : observers) {
+            notify(*observer);
+        }
+    }
+
+    ProjectModel m_model;
+    ProjectChecks m_checks;
+    StringSearch m_search;
+    RowFilter m_filter;
+    // Whether m_rows holds every string passing m_filter as the translations stand: a change can make
+    // a string pass that did not, so the next filter looks at the whole project again.
+    bool m_rowsCurrent = false;
+    std::vector<size_t> m_rows;
+    std::vector<size_t> m_rowOfString; // by string; kNoRow when hidden
+    std::optional<size_t> m_current;
+    std::vector<TranslationChange> m_journal;
+    std::vector<SessionObserver*> m_observers; // not owned
+};

@@ -1,0 +1,106 @@
+// The translation session without any window: the rows its filter chooses, the changes it records
+// and tells, and what it counts.
+#include "TranslatorFixture.h"
+
+namespace {
+
+using Rows = std::vector<size_t>;
+
+class Session : public TranslatorFixture, private SessionObserver {
+protected:
+    void SetUp() override {
+        TranslatorFixture::SetUp();
+        session.AddObserver(this);
+        ASSERT_EQ(LoadStatus::Loaded,
+                  session.Open(program.Path() + L"projects\\sample\\tevproject.xml", TranslationFile(), 1031)
+                      .status);
+    }
+    void TearDown() override { session.RemoveObserver(this); }
+
+    Rows Filtered(RowFilter filter) {
+        session.SetFilter(std::move(filter));
+        return session.Rows();
+    }
+
+    std::vector<Rows> told; // the strings of each change, as observers hear them
+    int modifiedChanges = 0;
+
+private:
+    void OnTranslationsChanged(const std::vector<size_t>& strings) override { told.push_back(strings); }
+    void OnModifiedChanged() override { ++modifiedChanges; }
+};
+
+} // namespace
+
+// Strings: 0 Settings, 1 OK, 2 Cancel, 3 Look in: (Chercher), 4 Cancel, 5 Nowhere, 6 cancel,
+// 7 Cancel (Annuler); dialog 0 uses 0-2, dialog 1 uses 1, 3, 4, 6, 7.
+TEST_F(Session, TheFilterChoosesRowsInProjectOrder) {
+    auto expectRows = [&](RowFilter filter, const Rows& rows) {
+        const std::wstring search = filter.search.value_or(L"(none)");
+        EXPECT_EQ(rows, Filtered(std::move(filter))) << search;
+    };
+    expectRows({}, {0, 1, 2, 3, 4, 5, 6, 7});
+    expectRows({L"CANCEL"}, {2, 4, 6, 7});
+    expectRows({L"annul"}, {7});                    // the translation is searched too
+    expectRows({L""}, {0, 1, 2, 3, 4, 5, 6, 7});    // an empty search is none
+    expectRows({std::nullopt, 1}, {1, 3, 4, 6, 7}); // each string of the dialog once
+    expectRows({L"cancel", 1, ShownStrings::Untranslated}, {4, 6});
+    expectRows({std::nullopt, -1, ShownStrings::Problems}, {3}); // "Chercher" lost the colon
+    expectRows({std::nullopt, 9}, {0, 1, 2, 3, 4, 5, 6, 7});     // no such dialog: all
+    EXPECT_EQ(std::optional<size_t>(3), session.RowOf(3));
+    Filtered({L"cancel"});
+    EXPECT_EQ(std::optional<size_t>(1), session.RowOf(4));
+    EXPECT_EQ(std::nullopt, session.RowOf(3));
+    EXPECT_EQ(std::optional<size_t>(7), session.StringAt(3));
+    EXPECT_EQ(std::nullopt, session.StringAt(4));
+}
+
+TEST_F(Session, ALongerSearchNarrowsUntilATranslationChanges) {
+    EXPECT_EQ(Rows{}, Filtered({L"Ab"}));
+    EXPECT_EQ(Rows{}, Filtered({L"Abb"})); // narrowed from no rows
+    session.StoreTranslation(2, L"Abbrechen");
+    // The store made strings pass that the last rows did not hold: the next filter looks at all.
+    EXPECT_EQ((Rows{2, 4}), Filtered({L"Abbr"}));
+    EXPECT_EQ((Rows{2, 4}), Filtered({L"Abbre"}));
+}
+
+TEST_F(Session, EveryChangeIsJournaledAndTold) {
+    EXPECT_FALSE(session.IsModified());
+    EXPECT_EQ((Rows{2, 4}), session.StoreTranslation(2, L"Abbrechen")); // copied to 4, not to 6 or 7
+    EXPECT_TRUE(session.StoreTranslation(2, L"Abbrechen").empty());     // the same text is no change
+    session.StoreTranslation(3, std::nullopt);
+    session.Import({{L"OK", L"D'accord"}});
+    EXPECT_TRUE(session.IsModified());
+    EXPECT_EQ(1, modifiedChanges);
+
+    const std::vector<TranslationChange>& journal = session.Journal();
+    ASSERT_EQ(4u, journal.size());
+    auto expectChange = [&](size_t i, size_t string, OptString before, OptString after, ChangeCause cause) {
+        EXPECT_EQ(string, journal[i].string) << i;
+        EXPECT_EQ(before, journal[i].before) << i;
+        EXPECT_EQ(after, journal[i].after) << i;
+        EXPECT_EQ(cause, journal[i].cause) << i;
+    };
+    expectChange(0, 2, std::nullopt, L"Abbrechen", ChangeCause::Typed);
+    expectChange(1, 4, std::nullopt, L"Abbrechen", ChangeCause::Propagated);
+    expectChange(2, 3, L"Chercher", std::nullopt, ChangeCause::Typed);
+    expectChange(3, 1, std::nullopt, L"D'accord", ChangeCause::Imported);
+    EXPECT_EQ((std::vector<Rows>{{2, 4}, {3}, {1}}), told);
+    EXPECT_EQ(4u, session.Checks().Total().translated); // 1, 2, 4, 7
+    EXPECT_EQ(L"2/3", ShortProgressText(session.Checks().OfDialog(0)));
+
+    ASSERT_TRUE(session.Save());
+    EXPECT_FALSE(session.IsModified());
+    EXPECT_EQ(2, modifiedChanges);
+}
+
+TEST_F(Session, AProjectThatDoesNotOpenLeavesTheSessionAsItWas) {
+    session.StoreTranslation(0, L"Einstellungen");
+    Filtered({L"e"});
+    const Rows rows = session.Rows();
+    EXPECT_EQ(LoadStatus::ProjectUnreadable,
+              session.Open(program.File(L"none.xml"), TranslationFile(), 1031).status);
+    EXPECT_EQ(rows, session.Rows());
+    EXPECT_TRUE(session.IsModified());
+    EXPECT_EQ(1u, session.Journal().size());
+}
