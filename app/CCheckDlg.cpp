@@ -29,8 +29,8 @@ void CCheckDlg::FillList() {
         const Finding& finding = m_findings[i];
         const std::optional<StringInfo> info = m_model.GetStringInfo(finding.string);
         const int row = m_list->InsertItem(info ? info->Label().c_str() : L"", static_cast<int>(i), -1);
-        if (finding.dialog && *finding.dialog < m_model.dialogs.size()) {
-            m_list->SetItemText(row, 1, m_model.dialogs[*finding.dialog].Caption().c_str());
+        if (finding.dialog && *finding.dialog < m_model.Dialogs().size()) {
+            m_list->SetItemText(row, 1, m_model.Dialogs()[*finding.dialog].Caption().c_str());
         }
         m_list->SetItemText(row, 2, finding.what.c_str());
     }

@@ -120,10 +120,10 @@ std::wstring ProjectFileOf(const std::wstring& project, const std::wstring& prog
 
 std::wstring FindingLine(const ProjectModel& model, const Finding& finding) {
     // The id first, so that scripts find a string's lines by it.
-    const StringItem& item = model.strings[finding.string];
+    const StringItem& item = model.Strings()[finding.string];
     std::wstring line = item.attr ? item.id + L" [" + *item.attr + L"]" : item.id;
-    if (finding.dialog && *finding.dialog < model.dialogs.size()) {
-        line += L" in \"" + model.dialogs[*finding.dialog].Caption() + L"\"";
+    if (finding.dialog && *finding.dialog < model.Dialogs().size()) {
+        line += L" in \"" + model.Dialogs()[*finding.dialog].Caption() + L"\"";
     }
     return line + L": " + finding.what;
 }

@@ -51,21 +51,21 @@ std::wstring Problems(size_t count) {
 } // namespace
 
 void ProjectChecks::Reset(const ProjectModel& model) {
-    const size_t stringCount = model.strings.size();
+    const size_t stringCount = model.Strings().size();
     m_strings.assign(stringCount, StringState());
     m_dialogsOf.assign(stringCount, {});
-    m_dialogs.assign(model.dialogs.size(), DialogState());
-    m_layoutStale.assign(model.dialogs.size(), true);
+    m_dialogs.assign(model.Dialogs().size(), DialogState());
+    m_layoutStale.assign(model.Dialogs().size(), true);
     m_total = Progress();
     m_total.strings = stringCount;
 
     std::unordered_map<std::wstring, std::vector<size_t>> stringsById;
     for (size_t s = 0; s < stringCount; ++s) {
-        stringsById[model.strings[s].id].push_back(s);
+        stringsById[model.Strings()[s].id].push_back(s);
     }
-    for (size_t d = 0; d < model.dialogs.size(); ++d) {
+    for (size_t d = 0; d < model.Dialogs().size(); ++d) {
         std::vector<size_t>& used = m_dialogs[d].strings;
-        for (const std::wstring& locid : model.dialogs[d].Locids()) {
+        for (const std::wstring& locid : model.Dialogs()[d].Locids()) {
             const auto match = stringsById.find(locid);
             if (match != stringsById.end()) {
                 used.insert(used.end(), match->second.begin(), match->second.end());
@@ -87,8 +87,8 @@ void ProjectChecks::Reset(const ProjectModel& model) {
 
 void ProjectChecks::CheckText(const ProjectModel& model, size_t string) {
     StringState& state = m_strings[string];
-    const bool translated = model.strings[string].loc.has_value();
-    const auto findings = static_cast<unsigned>(CheckString(model.strings[string]).size());
+    const bool translated = model.Strings()[string].loc.has_value();
+    const auto findings = static_cast<unsigned>(CheckString(model.Strings()[string]).size());
     m_total.translated = m_total.translated - state.translated + translated;
     m_total.problems = m_total.problems - state.textFindings + findings;
     for (size_t d : m_dialogsOf[string]) {
@@ -110,7 +110,7 @@ void ProjectChecks::FindClashes(const ProjectModel& model, size_t dialog) {
     std::unordered_map<wchar_t, std::vector<Keyed>> byLetter;
     DialogState& state = m_dialogs[dialog];
     for (size_t s : state.strings) {
-        const StringItem& item = model.strings[s];
+        const StringItem& item = model.Strings()[s];
         if (!item.loc) {
             continue;
         }
@@ -224,10 +224,6 @@ bool ProjectChecks::HasFindings(size_t string) const {
     return string < m_strings.size() && m_strings[string].Findings() > 0;
 }
 
-const std::vector<size_t>& ProjectChecks::DialogsOf(size_t string) const {
-    return string < m_dialogsOf.size() ? m_dialogsOf[string] : kNone;
-}
-
 const std::vector<size_t>& ProjectChecks::StringsOf(size_t dialog) const {
     return dialog < m_dialogs.size() ? m_dialogs[dialog].strings : kNone;
 }
@@ -236,7 +232,7 @@ std::vector<Finding> ProjectChecks::FindingsOf(const ProjectModel& model, size_t
     if (!HasFindings(string)) {
         return {};
     }
-    return CheckCandidate(model, string, model.strings[string].loc);
+    return CheckCandidate(model, string, model.Strings()[string].loc);
 }
 
 std::vector<Finding> ProjectChecks::CheckCandidate(const ProjectModel& model, size_t string,
@@ -245,7 +241,7 @@ std::vector<Finding> ProjectChecks::CheckCandidate(const ProjectModel& model, si
     if (string >= m_strings.size() || !translation) {
         return findings;
     }
-    const StringItem& item = model.strings[string];
+    const StringItem& item = model.Strings()[string];
     const std::vector<size_t>& dialogs = m_dialogsOf[string];
     const std::optional<size_t> first = dialogs.empty() ? std::nullopt : std::optional<size_t>(dialogs.front());
     for (const TextFinding& text : CheckTranslation(item.text, *translation)) {
@@ -272,9 +268,9 @@ std::vector<Finding> ProjectChecks::CheckCandidate(const ProjectModel& model, si
 
 void ProjectChecks::FindClashesWith(const ProjectModel& model, size_t string, wchar_t mnemonic, size_t dialog,
                                     std::vector<Finding>& findings) const {
-    const std::optional<wchar_t> original = FoldedMnemonicOf(model.strings[string].text);
+    const std::optional<wchar_t> original = FoldedMnemonicOf(model.Strings()[string].text);
     for (size_t other : m_dialogs[dialog].strings) {
-        const StringItem& peer = model.strings[other];
+        const StringItem& peer = model.Strings()[other];
         if (other == string || !peer.loc || FoldedMnemonicOf(*peer.loc) != mnemonic) {
             continue;
         }

@@ -49,8 +49,6 @@ public:
                                         const OptString& translation) const;
     // Every finding, in string order.
     std::vector<Finding> AllFindings(const ProjectModel& model) const;
-    // The dialogs that use a string, in project order.
-    const std::vector<size_t>& DialogsOf(size_t string) const;
     // The strings a dialog uses (those whose id one of its elements names), each once, in project order.
     const std::vector<size_t>& StringsOf(size_t dialog) const;
 
