@@ -43,6 +43,19 @@ void SetLabelText(CTEVElement* label, const std::wstring& text) {
     }
 }
 
+struct OwnedWindows {
+    HWND owner;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectOwnedWindows(HWND window, LPARAM param) {
+    auto* owned = reinterpret_cast<OwnedWindows*>(param);
+    if (GetWindow(window, GW_OWNER) == owned->owner && IsWindowVisible(window)) {
+        owned->windows.push_back(window);
+    }
+    return TRUE;
+}
+
 // The main window of this thread, for the keyboard filter; one runs at a time.
 thread_local CMainDialog* t_keyboardOwner = nullptr;
 
@@ -358,6 +371,17 @@ BOOL CMainDialog::SaveWithMessage() {
     return FALSE;
 }
 
+bool CMainDialog::OwnedWindowsAllowEndingSession(WPARAM wParam, LPARAM lParam) const {
+    OwnedWindows owned{m_window, {}};
+    EnumThreadWindows(GetCurrentThreadId(), CollectOwnedWindows, reinterpret_cast<LPARAM>(&owned));
+    for (HWND window : owned.windows) {
+        if (IsWindow(window) && !SendMessageW(window, WM_QUERYENDSESSION, wParam, lParam)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 void CMainDialog::ReportDroppedTranslations() {
     const SaveReport& report = m_session.Model().LastSave();
     if (report.droppedEntries == 0) {
@@ -396,7 +420,7 @@ BOOL CMainDialog::CanClose(int code) {
     return ConfirmSave();
 }
 
-BOOL CMainDialog::PreProcessMessage(HWND hwnd, UINT message, WPARAM, LPARAM lParam, LRESULT* result) {
+BOOL CMainDialog::PreProcessMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     if (message == WM_NOTIFY && m_stringList && m_stringList->Window()) {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
         if (header->hwndFrom != m_stringList->Window() || header->code != NM_CUSTOMDRAW) {
@@ -409,8 +433,9 @@ BOOL CMainDialog::PreProcessMessage(HWND hwnd, UINT message, WPARAM, LPARAM lPar
     if (message != WM_QUERYENDSESSION) {
         return FALSE;
     }
-    // Logging off must not lose translations: ask as on close, and refuse when cancelled.
-    SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, ConfirmSave());
+    // Logging off must not lose translations: a window over this one may hold text typed but not
+    // stored, so it answers first; then ask as on close, and refuse when cancelled.
+    SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, OwnedWindowsAllowEndingSession(wParam, lParam) && ConfirmSave());
     *result = TRUE;
     return TRUE;
 }

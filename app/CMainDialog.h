@@ -90,6 +90,8 @@ private:
     void ReportImport(const wchar_t* path, const ImportContent& file, const ImportSummary& summary);
     // Tells after a save how many translations of the earlier file were left out, and where it went.
     void ReportDroppedTranslations();
+    // Asks the visible windows this one owns whether the session may end; false when one refuses.
+    bool OwnedWindowsAllowEndingSession(WPARAM wParam, LPARAM lParam) const;
     void RunPreview(int dialogIndex, bool translated);
     // The first dialog that uses the selected row's string, or -1.
     int DialogOfSelectedString() const;

@@ -196,6 +196,15 @@ BOOL CTranslateDlg::CanClose(int) {
     }
 }
 
+BOOL CTranslateDlg::PreProcessMessage(HWND hwnd, UINT message, WPARAM, LPARAM, LRESULT* result) {
+    if (message != WM_QUERYENDSESSION) {
+        return FALSE;
+    }
+    SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, CanClose(IDCANCEL));
+    *result = TRUE;
+    return TRUE;
+}
+
 bool CTranslateDlg::TranslationEdited() {
     if (m_currentRow < 0 || m_currentRow >= RowCount()) {
         return false;

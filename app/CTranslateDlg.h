@@ -23,6 +23,8 @@ public:
     // A translation edited but not stored is not dropped silently: the user chooses to store it,
     // to drop it or to stay.
     BOOL CanClose(int code) override;
+    // Logging off asks the same question as closing.
+    BOOL PreProcessMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     int AdjustWidth(int cx) override;
     int AdjustHeight(int cy) override;
     void OnDestroy(int cx, int cy) override;

@@ -417,3 +417,31 @@ TEST_F(TranslateDialog, SavingAnEmptiedBoxRemovesTheTranslation) {
     EXPECT_EQ(L"", translations[3]);
     ExpectSavedWithoutLook();
 }
+
+TEST_F(TranslateDialog, LoggingOffAsksToStoreTheTypedTextBeforeAskingToSave) {
+    CMainDialog main(&engine, program.Path(), session);
+    LRESULT allowed = -1;
+    std::vector<std::wstring> questions;
+    auto answer = [&](int button) {
+        HWND box = FindWindowW(L"#32770", kProgramCaption);
+        questions.push_back(MessageBoxText(box));
+        PressButton(box, button);
+    };
+    Run(main, {[&] { ClickElement(main, L"btnTranslate"); },
+               [&] {
+                   CTEVDialog& dialog = OpenedTranslateDialog(main);
+                   TypeInto(dialog, L"dstString", L"Einstellungen");
+                   RunSoon([&] {
+                       answer(IDYES);                      // store it
+                       RunSoon([&] { answer(IDNO); }, 50); // then do not save
+                   });
+                   allowed = SendMessageW(main.Window(), WM_QUERYENDSESSION, 0, 0);
+                   session.DiscardModified();
+                   Close(dialog);
+               }});
+    EXPECT_EQ(TRUE, allowed);
+    ASSERT_EQ(2u, questions.size());
+    EXPECT_NE(std::wstring::npos, questions[0].find(L"not stored"));
+    EXPECT_NE(std::wstring::npos, questions[1].find(L"save changes"));
+    EXPECT_EQ(L"Einstellungen", session.Model().Strings()[0].loc.value_or(L"-"));
+}
