@@ -36,7 +36,8 @@ void CCheckDlg::FillList() {
     }
     m_list->EndUpdate();
     if (m_list->GetItemCount() > 0) {
-        ListView_SetItemState(m_list->Window(), 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        ListView_SetItemState(m_list->Window(), 0, LVIS_SELECTED | LVIS_FOCUSED,
+                              LVIS_SELECTED | LVIS_FOCUSED);
         SetFocus(m_list->Window());
     }
 }

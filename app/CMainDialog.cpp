@@ -43,6 +43,20 @@ void SetLabelText(CTEVElement* label, const std::wstring& text) {
     }
 }
 
+// A moment as the user's locale writes a date and a time.
+std::wstring LocalDateTimeText(const FILETIME& moment) {
+    FILETIME local = {};
+    SYSTEMTIME time = {};
+    if (!FileTimeToLocalFileTime(&moment, &local) || !FileTimeToSystemTime(&local, &time)) {
+        return L"?";
+    }
+    wchar_t date[128] = L"";
+    wchar_t clock[64] = L"";
+    GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, date, ARRAYSIZE(date), nullptr);
+    GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, TIME_NOSECONDS, &time, nullptr, clock, ARRAYSIZE(clock));
+    return std::wstring(date) + L" " + clock;
+}
+
 struct OwnedWindows {
     HWND owner;
     std::vector<HWND> windows;
@@ -177,7 +191,33 @@ bool CMainDialog::LoadChosenProject(const std::wstring& projectPath, const std::
                        translationPath.c_str());
         MessageBoxW(m_window, text.c_str(), kCaption, MB_ICONWARNING | MB_OK);
     }
+    OfferRecovery();
     return true;
+}
+
+void CMainDialog::OfferRecovery() {
+    const std::optional<RecoveryOffer> offer = m_session.PendingRecovery();
+    if (!offer) {
+        return;
+    }
+    if (offer->madeAgainstThisFile) {
+        const size_t recovered = m_session.ApplyRecovery();
+        const std::wstring text =
+            FormatText(L"%u unsaved translation(s) from the last session were recovered.",
+                       static_cast<unsigned>(recovered));
+        MessageBoxW(m_window, text.c_str(), kCaption, MB_ICONINFORMATION | MB_OK);
+        return;
+    }
+    const std::wstring text =
+        FormatText(L"The last session of this translation file ended without saving %u translation(s), "
+                   L"kept on %s. They were made against another version of the file or another project, "
+                   L"so they may overwrite newer translations.\n\nApply them?",
+                   static_cast<unsigned>(offer->translations), LocalDateTimeText(offer->kept).c_str());
+    if (MessageBoxW(m_window, text.c_str(), kCaption, MB_ICONQUESTION | MB_YESNO) == IDYES) {
+        m_session.ApplyRecovery();
+    } else {
+        m_session.DiscardRecovery();
+    }
 }
 
 // The session chose every row anew; the filters on screen start wide open with it.
@@ -429,6 +469,12 @@ BOOL CMainDialog::PreProcessMessage(HWND hwnd, UINT message, WPARAM wParam, LPAR
         SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, DrawRowMark(*reinterpret_cast<NMLVCUSTOMDRAW*>(lParam)));
         *result = TRUE;
         return TRUE;
+    }
+    if (message == WM_ENDSESSION && wParam) {
+        // The session ends: changes still unsaved are those the translator chose not to save, and no
+        // recovery brings them back.
+        m_session.DiscardModified();
+        return FALSE;
     }
     if (message != WM_QUERYENDSESSION) {
         return FALSE;

@@ -90,6 +90,9 @@ private:
     void ReportImport(const wchar_t* path, const ImportContent& file, const ImportSummary& summary);
     // Tells after a save how many translations of the earlier file were left out, and where it went.
     void ReportDroppedTranslations();
+    // Applies what a session that ended without saving left, saying so; asks first when it was made
+    // against another version of the translation file.
+    void OfferRecovery();
     // Asks the visible windows this one owns whether the session may end; false when one refuses.
     bool OwnedWindowsAllowEndingSession(WPARAM wParam, LPARAM lParam) const;
     void RunPreview(int dialogIndex, bool translated);

@@ -89,15 +89,15 @@ private:
     }
     static HANDLE OpenParentConsole() {
         AttachConsole(ATTACH_PARENT_PROCESS);
-        return CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           0, nullptr);
+        return CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
     }
     static std::string ToUtf8(const std::wstring& text) {
-        const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0,
-                                             nullptr, nullptr);
+        const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
+                                             0, nullptr, nullptr);
         std::string bytes(static_cast<size_t>(std::max(size, 0)), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), size, nullptr,
-                            nullptr);
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), size,
+                            nullptr, nullptr);
         return bytes;
     }
 
@@ -142,10 +142,11 @@ int RunCheckCommand(const std::vector<std::wstring>& args, const std::wstring& p
     const std::wstring projectFile = ProjectFileOf(request->project, programFolder);
     const std::optional<ProjectItem> item = ReadProjectItem(projectFile, L"");
     if (!item) {
-        return Refuse(L"The project could not be read (a tevproject.xml with \"name\" and \"dst\"): " + projectFile);
+        return Refuse(L"The project could not be read (a tevproject.xml with \"name\" and \"dst\"): " +
+                      projectFile);
     }
-    const std::wstring translationFile = TranslationPath(Settings(programFolder + L"settings.ini").OutputFolder(),
-                                                         request->language, item->dst);
+    const std::wstring translationFile = TranslationPath(
+        Settings(programFolder + L"settings.ini").OutputFolder(), request->language, item->dst);
     if (!PathFileExistsW(translationFile.c_str())) {
         return Refuse(L"There is no translation file for language " + std::to_wstring(request->language) +
                       L": " + translationFile);

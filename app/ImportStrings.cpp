@@ -70,8 +70,8 @@ bool ReadXmlPairs(const std::wstring& path, ImportContent& content) {
     const std::wstring_view text(*content.text);
     content.pairs.reserve(spans.size());
     for (const auto& [original, translation] : spans) {
-        content.pairs.push_back(
-            {text.substr(original.begin, original.length), text.substr(translation.begin, translation.length)});
+        content.pairs.push_back({text.substr(original.begin, original.length),
+                                 text.substr(translation.begin, translation.length)});
     }
     return true;
 }

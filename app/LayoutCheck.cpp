@@ -404,7 +404,8 @@ std::vector<LayoutFinding> CheckDialogLayout(const ProjectModel& model, size_t d
     return CheckDialog(model, dialogIndex, IndexTranslated(model));
 }
 
-std::vector<LayoutFinding> CheckDialogsLayout(const ProjectModel& model, const std::vector<size_t>& dialogIndices) {
+std::vector<LayoutFinding> CheckDialogsLayout(const ProjectModel& model,
+                                              const std::vector<size_t>& dialogIndices) {
     const TranslatedById translated = IndexTranslated(model);
     std::vector<LayoutFinding> findings;
     for (size_t i : dialogIndices) {

@@ -41,7 +41,8 @@ std::vector<LayoutFinding> CheckDialogLayout(const ProjectModel& model, size_t d
 
 // The findings of the given dialogs, in that order, each laid out once; the translations are indexed
 // once for all of them.
-std::vector<LayoutFinding> CheckDialogsLayout(const ProjectModel& model, const std::vector<size_t>& dialogIndices);
+std::vector<LayoutFinding> CheckDialogsLayout(const ProjectModel& model,
+                                              const std::vector<size_t>& dialogIndices);
 
 // The findings of every dialog of the model, in dialog order, each dialog laid out once.
 std::vector<LayoutFinding> CheckProjectLayout(const ProjectModel& model);

@@ -61,5 +61,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     TranslationSession session;
     CMainDialog dialog(&engine, ProgramFolder(instance), session);
     dialog.DoModal(nullptr);
+    // Changes still unsaved are those the translator chose not to save: no recovery brings them back.
+    session.DiscardModified();
     return 0;
 }

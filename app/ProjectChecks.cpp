@@ -243,7 +243,8 @@ std::vector<Finding> ProjectChecks::CheckCandidate(const ProjectModel& model, si
     }
     const StringItem& item = model.Strings()[string];
     const std::vector<size_t>& dialogs = m_dialogsOf[string];
-    const std::optional<size_t> first = dialogs.empty() ? std::nullopt : std::optional<size_t>(dialogs.front());
+    const std::optional<size_t> first =
+        dialogs.empty() ? std::nullopt : std::optional<size_t>(dialogs.front());
     for (const TextFinding& text : CheckTranslation(item.text, *translation)) {
         findings.push_back({string, first, Describe(text)});
     }

@@ -3,6 +3,7 @@
 
 #include "ProjectModel.h"
 
+#include "FileStamp.h"
 #include "PathRules.h"
 #include "XmlReader.h"
 
@@ -73,25 +74,14 @@ private:
     std::unordered_map<std::wstring, std::vector<const OptString*>> m_attrsById;
 };
 
-// What tells a file apart from the same file changed: its size and time of last writing.
-std::optional<std::pair<ULONGLONG, ULONGLONG>> StampOf(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
-        return std::nullopt;
-    }
-    return std::make_pair(static_cast<ULONGLONG>(data.nFileSizeHigh) << 32 | data.nFileSizeLow,
-                          static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32 |
-                              data.ftLastWriteTime.dwLowDateTime);
-}
-
 using TranslationEntryVisitor = std::function<void(const xml::ElementAttributes& entry)>;
 
 // Visits each "string" entry directly under a "strings" root; false when the file does not parse or
 // has another root.
 bool ReadTranslationEntries(const std::wstring& path, const TranslationEntryVisitor& visit) {
     bool isStrings = false;
-    const bool parsed =
-        xml::ReadElements(path.c_str(), [&](int depth, std::wstring_view name, const xml::ElementAttributes& attributes) {
+    const bool parsed = xml::ReadElements(
+        path.c_str(), [&](int depth, std::wstring_view name, const xml::ElementAttributes& attributes) {
             if (depth == 0) {
                 isStrings = name == L"strings";
             } else if (depth == 1 && isStrings && name == L"string") {
@@ -128,8 +118,8 @@ std::optional<ProjectContent> ReadProjectFile(const std::wstring& path) {
     ProjectContent content;
     enum class Section { None, Strings, Files } section = Section::None;
     bool filesSeen = false;
-    const bool parsed =
-        xml::ReadElements(path.c_str(), [&](int depth, std::wstring_view name, const xml::ElementAttributes& attributes) {
+    const bool parsed = xml::ReadElements(
+        path.c_str(), [&](int depth, std::wstring_view name, const xml::ElementAttributes& attributes) {
             if (depth == 0) {
                 content.hasRoot = name == L"tevproject";
             } else if (!content.hasRoot) {
@@ -144,7 +134,8 @@ std::optional<ProjectContent> ReadProjectFile(const std::wstring& path) {
                     section = Section::Files;
                 }
             } else if (depth == 2 && section == Section::Strings) {
-                content.strings.push_back({attributes.Get(L"id"), attributes.Get(L"attr"), attributes.Get(L"text")});
+                content.strings.push_back(
+                    {attributes.Get(L"id"), attributes.Get(L"attr"), attributes.Get(L"text")});
             } else if (depth == 2 && section == Section::Files) {
                 if (OptString file = attributes.Get(L"name")) {
                     content.dialogFiles.push_back(std::move(*file));
@@ -157,7 +148,8 @@ std::optional<ProjectContent> ReadProjectFile(const std::wstring& path) {
     return content;
 }
 
-std::vector<StringItem> TakeStrings(std::vector<ProjectContent::Entry>& entries, const TranslationIndex& translation) {
+std::vector<StringItem> TakeStrings(std::vector<ProjectContent::Entry>& entries,
+                                    const TranslationIndex& translation) {
     std::vector<StringItem> strings;
     strings.reserve(entries.size());
     for (ProjectContent::Entry& entry : entries) {
@@ -165,7 +157,8 @@ std::vector<StringItem> TakeStrings(std::vector<ProjectContent::Entry>& entries,
             continue;
         }
         OptString loc = translation.Find(*entry.id, entry.attr);
-        strings.push_back({std::move(*entry.id), std::move(entry.attr), std::move(*entry.text), std::move(loc)});
+        strings.push_back(
+            {std::move(*entry.id), std::move(entry.attr), std::move(*entry.text), std::move(loc)});
     }
     return strings;
 }
@@ -184,7 +177,8 @@ std::wstring ResolvedPath(const std::wstring& path) {
 
 // A description listed more than once is read once; every listing still gets its entry, sharing
 // what the file gave.
-std::vector<DialogItem> ReadDialogs(const std::vector<std::wstring>& files, const std::wstring& projectFolder) {
+std::vector<DialogItem> ReadDialogs(const std::vector<std::wstring>& files,
+                                    const std::wstring& projectFolder) {
     std::vector<DialogItem> dialogs;
     std::unordered_map<std::wstring, std::optional<DialogItem>> read;
     for (const std::wstring& name : files) {
@@ -249,8 +243,8 @@ std::optional<DialogItem> LoadDialogItem(const std::wstring& path) {
     bool isDialog = false;
     OptString caption;
     std::vector<std::wstring> locids;
-    const bool parsed =
-        xml::ReadElements(path.c_str(), [&](int depth, std::wstring_view name, const xml::ElementAttributes& attributes) {
+    const bool parsed = xml::ReadElements(
+        path.c_str(), [&](int depth, std::wstring_view name, const xml::ElementAttributes& attributes) {
             if (depth == 0) {
                 isDialog = name == L"dialog";
                 caption = isDialog ? attributes.Get(L"caption") : std::nullopt;
@@ -451,7 +445,7 @@ std::vector<size_t> ProjectModel::SetLoc(size_t index, const OptString& loc) {
     return changed;
 }
 
-void ProjectModel::SetImportedLoc(size_t index, std::wstring loc) {
+void ProjectModel::SetSingleLoc(size_t index, OptString loc) {
     if (index < strings.size()) {
         strings[index].loc = std::move(loc);
         m_modified = true;

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "FileStamp.h"
 #include "TextUtil.h"
 #include "XmlDom.h"
 
@@ -30,8 +31,8 @@ struct DialogContent {
 
 struct DialogItem {
     DialogItem(std::wstring filePath, std::wstring caption, std::vector<std::wstring> locids)
-        : path(std::move(filePath)),
-          content(std::make_shared<const DialogContent>(DialogContent{std::move(caption), std::move(locids)})) {}
+        : path(std::move(filePath)), content(std::make_shared<const DialogContent>(
+                                         DialogContent{std::move(caption), std::move(locids)})) {}
 
     std::wstring path;
     std::shared_ptr<const DialogContent> content; // never null
@@ -56,7 +57,8 @@ public:
     // Adds an entry after those already there.
     void Add(std::wstring id, OptString attr, OptString loc);
     // The entries with a "loc" for which counted answers true.
-    size_t CountEntriesWithLoc(const std::function<bool(const std::wstring& id, const OptString& attr)>& counted) const;
+    size_t CountEntriesWithLoc(
+        const std::function<bool(const std::wstring& id, const OptString& attr)>& counted) const;
 
     // The "loc" of the first entry in document order that matches: with an attr, the entry must carry
     // the same attr; without one, any entry with the id matches. Absent when none matches or the
@@ -141,9 +143,9 @@ public:
     // first, for the rows to update; storing the translation the string already has changes nothing
     // and returns none.
     std::vector<size_t> SetLoc(size_t index, const OptString& loc);
-    // Sets one string's translation and nothing else, and sets modified: an import finds every string
-    // it gives a text to by itself.
-    void SetImportedLoc(size_t index, std::wstring loc);
+    // Sets one string's translation and nothing else, and sets modified: an import or a recovery
+    // finds every string it gives a text to by itself.
+    void SetSingleLoc(size_t index, OptString loc);
 
     // Whether translations changed since the project was opened or last saved.
     bool IsModified() const { return m_modified; }
@@ -157,7 +159,7 @@ private:
     // The translation file as this model last read or wrote it: its size and time of writing, and its
     // translated entries that no string takes. A save need not read it again while it is unchanged.
     struct KnownFile {
-        std::optional<std::pair<ULONGLONG, ULONGLONG>> stamp;
+        std::optional<FileStamp> stamp;
         size_t entriesNotTaken = 0;
     };
     KnownFile m_knownFile;

@@ -1,6 +1,7 @@
 #include "TranslationSession.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace {
 
@@ -29,7 +30,11 @@ LoadResult TranslationSession::Open(const std::wstring& projectFile, const std::
     if (result.status != LoadStatus::Loaded) {
         return result;
     }
+    // The changes of the project open until now were saved, or the translator chose to drop them.
+    m_recovery.Clear();
     m_model.MarkSaved();
+    m_pendingRecovery = RecoveryFile::Read(translationFile);
+    m_recovery.Start(projectFile, translationFile);
     m_search.Index(m_model.Strings());
     m_checks.Reset(m_model);
     m_journal.clear();
@@ -65,7 +70,7 @@ ImportSummary TranslationSession::Import(const std::vector<ImportPair>& pairs) {
     const ImportSummary summary =
         ApplyImport(m_model.Strings(), pairs, [&](size_t string, const std::wstring& text) {
             m_journal.push_back({string, m_model.Strings()[string].loc, text, ChangeCause::Imported});
-            m_model.SetImportedLoc(string, text);
+            m_model.SetSingleLoc(string, text);
             changed.push_back(string);
         });
     AfterChange(changed, wasModified);
@@ -76,12 +81,22 @@ void TranslationSession::AfterChange(const std::vector<size_t>& changed, bool wa
     if (changed.empty()) {
         return;
     }
+    KeepForRecovery(changed.size());
     m_checks.Recheck(m_model, changed);
     m_rowsCurrent = false;
     NotifyAll([&](SessionObserver& observer) { observer.OnTranslationsChanged(changed); });
     if (!wasModified && IsModified()) {
         NotifyAll([](SessionObserver& observer) { observer.OnModifiedChanged(); });
     }
+}
+
+void TranslationSession::KeepForRecovery(size_t lastChanges) {
+    std::vector<RecoveredTranslation> kept;
+    for (size_t i = m_journal.size() - lastChanges; i < m_journal.size(); ++i) {
+        const StringItem& item = m_model.Strings()[m_journal[i].string];
+        kept.push_back({item.id, item.attr, m_journal[i].after});
+    }
+    m_recovery.Append(kept);
 }
 
 bool TranslationSession::Save() {
@@ -94,10 +109,67 @@ bool TranslationSession::Save() {
 
 void TranslationSession::DiscardModified() {
     const bool wasModified = IsModified();
+    m_recovery.Clear();
     m_model.MarkSaved();
     if (wasModified) {
         NotifyAll([](SessionObserver& observer) { observer.OnModifiedChanged(); });
     }
+}
+
+std::optional<RecoveryOffer> TranslationSession::PendingRecovery() const {
+    if (!m_pendingRecovery) {
+        return std::nullopt;
+    }
+    RecoveryOffer offer;
+    offer.translations = m_pendingRecovery->translations.size();
+    offer.kept = m_pendingRecovery->written;
+    offer.madeAgainstThisFile = CompareStringOrdinal(m_pendingRecovery->projectPath.c_str(), -1,
+                                                     m_model.ProjectPath().c_str(), -1, TRUE) == CSTR_EQUAL &&
+                                m_pendingRecovery->translationStamp == StampOf(m_model.TranslationPath());
+    return offer;
+}
+
+size_t TranslationSession::ApplyRecovery() {
+    if (!m_pendingRecovery) {
+        return 0;
+    }
+    std::unordered_map<std::wstring, std::vector<size_t>> stringsById;
+    const std::vector<StringItem>& strings = m_model.Strings();
+    for (size_t s = 0; s < strings.size(); ++s) {
+        stringsById[strings[s].id].push_back(s);
+    }
+    const bool wasModified = IsModified();
+    std::vector<size_t> changed;
+    std::vector<bool> done(strings.size());
+    // The last translation kept for a string is the one it had.
+    const std::vector<RecoveredTranslation>& kept = m_pendingRecovery->translations;
+    for (auto last = kept.rbegin(); last != kept.rend(); ++last) {
+        const auto found = stringsById.find(last->id);
+        if (found == stringsById.end()) {
+            continue;
+        }
+        for (size_t s : found->second) {
+            if (strings[s].attr != last->attr || done[s]) {
+                continue;
+            }
+            done[s] = true;
+            if (strings[s].loc != last->loc) {
+                m_journal.push_back({s, strings[s].loc, last->loc, ChangeCause::Recovered});
+                m_model.SetSingleLoc(s, last->loc);
+                changed.push_back(s);
+            }
+        }
+    }
+    m_pendingRecovery.reset();
+    // What was recovered is kept again, in a file made against the translation file as it is now.
+    m_recovery.Clear();
+    AfterChange(changed, wasModified);
+    return changed.size();
+}
+
+void TranslationSession::DiscardRecovery() {
+    m_pendingRecovery.reset();
+    RecoveryFile::Remove(m_model.TranslationPath());
 }
 
 void TranslationSession::LayOutStaleDialogs() {

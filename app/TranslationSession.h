@@ -6,6 +6,7 @@
 #include "ImportStrings.h"
 #include "ProjectChecks.h"
 #include "ProjectModel.h"
+#include "RecoveryFile.h"
 #include "StringSearch.h"
 
 #include <optional>
@@ -17,6 +18,7 @@ enum class ChangeCause {
     Propagated, // copied forward to a later untranslated string with the same original
     Imported,   // given by an older strings file
     Replaced,   // rewritten by find and replace
+    Recovered,  // kept by a session that ended without saving
 };
 
 // One translation change, enough to take it back or to apply it again.
@@ -25,6 +27,14 @@ struct TranslationChange {
     OptString before;
     OptString after;
     ChangeCause cause;
+};
+
+// Unsaved translations that an earlier session of the same translation file left.
+struct RecoveryOffer {
+    size_t translations = 0;
+    FILETIME kept = {}; // when the last of them was kept
+    // Made in this project against the translation file as it is now: safe to apply unasked.
+    bool madeAgainstThisFile = false;
 };
 
 // Which strings the list keeps besides the search.
@@ -65,7 +75,8 @@ public:
     void RemoveObserver(SessionObserver* observer);
 
     // Opens a project with its translation; on any failure status the open one stays as it was.
-    // The rows start unfiltered and the opened project is unmodified.
+    // The rows start unfiltered and the opened project is unmodified. Every change from then on is
+    // kept in a recovery file until it is saved or dropped.
     LoadResult Open(const std::wstring& projectFile, const std::wstring& translationFile, int language);
 
     const ProjectModel& Model() const { return m_model; }
@@ -80,8 +91,15 @@ public:
     ImportSummary Import(const std::vector<ImportPair>& pairs);
     // Writes the translation file; on success the project is no longer modified.
     bool Save();
-    // Drops the changes' modified state without saving: the project counts as saved.
+    // Drops the changes without saving (they stay in memory): the project counts as saved, and its
+    // recovery file goes.
     void DiscardModified();
+
+    // What the last session of this translation file left unsaved, found at open.
+    std::optional<RecoveryOffer> PendingRecovery() const;
+    // Applies it to the strings with the same id and attr; answers how many translations changed.
+    size_t ApplyRecovery();
+    void DiscardRecovery();
     // Lays out every dialog changed since its last layout check and keeps the findings.
     void LayOutStaleDialogs();
 
@@ -103,6 +121,8 @@ public:
 
 private:
     bool Passes(size_t string) const;
+    // Appends the journal's last changes to the recovery file.
+    void KeepForRecovery(size_t lastChanges);
     void ChooseRows();
     // Journal, checks and observers after translations changed; wasModified: before the change.
     void AfterChange(const std::vector<size_t>& changed, bool wasModified);
@@ -126,5 +146,7 @@ private:
     std::vector<size_t> m_rowOfString; // by string; kNoRow when hidden
     std::optional<size_t> m_current;
     std::vector<TranslationChange> m_journal;
+    RecoveryFile m_recovery;
+    std::optional<RecoveryContent> m_pendingRecovery;
     std::vector<SessionObserver*> m_observers; // not owned
 };

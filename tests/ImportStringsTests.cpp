@@ -38,7 +38,7 @@ int Import(ProjectModel& model, const std::vector<ImportPair>& pairs, ImportSumm
     int calls = 0;
     const ImportSummary done = ApplyImport(model.strings, pairs, [&](size_t index, const std::wstring& text) {
         ++calls;
-        model.SetImportedLoc(index, text);
+        model.SetSingleLoc(index, text);
     });
     if (summary) {
         *summary = done;

@@ -492,3 +492,28 @@ TEST_F(MainWindow, ATranslationHoldingAControlCharacterIsNamedWhenSavingFails) {
               message);
     EXPECT_EQ(before, ReadBytes(TranslationFile()));
 }
+
+TEST_F(MainWindow, OpeningAfterACrashRecoversTheUnsavedTranslationsAndSaysSo) {
+    {
+        TranslationSession crashed;
+        crashed.Open(program.Path() + L"projects\\sample\\tevproject.xml", TranslationFile(), 1031);
+        crashed.StoreTranslation(0, L"Einstellungen");
+    }
+    CMainDialog main(&engine, program.Path(), session);
+    std::wstring message;
+    Texts translations;
+    bool saveEnabled = false;
+    Run(main, {[&] {
+                   HWND box = FindOwnedDialog(main.Window());
+                   message = MessageBoxText(box);
+                   PressButton(box, IDOK);
+               },
+               [&] {
+                   translations = Column(main, 1);
+                   saveEnabled = SaveEnabled(main);
+                   session.DiscardModified();
+               }});
+    EXPECT_EQ(L"1 unsaved translation(s) from the last session were recovered.", message);
+    EXPECT_EQ(L"Einstellungen", translations.at(0));
+    EXPECT_TRUE(saveEnabled);
+}

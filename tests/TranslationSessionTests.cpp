@@ -11,9 +11,14 @@ protected:
     void SetUp() override {
         TranslatorFixture::SetUp();
         session.AddObserver(this);
-        ASSERT_EQ(LoadStatus::Loaded,
-                  session.Open(program.Path() + L"projects\\sample\\tevproject.xml", TranslationFile(), 1031)
-                      .status);
+        ASSERT_EQ(LoadStatus::Loaded, OpenSample(session));
+    }
+    LoadStatus OpenSample(TranslationSession& opened) {
+        return opened.Open(program.Path() + L"projects\\sample\\tevproject.xml", TranslationFile(), 1031)
+            .status;
+    }
+    static const OptString& Loc(const TranslationSession& of, size_t string) {
+        return of.Model().Strings()[string].loc;
     }
     void TearDown() override { session.RemoveObserver(this); }
 
@@ -103,4 +108,56 @@ TEST_F(Session, AProjectThatDoesNotOpenLeavesTheSessionAsItWas) {
     EXPECT_EQ(rows, session.Rows());
     EXPECT_TRUE(session.IsModified());
     EXPECT_EQ(1u, session.Journal().size());
+}
+
+TEST_F(Session, ChangesOfASessionThatEndedWithoutSavingAreRecoveredUntilSaved) {
+    {
+        TranslationSession crashed; // ends as a killed program does: without saving or dropping
+        ASSERT_EQ(LoadStatus::Loaded, OpenSample(crashed));
+        crashed.StoreTranslation(2, L"Abbrechen"); // and 4
+        crashed.StoreTranslation(3, std::nullopt);
+        crashed.StoreTranslation(2, L"Schlie\u00DFen\t&\\n");
+    }
+    for (int run = 0; run < 2; ++run) { // recovered changes survive a second crash
+        TranslationSession next;
+        ASSERT_EQ(LoadStatus::Loaded, OpenSample(next));
+        const std::optional<RecoveryOffer> offer = next.PendingRecovery();
+        ASSERT_TRUE(offer) << run;
+        EXPECT_TRUE(offer->madeAgainstThisFile);
+        EXPECT_EQ(3u, next.ApplyRecovery());
+        EXPECT_EQ(L"Schlie\u00DFen\t&\\n", Loc(next, 2).value_or(L"-"));
+        EXPECT_EQ(L"Abbrechen", Loc(next, 4).value_or(L"-"));
+        EXPECT_EQ(std::nullopt, Loc(next, 3));
+        EXPECT_TRUE(next.IsModified());
+        EXPECT_EQ(ChangeCause::Recovered, next.Journal().back().cause);
+        if (run == 1) {
+            ASSERT_TRUE(next.Save());
+        }
+    }
+    TranslationSession saved;
+    ASSERT_EQ(LoadStatus::Loaded, OpenSample(saved));
+    EXPECT_FALSE(saved.PendingRecovery());
+    EXPECT_EQ(L"Abbrechen", Loc(saved, 4).value_or(L"-"));
+}
+
+TEST_F(Session, RecoveryMadeAgainstAnotherFileIsOnlyOfferedAndACutOffChangeIsLeftOut) {
+    {
+        TranslationSession crashed;
+        ASSERT_EQ(LoadStatus::Loaded, OpenSample(crashed));
+        crashed.StoreTranslation(0, L"Einstellungen");
+        crashed.StoreTranslation(1, L"Gut");
+    }
+    WriteUtf8File(TranslationFile(), std::string(kTranslation) + "\n"); // another program's save
+    const std::wstring recovery = RecoveryFile::PathFor(TranslationFile());
+    std::string bytes = ReadBytes(recovery);
+    WriteUtf8File(recovery, bytes.substr(0, bytes.size() - 4)); // the last change cut off mid-line
+    TranslationSession next;
+    ASSERT_EQ(LoadStatus::Loaded, OpenSample(next));
+    const std::optional<RecoveryOffer> offer = next.PendingRecovery();
+    ASSERT_TRUE(offer);
+    EXPECT_FALSE(offer->madeAgainstThisFile);
+    EXPECT_EQ(1u, offer->translations);
+    next.DiscardRecovery();
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(recovery.c_str()));
+    EXPECT_FALSE(next.IsModified());
 }
