@@ -2,8 +2,9 @@
 // [--timeout MS] [--memory MB], or tev_fuzz.exe --replay FILE --target NAME.
 //
 // Each target's inputs run in a child process of this program (a worker), watched from here: an
-// input that ends the worker is a crash, one that runs past the time bound is a hang (the worker
-// is killed), one that asks for more memory than the bound is an over-allocation. The run then
+// input that ends the worker is a crash, one that spends more processor time than the time bound
+// is a hang (the worker is killed; a busy machine slows an input without making it one, so wall
+// time counts only far beyond the bound), one that asks for more memory than the bound is an over-allocation. The run then
 // goes on with a new worker from the next input. Inputs are rebuilt from seed, target and number,
 // so failing ones are saved from here, and the last line sums up the run.
 #include "FuzzTargets.h"
@@ -83,7 +84,34 @@ struct Progress {
     volatile LONG running;  // 1 while an input runs
     volatile DWORD started; // GetTickCount when it started
     volatile DWORD allowance; // milliseconds the input may take beyond the run's time bound
+    // The worker's processor time (user and kernel) in milliseconds: published by a thread of its
+    // own every few milliseconds, as the system does not tell another process's times under Wine.
+    volatile DWORD cpuMs;
+    volatile DWORD cpuStartedMs; // cpuMs when the input started
 };
+
+// Wall time may run this many times the bound before an input counts as a hang whatever its
+// processor time: an input that waits without working would otherwise never end.
+constexpr DWORD kWallTimeFactor = 10;
+
+DWORD OwnProcessorMs() {
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user)) {
+        return 0;
+    }
+    const auto ticks = [](const FILETIME& time) {
+        return static_cast<ULONGLONG>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
+    };
+    return static_cast<DWORD>((ticks(kernel) + ticks(user)) / 10000);
+}
+
+DWORD WINAPI PublishProcessorTime(void* shared) {
+    auto* progress = static_cast<Progress*>(shared);
+    for (;;) {
+        progress->cpuMs = OwnProcessorMs();
+        Sleep(10);
+    }
+}
 
 enum class Failure { Crash, Hang, OverAllocation };
 
@@ -147,6 +175,8 @@ int RunWorker(const Options& options) {
         return kWorkerUnusable;
     }
     ProgramStart start;
+    // Ends with the worker.
+    CloseHandle(CreateThread(nullptr, 0, PublishProcessorTime, progress, 0, nullptr));
     const auto targets = MakeTargets(DemoFolder());
     FuzzTarget* target = FindTarget(targets, options.target);
     if (!target) {
@@ -159,6 +189,8 @@ int RunWorker(const Options& options) {
         const Bytes input = GenerateInput(*target, corpus, options.seed, index, options.gentle);
         progress->allowance = target->TimeAllowanceMs(input);
         progress->started = GetTickCount();
+        progress->cpuMs = OwnProcessorMs();
+        progress->cpuStartedMs = progress->cpuMs;
         progress->running = 1;
         g_overAllocated = false;
         try {
@@ -249,13 +281,21 @@ public:
             }
             return true;
         }
-        if (m_progress->running &&
-            GetTickCount() - m_progress->started > m_options.timeoutMs + m_progress->allowance) {
+        if (m_progress->running && RunsTooLong()) {
             Stop(Failure::Hang, 0);
         } else if (CommittedBytes() > CommitBound()) {
             Stop(Failure::OverAllocation, 0);
         }
         return true;
+    }
+
+    bool RunsTooLong() const {
+        const DWORD bound = m_options.timeoutMs + m_progress->allowance;
+        // The publishing thread may write a time read just before the input started.
+        const DWORD cpu = m_progress->cpuMs;
+        const DWORD cpuStarted = m_progress->cpuStartedMs;
+        return (cpu > cpuStarted && cpu - cpuStarted > bound) ||
+               GetTickCount() - m_progress->started > kWallTimeFactor * bound;
     }
 
     void PrintSummary() const {
