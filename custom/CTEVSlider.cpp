@@ -22,11 +22,35 @@ BOOL CTEVSlider::LoadFromNode(IXMLDOMNode* node) {
     m_invert = GetAttributeBool(node, L"invert", FALSE);
     m_minValue = GetAttributeInt(node, L"minValue", 0);
     m_maxValue = GetAttributeInt(node, L"maxValue", 100);
+    NormaliseRange();
     m_pos = GetAttributeInt(node, L"pos", 100);
     m_ticFreq = GetAttributeInt(node, L"ticFreq", 0);
     // Two defaults give the same answer only when the attribute is there and converts.
     m_hasPos = GetAttributeInt(node, L"pos", 0) == GetAttributeInt(node, L"pos", 1);
     return TRUE;
+}
+
+// The trackbar divides by its range and counts it in an int: a reversed range divides by zero and
+// one wider than INT_MAX overflows inside the control. A reversed range is taken the right way
+// round; a range too wide keeps its top and loses what lies below INT_MAX under it.
+void CTEVSlider::NormaliseRange() {
+    if (m_maxValue < m_minValue) {
+        std::swap(m_minValue, m_maxValue);
+    }
+    if (static_cast<long long>(m_maxValue) - m_minValue > INT_MAX) {
+        m_minValue = m_maxValue - INT_MAX;
+    }
+}
+
+// The trackbar draws a tick per step of the frequency: a range of millions would cost seconds and
+// hundreds of megabytes for ticks no screen can show apart. At most one tick per few pixels of the
+// longest slider the screen holds.
+int CTEVSlider::TickFrequency() const {
+    const int screen = std::max(GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    const long long maxTicks = std::max(1, screen / kPixelsPerTick);
+    const long long range = static_cast<long long>(m_maxValue) - m_minValue;
+    const long long least = (range + maxTicks - 1) / maxTicks;
+    return static_cast<int>(std::max<long long>({m_ticFreq, least, 1}));
 }
 
 void CTEVSlider::Create() {
@@ -41,12 +65,19 @@ void CTEVSlider::Create() {
     if (m_type == Vertical) {
         style |= TBS_VERT;
     }
-    if (CreateControlWindow(TRACKBAR_CLASSW, L"", style, 0)) {
+    // Automatic ticks are made anew at every change of range or frequency: they are turned on only
+    // once both are final, or a half-set range (the new minimum under the default maximum) would
+    // already count a tick per value.
+    if (CreateControlWindow(TRACKBAR_CLASSW, L"", style & ~TBS_AUTOTICKS, 0)) {
         SendMessageW(m_window, TBM_SETRANGEMIN, FALSE, m_minValue);
-        SendMessageW(m_window, TBM_SETRANGEMAX, TRUE, m_maxValue);
-        if (m_ticFreq > 0) {
-            SendMessageW(m_window, TBM_SETTICFREQ, m_ticFreq, 0);
+        SendMessageW(m_window, TBM_SETRANGEMAX, FALSE, m_maxValue);
+        // The control keeps a frequency in 16 bits: a range too wide for that many ticks gets none
+        // between its ends rather than tens of thousands.
+        if (m_autoTics && TickFrequency() <= 0xFFFF) {
+            SetWindowLongW(m_window, GWL_STYLE, GetWindowLongW(m_window, GWL_STYLE) | TBS_AUTOTICKS);
         }
+        SendMessageW(m_window, TBM_SETTICFREQ, TickFrequency(), 0);
+        InvalidateRect(m_window, nullptr, TRUE);
         // The attribute's default is no position anyone asked for; only a written one counts.
         if (m_hasPos) {
             SetValue(m_pos);

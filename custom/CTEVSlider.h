@@ -20,6 +20,10 @@ public:
 private:
     // With "invert", a value and a thumb position are mirrored within the range.
     int Mirror(int value) const;
+    void NormaliseRange();
+    int TickFrequency() const;
+
+    static constexpr int kPixelsPerTick = 4;
 
     int m_type = Horizontal;
     BOOL m_autoTics = FALSE;

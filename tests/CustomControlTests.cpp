@@ -280,3 +280,35 @@ TEST_F(CustomControls, ElementsInsideThemGetNoWindows) {
                   });
     }
 }
+
+TEST_F(CustomControls, HostileSliderRangesOpenQuicklyAndKeepValuesInRange) {
+    // An overflowing range crashed inside the control, a reversed one divided by zero at SetValue,
+    // and a tick per value of fifty million took a minute.
+    const struct {
+        const char* attributes;
+        int set, got;
+    } cases[] = {
+        {R"(autoTics="true" minValue="-2147483647" maxValue="25")", -5, -5},
+        {R"(autoTics="true" maxValue="50000000")", 7, 7},
+        {R"(minValue="10" maxValue="0")", 4, 4},
+        {R"(minValue="10" maxValue="0" invert="true")", 3, 3},
+        {R"(autoTics="true" ticFreq="1" minValue="-2147483648" maxValue="2147483647")", 2147483647,
+         2147483647},
+    };
+    for (const auto& c : cases) {
+        int got = 0;
+        LRESULT ticks = 0;
+        const double seconds = SecondsToRun([&] {
+            RunDialog(std::string("<dialog><slider id=\"s\" ") + c.attributes + "/></dialog>",
+                      [&](TestDialog& d) {
+                          CTEVElement& slider = d.Get(L"s");
+                          slider.SetValue(c.set);
+                          got = slider.GetValue();
+                          ticks = SendMessageW(slider.Window(), TBM_GETNUMTICS, 0, 0);
+                      });
+        });
+        EXPECT_EQ(c.got, got) << c.attributes;
+        EXPECT_LT(seconds, 2.0) << c.attributes;
+        EXPECT_LT(ticks, 5000) << c.attributes;
+    }
+}
