@@ -46,7 +46,3 @@ BOOL CTEVButton::HandleCommand(int code, int, HWND) {
     ExecuteChildren();
     return Fire(L"clicked", 0, 0);
 }
-
-void CTEVButton::SetDefaultStyle(BOOL isDefault) {
-    SendMessageW(m_window, BM_SETSTYLE, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
-}

@@ -13,9 +13,6 @@ public:
     void Create() override;
     BOOL HandleCommand(int code, int id, HWND control) override;
 
-    // Shows the button as the dialog's default push button or as a plain one.
-    void SetDefaultStyle(BOOL isDefault);
-
     enum DlgType { TypeButton, TypeAccept, TypeCancel, TypeHelp, TypeDisclosure };
 
 private:

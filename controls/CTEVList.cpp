@@ -126,7 +126,7 @@ void CTEVList::InsertColumns() {
             m_hasFlexibleColumns = TRUE;
         }
     }
-    m_columns = std::max(columns, 1);
+    m_columnCount = std::max(columns, 1);
 }
 
 void CTEVList::Arrange(int x, int y, int cx, int cy) {
@@ -202,10 +202,10 @@ BOOL CTEVList::HandleNotify(WPARAM, NMHDR* header) {
 // wants; the text is copied, so a reader's buffer in its own memory works too.
 void CTEVList::AnswerDisplayInfo(NMLVDISPINFOW& info) const {
     LVITEMW& item = info.item;
-    if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= m_rows.size()) {
+    if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= m_rowData.size()) {
         return;
     }
-    const Row& row = m_rows[static_cast<size_t>(item.iItem)];
+    const Row& row = m_rowData[static_cast<size_t>(item.iItem)];
     if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
         std::wstring scratch;
         lstrcpynW(item.pszText, CellText(row, item.iSubItem, scratch), item.cchTextMax);
@@ -216,7 +216,7 @@ void CTEVList::AnswerDisplayInfo(NMLVDISPINFOW& info) const {
 }
 
 const wchar_t* CTEVList::CellText(const Row& row, int column, std::wstring& scratch) const {
-    if (column < 0 || column >= m_columns) {
+    if (column < 0 || column >= m_columnCount) {
         return L"";
     }
     if (m_textSource) {
@@ -235,7 +235,7 @@ void CTEVList::SetTextSource(TextSource source) {
 // none does.
 int CTEVList::FindRow(const NMLVFINDITEMW& find) const {
     const LVFINDINFOW& what = find.lvfi;
-    const size_t count = m_rows.size();
+    const size_t count = m_rowData.size();
     const size_t prefix = what.psz ? wcslen(what.psz) : 0;
     std::wstring scratch;
     auto matches = [&](const Row& row) {
@@ -256,7 +256,7 @@ int CTEVList::FindRow(const NMLVFINDITEMW& find) const {
     const size_t candidates = (what.flags & LVFI_WRAP) ? count : count - start;
     for (size_t k = 0; k < candidates; ++k) {
         const size_t row = (start + k) % count;
-        if (matches(m_rows[row])) {
+        if (matches(m_rowData[row])) {
             return static_cast<int>(row);
         }
     }
@@ -264,7 +264,7 @@ int CTEVList::FindRow(const NMLVFINDITEMW& find) const {
 }
 
 void CTEVList::ShowRowCount(DWORD flags) {
-    SendMessageW(m_window, LVM_SETITEMCOUNT, m_rows.size(), flags);
+    SendMessageW(m_window, LVM_SETITEMCOUNT, m_rowData.size(), flags);
 }
 
 int CTEVList::InsertItem(const wchar_t* text, int param, int image) {
@@ -287,11 +287,11 @@ int CTEVList::InsertItem(const wchar_t* text, int param, int image) {
         }
     }
     if (m_textSource) {
-        m_rows.push_back({{}, param, image});
+        m_rowData.push_back({{}, param, image});
     } else {
-        Row row{std::vector<std::wstring>(static_cast<size_t>(m_columns)), param, image};
+        Row row{std::vector<std::wstring>(static_cast<size_t>(m_columnCount)), param, image};
         row.texts[0] = label;
-        m_rows.push_back(std::move(row));
+        m_rowData.push_back(std::move(row));
     }
     // Within an update the count is told once, at its end.
     if (m_virtual && m_updateDepth == 0) {
@@ -301,12 +301,12 @@ int CTEVList::InsertItem(const wchar_t* text, int param, int image) {
 }
 
 void CTEVList::SetItemText(int row, int column, const wchar_t* text) {
-    if (row < 0 || row >= GetItemCount() || column < 0 || column >= m_columns) {
+    if (row < 0 || row >= GetItemCount() || column < 0 || column >= m_columnCount) {
         return;
     }
     const wchar_t* value = text ? text : L"";
     if (!m_textSource) {
-        m_rows[static_cast<size_t>(row)].texts[static_cast<size_t>(column)] = value;
+        m_rowData[static_cast<size_t>(row)].texts[static_cast<size_t>(column)] = value;
     }
     if (!m_virtual) {
         LVITEMW item = {};
@@ -319,7 +319,7 @@ void CTEVList::SetItemText(int row, int column, const wchar_t* text) {
 }
 
 void CTEVList::DeleteAllItems() {
-    m_rows.clear();
+    m_rowData.clear();
     if (m_virtual) {
         // Also drops the selection and the focus, as deleting real rows does.
         ShowRowCount(0);
@@ -329,14 +329,14 @@ void CTEVList::DeleteAllItems() {
 }
 
 int CTEVList::GetItemCount() {
-    return static_cast<int>(m_rows.size());
+    return static_cast<int>(m_rowData.size());
 }
 
 int CTEVList::GetItemParam(int row) {
     if (row < 0 || row >= GetItemCount()) {
         return -1;
     }
-    return m_rows[static_cast<size_t>(row)].param;
+    return m_rowData[static_cast<size_t>(row)].param;
 }
 
 int CTEVList::GetSelectedIndex() {
@@ -382,7 +382,7 @@ void CTEVList::EndUpdate() {
 
 void CTEVList::ReserveItems(int rows) {
     try {
-        m_rows.reserve(static_cast<size_t>(std::max(rows, 0)));
+        m_rowData.reserve(static_cast<size_t>(std::max(rows, 0)));
     } catch (const std::exception&) {
         // Only a hint: without the room the rows still go in one by one.
     }
@@ -461,11 +461,11 @@ std::wstring CTEVList::CutOffTextAt(POINT point) {
     LVHITTESTINFO hit = {};
     hit.pt = point;
     SendMessageW(m_window, LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit));
-    if (hit.iItem < 0 || hit.iItem >= GetItemCount() || hit.iSubItem < 0 || hit.iSubItem >= m_columns) {
+    if (hit.iItem < 0 || hit.iItem >= GetItemCount() || hit.iSubItem < 0 || hit.iSubItem >= m_columnCount) {
         return L"";
     }
     std::wstring scratch;
-    const std::wstring text = CellText(m_rows[static_cast<size_t>(hit.iItem)], hit.iSubItem, scratch);
+    const std::wstring text = CellText(m_rowData[static_cast<size_t>(hit.iItem)], hit.iSubItem, scratch);
     RECT cell = {};
     cell.top = hit.iSubItem;
     cell.left = LVIR_LABEL;

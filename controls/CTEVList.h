@@ -92,10 +92,10 @@ private:
     BOOL m_headerDragDrop = FALSE;
     BOOL m_labelTip = FALSE;
     BOOL m_hasFlexibleColumns = FALSE;
-    bool m_virtual = false; // the control shows m_rows without holding them
-    int m_columns = 1;      // cells per row: the "listcol" children, at least one
-    std::vector<Row> m_rows;
-    TextSource m_textSource; // set: the rows hold no texts
+    bool m_virtual = false; // the control shows m_rowData without holding them
+    int m_columnCount = 1;  // cells per row: the "listcol" children, at least one
+    std::vector<Row> m_rowData;
+    TextSource m_textSource;        // set: the rows hold no texts
     int m_updateDepth = 0;          // open BeginUpdate calls
     BOOL m_redrawSuspended = FALSE; // redraw was switched off by the outermost BeginUpdate
     HWND m_cellTips = nullptr;      // the tooltip, destroyed with the list

@@ -12,8 +12,6 @@ public:
     BOOL LoadFromNode(IXMLDOMNode* node) override;
     void Execute(CTEVElement* trigger) override;
 
-    const wchar_t* Topic() const { return CStrOrNull(m_topic); }
-
 private:
     OptString m_topic;
 };

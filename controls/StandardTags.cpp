@@ -25,6 +25,10 @@
 #include "CTEVSlider.h"
 #include "CTEVSpacer.h"
 #include "CTEVSpin.h"
+#include "CTEVTab.h"
+#include "CTEVTabBox.h"
+#include "CTEVTabPanel.h"
+#include "CTEVTabSwitcher.h"
 #include "CTEVTextBox.h"
 #include "CTEVUrl.h"
 #include "ElementTags.h"
@@ -64,6 +68,10 @@ void RegisterStandardTags() {
         {L"progress", MakeElement<CTEVProgress>},
         {L"openhelp", MakeElement<CTEVOpenHelp>},
         {L"color", MakeElement<CTEVColor>},
+        {L"tabswitcher", MakeElement<CTEVTabSwitcher>},
+        {L"tab", MakeElement<CTEVTab>},
+        {L"tabbox", MakeElement<CTEVTabBox>},
+        {L"tabpanel", MakeElement<CTEVTabPanel>},
     };
     static const bool registered = (RegisterElementTags(kTags), true);
     (void)registered;

@@ -2,6 +2,7 @@
 
 #include "AttributeReaders.h"
 #include "CTEVEngine.h"
+#include "Diagnostics.h"
 #include "XmlDom.h"
 #include "UserHandles.h"
 
@@ -64,6 +65,16 @@ CTEVElement* FindNumberedBy(CTEVElement* owner, int controlId) {
         }
     }
     return nullptr;
+}
+
+// The dialog and the elements inside it that filter keys leave the chain: their windows go.
+void StopFilteringTree(CTEVElement& element) noexcept {
+    if (auto* filter = dynamic_cast<CKeyFilter*>(&element)) {
+        filter->StopFiltering();
+    }
+    for (size_t i = 0; i < element.ChildCount(); ++i) {
+        StopFilteringTree(*element.Child(i));
+    }
 }
 
 } // namespace
@@ -344,22 +355,45 @@ void CTEVDialog::AttachToWindow(HWND hwnd, CTEVDialog* dialog) {
     dialog->m_window = hwnd;
 }
 
-INT_PTR CALLBACK CTEVDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+bool CTEVDialog::PreTranslateKey(const MSG&) {
+    return false;
+}
+
+bool CTEVDialog::OwnsWindow(HWND window) const {
+    return window && window == m_window;
+}
+
+INT_PTR CALLBACK CTEVDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     auto* dialog = reinterpret_cast<CTEVDialog*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!dialog) {
-        if (message != WM_INITDIALOG || !lParam) {
-            return FALSE;
+    if (!dialog && (message != WM_INITDIALOG || !lParam)) {
+        return FALSE;
+    }
+    INT_PTR result = FALSE;
+    try {
+        if (!dialog) {
+            reinterpret_cast<CTEVDialog*>(lParam)->OnFirstMessage(hwnd);
+            return TRUE;
         }
-        dialog = reinterpret_cast<CTEVDialog*>(lParam);
-        AttachToWindow(hwnd, dialog);
-        dialog->OnInitDialog();
-        return TRUE;
+        LRESULT answer = 1;
+        result = dialog->PreProcessMessage(hwnd, message, wParam, lParam, &answer)
+                     ? answer
+                     : dialog->HandleMessage(message, wParam, lParam);
+    } catch (...) {
+        // Unwinding through the dialog manager's frames is undefined; the message gets the default answer.
+        tev::Trace(L"exception in the dialog handler of message 0x%04x", message);
+        result = FALSE;
     }
-    LRESULT result = 1;
-    if (dialog->PreProcessMessage(hwnd, message, wParam, lParam, &result)) {
-        return result;
+    // Whatever the handlers did, keys stop coming here with the window.
+    if (message == WM_DESTROY) {
+        StopFilteringTree(*dialog);
     }
-    return dialog->HandleMessage(message, wParam, lParam);
+    return result;
+}
+
+void CTEVDialog::OnFirstMessage(HWND hwnd) {
+    AttachToWindow(hwnd, this);
+    StartFiltering();
+    OnInitDialog();
 }
 
 INT_PTR CTEVDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -1,14 +1,16 @@
 // Runs a description whose root is "dialog" as a native modal dialog: builds an in-memory
 // template, creates and lays out the element tree at WM_INITDIALOG, and turns the controls'
-// notifications into calls on their elements and named events.
+// notifications into calls on their elements and named events. While its window lives, a dialog
+// is a link of the thread's keyboard filter chain.
 #pragma once
 
 #include "CTEVElement.h"
 #include "ContextHelp.h"
+#include "KeyFilter.h"
 
 #include <vector>
 
-class CTEVDialog : public CTEVElement {
+class CTEVDialog : public CTEVElement, public CKeyFilter {
 public:
     // source: a file path or "res:" and a resource name; null for a dialog nested in a tree.
     CTEVDialog(const wchar_t* source, CTEVEngine* engine, CTEVElement* parent);
@@ -30,11 +32,15 @@ public:
     virtual void OnDestroy(int cx, int cy);
     virtual void OnPreInitDialog();
     virtual BOOL FilterMessage(UINT message, CTEVElement* element, WPARAM wParam, LPARAM lParam);
+    // A key meant for this dialog's window or a window inside it, before the focused control and
+    // the dialog manager see it; true when handled. Dialogs inside this one (tab panels) are asked
+    // first; keys for a dialog run over this one never come here. The default handles nothing.
+    bool PreTranslateKey(const MSG& msg) override;
 
     // The result given to EndDialog, or 0 when the description did not load.
     INT_PTR DoModal(HWND owner);
     void SetDefaultButton(const wchar_t* id);
-    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
     const wchar_t* Caption() const { return CStrOrNull(m_caption); }
     DWORD Style() const { return m_style; }
@@ -50,6 +56,7 @@ protected:
     void BuildTemplate(DWORD style, DWORD exStyle, int cx, int cy);
     const DLGTEMPLATE* Template() const;
     static void AttachToWindow(HWND hwnd, CTEVDialog* dialog);
+    bool OwnsWindow(HWND window) const override;
     // Pixels of a rectangle given in this dialog's units.
     RECT MapDialogUnits(int left, int top, int right, int bottom) const;
 
@@ -81,6 +88,8 @@ private:
     // The window's frame (caption, borders, menu bar) around its client area, as it stands now.
     SIZE FrameSize() const;
     void EnforceMinimumSize(WPARAM edge, RECT* rect) const;
+    // The window's first message: binds it to the dialog and builds the content.
+    void OnFirstMessage(HWND hwnd);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // The element a WM_DRAWITEM or WM_MEASUREITEM is meant for, or null.
     CTEVElement* OwnerDrawnElement(UINT message, WPARAM wParam, LPARAM lParam);

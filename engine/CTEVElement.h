@@ -100,7 +100,7 @@ protected:
     // The native window of a control element: created in the parent's container window at the
     // element's position attributes, with its control id, the visibility and enabled state
     // it inherits, and the stock GUI font. Stored as the element's window. createParam reaches
-    // WM_CREATE, for own window classes that link the window to its element there.
+    // WM_NCCREATE, for own window classes that link the window to its element there.
     HWND CreateControlWindow(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle,
                              void* createParam = nullptr);
     // The rectangle (0, 0, x, y) converted from dialog units in the parent's container window.

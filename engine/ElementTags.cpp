@@ -2,10 +2,6 @@
 
 #include "CTEVBox.h"
 #include "CTEVDialog.h"
-#include "CTEVTab.h"
-#include "CTEVTabSwitcher.h"
-#include "CTEVTabBox.h"
-#include "CTEVTabPanel.h"
 #include "TextUtil.h"
 
 #include <vector>
@@ -27,10 +23,6 @@ std::vector<ElementTag>& Table() {
         {L"box", MakeBox<-1>},
         {L"vbox", MakeBox<1>},
         {L"hbox", MakeBox<0>},
-        {L"tabswitcher", MakeElement<CTEVTabSwitcher>},
-        {L"tab", MakeElement<CTEVTab>},
-        {L"tabbox", MakeElement<CTEVTabBox>},
-        {L"tabpanel", MakeElement<CTEVTabPanel>},
     };
     return table;
 }

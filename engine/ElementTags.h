@@ -1,5 +1,5 @@
 // The tag table the engine's factory creates elements from. The engine itself knows only its
-// containers; the controls library adds its tags once at program start (RegisterStandardTags),
+// boxes and dialogs; the controls library adds its tags once at program start (RegisterStandardTags),
 // so the engine never depends on a control class.
 #pragma once
 

@@ -20,8 +20,6 @@ public:
     CHtmlDrawer& operator=(const CHtmlDrawer&) = delete;
     ~CHtmlDrawer();
 
-    void SetSite(IHtmlDrawerSite* site) { m_site = site; }
-
     // Replaces the content. face, fontHeight and colour are the defaults of all text; a sourceName
     // ending in ".txt" makes the text plain preformatted text in "Courier New". Null texts are empty.
     void SetContent(const wchar_t* text, const wchar_t* face, int fontHeight, COLORREF colour,
@@ -38,9 +36,7 @@ public:
     static HtmlAttributes ParseTagAttributes(const wchar_t* tag);
 
     const HtmlItemList& Items() const { return m_items; }
-    int Count() const { return static_cast<int>(m_items.size()); }
     const std::vector<std::wstring>& Links() const { return m_links; }
-    COLORREF Background() const { return m_background; }
 
 private:
     void BuildContent(const wchar_t* text, const wchar_t* face, int fontHeight, COLORREF colour,

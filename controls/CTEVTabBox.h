@@ -3,11 +3,13 @@
 #pragma once
 
 #include "CTEVElement.h"
+#include "KeyFilter.h"
 
-class CTEVTabBox : public CTEVElement {
+// Ctrl+Tab and Ctrl+PgDn reach the focused control, not the tab box, and the dialog manager would
+// take Ctrl+Tab for plain Tab: the box filters the keys meant for its tab control and its pages.
+class CTEVTabBox : public CTEVElement, public CKeyFilter {
 public:
     using CTEVElement::CTEVElement;
-    ~CTEVTabBox() override;
 
     BOOL IsKindOf(const wchar_t* tag, CTEVElement** out) override;
     void GetMinSize(SIZE* size) override;
@@ -22,17 +24,16 @@ public:
 
     // Moves the selection by step tabs, wrapping around, as a click on that tab would.
     void SelectNext(int step);
+    // Ctrl+Tab and Ctrl+PgDn to the next page, with Shift or Ctrl+PgUp to the one before.
+    bool PreTranslateKey(const MSG& msg) override;
+
+protected:
+    // The tab control and the pages themselves.
+    bool OwnsWindow(HWND window) const override;
 
 private:
     // Shows the child at index and hides every other one through their hidden flags.
     void ShowPage(int index);
     // True when window is the tab control or lies inside one of the pages.
     bool Contains(HWND window) const;
-    // True when window is the tab control or one of the pages themselves.
-    bool OwnsWindow(HWND window) const;
-    // The innermost tab box of this thread that holds window, or null.
-    static CTEVTabBox* HoldingWindow(HWND window);
-    static LRESULT CALLBACK KeyboardFilter(int code, WPARAM wParam, LPARAM lParam);
-
-    bool m_registered = false; // listed for the keyboard filter
 };

@@ -2,40 +2,14 @@
 
 #include "CTEVEngine.h"
 #include "CTEVTabPanel.h"
-#include "UserHandles.h"
 
 #include <algorithm>
-#include <memory>
 
 namespace {
 
 constexpr UINT kArrangeFlags = SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOCOPYBITS | SWP_DEFERERASE;
 
-// Tab boxes whose tab control exists, for the keyboard filter to find the one a key belongs to.
-std::vector<CTEVTabBox*>& LiveTabBoxes() {
-    static std::vector<CTEVTabBox*> boxes;
-    return boxes;
-}
-
-// Ctrl+Tab and Ctrl+PgDn reach the focused control, not the tab box, and the dialog manager
-// would take Ctrl+Tab for plain Tab: the filter sees them first while any tab box lives.
-std::unique_ptr<WindowsHook>& KeyboardHook() {
-    static std::unique_ptr<WindowsHook> hook;
-    return hook;
-}
-
 } // namespace
-
-CTEVTabBox::~CTEVTabBox() {
-    if (!m_registered) {
-        return;
-    }
-    auto& boxes = LiveTabBoxes();
-    boxes.erase(std::remove(boxes.begin(), boxes.end(), this), boxes.end());
-    if (boxes.empty()) {
-        KeyboardHook().reset();
-    }
-}
 
 BOOL CTEVTabBox::IsKindOf(const wchar_t* tag, CTEVElement** out) {
     return MatchesKind(L"tabbox", tag, out);
@@ -45,6 +19,8 @@ void CTEVTabBox::Create() {
     // Clipping siblings keeps the tab control from painting over the pages above it.
     CreateControlWindow(WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPSIBLINGS, 0);
     if (m_window) {
+        // Before the pages: their own filters, joining later, are asked before the box's.
+        StartFiltering();
         for (size_t i = 0; i < std::min(m_children.size(), kMaxPages); ++i) {
             CTEVElement* panel = nullptr;
             if (m_children[i]->IsKindOf(L"tabpanel", &panel)) {
@@ -83,12 +59,6 @@ void CTEVTabBox::Create() {
     }
     SendMessageW(m_window, TCM_SETCURSEL, first, 0);
     ShowPage(first);
-
-    if (LiveTabBoxes().empty()) {
-        KeyboardHook() = std::make_unique<WindowsHook>(WH_MSGFILTER, KeyboardFilter);
-    }
-    LiveTabBoxes().push_back(this);
-    m_registered = true;
 }
 
 HWND CTEVTabBox::GetContainerHwnd() {
@@ -191,36 +161,21 @@ bool CTEVTabBox::OwnsWindow(HWND window) const {
                        [window](const auto& child) { return child->Window() == window; });
 }
 
-CTEVTabBox* CTEVTabBox::HoldingWindow(HWND window) {
-    // The innermost box wins: walk outward from the window and take the first box that holds it.
-    for (HWND w = window; w; w = GetParent(w)) {
-        for (CTEVTabBox* box : LiveTabBoxes()) {
-            if (box->OwnsWindow(w)) {
-                return box;
-            }
-        }
+bool CTEVTabBox::PreTranslateKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || GetKeyState(VK_CONTROL) >= 0) {
+        return false;
     }
-    return nullptr;
-}
-
-LRESULT CALLBACK CTEVTabBox::KeyboardFilter(int code, WPARAM wParam, LPARAM lParam) {
-    auto* msg = reinterpret_cast<MSG*>(lParam);
-    if (code == MSGF_DIALOGBOX && msg && msg->message == WM_KEYDOWN && GetKeyState(VK_CONTROL) < 0) {
-        int step = 0;
-        if (msg->wParam == VK_TAB) {
-            step = GetKeyState(VK_SHIFT) < 0 ? -1 : 1;
-        } else if (msg->wParam == VK_NEXT) {
-            step = 1;
-        } else if (msg->wParam == VK_PRIOR) {
-            step = -1;
-        }
-        if (step != 0) {
-            if (CTEVTabBox* box = HoldingWindow(msg->hwnd)) {
-                box->SelectNext(step);
-                return 1;
-            }
-        }
+    int step = 0;
+    if (msg.wParam == VK_TAB) {
+        step = GetKeyState(VK_SHIFT) < 0 ? -1 : 1;
+    } else if (msg.wParam == VK_NEXT) {
+        step = 1;
+    } else if (msg.wParam == VK_PRIOR) {
+        step = -1;
     }
-    const auto& hook = KeyboardHook();
-    return CallNextHookEx(hook ? hook->Get() : nullptr, code, wParam, lParam);
+    if (step == 0) {
+        return false;
+    }
+    SelectNext(step);
+    return true;
 }
