@@ -70,9 +70,6 @@ BOOL CALLBACK CollectOwnedWindows(HWND window, LPARAM param) {
     return TRUE;
 }
 
-// The main window of this thread, for the keyboard filter; one runs at a time.
-thread_local CMainDialog* t_keyboardOwner = nullptr;
-
 } // namespace
 
 CMainDialog::CMainDialog(CTEVEngine* engine, std::wstring programFolder, TranslationSession& session)
@@ -107,7 +104,6 @@ void CMainDialog::OnPreInitDialog() {
 
 void CMainDialog::OnInitDialog() {
     CTEVDialog::OnInitDialog();
-    InstallKeyboard();
     ArrangeTabOrder();
     if (m_showCombo) {
         m_showCombo->SetValue(static_cast<int>(ShownStrings::All));
@@ -567,10 +563,6 @@ int CMainDialog::AdjustHeight(int cy) {
 }
 
 void CMainDialog::OnDestroy(int cx, int cy) {
-    m_keyboardHook.reset();
-    if (t_keyboardOwner == this) {
-        t_keyboardOwner = nullptr;
-    }
     SizeSettings().Store(m_window, cx, cy);
 }
 
@@ -721,25 +713,16 @@ void CMainDialog::UpdateTitle() {
 
 // ---- Keyboard ----
 
-void CMainDialog::InstallKeyboard() {
-    t_keyboardOwner = this;
-    m_keyboardHook = std::make_unique<WindowsHook>(WH_MSGFILTER, KeyboardFilter);
-}
-
 // Ctrl+S reaches whichever control has the focus, none of which saves: it is taken before them.
-LRESULT CALLBACK CMainDialog::KeyboardFilter(int code, WPARAM wParam, LPARAM lParam) {
-    CMainDialog* main = t_keyboardOwner;
-    auto* msg = reinterpret_cast<MSG*>(lParam);
-    if (main && code == MSGF_DIALOGBOX && msg && msg->message == WM_KEYDOWN && msg->wParam == 'S' &&
-        GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0 &&
-        (msg->hwnd == main->m_window || IsChild(main->m_window, msg->hwnd))) {
-        if (main->m_session.IsModified()) {
-            main->SaveWithMessage();
-        }
-        return 1;
+bool CMainDialog::PreTranslateKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != 'S' || GetKeyState(VK_CONTROL) >= 0 ||
+        GetKeyState(VK_MENU) < 0) {
+        return false;
     }
-    HHOOK hook = main && main->m_keyboardHook ? main->m_keyboardHook->Get() : nullptr;
-    return CallNextHookEx(hook, code, wParam, lParam);
+    if (m_session.IsModified()) {
+        SaveWithMessage();
+    }
+    return true;
 }
 
 bool CMainDialog::HandleEnter() {

@@ -16,7 +16,6 @@
 class COpenDlg;
 class CTEVComboBox;
 class CTEVList;
-class WindowsHook;
 
 class CMainDialog : public CTEVDialog, private SessionObserver {
 public:
@@ -29,6 +28,7 @@ public:
     void OnInitDialog() override;
     BOOL CanClose(int code) override;
     BOOL PreProcessMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    bool PreTranslateKey(const MSG& msg) override;
     int AdjustWidth(int cx) override;
     int AdjustHeight(int cy) override;
     void OnDestroy(int cx, int cy) override;
@@ -121,8 +121,6 @@ private:
     static std::wstring ProjectNameOf(const COpenDlg& open);
 
     // Keyboard: Ctrl+S, Enter on a row or a link, Escape in the search box, tab order.
-    void InstallKeyboard();
-    static LRESULT CALLBACK KeyboardFilter(int code, WPARAM wParam, LPARAM lParam);
     bool HandleEnter();
     bool HandleEscape();
     void ArrangeTabOrder();
@@ -134,5 +132,4 @@ private:
     CTEVComboBox* m_showCombo = nullptr;       // not owned
     std::vector<std::wstring> m_dialogEntries; // what the selector shows for each dialog
     std::wstring m_projectName;
-    std::unique_ptr<WindowsHook> m_keyboardHook;
 };

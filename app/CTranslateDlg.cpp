@@ -6,13 +6,6 @@
 #include "TextUtil.h"
 #include "TranslationSession.h"
 
-namespace {
-
-// Marks the translate dialog's window for the keyboard filter, which sees every dialog's messages.
-constexpr const wchar_t* kKeyTarget = L"TevTranslateDialog";
-
-} // namespace
-
 CTranslateDlg::CTranslateDlg(CTEVEngine* engine, TranslationSession& session, std::wstring settingsFile)
     : CTEVDialog(L"res:translate.xml", engine, nullptr), m_session(session),
       m_settingsFile(std::move(settingsFile)) {
@@ -158,26 +151,20 @@ void CTranslateDlg::OnInitDialog() {
         EndDialog(m_window, IDCANCEL);
         return;
     }
-    SetPropW(m_window, kKeyTarget, this);
-    m_keyFilter = std::make_unique<WindowsHook>(WH_MSGFILTER, KeyFilter);
 }
 
-LRESULT CALLBACK CTranslateDlg::KeyFilter(int code, WPARAM wParam, LPARAM lParam) {
-    const auto* msg = reinterpret_cast<const MSG*>(lParam);
-    if (code == MSGF_DIALOGBOX && msg && msg->message == WM_KEYDOWN &&
-        (msg->wParam == VK_DOWN || msg->wParam == VK_UP) && GetKeyState(VK_CONTROL) < 0 &&
-        GetKeyState(VK_MENU) >= 0) {
-        const HWND root = GetAncestor(msg->hwnd, GA_ROOT);
-        if (auto* dialog = root ? static_cast<CTranslateDlg*>(GetPropW(root, kKeyTarget)) : nullptr) {
-            if (msg->wParam == VK_DOWN) {
-                dialog->SaveAndMoveOn();
-            } else {
-                dialog->SaveAndGoBack();
-            }
-            return 1;
-        }
+// Ctrl+Down and Ctrl+Up, whichever control of the dialog has the focus.
+bool CTranslateDlg::PreTranslateKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || (msg.wParam != VK_DOWN && msg.wParam != VK_UP) ||
+        GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_MENU) < 0) {
+        return false;
     }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
+    if (msg.wParam == VK_DOWN) {
+        SaveAndMoveOn();
+    } else {
+        SaveAndGoBack();
+    }
+    return true;
 }
 
 BOOL CTranslateDlg::CanClose(int) {
@@ -272,7 +259,5 @@ StoredWindowSize CTranslateDlg::SizeSettings() const {
 }
 
 void CTranslateDlg::OnDestroy(int cx, int cy) {
-    m_keyFilter.reset();
-    RemovePropW(m_window, kKeyTarget);
     SizeSettings().Store(m_window, cx, cy);
 }

@@ -3,10 +3,8 @@
 #pragma once
 
 #include "CTEVDialog.h"
-#include "UserHandles.h"
 #include "WindowSize.h"
 
-#include <memory>
 #include <string>
 
 class TranslationSession;
@@ -25,6 +23,7 @@ public:
     BOOL CanClose(int code) override;
     // Logging off asks the same question as closing.
     BOOL PreProcessMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
+    bool PreTranslateKey(const MSG& msg) override;
     int AdjustWidth(int cx) override;
     int AdjustHeight(int cy) override;
     void OnDestroy(int cx, int cy) override;
@@ -53,8 +52,6 @@ private:
     OptString TypedTranslation();
     // The checks' findings for the translation as it stands in the box, under it.
     void ShowFindings();
-    // Ctrl+Down and Ctrl+Up, whichever control of the dialog has the focus.
-    static LRESULT CALLBACK KeyFilter(int code, WPARAM wParam, LPARAM lParam);
     void FocusTranslation();
     int RowCount() const;
     int StringIndexOfRow(int row) const;
@@ -64,5 +61,4 @@ private:
     TranslationSession& m_session;
     std::wstring m_settingsFile;
     int m_currentRow = 0;
-    std::unique_ptr<WindowsHook> m_keyFilter;
 };
