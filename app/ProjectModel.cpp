@@ -4,6 +4,7 @@
 #include "ProjectModel.h"
 
 #include "PathRules.h"
+#include "TranslationFile.h"
 #include "XmlReader.h"
 
 #include <shlobj.h>
@@ -84,28 +85,11 @@ std::optional<std::pair<ULONGLONG, ULONGLONG>> StampOf(const std::wstring& path)
                               data.ftLastWriteTime.dwLowDateTime);
 }
 
-using TranslationEntryVisitor = std::function<void(const xml::ElementAttributes& entry)>;
-
-// Visits each "string" entry directly under a "strings" root; false when the file does not parse or
-// has another root.
-bool ReadTranslationEntries(const std::wstring& path, const TranslationEntryVisitor& visit) {
-    bool isStrings = false;
-    const bool parsed =
-        xml::ReadElements(path.c_str(), [&](int depth, std::wstring_view name, const xml::ElementAttributes& attributes) {
-            if (depth == 0) {
-                isStrings = name == L"strings";
-            } else if (depth == 1 && isStrings && name == L"string") {
-                visit(attributes);
-            }
-        });
-    return parsed && isStrings;
-}
-
 TranslationIndex ReadTranslation(const std::wstring& path, bool& unreadable) {
     TranslationIndex index;
-    const bool read = ReadTranslationEntries(path, [&](const xml::ElementAttributes& entry) {
-        if (OptString id = entry.Get(L"id")) {
-            index.Add(std::move(*id), entry.Get(L"attr"), entry.Get(L"loc"));
+    const bool read = ReadTranslationFile(path.c_str(), [&](TranslationEntry entry) {
+        if (entry.id) {
+            index.Add(std::move(*entry.id), std::move(entry.attr), std::move(entry.loc));
         }
     });
     unreadable = !read && IsExistingFile(path);
@@ -377,8 +361,8 @@ size_t ProjectModel::CountEntriesNotCarriedOver() const {
     }
     const EntryTakers takers(strings);
     size_t dropped = 0;
-    const bool read = ReadTranslationEntries(translationPath, [&](const xml::ElementAttributes& entry) {
-        if (entry.Get(L"loc") && !takers.Takes(entry.Get(L"id"), entry.Get(L"attr"))) {
+    const bool read = ReadTranslationFile(translationPath.c_str(), [&](const TranslationEntry& entry) {
+        if (entry.loc && !takers.Takes(entry.id, entry.attr)) {
             ++dropped;
         }
     });
