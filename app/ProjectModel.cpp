@@ -4,6 +4,7 @@
 #include "ProjectModel.h"
 
 #include "PathRules.h"
+#include "ProjectFile.h"
 #include "TranslationFile.h"
 #include "XmlReader.h"
 
@@ -94,51 +95,6 @@ TranslationIndex ReadTranslation(const std::wstring& path, bool& unreadable) {
     });
     unreadable = !read && IsExistingFile(path);
     return read ? std::move(index) : TranslationIndex();
-}
-
-// What a project file names: its strings (every element directly under its first "strings") and
-// the file names of its dialogs (every element directly under its first "files").
-struct ProjectContent {
-    bool hasRoot = false;
-    bool hasStrings = false;
-    struct Entry {
-        OptString id, attr, text;
-    };
-    std::vector<Entry> strings;
-    std::vector<std::wstring> dialogFiles;
-};
-
-std::optional<ProjectContent> ReadProjectFile(const std::wstring& path) {
-    ProjectContent content;
-    enum class Section { None, Strings, Files } section = Section::None;
-    bool filesSeen = false;
-    const bool parsed =
-        xml::ReadElements(path.c_str(), [&](int depth, std::wstring_view name, const xml::ElementAttributes& attributes) {
-            if (depth == 0) {
-                content.hasRoot = name == L"tevproject";
-            } else if (!content.hasRoot) {
-                return;
-            } else if (depth == 1) {
-                section = Section::None;
-                if (name == L"strings" && !content.hasStrings) {
-                    content.hasStrings = true;
-                    section = Section::Strings;
-                } else if (name == L"files" && !filesSeen) {
-                    filesSeen = true;
-                    section = Section::Files;
-                }
-            } else if (depth == 2 && section == Section::Strings) {
-                content.strings.push_back({attributes.Get(L"id"), attributes.Get(L"attr"), attributes.Get(L"text")});
-            } else if (depth == 2 && section == Section::Files) {
-                if (OptString file = attributes.Get(L"name")) {
-                    content.dialogFiles.push_back(std::move(*file));
-                }
-            }
-        });
-    if (!parsed) {
-        return std::nullopt;
-    }
-    return content;
 }
 
 std::vector<StringItem> TakeStrings(std::vector<ProjectContent::Entry>& entries, const TranslationIndex& translation) {
