@@ -464,8 +464,7 @@ bool ReadWithDocumentService(const std::vector<char>& bytes, const ElementVisito
 
 // A file's bytes as code units of one byte, or of two in either order, enough to find markup by: its
 // delimiters are ASCII, and in the encodings the parsers read, a byte of a multi-byte character is
-// never one of the delimiters looked for, except "[" and "]" in a few, which can only make the search
-// find no end.
+// never one of the delimiters looked for, except "[" and "]" in a few (Shift_JIS, Big5, GBK).
 class CodeUnits {
 public:
     explicit CodeUnits(const std::vector<char>& bytes);
@@ -536,8 +535,9 @@ bool IsXmlSpace(unsigned unit) {
 
 // Finds the end of the root's start tag by the lexical rules of what may come before it: the
 // declaration, instructions, comments, a document type with its internal subset. Only literals,
-// comments and instructions can hide a delimiter, so nothing else is told apart. A document that is
-// not well-formed may be cut anywhere: its parsers still see everything up to the cut.
+// comments and instructions can hide a delimiter, so nothing else is told apart. A cut anywhere else
+// (in a document that is not well-formed, or misread through a byte of a multi-byte character) leaves
+// a root unclosed before it, or none, so that its parsers refuse what is cut.
 class RootTagFinder {
 public:
     explicit RootTagFinder(const CodeUnits& units) : m_units(units) {}
@@ -677,6 +677,26 @@ bool ReadBytes(const std::vector<char>& bytes, const ElementVisitor& visit, cons
 // Enough for the declaration, a document type and the root's start tag of any file written by hand.
 constexpr size_t kFirstRead = 64 * 1024;
 
+// The file's first bytes, read in growing pieces until the root's start tag has ended, closed there;
+// none when it never ends in the file or the file cannot be read.
+std::optional<std::vector<char>> ReadHead(const wchar_t* path) {
+    const FileHandle file(OpenToRead(path));
+    std::vector<char> bytes;
+    for (size_t wanted = kFirstRead; file.Valid() && bytes.size() <= INT_MAX;
+         wanted = std::min(2 * wanted, static_cast<size_t>(INT_MAX) + 1)) {
+        if (!ReadMore(file.Get(), bytes, wanted - bytes.size())) {
+            return std::nullopt;
+        }
+        if (std::optional<std::vector<char>> head = HeadClosedAfterRoot(bytes)) {
+            return head;
+        }
+        if (bytes.size() < wanted) {
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 bool ReadElements(const wchar_t* path, const ElementVisitor& visit, const TextVisitor& visitText) {
@@ -684,34 +704,17 @@ bool ReadElements(const wchar_t* path, const ElementVisitor& visit, const TextVi
     return bytes && ReadBytes(*bytes, visit, visitText);
 }
 
-// The file is read in growing pieces until the root's start tag has ended; a file in which it never
-// does is read whole, as ReadElements would read it.
+// A file without a head, or whose head the parsers refuse, is read whole as ReadElements reads it: a
+// misread cut then costs time, never the root.
 bool ReadRootElement(const wchar_t* path, const RootVisitor& visit) {
-    const FileHandle file(path ? OpenToRead(path) : FileHandle(INVALID_HANDLE_VALUE));
-    if (!file.Valid()) {
-        return false;
-    }
     const ElementVisitor visitRoot = [&](int depth, std::wstring_view name,
                                          const ElementAttributes& attributes) {
         if (depth == 0) {
             visit(name, attributes);
         }
     };
-    std::vector<char> bytes;
-    for (size_t wanted = kFirstRead;; wanted = std::min(2 * wanted, static_cast<size_t>(INT_MAX) + 1)) {
-        if (!ReadMore(file.Get(), bytes, wanted - bytes.size())) {
-            return false;
-        }
-        if (const std::optional<std::vector<char>> head = HeadClosedAfterRoot(bytes)) {
-            return ReadBytes(*head, visitRoot, nullptr);
-        }
-        if (bytes.size() < wanted) {
-            return ReadBytes(bytes, visitRoot, nullptr);
-        }
-        if (bytes.size() > INT_MAX) {
-            return false; // too long for ReadElements as well
-        }
-    }
+    const std::optional<std::vector<char>> head = path ? ReadHead(path) : std::nullopt;
+    return (head && ReadBytes(*head, visitRoot, nullptr)) || ReadElements(path, visitRoot);
 }
 
 } // namespace xml

@@ -86,6 +86,11 @@ std::vector<StreamCase> StreamCases() {
         {"windows-1252", "<?xml version=\"1.0\" encoding=\"windows-1252\"?><a t=\"\x80\">\xe9</a>",
          "<0 a t=\xe2\x82\xac>0[\xc3\xa9]"},
         {"ISO-8859-1", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>\xe9</a>", "<0 a>0[\xc3\xa9]"},
+        // A search for markup that misreads the byte "[" of a character must not lose the root.
+        {"GBK, with a character whose second byte is \"[\" in names",
+         "<?xml version=\"1.0\" encoding=\"GBK\"?><!DOCTYPE \x81\x5b SYSTEM \"x\"><\x81\x5b "
+         "t=\"1\">]<b/></\x81\x5b>",
+         "<0 \xe4\xb9\x95 t=1>0[]]<1 b>"},
         {"an unknown encoding is refused", "<?xml version=\"1.0\" encoding=\"bogus\"?><a/>", "refused"},
         {"UTF-16 with byte-order mark", "\xff\xfe<\0a\0/\0>\0"s, "<0 a>"},
         {"UTF-16 without byte-order mark is refused", "<\0a\0/\0>\0"s, "refused"},
