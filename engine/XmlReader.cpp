@@ -45,7 +45,7 @@ bool ReadMore(HANDLE file, std::vector<char>& bytes, size_t count) {
             return false;
         }
         if (read == 0) {
-            break; // the file shrank meanwhile
+            break; // the file ended, or shrank meanwhile
         }
         filled += read;
     }

@@ -1,5 +1,6 @@
 // Reading an XML file as a stream of elements and texts in document order, for files read once from
-// start to end. Callers see only the stream, so the way the file is parsed can change without them.
+// start to end, or its root element alone. Callers see only the stream, so the way the file is parsed
+// can change without them.
 #pragma once
 
 #include "TextUtil.h"
