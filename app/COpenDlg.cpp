@@ -5,12 +5,13 @@
 #include "EventRoutes.h"
 #include "KernelHandles.h"
 #include "PathRules.h"
+#include "ProjectFile.h"
 #include "Settings.h"
-#include "XmlDom.h"
 
 #include <algorithm>
 #include <array>
 #include <map>
+#include <utility>
 
 namespace {
 
@@ -36,15 +37,12 @@ std::wstring FileKey(const std::wstring& dst) {
 } // namespace
 
 std::optional<ProjectItem> ReadProjectItem(const std::wstring& path, const std::wstring& folder) {
-    ComPtr<IXMLDOMDocument> document = xml::LoadFileDocument(path.c_str());
-    ComPtr<IXMLDOMNode> root = xml::SelectSingleNode(xml::AsNode(document.Get()).Get(), L"tevproject");
-    OptString name = xml::GetAttribute(root.Get(), L"name");
-    OptString dst = xml::GetAttribute(root.Get(), L"dst");
+    std::optional<ProjectHead> head = ReadProjectHead(path);
     // A dst that leaves the language folder would let a project write anywhere.
-    if (!name || !dst || !IsSafeRelativePath(*dst)) {
+    if (!head || !IsSafeRelativePath(head->dst)) {
         return std::nullopt;
     }
-    return ProjectItem{*name, *dst, path, folder};
+    return ProjectItem{std::move(head->name), std::move(head->dst), path, folder};
 }
 
 std::vector<std::wstring> LanguageLabels(const std::vector<LanguageEntry>& languages) {

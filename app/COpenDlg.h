@@ -25,8 +25,9 @@ struct LanguageEntry {
     std::wstring code; // the locale name, such as "en-US"
 };
 
-// The project's "name" and "dst", when its file loads and names both and dst stays inside the
-// language folder; folder is its folder's name under "projects\".
+// The project's "name" and "dst", when its file's root names both and dst stays inside the language
+// folder; folder is its folder's name under "projects\". Only the root is read: a file that breaks
+// after it is listed, and opening it reports it.
 std::optional<ProjectItem> ReadProjectItem(const std::wstring& path, const std::wstring& folder);
 
 // The texts the language box shows: the display name, followed by " (code)" when another entry has

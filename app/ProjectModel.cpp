@@ -5,6 +5,8 @@
 
 #include "FileStamp.h"
 #include "PathRules.h"
+#include "ProjectFile.h"
+#include "TranslationFile.h"
 #include "XmlReader.h"
 
 #include <shlobj.h>
@@ -74,78 +76,15 @@ private:
     std::unordered_map<std::wstring, std::vector<const OptString*>> m_attrsById;
 };
 
-using TranslationEntryVisitor = std::function<void(const xml::ElementAttributes& entry)>;
-
-// Visits each "string" entry directly under a "strings" root; false when the file does not parse or
-// has another root.
-bool ReadTranslationEntries(const std::wstring& path, const TranslationEntryVisitor& visit) {
-    bool isStrings = false;
-    const bool parsed = xml::ReadElements(
-        path.c_str(), [&](int depth, std::wstring_view name, const xml::ElementAttributes& attributes) {
-            if (depth == 0) {
-                isStrings = name == L"strings";
-            } else if (depth == 1 && isStrings && name == L"string") {
-                visit(attributes);
-            }
-        });
-    return parsed && isStrings;
-}
-
 TranslationIndex ReadTranslation(const std::wstring& path, bool& unreadable) {
     TranslationIndex index;
-    const bool read = ReadTranslationEntries(path, [&](const xml::ElementAttributes& entry) {
-        if (OptString id = entry.Get(L"id")) {
-            index.Add(std::move(*id), entry.Get(L"attr"), entry.Get(L"loc"));
+    const bool read = ReadTranslationFile(path.c_str(), [&](TranslationEntry entry) {
+        if (entry.id) {
+            index.Add(std::move(*entry.id), std::move(entry.attr), std::move(entry.loc));
         }
     });
     unreadable = !read && IsExistingFile(path);
     return read ? std::move(index) : TranslationIndex();
-}
-
-// What a project file names: its strings (every element directly under its first "strings") and
-// the file names of its dialogs (every element directly under its first "files").
-struct ProjectContent {
-    bool hasRoot = false;
-    bool hasStrings = false;
-    struct Entry {
-        OptString id, attr, text;
-    };
-    std::vector<Entry> strings;
-    std::vector<std::wstring> dialogFiles;
-};
-
-std::optional<ProjectContent> ReadProjectFile(const std::wstring& path) {
-    ProjectContent content;
-    enum class Section { None, Strings, Files } section = Section::None;
-    bool filesSeen = false;
-    const bool parsed = xml::ReadElements(
-        path.c_str(), [&](int depth, std::wstring_view name, const xml::ElementAttributes& attributes) {
-            if (depth == 0) {
-                content.hasRoot = name == L"tevproject";
-            } else if (!content.hasRoot) {
-                return;
-            } else if (depth == 1) {
-                section = Section::None;
-                if (name == L"strings" && !content.hasStrings) {
-                    content.hasStrings = true;
-                    section = Section::Strings;
-                } else if (name == L"files" && !filesSeen) {
-                    filesSeen = true;
-                    section = Section::Files;
-                }
-            } else if (depth == 2 && section == Section::Strings) {
-                content.strings.push_back(
-                    {attributes.Get(L"id"), attributes.Get(L"attr"), attributes.Get(L"text")});
-            } else if (depth == 2 && section == Section::Files) {
-                if (OptString file = attributes.Get(L"name")) {
-                    content.dialogFiles.push_back(std::move(*file));
-                }
-            }
-        });
-    if (!parsed) {
-        return std::nullopt;
-    }
-    return content;
 }
 
 std::vector<StringItem> TakeStrings(std::vector<ProjectContent::Entry>& entries,
@@ -371,8 +310,8 @@ size_t ProjectModel::CountEntriesNotCarriedOver() const {
     }
     const EntryTakers takers(strings);
     size_t dropped = 0;
-    const bool read = ReadTranslationEntries(translationPath, [&](const xml::ElementAttributes& entry) {
-        if (entry.Get(L"loc") && !takers.Takes(entry.Get(L"id"), entry.Get(L"attr"))) {
+    const bool read = ReadTranslationFile(translationPath.c_str(), [&](const TranslationEntry& entry) {
+        if (entry.loc && !takers.Takes(entry.id, entry.attr)) {
             ++dropped;
         }
     });

@@ -2,7 +2,8 @@
 
 #include "CTEVElement.h"
 #include "ElementTags.h"
-#include "XmlDom.h"
+
+#include <utility>
 
 CTEVEngine::CTEVEngine(HINSTANCE instance) : m_instance(instance) {}
 
@@ -22,24 +23,12 @@ BOOL CTEVEngine::IsViewer() {
 }
 
 void CTEVEngine::LoadStrings(const wchar_t* path) {
-    ComPtr<IXMLDOMDocument> document = xml::LoadFileDocument(path);
-    if (!document) {
-        return;
-    }
-    ComPtr<IXMLDOMNode> root = xml::SelectSingleNode(xml::AsNode(document.Get()).Get(), L"strings");
-    ComPtr<IXMLDOMNode> node = xml::SelectSingleNode(root.Get(), L"string");
-    for (; node; node = xml::NextSibling(node.Get())) {
-        // Comments, white space and entries without id can never answer a lookup.
-        if (!xml::IsElement(node.Get())) {
-            continue;
+    ReadTranslationFile(path, [this](TranslationEntry entry) {
+        // An entry without id can never answer a lookup.
+        if (entry.id) {
+            m_strings.push_back(std::move(entry));
         }
-        OptString id = xml::GetAttribute(node.Get(), L"id");
-        if (!id) {
-            continue;
-        }
-        m_strings.push_back(
-            {std::move(id), xml::GetAttribute(node.Get(), L"attr"), xml::GetAttribute(node.Get(), L"loc")});
-    }
+    });
 }
 
 void CTEVEngine::AddString(const wchar_t* id, const wchar_t* attribute, const wchar_t* text) {
@@ -52,14 +41,14 @@ const wchar_t* CTEVEngine::FindString(const wchar_t* id, const wchar_t* attribut
     if (!id) {
         return nullptr;
     }
-    for (const StringEntry& entry : m_strings) {
+    for (const TranslationEntry& entry : m_strings) {
         if (!EqualsNoCase(entry.id, id)) {
             continue;
         }
         const bool attributeMatches =
-            attribute ? EqualsNoCase(entry.attribute, attribute) : !entry.attribute.has_value();
+            attribute ? EqualsNoCase(entry.attr, attribute) : !entry.attr.has_value();
         if (attributeMatches) {
-            return CStrOrNull(entry.text);
+            return CStrOrNull(entry.loc);
         }
     }
     return nullptr;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "TextUtil.h"
+#include "TranslationFile.h"
 
 #include <windows.h>
 
@@ -29,19 +30,13 @@ public:
     // Appends one entry as a strings file would, so translations not yet saved can be shown; an
     // entry without id is dropped, as it could never answer a lookup.
     void AddString(const wchar_t* id, const wchar_t* attribute, const wchar_t* text);
-    // The text of the first entry for id and attribute, or null.
+    // The text of the first entry for id and attribute, both compared ignoring case, or null.
     const wchar_t* FindString(const wchar_t* id, const wchar_t* attribute) const;
 
     HINSTANCE Instance() const { return m_instance; }
     size_t StringCount() const { return m_strings.size(); }
 
 private:
-    struct StringEntry {
-        OptString id;        // the locid it answers to
-        OptString attribute; // the attribute it replaces
-        OptString text;      // the replacement
-    };
-
     HINSTANCE m_instance;
-    std::vector<StringEntry> m_strings; // load order: earlier entries win
+    std::vector<TranslationEntry> m_strings; // load order: earlier entries win
 };

@@ -6,12 +6,16 @@
 
 #include <expat.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstddef>
 #include <exception>
+#include <initializer_list>
 #include <memory>
 #include <new>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -19,33 +23,47 @@
 namespace xml {
 namespace {
 
+FileHandle OpenToRead(const wchar_t* path) {
+    return FileHandle(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+// Appends up to count more bytes of the file; fewer mean that the file ended. False when reading
+// fails or memory runs out.
+bool ReadMore(HANDLE file, std::vector<char>& bytes, size_t count) {
+    const size_t start = bytes.size();
+    try {
+        bytes.resize(start + count);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    size_t filled = start;
+    while (filled < bytes.size()) {
+        DWORD read = 0;
+        if (!ReadFile(file, bytes.data() + filled, static_cast<DWORD>(bytes.size() - filled), &read,
+                      nullptr)) {
+            return false;
+        }
+        if (read == 0) {
+            break; // the file ended, or shrank meanwhile
+        }
+        filled += read;
+    }
+    bytes.resize(filled);
+    return true;
+}
+
 // The callers bound the files they read, so each is read whole, once, for whichever parser reads it.
 std::optional<std::vector<char>> ReadFileBytes(const wchar_t* path) {
-    FileHandle file(CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const FileHandle file(OpenToRead(path));
     LARGE_INTEGER size = {};
     if (!file.Valid() || !GetFileSizeEx(file.Get(), &size) || size.QuadPart > INT_MAX) {
         return std::nullopt;
     }
     std::vector<char> bytes;
-    try {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-    } catch (const std::bad_alloc&) {
+    if (!ReadMore(file.Get(), bytes, static_cast<size_t>(size.QuadPart))) {
         return std::nullopt;
     }
-    size_t filled = 0;
-    while (filled < bytes.size()) {
-        DWORD read = 0;
-        if (!ReadFile(file.Get(), bytes.data() + filled, static_cast<DWORD>(bytes.size() - filled), &read,
-                      nullptr)) {
-            return std::nullopt;
-        }
-        if (read == 0) {
-            break; // the file shrank meanwhile
-        }
-        filled += read;
-    }
-    bytes.resize(filled);
     return bytes;
 }
 
@@ -442,20 +460,261 @@ bool ReadWithDocumentService(const std::vector<char>& bytes, const ElementVisito
     return true;
 }
 
-} // namespace
+// --- the root's start tag ----------------------------------------------------------------------
+
+// A file's bytes as code units of one byte, or of two in either order, enough to find markup by: its
+// delimiters are ASCII, and in the encodings the parsers read, a byte of a multi-byte character is
+// never one of the delimiters looked for, except "[" and "]" in a few (Shift_JIS, Big5, GBK).
+class CodeUnits {
+public:
+    explicit CodeUnits(const std::vector<char>& bytes);
+
+    // The units before the first NUL one: no document holds one, so a file that shows one (written in
+    // wider units, say) is left to the whole read.
+    size_t Size() const { return m_size; }
+    unsigned operator[](size_t i) const { return Unit(i); }
+    size_t ByteOffset(size_t i) const { return m_start + i * m_width; }
+    // The bytes of an ASCII character in these units.
+    std::vector<char> Encode(char ascii) const;
+
+private:
+    unsigned Byte(size_t offset) const { return static_cast<unsigned char>(m_bytes[offset]); }
+    unsigned Unit(size_t i) const;
+
+    const std::vector<char>& m_bytes; // not owned
+    size_t m_start = 0;               // past a byte-order mark
+    size_t m_width = 1;
+    bool m_bigEndian = false;
+    size_t m_size = 0;
+};
+
+CodeUnits::CodeUnits(const std::vector<char>& bytes) : m_bytes(bytes) {
+    const auto startsWith = [&](std::initializer_list<unsigned> mark) {
+        size_t i = 0;
+        for (unsigned byte : mark) {
+            if (i >= bytes.size() || Byte(i++) != byte) {
+                return false;
+            }
+        }
+        return true;
+    };
+    if (startsWith({0xFF, 0xFE}) || startsWith({0xFE, 0xFF})) {
+        m_start = 2;
+        m_width = 2;
+        m_bigEndian = Byte(0) == 0xFE;
+    } else if (startsWith({0xEF, 0xBB, 0xBF})) {
+        m_start = 3;
+    } else if (bytes.size() >= 2 && (Byte(0) == 0 || Byte(1) == 0)) {
+        m_width = 2;
+        m_bigEndian = Byte(0) == 0;
+    }
+    const size_t count = (bytes.size() - m_start) / m_width;
+    while (m_size < count && Unit(m_size) != 0) {
+        ++m_size;
+    }
+}
+
+unsigned CodeUnits::Unit(size_t i) const {
+    const size_t offset = ByteOffset(i);
+    if (m_width == 1) {
+        return Byte(offset);
+    }
+    return m_bigEndian ? Byte(offset) << 8 | Byte(offset + 1) : Byte(offset + 1) << 8 | Byte(offset);
+}
+
+std::vector<char> CodeUnits::Encode(char ascii) const {
+    if (m_width == 1) {
+        return {ascii};
+    }
+    return m_bigEndian ? std::vector<char>{'\0', ascii} : std::vector<char>{ascii, '\0'};
+}
+
+bool IsXmlSpace(unsigned unit) {
+    return unit == ' ' || unit == '\t' || unit == '\r' || unit == '\n';
+}
+
+// Finds the end of the root's start tag by the lexical rules of what may come before it: the
+// declaration, instructions, comments, a document type with its internal subset. Only literals,
+// comments and instructions can hide a delimiter, so nothing else is told apart. A cut anywhere else
+// (in a document that is not well-formed, or misread through a byte of a multi-byte character) leaves
+// a root unclosed before it, or none, so that its parsers refuse what is cut.
+class RootTagFinder {
+public:
+    explicit RootTagFinder(const CodeUnits& units) : m_units(units) {}
+
+    // The index just past the start tag's ">"; none when the units hold no complete prolog and start
+    // tag, or something no document holds before its root.
+    std::optional<size_t> Find();
+
+private:
+    bool Ended() const { return m_pos >= m_units.Size(); }
+    bool At(std::string_view ascii) const;
+    // Moves past the next occurrence of ascii; false when there is none.
+    bool SkipPast(std::string_view ascii);
+    bool StartsHidden() const;
+    // Moves past the end of the literal, comment or instruction that starts here; false when it has none.
+    bool SkipHidden();
+    // Moves past the first of the ends that nothing hides; answers which one, or 0 when none comes.
+    unsigned SkipPastUnhidden(std::string_view ends);
+
+    const CodeUnits& m_units;
+    size_t m_pos = 0;
+};
+
+std::optional<size_t> RootTagFinder::Find() {
+    for (;;) {
+        while (!Ended() && IsXmlSpace(m_units[m_pos])) {
+            ++m_pos;
+        }
+        if (!At("<")) {
+            return std::nullopt;
+        }
+        if (At("<!--") || At("<?")) {
+            if (!SkipHidden()) {
+                return std::nullopt;
+            }
+        } else if (At("<!")) {
+            m_pos += 2;
+            // A document type, and the internal subset it may hold between "[" and "]".
+            unsigned met = SkipPastUnhidden("[>");
+            if (met == '[' && SkipPastUnhidden("]")) {
+                met = SkipPastUnhidden(">");
+            }
+            if (met != '>') {
+                return std::nullopt;
+            }
+        } else {
+            ++m_pos;
+            return SkipPastUnhidden(">") ? std::optional<size_t>(m_pos) : std::nullopt;
+        }
+    }
+}
+
+bool RootTagFinder::At(std::string_view ascii) const {
+    if (m_pos > m_units.Size() || m_units.Size() - m_pos < ascii.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < ascii.size(); ++i) {
+        if (m_units[m_pos + i] != static_cast<unsigned char>(ascii[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool RootTagFinder::SkipPast(std::string_view ascii) {
+    for (; !Ended(); ++m_pos) {
+        if (At(ascii)) {
+            m_pos += ascii.size();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool RootTagFinder::StartsHidden() const {
+    return At("\"") || At("'") || At("<!--") || At("<?");
+}
+
+bool RootTagFinder::SkipHidden() {
+    if (At("<!--")) {
+        m_pos += 4;
+        return SkipPast("-->");
+    }
+    if (At("<?")) {
+        m_pos += 2;
+        return SkipPast("?>");
+    }
+    const std::string_view quote = At("'") ? "'" : "\"";
+    ++m_pos;
+    return SkipPast(quote);
+}
+
+unsigned RootTagFinder::SkipPastUnhidden(std::string_view ends) {
+    while (!Ended()) {
+        if (StartsHidden()) {
+            if (!SkipHidden()) {
+                return 0;
+            }
+            continue;
+        }
+        const unsigned unit = m_units[m_pos++];
+        if (unit < 0x80 && ends.find(static_cast<char>(unit)) != std::string_view::npos) {
+            return unit;
+        }
+    }
+    return 0;
+}
+
+// The file's bytes up to the end of the root's start tag, with the tag closed there: a document that
+// either parser reads as it reads the file's prolog and root, and nothing more.
+std::optional<std::vector<char>> HeadClosedAfterRoot(const std::vector<char>& bytes) {
+    const CodeUnits units(bytes);
+    const std::optional<size_t> end = RootTagFinder(units).Find();
+    if (!end) {
+        return std::nullopt;
+    }
+    const size_t closing = *end - 1; // the ">"
+    std::vector<char> head(bytes.begin(),
+                           bytes.begin() + static_cast<std::ptrdiff_t>(units.ByteOffset(closing)));
+    for (const char ascii : std::string_view(units[closing - 1] == '/' ? ">" : "/>")) {
+        const std::vector<char> encoded = units.Encode(ascii);
+        head.insert(head.end(), encoded.begin(), encoded.end());
+    }
+    return head;
+}
 
 // expat reads what it can read as the document service would, checking the whole file before
 // visiting anything, since an error may come at its end; anything else (another encoding,
 // declarations, an error) goes to the document service, which decides.
+bool ReadBytes(const std::vector<char>& bytes, const ElementVisitor& visit, const TextVisitor& visitText) {
+    if (!IsUtf16WithoutByteOrderMark(bytes) && ExpatPass(nullptr, nullptr).Run(bytes)) {
+        return ExpatPass(&visit, visitText ? &visitText : nullptr).Run(bytes);
+    }
+    return ReadWithDocumentService(bytes, visit, visitText);
+}
+
+// Enough for the declaration, a document type and the root's start tag of any file written by hand.
+constexpr size_t kFirstRead = 64 * 1024;
+
+// The file's first bytes, read in growing pieces until the root's start tag has ended, closed there;
+// none when it never ends in the file or the file cannot be read.
+std::optional<std::vector<char>> ReadHead(const wchar_t* path) {
+    const FileHandle file(OpenToRead(path));
+    std::vector<char> bytes;
+    for (size_t wanted = kFirstRead; file.Valid() && bytes.size() <= INT_MAX;
+         wanted = std::min(2 * wanted, static_cast<size_t>(INT_MAX) + 1)) {
+        if (!ReadMore(file.Get(), bytes, wanted - bytes.size())) {
+            return std::nullopt;
+        }
+        if (std::optional<std::vector<char>> head = HeadClosedAfterRoot(bytes)) {
+            return head;
+        }
+        if (bytes.size() < wanted) {
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
 bool ReadElements(const wchar_t* path, const ElementVisitor& visit, const TextVisitor& visitText) {
     const std::optional<std::vector<char>> bytes = path ? ReadFileBytes(path) : std::nullopt;
-    if (!bytes) {
-        return false;
-    }
-    if (!IsUtf16WithoutByteOrderMark(*bytes) && ExpatPass(nullptr, nullptr).Run(*bytes)) {
-        return ExpatPass(&visit, visitText ? &visitText : nullptr).Run(*bytes);
-    }
-    return ReadWithDocumentService(*bytes, visit, visitText);
+    return bytes && ReadBytes(*bytes, visit, visitText);
+}
+
+// A file without a head, or whose head the parsers refuse, is read whole as ReadElements reads it: a
+// misread cut then costs time, never the root.
+bool ReadRootElement(const wchar_t* path, const RootVisitor& visit) {
+    const ElementVisitor visitRoot = [&](int depth, std::wstring_view name,
+                                         const ElementAttributes& attributes) {
+        if (depth == 0) {
+            visit(name, attributes);
+        }
+    };
+    const std::optional<std::vector<char>> head = path ? ReadHead(path) : std::nullopt;
+    return (head && ReadBytes(*head, visitRoot, nullptr)) || ReadElements(path, visitRoot);
 }
 
 } // namespace xml

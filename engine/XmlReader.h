@@ -1,5 +1,6 @@
 // Reading an XML file as a stream of elements and texts in document order, for files read once from
-// start to end. Callers see only the stream, so the way the file is parsed can change without them.
+// start to end, or its root element alone. Callers see only the stream, so the way the file is parsed
+// can change without them.
 #pragma once
 
 #include "TextUtil.h"
@@ -29,5 +30,14 @@ using TextVisitor = std::function<void(int depth, std::wstring_view text)>;
 // visitText is given. False, with nothing visited, when the file cannot be opened or is not
 // well-formed.
 bool ReadElements(const wchar_t* path, const ElementVisitor& visit, const TextVisitor& visitText = nullptr);
+
+// name: as for ElementVisitor.
+using RootVisitor = std::function<void(std::wstring_view name, const ElementAttributes&)>;
+
+// Visits the root element alone, as ReadElements would visit it, reading the file only as far as the
+// end of the root's start tag: what follows is neither read nor checked, so the cost does not grow
+// with the file. False, with nothing visited, when the file cannot be opened or is not well-formed up
+// to there.
+bool ReadRootElement(const wchar_t* path, const RootVisitor& visit);
 
 } // namespace xml

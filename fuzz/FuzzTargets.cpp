@@ -5,6 +5,7 @@
 #include "HtmlFuzzInputs.h"
 #include "ImportStrings.h"
 #include "PictureDecoder.h"
+#include "ProjectFile.h"
 #include "ProjectModel.h"
 #include "TestSupport.h"
 
@@ -167,7 +168,8 @@ public:
     }
 };
 
-// A project with one of its descriptions and its translation file, loaded as the open dialog does.
+// A project with one of its descriptions and its translation file, listed as the open dialog lists it
+// and loaded as the main window loads it.
 class ProjectTarget : public FuzzTarget {
 public:
     explicit ProjectTarget(std::wstring demoFolder)
@@ -206,6 +208,7 @@ public:
         WriteBytesFile(project, parts[0]);
         WriteBytesFile(translation, parts[1]);
         WriteBytesFile(ProjectFolder() + L"options.xml", parts[2]);
+        ReadProjectHead(project);
         ProjectModel model;
         model.Load(project, translation, 1031);
     }

@@ -1,17 +1,30 @@
 // Reading XML files as a stream of elements and texts: the stream the callers see is the one the
 // document service's tree gives, whichever parser reads the file.
+#include "KernelHandles.h"
 #include "TestSupport.h"
 #include "XmlReader.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 using namespace std::string_literals;
 
 namespace {
 
-// "<depth name attributes>" per element, "depth[text]" per text, then "refused" when the read fails.
+// "<depth name attributes>" for an element.
+std::wstring ElementOf(int depth, std::wstring_view name, const xml::ElementAttributes& attributes) {
+    std::wstring element = L"<" + std::to_wstring(depth) + L" " + std::wstring(name);
+    for (const wchar_t* probe : {L"t", L"xmlns:p"}) {
+        if (const OptString value = attributes.Get(probe)) {
+            element += L" " + std::wstring(probe) + L"=" + *value;
+        }
+    }
+    return element + L">";
+}
+
+// The element per element, "depth[text]" per text, then "refused" when the read fails.
 std::string StreamOf(const std::string& bytes) {
     TempDir folder;
     const std::wstring path = folder.File(L"read.xml");
@@ -20,18 +33,29 @@ std::string StreamOf(const std::string& bytes) {
     const bool read = xml::ReadElements(
         path.c_str(),
         [&](int depth, std::wstring_view name, const xml::ElementAttributes& attributes) {
-            stream += L"<" + std::to_wstring(depth) + L" " + std::wstring(name);
-            for (const wchar_t* probe : {L"t", L"xmlns:p"}) {
-                if (const OptString value = attributes.Get(probe)) {
-                    stream += L" " + std::wstring(probe) + L"=" + *value;
-                }
-            }
-            stream += L">";
+            stream += ElementOf(depth, name, attributes);
         },
         [&](int depth, std::wstring_view text) {
             stream += std::to_wstring(depth) + L"[" + std::wstring(text) + L"]";
         });
     return Narrow(stream) + (read ? "" : "refused");
+}
+
+// The root's element, or "refused" when the read fails.
+std::string RootOf(const std::wstring& path) {
+    std::wstring root;
+    const bool read = xml::ReadRootElement(
+        path.c_str(), [&](std::wstring_view name, const xml::ElementAttributes& attributes) {
+            root += ElementOf(0, name, attributes);
+        });
+    return Narrow(root) + (read ? "" : "refused");
+}
+
+std::string RootOf(const std::string& bytes) {
+    TempDir folder;
+    const std::wstring path = folder.File(L"root.xml");
+    WriteUtf8File(path, bytes);
+    return RootOf(path);
 }
 
 struct StreamCase {
@@ -40,8 +64,8 @@ struct StreamCase {
     const char* stream;
 };
 
-TEST(XmlReader, TheStreamIsTheDocumentServicesTree) {
-    const StreamCase cases[] = {
+std::vector<StreamCase> StreamCases() {
+    return {
         {"an element in a namespace has no name", R"(<a xmlns="u"><p:b xmlns:p="v"/><c xmlns=""/></a>)",
          "<0 ><1  xmlns:p=v><1 c>"},
         {"a prefix declaration answers on the element and below", R"(<a xmlns:p="v"><b/></a>)",
@@ -62,15 +86,74 @@ TEST(XmlReader, TheStreamIsTheDocumentServicesTree) {
         {"windows-1252", "<?xml version=\"1.0\" encoding=\"windows-1252\"?><a t=\"\x80\">\xe9</a>",
          "<0 a t=\xe2\x82\xac>0[\xc3\xa9]"},
         {"ISO-8859-1", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>\xe9</a>", "<0 a>0[\xc3\xa9]"},
+        // A search for markup that misreads the byte "[" of a character must not lose the root.
+        {"GBK, with a character whose second byte is \"[\" in names",
+         "<?xml version=\"1.0\" encoding=\"GBK\"?><!DOCTYPE \x81\x5b SYSTEM \"x\"><\x81\x5b "
+         "t=\"1\">]<b/></\x81\x5b>",
+         "<0 \xe4\xb9\x95 t=1>0[]]<1 b>"},
         {"an unknown encoding is refused", "<?xml version=\"1.0\" encoding=\"bogus\"?><a/>", "refused"},
         {"UTF-16 with byte-order mark", "\xff\xfe<\0a\0/\0>\0"s, "<0 a>"},
         {"UTF-16 without byte-order mark is refused", "<\0a\0/\0>\0"s, "refused"},
         {"a truncated file is refused with nothing visited", "<a t=\"1\"><b>text</b>", "refused"},
         {"an error at the very end is refused with nothing visited", "<a><b/></a><", "refused"},
     };
-    for (const StreamCase& test : cases) {
+}
+
+TEST(XmlReader, TheStreamIsTheDocumentServicesTree) {
+    for (const StreamCase& test : StreamCases()) {
         EXPECT_EQ(test.stream, StreamOf(test.bytes)) << test.rule;
     }
+}
+
+// Whichever parser reads the root, it is the root of the whole file's stream.
+TEST(XmlReader, TheRootAloneIsTheFirstElementOfTheStream) {
+    for (const StreamCase& test : StreamCases()) {
+        const std::string stream = test.stream;
+        if (stream.find("refused") == std::string::npos) {
+            EXPECT_EQ(stream.substr(0, stream.find('>') + 1), RootOf(test.bytes)) << test.rule;
+        }
+    }
+}
+
+// The root alone is read as far as its start tag, by either parser: what follows may be anything.
+TEST(XmlReader, TheRootAloneIsReadWithoutWhatFollowsItsStartTag) {
+    const StreamCase cases[] = {
+        {"a body that is not well-formed", "<a t=\"1\"><b></a>", "<0 a t=1>"},
+        {"an empty root", "<a t=\"1\"/><", "<0 a t=1>"},
+        {"windows-1252, which the document service reads",
+         "<?xml version=\"1.0\" encoding=\"windows-1252\"?><a t=\"\x80\"><", "<0 a t=\xe2\x82\xac>"},
+        {"an attribute default declared, with delimiters inside its literal",
+         R"(<!DOCTYPE a [<!-- ] --><!ATTLIST a t CDATA "]>">]><a><)", "<0 a t=]>>"},
+        {"delimiters inside literals, comments and instructions before it",
+         R"(<?p <a>?><!-- <a/> --><!DOCTYPE a SYSTEM "x>[y"><a t='x>y'><)", "<0 a t=x>y>"},
+        {"UTF-16 with byte-order mark", "\xff\xfe<\0a\0 \0t\0=\0'\0>\0'\0>\0<\0"s, "<0 a t=>>"},
+        {"UTF-16 big-endian with byte-order mark", "\xfe\xff\0<\0a\0>\0<"s, "<0 a>"},
+        {"a root after more than the first piece read", "<!--" + std::string(100'000, 'c') + "--><a t='1'><",
+         "<0 a t=1>"},
+        {"UTF-16 without byte-order mark stays refused", "<\0a\0>\0<\0"s, "refused"},
+        {"a start tag cut short is refused", "<a t=\"1\"", "refused"},
+        {"text before the root is refused", "x<a/>", "refused"},
+        {"a declaration after a comment is refused", "<!-- c --><?xml version=\"1.0\"?><a/>", "refused"},
+    };
+    for (const StreamCase& test : cases) {
+        EXPECT_EQ(test.stream, RootOf(test.bytes)) << test.rule;
+    }
+}
+
+// A file longer than the whole read takes: the root is still read from its first bytes.
+TEST(XmlReader, TheRootAloneIsReadFromAFileTooLongToReadWhole) {
+    TempDir folder;
+    const std::wstring path = folder.File(L"long.xml");
+    WriteUtf8File(path, "<a t=\"1\">");
+    {
+        FileHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        LARGE_INTEGER size;
+        size.QuadPart = 3LL << 30;
+        ASSERT_TRUE(SetFilePointerEx(file.Get(), size, nullptr, FILE_BEGIN) && SetEndOfFile(file.Get()));
+    }
+    EXPECT_EQ("<0 a t=1>", RootOf(path));
+    EXPECT_FALSE(
+        xml::ReadElements(path.c_str(), [](int, std::wstring_view, const xml::ElementAttributes&) {}));
 }
 
 std::string Nested(int count) {
