@@ -57,6 +57,24 @@ std::wstring LocalDateTimeText(const FILETIME& moment) {
     return std::wstring(date) + L" " + clock;
 }
 
+// "; 2 descriptions not read: a.xml (not found), b.xml (not readable as XML)", at most a few named.
+std::wstring UnreadDescriptionsText(const std::vector<UnreadDescription>& unread) {
+    constexpr size_t kNamed = 3;
+    if (unread.empty()) {
+        return L"";
+    }
+    std::wstring text =
+        FormatText(unread.size() == 1 ? L"; %u description not read: " : L"; %u descriptions not read: ",
+                   static_cast<unsigned>(unread.size()));
+    for (size_t i = 0; i < unread.size() && i < kNamed; ++i) {
+        text += (i ? L", " : L"") + unread[i].file + L" (" + unread[i].why + L")";
+    }
+    if (unread.size() > kNamed) {
+        text += FormatText(L" and %u more", static_cast<unsigned>(unread.size() - kNamed));
+    }
+    return text;
+}
+
 struct OwnedWindows {
     HWND owner;
     std::vector<HWND> windows;
@@ -377,7 +395,8 @@ void CMainDialog::ShowChecks() {
 }
 
 void CMainDialog::ShowProgress() {
-    SetLabelText(FindById(L"progress"), ProgressText(m_session.Checks().Total()));
+    SetLabelText(FindById(L"progress"), ProgressText(m_session.Checks().Total()) +
+                                            UnreadDescriptionsText(m_session.Model().UnreadDescriptions()));
 }
 
 void CMainDialog::ShowRowTranslation(size_t index) {

@@ -116,19 +116,25 @@ std::wstring ResolvedPath(const std::wstring& path) {
 
 // A description listed more than once is read once; every listing still gets its entry, sharing
 // what the file gave.
-std::vector<DialogItem> ReadDialogs(const std::vector<std::wstring>& files,
-                                    const std::wstring& projectFolder) {
+std::vector<DialogItem> ReadDialogs(const std::vector<std::wstring>& files, const std::wstring& projectFolder,
+                                    std::vector<UnreadDescription>& unread) {
     std::vector<DialogItem> dialogs;
-    std::unordered_map<std::wstring, std::optional<DialogItem>> read;
+    struct Read {
+        std::optional<DialogItem> item;
+        std::wstring whyNot;
+    };
+    std::unordered_map<std::wstring, Read> read;
     for (const std::wstring& name : files) {
         const std::wstring path = projectFolder + name;
         const auto [entry, isNew] = read.try_emplace(ResolvedPath(path));
         if (isNew) {
-            entry->second = LoadDialogItem(path);
+            entry->second.item = LoadDialogItem(path, &entry->second.whyNot);
         }
-        if (entry->second) {
-            dialogs.push_back(*entry->second);
+        if (entry->second.item) {
+            dialogs.push_back(*entry->second.item);
             dialogs.back().path = path;
+        } else {
+            unread.push_back({name, entry->second.whyNot});
         }
     }
     return dialogs;
@@ -178,7 +184,7 @@ bool MoveOverKeepingBackup(const std::wstring& written, const std::wstring& targ
 
 // The elements stream by in document order, each before its children: the order of the locids
 // without any walk of a tree, however deep.
-std::optional<DialogItem> LoadDialogItem(const std::wstring& path) {
+std::optional<DialogItem> LoadDialogItem(const std::wstring& path, std::wstring* whyNot) {
     bool isDialog = false;
     OptString caption;
     std::vector<std::wstring> locids;
@@ -196,6 +202,11 @@ std::optional<DialogItem> LoadDialogItem(const std::wstring& path) {
             }
         });
     if (!parsed || !isDialog) {
+        if (whyNot) {
+            *whyNot = !PathExists(path) ? L"not found"
+                      : parsed          ? L"its root is not \"dialog\""
+                                        : L"not readable as XML";
+        }
         return std::nullopt;
     }
     return DialogItem{path, caption ? std::move(*caption) : std::wstring(PathFindFileNameW(path.c_str())),
@@ -252,10 +263,12 @@ LoadResult ProjectModel::Load(const std::wstring& projectFile, const std::wstrin
     const EntryTakers takers(newStrings);
     const size_t notTaken = translation.CountEntriesWithLoc(
         [&](const std::wstring& id, const OptString& attr) { return !takers.Takes(id, attr); });
-    std::vector<DialogItem> newDialogs = ReadDialogs(project->dialogFiles, FolderOf(projectFile));
+    std::vector<UnreadDescription> unread;
+    std::vector<DialogItem> newDialogs = ReadDialogs(project->dialogFiles, FolderOf(projectFile), unread);
 
     strings = std::move(newStrings);
     dialogs = std::move(newDialogs);
+    m_unread = std::move(unread);
     projectPath = projectFile;
     translationPath = translationFile;
     languageId = language;

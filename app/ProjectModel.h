@@ -42,8 +42,14 @@ struct DialogItem {
 };
 
 // Reads a description's caption (or its file name) and every locid in document order; absent when
-// the file does not load or has no "dialog" root.
-std::optional<DialogItem> LoadDialogItem(const std::wstring& path);
+// the file does not load or has no "dialog" root, with why in whyNot when given.
+std::optional<DialogItem> LoadDialogItem(const std::wstring& path, std::wstring* whyNot = nullptr);
+
+// A description the project lists that could not be read, so that the translator hears of it.
+struct UnreadDescription {
+    std::wstring file; // as the project lists it
+    std::wstring why;  // "not found", ...
+};
 
 // Moves written over target. With a backup name, target is first moved there, and moved back when
 // written cannot take its place: a failure leaves target as it was.
@@ -114,6 +120,8 @@ public:
 
     const std::vector<StringItem>& Strings() const { return strings; }
     const std::vector<DialogItem>& Dialogs() const { return dialogs; }
+    // The listed descriptions that were left out, in project order.
+    const std::vector<UnreadDescription>& UnreadDescriptions() const { return m_unread; }
     const std::wstring& ProjectPath() const { return projectPath; }
     const std::wstring& TranslationPath() const { return translationPath; }
     int LanguageId() const { return languageId; }
@@ -155,6 +163,7 @@ public:
 
 private:
     bool m_modified = false;
+    std::vector<UnreadDescription> m_unread;
 
     // The translation file as this model last read or wrote it: its size and time of writing, and its
     // translated entries that no string takes. A save need not read it again while it is unchanged.

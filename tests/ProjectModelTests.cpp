@@ -128,13 +128,22 @@ TEST_F(ProjectDialogs, CollectCaptionAndLocidsDepthFirstAndSkipUnreadableFiles) 
         <button locid="b2">text</button></dialog>)");
     WriteUtf8File(folder.File(L"about.xml"), R"(<dialog><label locid="x"/></dialog>)");
     WriteUtf8File(folder.File(L"window.xml"), R"(<window caption="W"/>)");
+    WriteUtf8File(folder.File(L"broken.xml"), R"(<dialog><label></dialog>)");
     WriteProject(R"(<s id="x" text="X"/>)", R"(<f name="main.xml"/><f name="missing.xml"/><f/>
-        <f name="window.xml"/><file name="about.xml"/>)");
+        <f name="window.xml"/><file name="about.xml"/><f name="broken.xml"/>)");
     ASSERT_EQ(LoadStatus::Loaded, Load().status);
     ASSERT_EQ(2u, model.dialogs.size());
+    std::wstring unread;
+    for (const UnreadDescription& description : model.UnreadDescriptions()) {
+        unread += description.file + L": " + description.why + L"; ";
+    }
+    EXPECT_EQ(
+        L"missing.xml: not found; window.xml: its root is not \"dialog\"; broken.xml: not readable as XML; ",
+        unread);
     EXPECT_EQ(L"Main", model.dialogs[0].Caption());
     EXPECT_EQ(folder.File(L"main.xml"), model.dialogs[0].path);
-    EXPECT_EQ((std::vector<std::wstring>{L"r", L"b1", L"l1", L"l2", L"l1", L"b2"}), model.dialogs[0].Locids());
+    EXPECT_EQ((std::vector<std::wstring>{L"r", L"b1", L"l1", L"l2", L"l1", L"b2"}),
+              model.dialogs[0].Locids());
     EXPECT_EQ(L"about.xml", model.dialogs[1].Caption());
 }
 
