@@ -294,11 +294,11 @@ bool ProjectModel::SaveStrings() {
 }
 
 bool ProjectModel::SaveStrings(FileOps& files) {
-    m_lastResult = WriteTranslationFile(files);
+    m_lastResult = SaveTranslationFile(files);
     return m_lastResult.Saved();
 }
 
-SaveResult ProjectModel::WriteTranslationFile(FileOps& files) {
+SaveResult ProjectModel::SaveTranslationFile(FileOps& files) {
     if (translationPath.empty()) {
         return SaveFailure(ERROR_PATH_NOT_FOUND, translationPath);
     }
@@ -310,12 +310,11 @@ SaveResult ProjectModel::WriteTranslationFile(FileOps& files) {
         // An existing folder is no error; a folder that cannot be made shows up when saving.
         SHCreateDirectory(nullptr, folder.c_str());
     }
-    const std::wstring text = TranslationFileText(strings);
     // The file as this model last read or wrote it need not be read again to know what it holds.
     const size_t dropped = m_knownFile.stamp && StampOf(translationPath) == m_knownFile.stamp
                                ? m_knownFile.entriesNotTaken
                                : CountEntriesNotCarriedOver();
-    SaveResult result = MoveIntoPlace(files, text, dropped);
+    SaveResult result = MoveIntoPlace(files, dropped);
     if (result.Saved()) {
         // Every entry now written is a string's own.
         m_knownFile = {StampOf(translationPath), 0};
@@ -339,9 +338,9 @@ size_t ProjectModel::CountEntriesNotCarriedOver() const {
     return read ? dropped : 0;
 }
 
-// Replaces the translation file with the text. An earlier file that is unreadable, or that holds
-// entries the new one drops, is first kept under a free backup name.
-SaveResult ProjectModel::MoveIntoPlace(FileOps& files, const std::wstring& text, size_t dropped) {
+// Replaces the translation file with the strings written anew. An earlier file that is unreadable, or that
+// holds entries the new one drops, is first kept under a free backup name.
+SaveResult ProjectModel::MoveIntoPlace(FileOps& files, size_t dropped) {
     m_lastSave = SaveReport();
     std::wstring backup;
     if ((m_keepUnreadable || dropped > 0) && IsExistingFile(translationPath)) {
@@ -352,8 +351,8 @@ SaveResult ProjectModel::MoveIntoPlace(FileOps& files, const std::wstring& text,
         }
         backup = *free;
     }
-    SaveResult result =
-        ReplaceContents(files, translationPath, text.data(), text.size() * sizeof(wchar_t), backup);
+    const ContentsWriter contents = [this](const ByteSink& sink) { WriteTranslationFile(strings, sink); };
+    SaveResult result = ReplaceContents(files, translationPath, contents, backup);
     if (result.Saved()) {
         m_keepUnreadable = false;
         m_lastSave = {dropped, std::move(backup)};

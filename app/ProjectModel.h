@@ -159,8 +159,8 @@ private:
     };
     KnownFile m_knownFile;
 
-    SaveResult WriteTranslationFile(FileOps& files);
-    SaveResult MoveIntoPlace(FileOps& files, const std::wstring& text, size_t dropped);
+    SaveResult SaveTranslationFile(FileOps& files);
+    SaveResult MoveIntoPlace(FileOps& files, size_t dropped);
     size_t CountEntriesNotCarriedOver() const;
 
     SaveReport m_lastSave;

@@ -42,7 +42,7 @@ bool IsTemporaryName(const std::wstring& name, const std::wstring& targetName) {
             std::all_of(number.begin() + 1, number.end(), [](wchar_t c) { return std::iswdigit(c) != 0; }));
 }
 
-// The files matching the pattern, named with their folder; read whole before any is touched.
+// The files (not folders) that match the pattern, all listed before any is touched.
 std::vector<WIN32_FIND_DATAW> FilesMatching(const std::wstring& pattern) {
     std::vector<WIN32_FIND_DATAW> found;
     for (FileSearch search(pattern); search.Found(); search.Next()) {
@@ -66,8 +66,14 @@ bool IsWholeTranslationFile(const std::wstring& path) {
 
 // Every byte written, flushed to the disk, and there: a full disk may take part of a write and still
 // report success.
-SaveResult WriteAll(FileOps& files, HANDLE file, const void* bytes, size_t size, const std::wstring& target) {
-    DWORD error = files.Write(file, bytes, size);
+SaveResult WriteAll(FileOps& files, HANDLE file, const ContentsWriter& contents, const std::wstring& target) {
+    DWORD error = ERROR_SUCCESS;
+    ULONGLONG given = 0;
+    contents([&](const void* bytes, size_t size) {
+        error = files.Write(file, bytes, size);
+        given += size;
+        return error == ERROR_SUCCESS;
+    });
     if (error == ERROR_SUCCESS) {
         error = files.Flush(file);
     }
@@ -78,12 +84,12 @@ SaveResult WriteAll(FileOps& files, HANDLE file, const void* bytes, size_t size,
     if (error != ERROR_SUCCESS) {
         return SaveFailure(error, target);
     }
-    return written == size ? SaveResult() : SaveResult{SaveCause::Incomplete, ERROR_SUCCESS, target, {}};
+    return written == given ? SaveResult() : SaveResult{SaveCause::Incomplete, ERROR_SUCCESS, target, {}};
 }
 
 // Creating the file under a new name, rather than looking for one first, leaves no moment in which
 // another save could take the same name. The file is closed on return.
-SaveResult WriteTemporary(FileOps& files, const std::wstring& target, const void* bytes, size_t size,
+SaveResult WriteTemporary(FileOps& files, const std::wstring& target, const ContentsWriter& contents,
                           std::wstring& temporary) {
     DWORD error = ERROR_SUCCESS;
     for (int number = 1; number <= kNameTries; ++number) {
@@ -91,7 +97,7 @@ SaveResult WriteTemporary(FileOps& files, const std::wstring& target, const void
         const FileHandle file = files.CreateNew(name, error);
         if (file.Valid()) {
             temporary = name;
-            return WriteAll(files, file.Get(), bytes, size, target);
+            return WriteAll(files, file.Get(), contents, target);
         }
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
             return SaveFailure(error, target);
@@ -137,7 +143,7 @@ std::optional<std::wstring> FreeName(FileOps& files, const std::wstring& stem, c
     return std::nullopt;
 }
 
-SaveResult ReplaceContents(FileOps& files, const std::wstring& target, const void* bytes, size_t size,
+SaveResult ReplaceContents(FileOps& files, const std::wstring& target, const ContentsWriter& contents,
                            const std::wstring& backup) {
     // The system would replace a read-only file under Wine, and take its read-only bit with it.
     DWORD attributes = 0;
@@ -150,7 +156,7 @@ SaveResult ReplaceContents(FileOps& files, const std::wstring& target, const voi
     }
     RemoveStaleTemporaries(files, target);
     std::wstring temporary;
-    SaveResult result = WriteTemporary(files, target, bytes, size, temporary);
+    SaveResult result = WriteTemporary(files, target, contents, temporary);
     if (result.Saved()) {
         result = MoveIntoPlace(files, temporary, target, backup);
     }

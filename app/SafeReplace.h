@@ -5,18 +5,23 @@
 #include "FileOps.h"
 #include "SaveResult.h"
 
+#include <functional>
 #include <optional>
 #include <string>
+
+// Hands the new contents of a file, piece by piece, to the sink it is given, and stops when the sink
+// answers false.
+using ContentsWriter = std::function<void(const std::function<bool(const void* bytes, size_t size)>& sink)>;
 
 // stem + extension, then stem + ".2" + extension and so on: the first name nothing uses, or absent
 // when a hundred are taken (as all are when the stem names a device, which exists everywhere).
 std::optional<std::wstring> FreeName(FileOps& files, const std::wstring& stem, const wchar_t* extension);
 
-// Writes the bytes to a temporary beside target (target + ".saving.tmp", or a numbered one), flushes
-// it, checks its size and moves it over target in one step. With a backup name, the earlier file is
+// Writes the contents to a temporary beside target (target + ".saving.tmp", or a numbered one),
+// flushes it, checks its size and moves it over target in one step. With a backup name, the earlier file is
 // first given that second name, so target exists throughout. A read-only target is refused. On
 // failure target is as it was, and neither the temporary nor the backup is left.
-SaveResult ReplaceContents(FileOps& files, const std::wstring& target, const void* bytes, size_t size,
+SaveResult ReplaceContents(FileOps& files, const std::wstring& target, const ContentsWriter& contents,
                            const std::wstring& backup);
 
 // Deletes the temporaries of earlier saves of target that no program holds open. While target is

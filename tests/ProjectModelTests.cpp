@@ -320,7 +320,8 @@ TEST_F(ProjectSaving, AFailedFinalReplaceLeavesTheEarlierFileAndNoBackup) {
     const std::wstring backup = translationFile + L".bak";
     const FileHandle reader(CreateFileW(translationFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    EXPECT_FALSE(ReplaceContents(SystemFileOps(), translationFile, "new", 3, backup).Saved());
+    const ContentsWriter contents = [](const auto& sink) { sink("new", 3); };
+    EXPECT_FALSE(ReplaceContents(SystemFileOps(), translationFile, contents, backup).Saved());
     EXPECT_EQ(before, ReadBytes(translationFile));
     EXPECT_FALSE(FileExists(backup));
 }

@@ -34,6 +34,15 @@ std::string PlatformWriterBytes(const std::vector<StringItem>& strings, const st
     return ReadBytes(path);
 }
 
+std::string OurBytes(const std::vector<StringItem>& strings) {
+    std::string bytes;
+    EXPECT_TRUE(WriteTranslationFile(strings, [&](const void* piece, size_t size) {
+        bytes.append(static_cast<const char*>(piece), size);
+        return true;
+    }));
+    return bytes;
+}
+
 // The bytes read as UTF-16 LE, so that a difference reads as text.
 std::wstring AsText(const std::string& bytes) {
     std::wstring text((bytes.size() + 1) / 2, L'\0');
@@ -62,8 +71,20 @@ TEST(TranslationWriter, WritesTheBytesOfThePlatformsWriter) {
     TempDir folder;
     for (size_t m = 0; m < models.size(); ++m) {
         const std::string platform = PlatformWriterBytes(models[m], folder.File(L"platform.xml"));
-        const std::wstring ours = TranslationFileText(models[m]);
-        EXPECT_EQ(platform.size(), ours.size() * sizeof(wchar_t)) << "model " << m;
-        EXPECT_EQ(AsText(platform), ours) << "model " << m;
+        const std::string ours = OurBytes(models[m]);
+        EXPECT_EQ(platform.size(), ours.size()) << "model " << m;
+        EXPECT_EQ(AsText(platform), AsText(ours)) << "model " << m;
     }
+}
+
+TEST(TranslationWriter, StopsAtThePieceTheSinkRefuses) {
+    std::vector<StringItem> strings(20000, StringItem{L"id", std::nullopt, L"Text", L"Translated"});
+    const size_t whole = OurBytes(strings).size();
+    size_t pieces = 0, given = 0;
+    EXPECT_FALSE(WriteTranslationFile(strings, [&](const void*, size_t size) {
+        given += size;
+        return ++pieces < 2;
+    }));
+    EXPECT_EQ(2u, pieces);
+    EXPECT_LT(given, whole);
 }
