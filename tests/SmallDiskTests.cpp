@@ -47,10 +47,12 @@ TEST(SavingOnASmallDisk, RunningOutOfSpaceLeavesTheEarlierFileByteIdentical) {
     }
     ASSERT_TRUE(model.SaveStrings());
     const std::string earlier = ReadBytes(translation);
+    // About a megabyte: more than the disk holds.
     for (size_t i = 0; i < model.strings.size(); ++i) {
-        model.SetLoc(i, std::wstring(1000, static_cast<wchar_t>(L'a' + i % 26))); // about a megabyte: more than the disk holds
+        model.SetLoc(i, std::wstring(1000, static_cast<wchar_t>(L'a' + i % 26)));
     }
 
+    // First the disk takes part of the new file, then not a byte of it.
     for (const bool full : {false, true}) {
         if (full) {
             FillDisk(filler);
