@@ -8,6 +8,7 @@
 #include "CTranslateDlg.h"
 #include "EventRoutes.h"
 #include "ImportStrings.h"
+#include "SafeReplace.h"
 #include "WindowSize.h"
 #include "win32/UserHandles.h"
 
@@ -190,6 +191,7 @@ CMainDialog::OpenOutcome CMainDialog::RunOpenDialog() {
 
 bool CMainDialog::LoadChosenProject(const std::wstring& projectPath, const std::wstring& translationPath,
                                     int language) {
+    OfferInterruptedSave(translationPath);
     const LoadResult result = m_session.Open(projectPath, translationPath, language);
     if (result.status != LoadStatus::Loaded) {
         // The chosen project changed since it was listed; the open project stays as it was.
@@ -207,6 +209,25 @@ bool CMainDialog::LoadChosenProject(const std::wstring& projectPath, const std::
     }
     OfferRecovery();
     return true;
+}
+
+// A save interrupted between its steps may leave the translation file missing beside a whole copy.
+void CMainDialog::OfferInterruptedSave(const std::wstring& translationPath) {
+    const std::optional<std::wstring> copy = FindInterruptedSave(translationPath);
+    if (!copy) {
+        return;
+    }
+    const std::wstring question =
+        FormatText(L"The translation file is missing:\n%s\n\nAn interrupted save left a "
+                   L"complete copy of it:\n%s\n\nRestore the file from that copy?",
+                   translationPath.c_str(), copy->c_str());
+    if (MessageBoxW(m_window, question.c_str(), kCaption, MB_ICONWARNING | MB_YESNO) != IDYES) {
+        return;
+    }
+    const SaveResult restored = RestoreInterruptedSave(SystemFileOps(), *copy, translationPath);
+    if (restored.cause != SaveCause::Saved) {
+        MessageBoxW(m_window, restored.Message().c_str(), kCaption, MB_ICONERROR | MB_OK);
+    }
 }
 
 void CMainDialog::OfferRecovery() {
@@ -413,16 +434,8 @@ BOOL CMainDialog::SaveWithMessage() {
         ReportDroppedTranslations();
         return TRUE;
     }
-    std::wstring text = FormatText(
-        L"Impossible to save strings. Make sure you have the write permissions for this file: \n%s",
-        m_session.Model().TranslationPath().c_str());
-    // Permissions are not the problem when a translation holds what XML cannot carry.
-    if (const std::optional<size_t> bad = m_session.Model().FindUnsavableString()) {
-        text = FormatText(L"The translation of \"%s\" holds a control character that a strings file cannot "
-                          L"carry. Change it, then save again.",
-                          m_session.Model().Strings()[*bad].text.c_str());
-    }
-    MessageBoxW(m_window, text.c_str(), kCaption, MB_ICONERROR | MB_OK);
+    MessageBoxW(m_window, m_session.Model().LastSaveResult().Message().c_str(), kCaption,
+                MB_ICONERROR | MB_OK);
     return FALSE;
 }
 

@@ -93,6 +93,8 @@ private:
     // Applies what a session that ended without saving left, saying so; asks first when it was made
     // against another version of the translation file.
     void OfferRecovery();
+    // Offers to restore a translation file that an interrupted save left missing.
+    void OfferInterruptedSave(const std::wstring& translationPath);
     // Asks the visible windows this one owns whether the session may end; false when one refuses.
     bool OwnedWindowsAllowEndingSession(WPARAM wParam, LPARAM lParam) const;
     void RunPreview(int dialogIndex, bool translated);

@@ -3,10 +3,13 @@
 
 #include "ProjectModel.h"
 
+#include "FileOps.h"
 #include "FileStamp.h"
 #include "PathRules.h"
 #include "ProjectFile.h"
+#include "SafeReplace.h"
 #include "TranslationFile.h"
+#include "TranslationWriter.h"
 #include "XmlReader.h"
 
 #include <shlobj.h>
@@ -18,24 +21,9 @@
 
 namespace {
 
-const wchar_t kDeclaration[] = L"version=\"1.0\" encoding=\"UTF-16\"";
-
 bool IsExistingFile(const std::wstring& path) {
     const DWORD attributes = GetFileAttributesW(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool PathExists(const std::wstring& path) {
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-// stem + extension, or stem + ".2" + extension and so on: the first name nothing uses yet.
-std::wstring FreeName(const std::wstring& stem, const wchar_t* extension) {
-    std::wstring name = stem + extension;
-    for (int number = 2; PathExists(name); ++number) {
-        name = FormatText(L"%s.%d%s", stem.c_str(), number, extension);
-    }
-    return name;
 }
 
 // Characters XML 1.0 cannot carry, not even as references: the writer would produce a file that no
@@ -140,47 +128,7 @@ std::vector<DialogItem> ReadDialogs(const std::vector<std::wstring>& files, cons
     return dialogs;
 }
 
-bool AppendString(IXMLDOMDocument* document, IXMLDOMElement* root, const StringItem& item) {
-    ComPtr<IXMLDOMElement> element = xml::AppendElement(document, root, L"string");
-    return element && xml::SetAttribute(element.Get(), L"id", item.id.c_str()) &&
-           (!item.attr || xml::SetAttribute(element.Get(), L"attr", item.attr->c_str())) &&
-           xml::SetAttribute(element.Get(), L"text", item.text.c_str()) &&
-           xml::SetAttribute(element.Get(), L"loc", item.loc->c_str());
-}
-
-ComPtr<IXMLDOMDocument> BuildTranslationDocument(const std::vector<StringItem>& strings) {
-    ComPtr<IXMLDOMDocument> document = xml::CreateDocument();
-    if (!xml::AppendProcessingInstruction(document.Get(), L"xml", kDeclaration)) {
-        return nullptr;
-    }
-    ComPtr<IXMLDOMElement> root =
-        xml::AppendElement(document.Get(), xml::AsNode(document.Get()).Get(), L"strings");
-    if (!root) {
-        return nullptr;
-    }
-    for (const StringItem& item : strings) {
-        if (item.loc && !AppendString(document.Get(), root.Get(), item)) {
-            return nullptr;
-        }
-    }
-    return document;
-}
-
 } // namespace
-
-bool MoveOverKeepingBackup(const std::wstring& written, const std::wstring& target,
-                           const std::wstring& backup) {
-    if (!backup.empty() && !MoveFileExW(target.c_str(), backup.c_str(), MOVEFILE_WRITE_THROUGH)) {
-        return false;
-    }
-    if (MoveFileExW(written.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        return true;
-    }
-    if (!backup.empty()) {
-        MoveFileExW(backup.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH);
-    }
-    return false;
-}
 
 // The elements stream by in document order, each before its children: the order of the locids
 // without any walk of a tree, however deep.
@@ -203,9 +151,9 @@ std::optional<DialogItem> LoadDialogItem(const std::wstring& path, std::wstring*
         });
     if (!parsed || !isDialog) {
         if (whyNot) {
-            *whyNot = !PathExists(path) ? L"not found"
-                      : parsed          ? L"its root is not \"dialog\""
-                                        : L"not readable as XML";
+            *whyNot = GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES ? L"not found"
+                      : parsed ? L"its root is not \"dialog\""
+                               : L"not readable as XML";
         }
         return std::nullopt;
     }
@@ -288,31 +236,36 @@ std::optional<size_t> ProjectModel::FindUnsavableString() const {
 }
 
 bool ProjectModel::SaveStrings() {
-    if (translationPath.empty() || FindUnsavableString()) {
-        return false;
+    return SaveStrings(SystemFileOps());
+}
+
+bool ProjectModel::SaveStrings(FileOps& files) {
+    m_lastResult = SaveTranslationFile(files);
+    return m_lastResult.Saved();
+}
+
+SaveResult ProjectModel::SaveTranslationFile(FileOps& files) {
+    if (translationPath.empty()) {
+        return SaveFailure(ERROR_PATH_NOT_FOUND, translationPath);
+    }
+    if (const std::optional<size_t> unsavable = FindUnsavableString()) {
+        return {SaveCause::UnsavableText, ERROR_SUCCESS, translationPath, strings[*unsavable].text};
     }
     const std::wstring folder = FolderOf(translationPath);
     if (!folder.empty()) {
         // An existing folder is no error; a folder that cannot be made shows up when saving.
         SHCreateDirectory(nullptr, folder.c_str());
     }
-    ComPtr<IXMLDOMDocument> document = BuildTranslationDocument(strings);
-    if (!document) {
-        return false;
-    }
     // The file as this model last read or wrote it need not be read again to know what it holds.
     const size_t dropped = m_knownFile.stamp && StampOf(translationPath) == m_knownFile.stamp
                                ? m_knownFile.entriesNotTaken
                                : CountEntriesNotCarriedOver();
-    const std::wstring written = FreeName(translationPath + L".saving", L".tmp");
-    if (!xml::SaveFile(document.Get(), written.c_str()) || !MoveIntoPlace(written, dropped > 0)) {
-        DeleteFileW(written.c_str());
-        return false;
+    SaveResult result = MoveIntoPlace(files, dropped);
+    if (result.Saved()) {
+        // Every entry now written is a string's own.
+        m_knownFile = {StampOf(translationPath), 0};
     }
-    m_lastSave.droppedEntries = dropped;
-    // Every entry now written is a string's own.
-    m_knownFile = {StampOf(translationPath), 0};
-    return true;
+    return result;
 }
 
 // Entries of the current file with a translation that no project string would take on loading: the
@@ -331,21 +284,26 @@ size_t ProjectModel::CountEntriesNotCarriedOver() const {
     return read ? dropped : 0;
 }
 
-// Replaces the translation file with the completely written one. An earlier file that is unreadable,
-// or that holds entries the new one drops, is first renamed aside under a free name, and put back
-// when the replacement fails.
-bool ProjectModel::MoveIntoPlace(const std::wstring& written, bool keepEarlier) {
+// Replaces the translation file with the strings written anew. An earlier file that is unreadable, or that
+// holds entries the new one drops, is first kept under a free backup name.
+SaveResult ProjectModel::MoveIntoPlace(FileOps& files, size_t dropped) {
     m_lastSave = SaveReport();
     std::wstring backup;
-    if ((m_keepUnreadable || keepEarlier) && IsExistingFile(translationPath)) {
-        backup = FreeName(translationPath + (m_keepUnreadable ? L".unreadable" : L""), L".bak");
+    if ((m_keepUnreadable || dropped > 0) && IsExistingFile(translationPath)) {
+        const std::optional<std::wstring> free =
+            FreeName(files, translationPath + (m_keepUnreadable ? L".unreadable" : L""), L".bak");
+        if (!free) {
+            return {SaveCause::NoFreeName, ERROR_FILE_EXISTS, translationPath, {}};
+        }
+        backup = *free;
     }
-    if (!MoveOverKeepingBackup(written, translationPath, backup)) {
-        return false;
+    const ContentsWriter contents = [this](const ByteSink& sink) { WriteTranslationFile(strings, sink); };
+    SaveResult result = ReplaceContents(files, translationPath, contents, backup);
+    if (result.Saved()) {
+        m_keepUnreadable = false;
+        m_lastSave = {dropped, std::move(backup)};
     }
-    m_keepUnreadable = false;
-    m_lastSave.backupPath = std::move(backup);
-    return true;
+    return result;
 }
 
 std::optional<StringInfo> ProjectModel::GetStringInfo(size_t index) const {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "FileStamp.h"
+#include "SaveResult.h"
 #include "TextUtil.h"
 #include "XmlDom.h"
 
@@ -51,10 +52,7 @@ struct UnreadDescription {
     std::wstring why;  // "not found", ...
 };
 
-// Moves written over target. With a backup name, target is first moved there, and moved back when
-// written cannot take its place: a failure leaves target as it was.
-bool MoveOverKeepingBackup(const std::wstring& written, const std::wstring& target,
-                           const std::wstring& backup);
+class FileOps;
 
 // The entries of a translation file, indexed once so that each project string is found in constant
 // time and ids holding any character work.
@@ -130,12 +128,17 @@ public:
     LoadResult Load(const std::wstring& projectFile, const std::wstring& translationFile, int language);
 
     // Writes every translated string to translationPath. The new file is written beside the old one
-    // and replaces it only once complete, so a failure leaves the earlier file as it was. An earlier
-    // file holding translations the new one lacks (strings gone from the project, or of another
-    // project writing the same file) is kept as a backup. Does not touch the modified state.
+    // and replaces it in one step only once complete and flushed, so a failure leaves the earlier
+    // file as it was, and the path never goes missing. An earlier file holding translations the new
+    // one lacks (strings gone from the project, or of another project writing the same file) is kept
+    // as a backup. Does not touch the modified state.
     bool SaveStrings();
+    // The same through the given file operations.
+    bool SaveStrings(FileOps& files);
     // What the last successful save dropped and where it kept the earlier file.
     const SaveReport& LastSave() const { return m_lastSave; }
+    // Why the last save failed, with the message to show; Saved() after a successful one.
+    const SaveResult& LastSaveResult() const { return m_lastResult; }
 
     // The first string whose translation holds a character that XML cannot carry (a control
     // character, an unpaired surrogate); such a file could not be read back, so saving is refused.
@@ -173,10 +176,12 @@ private:
     };
     KnownFile m_knownFile;
 
-    bool MoveIntoPlace(const std::wstring& written, bool keepEarlier);
+    SaveResult SaveTranslationFile(FileOps& files);
+    SaveResult MoveIntoPlace(FileOps& files, size_t dropped);
     size_t CountEntriesNotCarriedOver() const;
 
     SaveReport m_lastSave;
+    SaveResult m_lastResult;
 
     // The translation file that could not be read is renamed aside at the next save.
     bool m_keepUnreadable = false;

@@ -196,9 +196,11 @@ TEST_F(MainWindow, AFailedSaveShowsThePathAndKeepsTheWindowOpen) {
                    stillModified = session.Model().IsModified();
                    session.DiscardModified();
                }});
-    EXPECT_EQ(L"Impossible to save strings. Make sure you have the write permissions for this file: \n" +
-                  TranslationFile(),
-              message);
+    EXPECT_EQ(
+        L"You are not allowed to write the translation file:\n" + TranslationFile() +
+            L"\n\nThe file on disk was not changed. Check the permissions of the file and its folder, then "
+            L"save again.",
+        message);
     EXPECT_TRUE(stillOpen);
     EXPECT_TRUE(stillModified);
 }
@@ -516,4 +518,21 @@ TEST_F(MainWindow, OpeningAfterACrashRecoversTheUnsavedTranslationsAndSaysSo) {
     EXPECT_EQ(L"1 unsaved translation(s) from the last session were recovered.", message);
     EXPECT_EQ(L"Einstellungen", translations.at(0));
     EXPECT_TRUE(saveEnabled);
+}
+
+TEST_F(MainWindow, AFileThatAnInterruptedSaveLeftMissingIsRestoredFromItsCopyWhenTheTranslatorAgrees) {
+    const std::string saved = ReadBytes(TranslationFile());
+    ASSERT_TRUE(MoveFileW(TranslationFile().c_str(), (TranslationFile() + L".saving.tmp").c_str()));
+    CMainDialog main(&engine, program.Path(), session);
+    std::wstring question;
+    Texts translations;
+    Run(main, {[&] {
+                   HWND box = FindOwnedDialog(main.Window());
+                   question = MessageBoxText(box);
+                   PressButton(box, IDYES);
+               },
+               [&] { translations = Column(main, 1); }});
+    EXPECT_EQ(0u, question.find(L"The translation file is missing:")) << question;
+    EXPECT_EQ(saved, ReadBytes(TranslationFile()));
+    EXPECT_EQ(L"Chercher", translations.at(3));
 }

@@ -6,6 +6,7 @@
 #include "CTEVEngine.h"
 #include "ProjectModel.h"
 #include "PathRules.h"
+#include "SafeReplace.h"
 #include "Settings.h"
 #include "TestSupport.h"
 
@@ -322,20 +323,25 @@ TEST_F(ProjectSaving, AFailedSaveKeepsTheEarlierFileAndLeavesNoTemporary) {
     EXPECT_FALSE(nothingOpen.SaveStrings());
 }
 
-TEST_F(ProjectSaving, AFailedFinalReplaceRestoresTheEarlierFileFromItsBackup) {
+TEST_F(ProjectSaving, AFailedFinalReplaceLeavesTheEarlierFileAndNoBackup) {
     WriteTranslation(R"(<string id="a" loc="old"/>)");
     const std::string before = ReadBytes(translationFile);
     const std::wstring backup = translationFile + L".bak";
-    EXPECT_FALSE(MoveOverKeepingBackup(folder.File(L"vanished.tmp"), translationFile, backup));
+    const FileHandle reader(CreateFileW(translationFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const ContentsWriter contents = [](const auto& sink) { sink("new", 3); };
+    EXPECT_FALSE(ReplaceContents(SystemFileOps(), translationFile, contents, backup).Saved());
     EXPECT_EQ(before, ReadBytes(translationFile));
     EXPECT_FALSE(FileExists(backup));
 }
 
-TEST_F(ProjectSaving, AStaleTemporaryFileOfAnInterruptedSaveIsLeftAloneAndTheSaveSucceeds) {
+TEST_F(ProjectSaving, StaleTemporaryFilesOfInterruptedSavesAreRemovedUnlessHeldOpen) {
     WriteProject(R"(<s id="a" text="A"/>)");
     WriteTranslation(R"(<string id="a" loc="old"/>)");
     const std::wstring stale = translationFile + L".saving.tmp";
     WriteUtf8File(stale, "<strings><string id=\"a\" loc=\"half");
+    WriteUtf8File(translationFile + L".saving.7.tmp", "left by another crash");
+    WriteUtf8File(translationFile + L".saving-notes.tmp", "not a save's");
     ASSERT_EQ(LoadStatus::Loaded, Load().status);
     // The interrupted program may even still hold it.
     HANDLE holder =
@@ -345,6 +351,8 @@ TEST_F(ProjectSaving, AStaleTemporaryFileOfAnInterruptedSaveIsLeftAloneAndTheSav
     EXPECT_TRUE(model.SaveStrings());
     CloseHandle(holder);
     EXPECT_EQ("<strings><string id=\"a\" loc=\"half", ReadBytes(stale));
+    EXPECT_FALSE(FileExists(translationFile + L".saving.7.tmp"));
+    EXPECT_TRUE(FileExists(translationFile + L".saving-notes.tmp"));
     ASSERT_EQ(LoadStatus::Loaded, Load().status);
     EXPECT_EQ(OptString(L"new"), model.strings[0].loc);
 }
@@ -451,6 +459,18 @@ TEST(ProjectSettings, OnlyDstsInsideTheLanguageFolderAreSafe) {
           L"a\\..\\..\\x.xml", L"a/../../x.xml", L"a\\", L"a\\..", L"x.xml:ads", L".. \\x.xml",
           L"a\\...\\..\\x.xml"}) {
         EXPECT_FALSE(IsSafeRelativePath(unsafe)) << Narrow(unsafe);
+    }
+}
+
+TEST(ProjectSettings, DstsNamingADeviceInAnySegmentAreRefused) {
+    for (const wchar_t* device :
+         {L"nul.xml", L"NUL", L"CON", L"aux.xml", L"com1.xml", L"lpt1", L"Prn.tar.gz", L"nul.", L"con . .",
+          L"nul .xml", L"COM9", L"lpt\xB2.xml", L"conin$", L"a\\nul\\strings.xml", L"aux/x.xml"}) {
+        EXPECT_FALSE(IsSafeRelativePath(device)) << Narrow(device);
+    }
+    for (const wchar_t* name : {L"null.xml", L"console.xml", L"com10.xml", L"lpt.xml", L"my nul.xml",
+                                L"a.nul", L"auxiliary\\con1.xml"}) {
+        EXPECT_TRUE(IsSafeRelativePath(name)) << Narrow(name);
     }
 }
 

@@ -1,0 +1,17 @@
+// The translation file, laid out byte for byte as the platform's XML writer lays it out, by our own
+// code so that the save can write it piece by piece, check every write and flush it.
+#pragma once
+
+#include "ProjectModel.h"
+
+#include <functional>
+#include <vector>
+
+// Receives consecutive pieces of the file's bytes; answers false to stop the writing.
+using ByteSink = std::function<bool(const void* bytes, size_t size)>;
+
+// Hands the whole file for the translated strings to sink, in pieces of some tens of KB: a
+// byte-order mark, the declaration, and a "strings" root holding one "string" element per translated
+// string, in order, with its "id", "attr" (when present), "text" and "loc", all in UTF-16 LE. False
+// when the sink stopped it.
+bool WriteTranslationFile(const std::vector<StringItem>& strings, const ByteSink& sink);
