@@ -3,8 +3,9 @@
 #pragma once
 
 #include "CTEVElement.h"
+#include "TextRoom.h"
 
-class CTEVButton : public CTEVElement {
+class CTEVButton : public CTEVElement, public ITextRoom {
 public:
     using CTEVElement::CTEVElement;
 
@@ -16,9 +17,14 @@ public:
     // Shows the button as the dialog's default push button or as a plain one.
     void SetDefaultStyle(BOOL isDefault);
 
+    std::optional<TextRoom> MeasureTextRoom() const override;
+
     enum DlgType { TypeButton, TypeAccept, TypeCancel, TypeHelp, TypeDisclosure };
 
 private:
+    // The button size a label needs on its one line between the button's edges.
+    SIZE RoomFor(const wchar_t* label) const;
+
     OptString m_label;
     int m_dlgType = TypeButton;
     BOOL m_default = FALSE;
