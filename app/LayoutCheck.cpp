@@ -4,8 +4,8 @@
 
 #include "CMyTEVEngine.h"
 #include "CTEVDialog.h"
-#include "GdiHandles.h"
 #include "ProjectModel.h"
+#include "TextRoom.h"
 
 #include <algorithm>
 #include <functional>
@@ -15,25 +15,18 @@
 
 namespace {
 
-// How a control's own chrome adds to its text, as each control computes its minimum size.
-enum class TextRule { None, PushButton, CheckBox, Radio, GroupBox, Label, Link };
-
 struct ControlKind {
     const wchar_t* tag;
     const wchar_t* textAttribute; // the attribute its shown text is translated through; null: none
-    TextRule rule;
 };
 
 const ControlKind kControlKinds[] = {
-    {L"button", L"label", TextRule::PushButton}, {L"checkbox", L"label", TextRule::CheckBox},
-    {L"radio", L"label", TextRule::Radio},       {L"groupbox", L"label", TextRule::GroupBox},
-    {L"label", L"value", TextRule::Label},       {L"url", L"text", TextRule::Link},
-    {L"textbox", nullptr, TextRule::None},       {L"combobox", nullptr, TextRule::None},
-    {L"listbox", nullptr, TextRule::None},       {L"list", nullptr, TextRule::None},
-    {L"checkslist", nullptr, TextRule::None},    {L"selectfile", nullptr, TextRule::None},
-    {L"tabbox", nullptr, TextRule::None},        {L"tabswitcher", nullptr, TextRule::None},
+    {L"button", L"label"}, {L"checkbox", L"label"},   {L"radio", L"label"},     {L"groupbox", L"label"},
+    {L"label", L"value"},  {L"url", L"text"},         {L"textbox", nullptr},    {L"combobox", nullptr},
+    {L"listbox", nullptr}, {L"list", nullptr},        {L"checkslist", nullptr}, {L"selectfile", nullptr},
+    {L"tabbox", nullptr},  {L"tabswitcher", nullptr},
 };
-const ControlKind kOtherControl = {L"control", nullptr, TextRule::None};
+const ControlKind kOtherControl = {L"control", nullptr};
 
 const ControlKind& KindOf(CTEVElement* element) {
     for (const ControlKind& kind : kControlKinds) {
@@ -137,88 +130,10 @@ bool ShowTogether(const CTEVElement* a, const CTEVElement* b) {
     return !pageA || !pageB || pageA == pageB || IsDescendant(pageA, pageB) || IsDescendant(pageB, pageA);
 }
 
-std::wstring WindowText(HWND window) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-// The extent of text drawn in the control's own font with the format the control paints with,
-// starting from a rectangle of the given width.
-SIZE MeasureInWindow(HWND window, const std::wstring& text, UINT format, int width = 0) {
-    auto font = reinterpret_cast<HGDIOBJ>(SendMessageW(window, WM_GETFONT, 0, 0));
-    WindowDC dc(window);
-    SelectedObject selected(dc.Get(), font ? font : GetStockObject(SYSTEM_FONT));
-    RECT rect = {0, 0, width, 0};
-    DrawTextW(dc.Get(), text.c_str(), -1, &rect, DT_CALCRECT | format);
-    return {Width(rect), Height(rect)};
-}
-
-// Dialog units of the container the control lies in (a dialog or a tab panel).
-SIZE DialogUnitsOf(HWND control, int x, int y) {
-    RECT rect = {0, 0, x, y};
-    MapDialogRect(GetParent(control), &rect);
-    return {rect.right, rect.bottom};
-}
-
-struct TextNeed {
-    int needed;
-    int available;
-    bool vertical;
-};
-
-// A text wrapped in the client area after an indent needs its height there, and the width of a
-// single word too long for a line.
-TextNeed WrappedNeed(HWND window, const std::wstring& text, UINT format, int indent, const RECT& client) {
-    const SIZE wrapped = MeasureInWindow(window, text, format | DT_WORDBREAK, Width(client) - indent);
-    if (wrapped.cy > Height(client)) {
-        return {static_cast<int>(wrapped.cy), Height(client), true};
-    }
-    return {indent + static_cast<int>(wrapped.cx), Width(client), false};
-}
-
-// The room the control's text needs against the room it has, by the control's own measure.
-std::optional<TextNeed> MeasureTextNeed(HWND window, TextRule rule) {
-    const std::wstring text = WindowText(window);
-    if (rule == TextRule::None || text.empty()) {
-        return std::nullopt;
-    }
-    RECT client = {};
-    GetClientRect(window, &client);
-    const int width = Width(client);
-    const DWORD style = static_cast<DWORD>(GetWindowLongW(window, GWL_STYLE));
-    auto line = [&](UINT format) { return static_cast<int>(MeasureInWindow(window, text, format).cx); };
-    switch (rule) {
-    case TextRule::PushButton:
-    case TextRule::GroupBox:
-        return TextNeed{line(DT_SINGLELINE) + 12, width, false};
-    case TextRule::CheckBox: {
-        // The box is 10 vertical dialog units wide, then a gap of 7 before the label.
-        const SIZE box = DialogUnitsOf(window, 7, 10);
-        return TextNeed{box.cy + box.cx + line(DT_SINGLELINE), width, false};
-    }
-    case TextRule::Radio: {
-        if (style & BS_MULTILINE) {
-            // The circle and its gap take 14 horizontal dialog units.
-            return WrappedNeed(window, text, 0, DialogUnitsOf(window, 14, 14).cx, client);
-        }
-        const SIZE circle = DialogUnitsOf(window, 1, 10);
-        return TextNeed{circle.cy + circle.cx + line(DT_SINGLELINE), width, false};
-    }
-    case TextRule::Label: {
-        const UINT prefix = (style & SS_NOPREFIX) ? DT_NOPREFIX : 0;
-        // A vertically centred static draws a single line.
-        if (style & SS_CENTERIMAGE) {
-            return TextNeed{line(DT_SINGLELINE | DT_EXPANDTABS | prefix), width, false};
-        }
-        return WrappedNeed(window, text, DT_EXPANDTABS | prefix, 0, client);
-    }
-    case TextRule::Link:
-        return TextNeed{line(DT_SINGLELINE | DT_NOPREFIX), width, false};
-    case TextRule::None:
-        break;
-    }
-    return std::nullopt;
+// The room of the control's text by the control's own measure; none for a control without text.
+std::optional<TextRoom> TextRoomOf(const CTEVElement* element) {
+    const auto* text = dynamic_cast<const ITextRoom*>(element);
+    return text ? text->MeasureTextRoom() : std::nullopt;
 }
 
 // Inspects a laid-out dialog: every control window that would show, with its string.
@@ -280,7 +195,7 @@ LayoutFinding FindingFor(const PlacedControl& control, size_t dialog, LayoutProb
     finding.string = *control.string;
     finding.element = NameOf(control);
     finding.kind = control.kind->tag;
-    finding.text = WindowText(control.element->Window());
+    finding.text = ControlText(control.element->Window());
     finding.needed = needed;
     finding.available = available;
     return finding;
@@ -294,11 +209,16 @@ std::vector<LayoutFinding> InspectControls(const std::vector<PlacedControl>& con
     for (size_t i = 0; i < controls.size(); ++i) {
         const PlacedControl& control = controls[i];
         if (control.string) {
-            const auto need = MeasureTextNeed(control.element->Window(), control.kind->rule);
-            if (need && need->needed > need->available) {
-                findings.push_back(FindingFor(control, dialogIndex, LayoutProblem::TextClipped, need->needed,
-                                              need->available));
-                findings.back().vertical = need->vertical;
+            if (const auto room = TextRoomOf(control.element)) {
+                // A wrapped text is reported by its height first: its lines ran out of room.
+                const bool vertical = room->wraps && room->needed.cy > room->given.cy;
+                const int needed = vertical ? room->needed.cy : room->needed.cx;
+                const int given = vertical ? room->given.cy : room->given.cx;
+                if (needed > given) {
+                    findings.push_back(
+                        FindingFor(control, dialogIndex, LayoutProblem::TextClipped, needed, given));
+                    findings.back().vertical = vertical;
+                }
             }
             const int pastRight = control.rect.right - client.right;
             const int pastBottom = control.rect.bottom - client.bottom;

@@ -3,6 +3,13 @@
 
 #include "AttributeReaders.h"
 
+namespace {
+
+// Room for the edges and the focus frame around the label.
+constexpr int kEdgeRoom = 12;
+
+} // namespace
+
 BOOL CTEVButton::IsKindOf(const wchar_t* tag, CTEVElement** out) {
     return MatchesKind(L"button", tag, out);
 }
@@ -29,9 +36,8 @@ void CTEVButton::Create() {
     CreateControlWindow(L"BUTTON", CStrOrNull(m_label),
                         WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0);
 
-    const SIZE text = MeasureText(CStrOrNull(m_label));
     const SIZE least = DialogUnits(m_width ? m_width : 50, m_height ? m_height : 14);
-    m_minwidth = text.cx + 12;
+    m_minwidth = RoomFor(CStrOrNull(m_label)).cx;
     // An explicit width wins over the text.
     if (m_minwidth < least.cx || m_width) {
         m_minwidth = least.cx;
@@ -45,4 +51,17 @@ BOOL CTEVButton::HandleCommand(int code, int, HWND) {
     }
     ExecuteChildren();
     return Fire(L"clicked", 0, 0);
+}
+
+SIZE CTEVButton::RoomFor(const wchar_t* label) const {
+    const SIZE text = MeasureDrawnText(ControlFont(m_window), label, DT_SINGLELINE);
+    return {text.cx + kEdgeRoom, text.cy};
+}
+
+std::optional<TextRoom> CTEVButton::MeasureTextRoom() const {
+    const std::wstring label = ControlText(m_window);
+    if (label.empty()) {
+        return std::nullopt;
+    }
+    return TextRoom{RoomFor(label.c_str()), ClientSize(m_window)};
 }

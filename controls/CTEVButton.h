@@ -3,8 +3,9 @@
 #pragma once
 
 #include "CTEVElement.h"
+#include "TextRoom.h"
 
-class CTEVButton : public CTEVElement {
+class CTEVButton : public CTEVElement, public ITextRoom {
 public:
     using CTEVElement::CTEVElement;
 
@@ -13,9 +14,14 @@ public:
     void Create() override;
     BOOL HandleCommand(int code, int id, HWND control) override;
 
+    std::optional<TextRoom> MeasureTextRoom() const override;
+
     enum DlgType { TypeButton, TypeAccept, TypeCancel, TypeHelp, TypeDisclosure };
 
 private:
+    // The button size a label needs on its one line between the button's edges.
+    SIZE RoomFor(const wchar_t* label) const;
+
     OptString m_label;
     int m_dlgType = TypeButton;
     BOOL m_default = FALSE;

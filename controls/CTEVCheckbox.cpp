@@ -31,10 +31,23 @@ void CTEVCheckbox::Create() {
     if (m_checked) {
         SendMessageW(m_window, BM_SETCHECK, BST_CHECKED, 0);
     }
+    m_minheight = DialogUnits(7, 10).cy;
+    m_minwidth = RoomFor(CStrOrNull(m_label)).cx;
+}
+
+SIZE CTEVCheckbox::RoomFor(const wchar_t* label) const {
     // The box is as wide as 10 vertical dialog units, then a gap of 7 before the label.
     const SIZE box = DialogUnits(7, 10);
-    m_minheight = box.cy;
-    m_minwidth = box.cy + box.cx + MeasureText(CStrOrNull(m_label)).cx;
+    const SIZE text = MeasureDrawnText(ControlFont(m_window), label, DT_SINGLELINE);
+    return {box.cy + box.cx + text.cx, text.cy};
+}
+
+std::optional<TextRoom> CTEVCheckbox::MeasureTextRoom() const {
+    const std::wstring label = ControlText(m_window);
+    if (label.empty()) {
+        return std::nullopt;
+    }
+    return TextRoom{RoomFor(label.c_str()), ClientSize(m_window)};
 }
 
 BOOL CTEVCheckbox::HandleCommand(int code, int, HWND) {

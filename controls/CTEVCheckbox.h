@@ -2,8 +2,9 @@
 #pragma once
 
 #include "CTEVElement.h"
+#include "TextRoom.h"
 
-class CTEVCheckbox : public CTEVElement {
+class CTEVCheckbox : public CTEVElement, public ITextRoom {
 public:
     using CTEVElement::CTEVElement;
 
@@ -14,8 +15,12 @@ public:
     void SetValue(int state) override;
     int GetValue() override;
 
+    std::optional<TextRoom> MeasureTextRoom() const override;
+
 private:
     DWORD ButtonStyle() const;
+    // The check box size a label needs on its one line after the box and its gap.
+    SIZE RoomFor(const wchar_t* label) const;
 
     OptString m_label;
     BOOL m_checked = FALSE;

@@ -3,6 +3,13 @@
 
 #include "AttributeReaders.h"
 
+namespace {
+
+// Room for the frame's edges around the caption.
+constexpr int kFrameRoom = 12;
+
+} // namespace
+
 BOOL CTEVGroupbox::IsKindOf(const wchar_t* tag, CTEVElement** out) {
     return MatchesKind(L"groupbox", tag, out);
 }
@@ -20,9 +27,9 @@ void CTEVGroupbox::Create() {
     CTEVElement::Create();
     CreateControlWindow(L"BUTTON", CStrOrNull(m_label), BS_GROUPBOX, 0);
 
-    const SIZE caption = MeasureText(CStrOrNull(m_label));
-    m_minwidth = caption.cx + 12;
-    m_minheight = caption.cy + 12;
+    const SIZE caption = RoomFor(CStrOrNull(m_label));
+    m_minwidth = caption.cx;
+    m_minheight = caption.cy;
     const SIZE leftTop = DialogUnits(7, 11);
     const SIZE rightBottom = DialogUnits(8, 7);
     m_marginLeft = leftTop.cx;
@@ -33,4 +40,17 @@ void CTEVGroupbox::Create() {
 
 HWND CTEVGroupbox::GetContainerHwnd() {
     return ParentContainer();
+}
+
+SIZE CTEVGroupbox::RoomFor(const wchar_t* caption) const {
+    const SIZE text = MeasureDrawnText(ControlFont(m_window), caption, DT_SINGLELINE);
+    return {text.cx + kFrameRoom, text.cy + kFrameRoom};
+}
+
+std::optional<TextRoom> CTEVGroupbox::MeasureTextRoom() const {
+    const std::wstring caption = ControlText(m_window);
+    if (caption.empty()) {
+        return std::nullopt;
+    }
+    return TextRoom{RoomFor(caption.c_str()), ClientSize(m_window)};
 }

@@ -3,8 +3,9 @@
 #pragma once
 
 #include "CTEVElement.h"
+#include "TextRoom.h"
 
-class CTEVGroupbox : public CTEVElement {
+class CTEVGroupbox : public CTEVElement, public ITextRoom {
 public:
     using CTEVElement::CTEVElement;
 
@@ -13,6 +14,11 @@ public:
     void Create() override;
     HWND GetContainerHwnd() override;
 
+    std::optional<TextRoom> MeasureTextRoom() const override;
+
 private:
+    // The frame size a caption needs on its one line in the frame's top edge.
+    SIZE RoomFor(const wchar_t* caption) const;
+
     OptString m_label;
 };

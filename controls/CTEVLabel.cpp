@@ -5,6 +5,13 @@
 
 #include <algorithm>
 
+namespace {
+
+// A static control expands tabs in its text; the label sets no style that drops prefixes.
+constexpr UINT kShownFormat = DT_EXPANDTABS;
+
+} // namespace
+
 BOOL CTEVLabel::IsKindOf(const wchar_t* tag, CTEVElement** out) {
     return MatchesKind(L"label", tag, out);
 }
@@ -47,12 +54,15 @@ void CTEVLabel::Create() {
         m_minwidth = start.cx;
         m_minheight = start.cy;
     } else if (m_width) {
+        // The description asks for the text wrapped in its width, even where vertical centring
+        // draws it on one line.
         const SIZE box = DialogUnits(m_width, m_height ? m_height : 14);
-        const SIZE wrapped = MeasureText(text, DT_WORDBREAK, box.cx);
+        const SIZE wrapped =
+            MeasureDrawnText(ControlFont(m_window), text, kShownFormat | DT_WORDBREAK, box.cx);
         m_minwidth = box.cx;
         m_minheight = std::max(box.cy, wrapped.cy);
     } else {
-        const SIZE line = MeasureText(text);
+        const SIZE line = MeasureShown(text, 0);
         m_minwidth = line.cx;
         m_minheight = std::max(line.cy, DialogUnits(1, m_height ? m_height : 14).cy);
     }
@@ -73,5 +83,22 @@ void CTEVLabel::SetLayoutWidth(int width) {
         return;
     }
     m_minwidth = width;
-    m_minheight = MeasureText(CStrOrNull(m_value), DT_WORDBREAK, width).cy;
+    m_minheight = MeasureShown(CStrOrNull(m_value), width).cy;
+}
+
+SIZE CTEVLabel::MeasureShown(const wchar_t* text, int width) const {
+    UINT format = kShownFormat | (m_vcenter ? DT_SINGLELINE : 0);
+    if (!m_vcenter && width > 0) {
+        format |= DT_WORDBREAK;
+    }
+    return MeasureDrawnText(ControlFont(m_window), text, format, width);
+}
+
+std::optional<TextRoom> CTEVLabel::MeasureTextRoom() const {
+    const std::wstring text = ControlText(m_window);
+    if (text.empty()) {
+        return std::nullopt;
+    }
+    const SIZE given = ClientSize(m_window);
+    return TextRoom{MeasureShown(text.c_str(), given.cx), given, m_vcenter == FALSE};
 }

@@ -3,8 +3,9 @@
 #pragma once
 
 #include "CTEVElement.h"
+#include "TextRoom.h"
 
-class CTEVLabel : public CTEVElement {
+class CTEVLabel : public CTEVElement, public ITextRoom {
 public:
     using CTEVElement::CTEVElement;
 
@@ -15,10 +16,15 @@ public:
     const wchar_t* GetText() override;
     void SetLayoutWidth(int width) override;
 
+    std::optional<TextRoom> MeasureTextRoom() const override;
+
     enum TextAlign { AlignLeft, AlignRight, AlignCenter };
 
 private:
     DWORD WindowStyle() const;
+    // The text as the static control draws it: on one line when centred vertically, else wrapped
+    // at width (0: broken at its own line ends only).
+    SIZE MeasureShown(const wchar_t* text, int width) const;
 
     OptString m_value;
     BOOL m_vcenter = TRUE;

@@ -45,9 +45,8 @@ void CTEVRadio::Create() {
         m_minheight = start.cy;
         m_minwidth = start.cy + start.cx;
     } else {
-        const SIZE circle = DialogUnits(1, 10);
-        m_minheight = circle.cy;
-        m_minwidth = circle.cy + circle.cx + MeasureText(CStrOrNull(m_label)).cx;
+        m_minheight = DialogUnits(1, 10).cy;
+        m_minwidth = RoomFor(CStrOrNull(m_label), 0).cx;
     }
 }
 
@@ -68,6 +67,28 @@ void CTEVRadio::SetLayoutWidth(int width) {
         return;
     }
     m_minwidth = width;
-    // The circle and its gap take 14 horizontal dialog units of the width.
-    m_minheight = MeasureText(CStrOrNull(m_label), DT_WORDBREAK, width - DialogUnits(14, 14).cx).cy;
+    m_minheight = RoomFor(CStrOrNull(m_label), width).cy;
+}
+
+SIZE CTEVRadio::RoomFor(const wchar_t* label, int width) const {
+    const HFONT font = ControlFont(m_window);
+    if (m_multiline) {
+        // The circle and its gap take 14 horizontal dialog units of the width.
+        const int indent = DialogUnits(14, 14).cx;
+        const SIZE text = MeasureDrawnText(font, label, DT_WORDBREAK, width - indent);
+        return {indent + text.cx, text.cy};
+    }
+    // The circle is as wide as 10 vertical dialog units, then a gap of 1 before the label.
+    const SIZE circle = DialogUnits(1, 10);
+    const SIZE text = MeasureDrawnText(font, label, DT_SINGLELINE);
+    return {circle.cy + circle.cx + text.cx, text.cy};
+}
+
+std::optional<TextRoom> CTEVRadio::MeasureTextRoom() const {
+    const std::wstring label = ControlText(m_window);
+    if (label.empty()) {
+        return std::nullopt;
+    }
+    const SIZE given = ClientSize(m_window);
+    return TextRoom{RoomFor(label.c_str(), given.cx), given, m_multiline != FALSE};
 }

@@ -3,8 +3,9 @@
 #pragma once
 
 #include "CTEVElement.h"
+#include "TextRoom.h"
 
-class CTEVRadio : public CTEVElement {
+class CTEVRadio : public CTEVElement, public ITextRoom {
 public:
     using CTEVElement::CTEVElement;
 
@@ -16,6 +17,8 @@ public:
     int GetValue() override;
     void SetLayoutWidth(int width) override;
 
+    std::optional<TextRoom> MeasureTextRoom() const override;
+
     // Set by the radio group before creation: the radio starts a tab group (WS_GROUP).
     void SetGroupStart(BOOL groupStart) { m_groupStart = groupStart; }
     // The "value" attribute: what the group reports while this radio is checked.
@@ -26,6 +29,9 @@ public:
 
 private:
     DWORD WindowStyle() const;
+    // The radio size a label needs after the circle and its gap: on one line, or wrapped in a
+    // radio of the given width.
+    SIZE RoomFor(const wchar_t* label, int width) const;
 
     OptString m_label;
     BOOL m_selected = FALSE;

@@ -69,28 +69,25 @@ void CTEVUrl::Create() {
     CTEVElement::Create();
     CreateControlWindow(kClassName, CStrOrNull(m_text), 0, 0, BindingParam());
 
-    // Measured as it is painted: one line, no prefixes, in both fonts it uses, with the room a
-    // last glyph such as ")" needs beyond its advance.
-    const wchar_t* text = HasText() ? m_text->c_str() : L"W";
-    SIZE measured = {0, 0};
-    {
-        HDC dc = MeasuringDC();
-        for (HFONT font : {m_font.Get(), m_underlinedFont.Get()}) {
-            SelectedObject selected(dc, font);
-            RECT rect = {0, 0, 0, 0};
-            DrawTextW(dc, text, -1, &rect, DT_CALCRECT | kTextFormat);
-            int overhang = 0;
-            ABC last = {};
-            if (GetCharABCWidthsW(dc, text[lstrlenW(text) - 1], text[lstrlenW(text) - 1], &last) &&
-                last.abcC < 0) {
-                overhang = -last.abcC;
-            }
-            measured.cx = std::max<LONG>(measured.cx, rect.right - rect.left + overhang + 1);
-            measured.cy = std::max<LONG>(measured.cy, rect.bottom - rect.top);
-        }
-    }
+    const SIZE measured = MeasureShown(HasText() ? m_text->c_str() : nullptr);
     m_minwidth = measured.cx;
     m_minheight = std::max<int>(measured.cy, DialogUnits(1, 14).cy);
+}
+
+SIZE CTEVUrl::MeasureShown(const wchar_t* text) const {
+    SIZE measured = {0, 0};
+    for (HFONT font : {m_font.Get(), m_underlinedFont.Get()}) {
+        const SIZE size = MeasureDrawnText(font, text, kTextFormat);
+        measured = {std::max(measured.cx, size.cx), std::max(measured.cy, size.cy)};
+    }
+    return measured;
+}
+
+std::optional<TextRoom> CTEVUrl::MeasureTextRoom() const {
+    if (!m_window || !HasText()) {
+        return std::nullopt;
+    }
+    return TextRoom{MeasureShown(m_text->c_str()), ClientSize(m_window)};
 }
 
 void CTEVUrl::OpenTarget(const wchar_t* target) {

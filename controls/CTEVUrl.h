@@ -5,6 +5,7 @@
 #include "CTEVElement.h"
 #include "GdiHandles.h"
 #include "OwnWindow.h"
+#include "TextRoom.h"
 
 #include <optional>
 
@@ -12,7 +13,7 @@
 // elsewhere, so there only web and mail addresses open; null and empty targets never do.
 bool MayOpenLinkTarget(const wchar_t* target, BOOL inViewer);
 
-class CTEVUrl : public CTEVElement, public COwnWindow {
+class CTEVUrl : public CTEVElement, public COwnWindow, public ITextRoom {
 public:
     CTEVUrl(CTEVElement* parent, CTEVEngine* engine);
 
@@ -21,6 +22,8 @@ public:
     void Create() override;
 
     bool IsHovering() const { return m_hovering != FALSE; }
+
+    std::optional<TextRoom> MeasureTextRoom() const override;
 
     static constexpr UINT_PTR kHoverTimerId = 100;
     static constexpr UINT kHoverIntervalMs = 50;
@@ -38,6 +41,8 @@ private:
 
     static void CALLBACK HoverTimerProc(HWND hwnd, UINT message, UINT_PTR timerId, DWORD time);
 
+    // The text as it is painted, in whichever of the link's two fonts takes more room.
+    SIZE MeasureShown(const wchar_t* text) const;
     // Draws the text and records its span for the mouse handlers.
     void PaintText(HDC dc, const RECT& client);
     void OnMouseMove(HWND hwnd, int x);

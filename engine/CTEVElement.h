@@ -93,6 +93,9 @@ public:
     // level costs more than the last before that: elements whose container window is nested
     // deeper than this below its dialog get no windows, nor do their children.
     static constexpr int kMaxWindowNesting = 24;
+    // Text measuring looks at no more characters than this: wrapping costs per line, and no
+    // dialog shows more.
+    static constexpr int kMaxMeasuredText = 4096;
     // Whether the last LoadDocument was refused for holding more than kMaxElements elements.
     bool HadTooManyElements() const { return m_tooManyElements; }
 
@@ -107,9 +110,8 @@ protected:
     SIZE DialogUnits(int x, int y) const;
     // Size of text (null: "W") drawn with the stock GUI font, starting from a rectangle of the
     // given width; extraFormat adds flags such as DT_WORDBREAK. Only the first kMaxMeasuredText
-    // characters count: wrapping costs per line, and no dialog shows more.
+    // characters count.
     SIZE MeasureText(const wchar_t* text, UINT extraFormat = 0, int width = 3) const;
-    static constexpr int kMaxMeasuredText = 4096;
     // A device context to measure text on, compatible with the screen and shared by all elements:
     // getting each control's own DC costs more than the measuring. Select a font before use and
     // put the previous one back.

@@ -2,9 +2,11 @@
 // controls, controls pushed past the dialog's edge, and a check that never shows a window.
 #include "ControlMeasures.h"
 #include "DialogDriver.h"
+#include "GdiHandles.h"
 #include "LayoutCheck.h"
 #include "ProjectModel.h"
 #include "TestSupport.h"
+#include "TextRoom.h"
 #include "UserHandles.h"
 
 #include <gtest/gtest.h>
@@ -36,6 +38,60 @@ const char kDialog[] = R"(<dialog caption="D" width="80" orient="vertical">
 const char kStrings[] = R"(<s id="apply" attr="label" text="Apply"/><s id="narrow" attr="label" text="N"/>
     <s id="left" attr="label" text="L"/>)";
 const wchar_t kLongApply[] = L"Einstellungen jetzt wirklich übernehmen";
+
+// Every kind of control that shows a translated text of its own.
+struct TextKind {
+    const char* tag;
+    const char* attr; // the attribute its text is translated through
+    const char* extra;
+    bool wraps;
+};
+const TextKind kTextKinds[] = {
+    {"button", "label", "", false},
+    {"checkbox", "label", "", false},
+    {"radio", "label", "", false},
+    {"radio", "label", R"(multiline="true")", true},
+    {"groupbox", "label", "", false},
+    {"label", "value", "", false},
+    {"label", "value", R"(multiline="true")", true},
+    {"url", "text", "", false},
+};
+
+std::string Element(const TextKind& kind, const std::string& attributes, const std::string& text) {
+    return std::string("<") + kind.tag + " " + kind.extra + " " + attributes + " " + kind.attr + "=\"" +
+           text + "\"/>";
+}
+
+// One past the rightmost column in which the control draws anything but its background, when
+// printed width pixels wide.
+int InkEnd(HWND control, int width) {
+    RECT client = {};
+    GetClientRect(control, &client);
+    SetWindowPos(control, nullptr, 0, 0, width, client.bottom, SWP_NOMOVE | SWP_NOZORDER);
+    const int height = client.bottom;
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    MemoryDC dc(nullptr);
+    GdiObject<HBITMAP> bitmap(CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    SelectedObject selected(dc.Get(), bitmap.Get());
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    GdiObject<HBRUSH> background(CreateSolidBrush(face));
+    const RECT all = {0, 0, width, height};
+    FillRect(dc.Get(), &all, background.Get());
+    SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT | PRF_ERASEBKGND);
+    GdiFlush();
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    const DWORD faceColour = (GetRValue(face) << 16) | (GetGValue(face) << 8) | GetBValue(face);
+    for (int x = width - 1; x >= 0; --x) {
+        for (int y = 0; y < height; ++y) {
+            if ((pixels[y * width + x] & 0xFFFFFF) != faceColour) {
+                return x + 1;
+            }
+        }
+    }
+    return 0;
+}
 
 class LayoutCheck : public testing::Test {
 protected:
@@ -114,25 +170,9 @@ TEST_F(LayoutCheck, AControlPushedPastTheDialogEdgeAndOverItsNeighbourIsFound) {
 }
 
 TEST_F(LayoutCheck, EachKindOfControlMeasuresItsTextAsItMeasuresItself) {
-    struct Kind {
-        const char* tag;
-        const char* attr;
-        const char* extra;
-        bool clipped; // at a fixed width too small for one line
-    };
-    const Kind kinds[] = {
-        {"button", "label", "", true},
-        {"checkbox", "label", "", true},
-        {"radio", "label", "", true},
-        {"radio", "label", R"(multiline="true")", false},
-        {"groupbox", "label", "", true},
-        {"label", "value", "", true},
-        {"label", "value", R"(multiline="true")", false},
-        {"url", "text", "", true},
-    };
     const std::string text = "Ein &amp;langer Text mit (Klammern) und Wörtern";
     for (const char* width : {"", R"(width="60")"}) {
-        for (const Kind& kind : kinds) {
+        for (const TextKind& kind : kTextKinds) {
             SCOPED_TRACE(std::string(kind.tag) + " " + kind.extra + " " + width);
             Load(std::string(R"(<string id="c" attr=")") + kind.attr + R"(" loc=")" + text + R"("/>)",
                  std::string(R"(<dialog orient="vertical" )") + width + "><" + kind.tag +
@@ -142,7 +182,8 @@ TEST_F(LayoutCheck, EachKindOfControlMeasuresItsTextAsItMeasuresItself) {
             const std::vector<LayoutFinding> findings = CheckProjectLayout(model);
             // Laid out as wide as the line needs (the untranslated label beneath asks for that much
             // room for the wrapping ones), no control is found clipped.
-            const bool expected = *width && kind.clipped;
+            // At a fixed width too small for one line, the wrapping ones take more lines.
+            const bool expected = *width && !kind.wraps;
             ASSERT_EQ(expected ? 1u : 0u, findings.size());
             if (expected) {
                 EXPECT_EQ(LayoutProblem::TextClipped, findings[0].problem);
@@ -165,4 +206,73 @@ TEST_F(LayoutCheck, EveryPageOfATabBoxIsCheckedAndPagesDoNotOverlapEachOther) {
     EXPECT_EQ(L"a", findings[0].element);
     EXPECT_EQ(L"b", findings[1].element);
     EXPECT_EQ(LayoutProblem::TextClipped, findings[1].problem);
+}
+
+TEST_F(LayoutCheck, ATextThatJustFitsIsNotFoundAndOnePixelOrLetterLessRoomIs) {
+    // One word, so that the wrapping controls too need its whole width; and one that Wine draws
+    // wider than it measures it.
+    const std::string word = "Wortwahlwettbewerbswertungsweise";
+    StockEngine engine;
+    for (const TextKind& kind : kTextKinds) {
+        SCOPED_TRACE(std::string(kind.tag) + " " + kind.extra);
+        // At its own minimum size the control holds its text.
+        int needed = 0;
+        TestDialog natural(engine, R"(<dialog orient="vertical"><hbox>)" + Element(kind, R"(id="c")", word) +
+                                       R"(<spacer hFlex="1"/></hbox></dialog>)");
+        natural.Run([&](TestDialog& d) {
+            const auto room = d.As<ITextRoom>(L"c").MeasureTextRoom();
+            ASSERT_TRUE(room);
+            needed = room->needed.cx;
+            // A wrapped text's control takes the width of its column and the height the text
+            // needs there.
+            if (kind.wraps) {
+                EXPECT_EQ(room->given.cy, room->needed.cy);
+            } else {
+                EXPECT_LE(room->needed.cx, room->given.cx);
+            }
+        });
+
+        // Beside a box of the given pixels in a fixed-width dialog, the control gets the rest.
+        auto check = [&](int ruler, const std::string& text) {
+            Load(R"(<string id="c" attr=")" + std::string(kind.attr) + R"(" loc=")" + text + R"("/>)",
+                 R"(<dialog width="250"><box minwidth=")" + std::to_string(ruler) + R"("/>)" +
+                     Element(kind, R"(hFlex="1" locid="c")", "x") + "</dialog>",
+                 R"(<s id="c" attr=")" + std::string(kind.attr) + R"(" text="x"/>)");
+            return CheckProjectLayout(model);
+        };
+        const std::vector<LayoutFinding> wide = check(0, word + word + word);
+        ASSERT_EQ(1u, wide.size());
+        const int room = wide[0].available;
+        ASSERT_GT(room, needed);
+        EXPECT_TRUE(check(room - needed, word).empty());
+        EXPECT_EQ(1u, check(room - needed, word + "w").size());
+        const std::vector<LayoutFinding> onePixelShort = check(room - needed + 1, word);
+        ASSERT_EQ(1u, onePixelShort.size());
+        EXPECT_EQ(LayoutProblem::TextClipped, onePixelShort[0].problem);
+        EXPECT_EQ(needed, onePixelShort[0].needed);
+        EXPECT_EQ(needed - 1, onePixelShort[0].available);
+    }
+}
+
+TEST_F(LayoutCheck, AControlAtItsOwnMinimumSizeDrawsAllOfItsText) {
+    // Wine draws "w" and ")" wider than it measures them.
+    StockEngine engine;
+    for (const char* text : {"S&amp;how:", "(show translated)"}) {
+        for (const TextKind& kind : kTextKinds) {
+            // Only a single line flush with the control's right edge has no room to spare: button
+            // and frame edges surround theirs, and a wrapped text is as wide as its column.
+            if (kind.wraps || std::string(kind.tag) == "button" || std::string(kind.tag) == "groupbox") {
+                continue;
+            }
+            SCOPED_TRACE(std::string(kind.tag) + " " + kind.extra + " " + text);
+            TestDialog dialog(engine, R"(<dialog orient="vertical"><hbox>)" +
+                                          Element(kind, R"(id="c")", text) +
+                                          R"(<spacer hFlex="1"/></hbox></dialog>)");
+            dialog.Run([&](TestDialog& d) {
+                HWND control = d.Get(L"c").Window();
+                const int width = ClientSize(control).cx;
+                EXPECT_EQ(InkEnd(control, width + 40), InkEnd(control, width));
+            });
+        }
+    }
 }
