@@ -55,9 +55,9 @@ using TranslatedById = std::unordered_map<std::wstring, std::vector<size_t>>;
 
 TranslatedById IndexTranslated(const ProjectModel& model) {
     TranslatedById index;
-    for (size_t i = 0; i < model.strings.size(); ++i) {
-        if (model.strings[i].loc) {
-            index[CaseKey(model.strings[i].id)].push_back(i);
+    for (size_t i = 0; i < model.Strings().size(); ++i) {
+        if (model.Strings()[i].loc) {
+            index[CaseKey(model.Strings()[i].id)].push_back(i);
         }
     }
     return index;
@@ -167,7 +167,7 @@ private:
             return std::nullopt;
         }
         for (size_t index : m_strings) {
-            const StringItem& item = m_model.strings[index];
+            const StringItem& item = m_model.Strings()[index];
             const bool attributeMatches =
                 kind.textAttribute ? EqualsNoCase(item.attr, kind.textAttribute) : item.attr.has_value();
             if (attributeMatches && EqualsNoCase(item.id.c_str(), locid)) {
@@ -281,11 +281,11 @@ private:
 
 std::vector<LayoutFinding> CheckDialog(const ProjectModel& model, size_t dialogIndex,
                                        const TranslatedById& translated) {
-    const DialogItem& dialog = model.dialogs[dialogIndex];
+    const DialogItem& dialog = model.Dialogs()[dialogIndex];
     const std::vector<size_t> strings = StringsOfDialog(dialog, translated);
-    CMyTEVEngine engine(model.projectPath.c_str(), GetModuleHandleW(nullptr));
+    CMyTEVEngine engine(model.ProjectPath().c_str(), GetModuleHandleW(nullptr));
     for (size_t index : strings) {
-        const StringItem& item = model.strings[index];
+        const StringItem& item = model.Strings()[index];
         engine.AddString(item.id.c_str(), CStrOrNull(item.attr), CStrOrNull(item.loc));
     }
     std::vector<LayoutFinding> findings;
@@ -318,7 +318,7 @@ std::wstring LayoutFinding::Describe() const {
 }
 
 std::vector<LayoutFinding> CheckDialogLayout(const ProjectModel& model, size_t dialogIndex) {
-    if (dialogIndex >= model.dialogs.size()) {
+    if (dialogIndex >= model.Dialogs().size()) {
         return {};
     }
     return CheckDialog(model, dialogIndex, IndexTranslated(model));
@@ -329,7 +329,7 @@ std::vector<LayoutFinding> CheckDialogsLayout(const ProjectModel& model,
     const TranslatedById translated = IndexTranslated(model);
     std::vector<LayoutFinding> findings;
     for (size_t i : dialogIndices) {
-        if (i < model.dialogs.size()) {
+        if (i < model.Dialogs().size()) {
             std::vector<LayoutFinding> found = CheckDialog(model, i, translated);
             findings.insert(findings.end(), found.begin(), found.end());
         }
@@ -338,7 +338,7 @@ std::vector<LayoutFinding> CheckDialogsLayout(const ProjectModel& model,
 }
 
 std::vector<LayoutFinding> CheckProjectLayout(const ProjectModel& model) {
-    std::vector<size_t> all(model.dialogs.size());
+    std::vector<size_t> all(model.Dialogs().size());
     for (size_t i = 0; i < all.size(); ++i) {
         all[i] = i;
     }

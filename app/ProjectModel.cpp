@@ -214,12 +214,12 @@ LoadResult ProjectModel::Load(const std::wstring& projectFile, const std::wstrin
     std::vector<UnreadDescription> unread;
     std::vector<DialogItem> newDialogs = ReadDialogs(project->dialogFiles, FolderOf(projectFile), unread);
 
-    strings = std::move(newStrings);
-    dialogs = std::move(newDialogs);
+    m_strings = std::move(newStrings);
+    m_dialogs = std::move(newDialogs);
     m_unread = std::move(unread);
-    projectPath = projectFile;
-    translationPath = translationFile;
-    languageId = language;
+    m_projectPath = projectFile;
+    m_translationPath = translationFile;
+    m_languageId = language;
     m_keepUnreadable = result.translationUnreadable;
     m_knownFile = {stamp, notTaken};
     return result;
@@ -227,12 +227,12 @@ LoadResult ProjectModel::Load(const std::wstring& projectFile, const std::wstrin
 
 std::optional<size_t> ProjectModel::FindUnsavableString() const {
     // Ids and original texts come from a parsed file; only translations can hold such characters.
-    const auto found = std::find_if(strings.begin(), strings.end(),
+    const auto found = std::find_if(m_strings.begin(), m_strings.end(),
                                     [](const StringItem& item) { return item.loc && !IsXmlText(*item.loc); });
-    if (found == strings.end()) {
+    if (found == m_strings.end()) {
         return std::nullopt;
     }
-    return static_cast<size_t>(found - strings.begin());
+    return static_cast<size_t>(found - m_strings.begin());
 }
 
 bool ProjectModel::SaveStrings() {
@@ -245,25 +245,25 @@ bool ProjectModel::SaveStrings(FileOps& files) {
 }
 
 SaveResult ProjectModel::SaveTranslationFile(FileOps& files) {
-    if (translationPath.empty()) {
-        return SaveFailure(ERROR_PATH_NOT_FOUND, translationPath);
+    if (m_translationPath.empty()) {
+        return SaveFailure(ERROR_PATH_NOT_FOUND, m_translationPath);
     }
     if (const std::optional<size_t> unsavable = FindUnsavableString()) {
-        return {SaveCause::UnsavableText, ERROR_SUCCESS, translationPath, strings[*unsavable].text};
+        return {SaveCause::UnsavableText, ERROR_SUCCESS, m_translationPath, m_strings[*unsavable].text};
     }
-    const std::wstring folder = FolderOf(translationPath);
+    const std::wstring folder = FolderOf(m_translationPath);
     if (!folder.empty()) {
         // An existing folder is no error; a folder that cannot be made shows up when saving.
         SHCreateDirectory(nullptr, folder.c_str());
     }
     // The file as this model last read or wrote it need not be read again to know what it holds.
-    const size_t dropped = m_knownFile.stamp && StampOf(translationPath) == m_knownFile.stamp
+    const size_t dropped = m_knownFile.stamp && StampOf(m_translationPath) == m_knownFile.stamp
                                ? m_knownFile.entriesNotTaken
                                : CountEntriesNotCarriedOver();
     SaveResult result = MoveIntoPlace(files, dropped);
     if (result.Saved()) {
         // Every entry now written is a string's own.
-        m_knownFile = {StampOf(translationPath), 0};
+        m_knownFile = {StampOf(m_translationPath), 0};
     }
     return result;
 }
@@ -274,9 +274,9 @@ size_t ProjectModel::CountEntriesNotCarriedOver() const {
     if (m_keepUnreadable) {
         return 0;
     }
-    const EntryTakers takers(strings);
+    const EntryTakers takers(m_strings);
     size_t dropped = 0;
-    const bool read = ReadTranslationFile(translationPath.c_str(), [&](const TranslationEntry& entry) {
+    const bool read = ReadTranslationFile(m_translationPath.c_str(), [&](const TranslationEntry& entry) {
         if (entry.loc && !takers.Takes(entry.id, entry.attr)) {
             ++dropped;
         }
@@ -289,16 +289,16 @@ size_t ProjectModel::CountEntriesNotCarriedOver() const {
 SaveResult ProjectModel::MoveIntoPlace(FileOps& files, size_t dropped) {
     m_lastSave = SaveReport();
     std::wstring backup;
-    if ((m_keepUnreadable || dropped > 0) && IsExistingFile(translationPath)) {
+    if ((m_keepUnreadable || dropped > 0) && IsExistingFile(m_translationPath)) {
         const std::optional<std::wstring> free =
-            FreeName(files, translationPath + (m_keepUnreadable ? L".unreadable" : L""), L".bak");
+            FreeName(files, m_translationPath + (m_keepUnreadable ? L".unreadable" : L""), L".bak");
         if (!free) {
-            return {SaveCause::NoFreeName, ERROR_FILE_EXISTS, translationPath, {}};
+            return {SaveCause::NoFreeName, ERROR_FILE_EXISTS, m_translationPath, {}};
         }
         backup = *free;
     }
-    const ContentsWriter contents = [this](const ByteSink& sink) { WriteTranslationFile(strings, sink); };
-    SaveResult result = ReplaceContents(files, translationPath, contents, backup);
+    const ContentsWriter contents = [this](const ByteSink& sink) { WriteTranslationFile(m_strings, sink); };
+    SaveResult result = ReplaceContents(files, m_translationPath, contents, backup);
     if (result.Saved()) {
         m_keepUnreadable = false;
         m_lastSave = {dropped, std::move(backup)};
@@ -307,24 +307,24 @@ SaveResult ProjectModel::MoveIntoPlace(FileOps& files, size_t dropped) {
 }
 
 std::optional<StringInfo> ProjectModel::GetStringInfo(size_t index) const {
-    if (index >= strings.size()) {
+    if (index >= m_strings.size()) {
         return std::nullopt;
     }
-    const StringItem& item = strings[index];
+    const StringItem& item = m_strings[index];
     StringInfo info{item.id, item.attr, std::nullopt};
     if (const std::optional<size_t> dialog = FirstDialogOf(index)) {
-        info.caption = dialogs[*dialog].Caption();
+        info.caption = m_dialogs[*dialog].Caption();
     }
     return info;
 }
 
 std::optional<size_t> ProjectModel::FirstDialogOf(size_t index) const {
-    if (index >= strings.size()) {
+    if (index >= m_strings.size()) {
         return std::nullopt;
     }
-    const std::wstring& id = strings[index].id;
-    for (size_t d = 0; d < dialogs.size(); ++d) {
-        const std::vector<std::wstring>& locids = dialogs[d].Locids();
+    const std::wstring& id = m_strings[index].id;
+    for (size_t d = 0; d < m_dialogs.size(); ++d) {
+        const std::vector<std::wstring>& locids = m_dialogs[d].Locids();
         if (std::find(locids.begin(), locids.end(), id) != locids.end()) {
             return d;
         }
@@ -335,20 +335,20 @@ std::optional<size_t> ProjectModel::FirstDialogOf(size_t index) const {
 std::vector<size_t> ProjectModel::SetLoc(size_t index, const OptString& loc) {
     std::vector<size_t> changed;
     // The same text again is no edit: nothing to store, nothing to save.
-    if (index >= strings.size() || strings[index].loc == loc) {
+    if (index >= m_strings.size() || m_strings[index].loc == loc) {
         return changed;
     }
-    strings[index].loc = loc;
+    m_strings[index].loc = loc;
     m_modified = true;
     changed.push_back(index);
     if (!loc) {
         return changed;
     }
     // Only later strings that are still untranslated: earlier ones and finished work stay as they are.
-    const std::wstring& text = strings[index].text;
-    for (size_t k = index + 1; k < strings.size(); ++k) {
-        if (!strings[k].loc && strings[k].text == text) {
-            strings[k].loc = loc;
+    const std::wstring& text = m_strings[index].text;
+    for (size_t k = index + 1; k < m_strings.size(); ++k) {
+        if (!m_strings[k].loc && m_strings[k].text == text) {
+            m_strings[k].loc = loc;
             changed.push_back(k);
         }
     }
@@ -356,8 +356,8 @@ std::vector<size_t> ProjectModel::SetLoc(size_t index, const OptString& loc) {
 }
 
 void ProjectModel::SetSingleLoc(size_t index, OptString loc) {
-    if (index < strings.size()) {
-        strings[index].loc = std::move(loc);
+    if (index < m_strings.size()) {
+        m_strings[index].loc = std::move(loc);
         m_modified = true;
     }
 }

@@ -7,7 +7,6 @@
 #include "FileStamp.h"
 #include "SaveResult.h"
 #include "TextUtil.h"
-#include "XmlDom.h"
 
 #include <functional>
 #include <memory>
@@ -110,19 +109,18 @@ struct SaveReport {
 
 class ProjectModel {
 public:
-    std::vector<StringItem> strings;
-    std::vector<DialogItem> dialogs;
-    std::wstring projectPath;
-    std::wstring translationPath;
-    int languageId = -1;
+    ProjectModel() = default;
+    // A model of the given strings and dialogs, read from no file: checks and imports work on it.
+    ProjectModel(std::vector<StringItem> strings, std::vector<DialogItem> dialogs)
+        : m_strings(std::move(strings)), m_dialogs(std::move(dialogs)) {}
 
-    const std::vector<StringItem>& Strings() const { return strings; }
-    const std::vector<DialogItem>& Dialogs() const { return dialogs; }
+    const std::vector<StringItem>& Strings() const { return m_strings; }
+    const std::vector<DialogItem>& Dialogs() const { return m_dialogs; }
     // The listed descriptions that were left out, in project order.
     const std::vector<UnreadDescription>& UnreadDescriptions() const { return m_unread; }
-    const std::wstring& ProjectPath() const { return projectPath; }
-    const std::wstring& TranslationPath() const { return translationPath; }
-    int LanguageId() const { return languageId; }
+    const std::wstring& ProjectPath() const { return m_projectPath; }
+    const std::wstring& TranslationPath() const { return m_translationPath; }
+    int LanguageId() const { return m_languageId; }
 
     // Replaces the project only when it loads; on any failure status the model is left untouched.
     LoadResult Load(const std::wstring& projectFile, const std::wstring& translationFile, int language);
@@ -165,6 +163,11 @@ public:
     bool HasUnreadableTranslation() const { return m_keepUnreadable; }
 
 private:
+    std::vector<StringItem> m_strings;
+    std::vector<DialogItem> m_dialogs;
+    std::wstring m_projectPath;
+    std::wstring m_translationPath;
+    int m_languageId = -1;
     bool m_modified = false;
     std::vector<UnreadDescription> m_unread;
 

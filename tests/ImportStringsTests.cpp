@@ -36,10 +36,11 @@ StringItem Item(const wchar_t* text, OptString loc = std::nullopt) {
 // Imports pairs into the model's strings, one string per call; the number of calls.
 int Import(ProjectModel& model, const std::vector<ImportPair>& pairs, ImportSummary* summary = nullptr) {
     int calls = 0;
-    const ImportSummary done = ApplyImport(model.strings, pairs, [&](size_t index, const std::wstring& text) {
-        ++calls;
-        model.SetSingleLoc(index, text);
-    });
+    const ImportSummary done =
+        ApplyImport(model.Strings(), pairs, [&](size_t index, const std::wstring& text) {
+            ++calls;
+            model.SetSingleLoc(index, text);
+        });
     if (summary) {
         *summary = done;
     }
@@ -48,7 +49,7 @@ int Import(ProjectModel& model, const std::vector<ImportPair>& pairs, ImportSumm
 
 std::vector<OptString> Translations(const ProjectModel& model) {
     std::vector<OptString> result;
-    for (const StringItem& item : model.strings) {
+    for (const StringItem& item : model.Strings()) {
         result.push_back(item.loc);
     }
     return result;
@@ -217,9 +218,8 @@ TEST_F(ImportFile, AMalformedFileNamingALongTagIsRefusedWithoutHarm) {
 }
 
 TEST(ImportMatching, TheFirstPairWinsAndTranslatedStringsAreNeverOverwritten) {
-    ProjectModel model;
-    model.strings = {Item(L"Cancel", L"Annuler"), Item(L"Cancel"), Item(L"OK"), Item(L"Cancel"),
-                     Item(L"Help")};
+    ProjectModel model(
+        {Item(L"Cancel", L"Annuler"), Item(L"Cancel"), Item(L"OK"), Item(L"Cancel"), Item(L"Help")}, {});
     ImportSummary summary;
     const int calls = Import(model,
                              {{L"Cancel", L"Abbrechen"},
@@ -238,9 +238,8 @@ TEST(ImportMatching, TheFirstPairWinsAndTranslatedStringsAreNeverOverwritten) {
 }
 
 TEST(ImportMatching, OriginalsMatchExactlyAndCaseSensitively) {
-    ProjectModel model;
-    model.strings = {Item(L"Cancel"), Item(L"cancel"), Item(L"Cancel "), Item(L"Two\nlines"),
-                     Item(L"Two\r\nlines")};
+    ProjectModel model(
+        {Item(L"Cancel"), Item(L"cancel"), Item(L"Cancel "), Item(L"Two\nlines"), Item(L"Two\r\nlines")}, {});
     Import(model, {{L"Cancel", L"A"}, {L"", L"B"}, {L"Two\nlines", L"C"}, {L"CANCEL", L"D"}});
     EXPECT_EQ((std::vector<OptString>{L"A", std::nullopt, std::nullopt, L"C", std::nullopt}),
               Translations(model));

@@ -133,8 +133,8 @@ TEST_F(LayoutCheck, ATranslationTooLongForItsButtonIsFoundWithItsNumbersAndNothi
     // The same dialog as the preview shows it, from the saved translation file.
     ASSERT_TRUE(model.SaveStrings());
     CTEVEngine engine(GetModuleHandleW(nullptr));
-    engine.LoadStrings(model.translationPath.c_str());
-    TestDialog preview(engine, model.dialogs[0].path.c_str());
+    engine.LoadStrings(model.TranslationPath().c_str());
+    TestDialog preview(engine, model.Dialogs()[0].path.c_str());
     preview.Run([&](TestDialog& dialog) {
         HWND button = dialog.Get(L"apply").Window();
         RECT client = {};

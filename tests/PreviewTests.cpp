@@ -121,14 +121,14 @@ TEST_F(DialogPreview, EveryDemoDialogPreviewsTranslatedWithItsControls) {
     std::vector<std::wstring> captions;
     std::vector<int> controlCounts;
     std::vector<Step> steps;
-    for (size_t i = 0; i < demo.dialogs.size(); ++i) {
+    for (size_t i = 0; i < demo.Dialogs().size(); ++i) {
         steps.push_back([&, i] {
             Get(main, L"dialog").SetValue(static_cast<int>(i));
             ClickElement(main, L"testDlg");
         });
         steps.push_back([&, i] {
             HWND dialog = FindOwnedDialog(main.Window());
-            ASSERT_NE(nullptr, dialog) << Narrow(demo.dialogs[i].path);
+            ASSERT_NE(nullptr, dialog) << Narrow(demo.Dialogs()[i].path);
             wchar_t caption[128] = L"";
             GetWindowTextW(dialog, caption, 128);
             captions.push_back(caption);
@@ -142,10 +142,10 @@ TEST_F(DialogPreview, EveryDemoDialogPreviewsTranslatedWithItsControls) {
         });
     }
     Run(main, std::move(steps), kGerman);
-    ASSERT_EQ(demo.dialogs.size(), captions.size());
+    ASSERT_EQ(demo.Dialogs().size(), captions.size());
     for (size_t i = 0; i < captions.size(); ++i) {
-        EXPECT_FALSE(captions[i].empty()) << Narrow(demo.dialogs[i].path);
-        EXPECT_GE(controlCounts[i], 3) << Narrow(demo.dialogs[i].path);
+        EXPECT_FALSE(captions[i].empty()) << Narrow(demo.Dialogs()[i].path);
+        EXPECT_GE(controlCounts[i], 3) << Narrow(demo.Dialogs()[i].path);
     }
 }
 

@@ -13,18 +13,16 @@ StringItem Translated(const wchar_t* id, const wchar_t* text, const wchar_t* loc
 
 // Dialog 0 holds a, b, c, g, h; dialog 1 holds b and e.
 ProjectModel ClashingModel() {
-    ProjectModel model;
-    model.strings = {
-        Translated(L"a", L"&Name:", L"&Name"),         // end mark lost; "N" as b now has
-        Translated(L"b", L"&Rename", L"&Neu benennen"), // clashes with a here and with e in dialog 1
-        Translated(L"c", L"%d files", nullptr),
-        Translated(L"e", L"&Next", L"&N\u00E4chste"),
-        Translated(L"g", L"&Open", L"&\u00D6ffnen"), // g and h shared "O" already: no clash of ours
-        Translated(L"h", L"&Other", L"&\u00D6ffentlich"),
-    };
-    model.dialogs = {{L"d0.xml", L"Zero", {L"a", L"b", L"c", L"g", L"h"}},
-                     {L"d1.xml", L"One", {L"b", L"e", L"b"}}};
-    return model;
+    return ProjectModel(
+        {
+            Translated(L"a", L"&Name:", L"&Name"),          // end mark lost; "N" as b now has
+            Translated(L"b", L"&Rename", L"&Neu benennen"), // clashes with a here and with e in dialog 1
+            Translated(L"c", L"%d files", nullptr),
+            Translated(L"e", L"&Next", L"&N\u00E4chste"),
+            Translated(L"g", L"&Open", L"&\u00D6ffnen"), // g and h shared "O" already: no clash of ours
+            Translated(L"h", L"&Other", L"&\u00D6ffentlich"),
+        },
+        {{L"d0.xml", L"Zero", {L"a", L"b", L"c", L"g", L"h"}}, {L"d1.xml", L"One", {L"b", L"e", L"b"}}});
 }
 
 size_t Problems(const Progress& progress) {
@@ -53,7 +51,7 @@ TEST(ProjectChecks, CountsProgressAndClashesPerDialogAndFollowsChanges) {
     checks.SetLayoutFindings(1, {{3, 1, L"needs 90 px, has 60 px"}});
     EXPECT_FALSE(checks.LayoutStale(1));
     EXPECT_EQ(6u, Problems(checks.Total()));
-    model.strings[1].loc = L"&Umbenennen";
+    model.SetLoc(1, L"&Umbenennen");
     checks.Recheck(model, {1});
     EXPECT_EQ(1u, Problems(checks.Total()));
     EXPECT_TRUE(checks.LayoutStale(1));
@@ -72,7 +70,8 @@ TEST_F(TranslatorFixture, ChecksShowInTheStatusLineSelectorFilterTranslateAndChe
     Run(main, {[&] {
                    status = WindowText(Get(main, L"progress"));
                    wchar_t entry[64] = L"";
-                   SendMessageW(Get(main, L"dialog").Window(), CB_GETLBTEXT, 2, reinterpret_cast<LPARAM>(entry));
+                   SendMessageW(Get(main, L"dialog").Window(), CB_GETLBTEXT, 2,
+                                reinterpret_cast<LPARAM>(entry));
                    beta = entry;
                    Get(main, L"show").SetValue(2);
                    main.FillStringList();
@@ -102,13 +101,16 @@ TEST_F(TranslatorFixture, ChecksShowInTheStatusLineSelectorFilterTranslateAndChe
                    SaveScreenshot(check.Window(), L"check-dialog");
                    ClickElement(check, L"btnGoTo");
                },
-               [&] { afterGoTo = {WindowText(Get(main, L"strID")), WindowText(Get(main, L"findings"))}; }});
+               [&] {
+                   afterGoTo = {WindowText(Get(main, L"strID")), WindowText(Get(main, L"findings"))};
+               }});
 
     EXPECT_EQ(L"2 of 8 translated, 1 problem; 1 description not read: missing.xml (not found)", status);
     EXPECT_EQ(L"Beta (2/5, 1 problem)", beta);
     EXPECT_EQ((Texts{L"Look in:"}), withProblems);
     EXPECT_EQ(6u, untranslated.size());
     EXPECT_EQ(L"placeholder %d is not in the original", typedFindings);
-    EXPECT_EQ(L"3 of 8 translated, 2 problems; 1 description not read: missing.xml (not found)", storedStatus);
+    EXPECT_EQ(L"3 of 8 translated, 2 problems; 1 description not read: missing.xml (not found)",
+              storedStatus);
     EXPECT_EQ((Texts{L"[caption] title", L"placeholder %d is not in the original"}), afterGoTo);
 }

@@ -32,7 +32,7 @@ protected:
     LoadResult Load() { return model.Load(ProjectFile(), translationFile, 1049); }
     std::vector<OptString> Locs() const {
         std::vector<OptString> locs;
-        for (const StringItem& item : model.strings) {
+        for (const StringItem& item : model.Strings()) {
             locs.push_back(item.loc);
         }
         return locs;
@@ -55,17 +55,17 @@ TEST_F(ProjectLoading, KeepsChildrenWithIdAndTextInOrderWhateverTheirTag) {
     const LoadResult result = Load();
     EXPECT_EQ(LoadStatus::Loaded, result.status);
     EXPECT_FALSE(result.translationUnreadable);
-    ASSERT_EQ(3u, model.strings.size());
-    EXPECT_EQ(L"a", model.strings[0].id);
-    EXPECT_EQ(kNone, model.strings[0].attr);
-    EXPECT_EQ(L"A", model.strings[0].text);
-    EXPECT_EQ(OptString(L"label"), model.strings[1].attr);
-    EXPECT_EQ(OptString(L""), model.strings[2].attr);
+    ASSERT_EQ(3u, model.Strings().size());
+    EXPECT_EQ(L"a", model.Strings()[0].id);
+    EXPECT_EQ(kNone, model.Strings()[0].attr);
+    EXPECT_EQ(L"A", model.Strings()[0].text);
+    EXPECT_EQ(OptString(L"label"), model.Strings()[1].attr);
+    EXPECT_EQ(OptString(L""), model.Strings()[2].attr);
     EXPECT_EQ(std::vector<OptString>(3), Locs());
-    EXPECT_EQ(ProjectFile(), model.projectPath);
-    EXPECT_EQ(translationFile, model.translationPath);
-    EXPECT_EQ(1049, model.languageId);
-    EXPECT_TRUE(model.dialogs.empty());
+    EXPECT_EQ(ProjectFile(), model.ProjectPath());
+    EXPECT_EQ(translationFile, model.TranslationPath());
+    EXPECT_EQ(1049, model.LanguageId());
+    EXPECT_TRUE(model.Dialogs().empty());
 }
 
 TEST_F(ProjectLoading, AFailedLoadLeavesTheCurrentProjectUntouched) {
@@ -84,11 +84,11 @@ TEST_F(ProjectLoading, AFailedLoadLeavesTheCurrentProjectUntouched) {
         EXPECT_EQ(status, model.Load(other, folder.File(L"o.xml"), 7).status) << text;
     }
     EXPECT_EQ(LoadStatus::ProjectUnreadable, model.Load(folder.File(L"missing.xml"), L"", 7).status);
-    ASSERT_EQ(1u, model.strings.size());
-    EXPECT_EQ(OptString(L"x"), model.strings[0].loc);
-    EXPECT_EQ(ProjectFile(), model.projectPath);
-    EXPECT_EQ(translationFile, model.translationPath);
-    EXPECT_EQ(1049, model.languageId);
+    ASSERT_EQ(1u, model.Strings().size());
+    EXPECT_EQ(OptString(L"x"), model.Strings()[0].loc);
+    EXPECT_EQ(ProjectFile(), model.ProjectPath());
+    EXPECT_EQ(translationFile, model.TranslationPath());
+    EXPECT_EQ(1049, model.LanguageId());
     EXPECT_TRUE(model.IsModified());
 }
 
@@ -119,7 +119,7 @@ TEST_F(ProjectTranslationLookup, AnUnreadableTranslationIsReportedAndAMissingOne
         EXPECT_EQ(LoadStatus::Loaded, result.status);
         EXPECT_TRUE(result.translationUnreadable) << text;
         EXPECT_TRUE(model.HasUnreadableTranslation());
-        EXPECT_EQ(kNone, model.strings[0].loc);
+        EXPECT_EQ(kNone, model.Strings()[0].loc);
     }
 }
 
@@ -133,7 +133,7 @@ TEST_F(ProjectDialogs, CollectCaptionAndLocidsDepthFirstAndSkipUnreadableFiles) 
     WriteProject(R"(<s id="x" text="X"/>)", R"(<f name="main.xml"/><f name="missing.xml"/><f/>
         <f name="window.xml"/><file name="about.xml"/><f name="broken.xml"/>)");
     ASSERT_EQ(LoadStatus::Loaded, Load().status);
-    ASSERT_EQ(2u, model.dialogs.size());
+    ASSERT_EQ(2u, model.Dialogs().size());
     std::wstring unread;
     for (const UnreadDescription& description : model.UnreadDescriptions()) {
         unread += description.file + L": " + description.why + L"; ";
@@ -141,11 +141,11 @@ TEST_F(ProjectDialogs, CollectCaptionAndLocidsDepthFirstAndSkipUnreadableFiles) 
     EXPECT_EQ(
         L"missing.xml: not found; window.xml: its root is not \"dialog\"; broken.xml: not readable as XML; ",
         unread);
-    EXPECT_EQ(L"Main", model.dialogs[0].Caption());
-    EXPECT_EQ(folder.File(L"main.xml"), model.dialogs[0].path);
+    EXPECT_EQ(L"Main", model.Dialogs()[0].Caption());
+    EXPECT_EQ(folder.File(L"main.xml"), model.Dialogs()[0].path);
     EXPECT_EQ((std::vector<std::wstring>{L"r", L"b1", L"l1", L"l2", L"l1", L"b2"}),
-              model.dialogs[0].Locids());
-    EXPECT_EQ(L"about.xml", model.dialogs[1].Caption());
+              model.Dialogs()[0].Locids());
+    EXPECT_EQ(L"about.xml", model.Dialogs()[1].Caption());
 }
 
 TEST_F(ProjectDialogs, ADescriptionListedManyTimesIsReadOnce) {
@@ -163,13 +163,13 @@ TEST_F(ProjectDialogs, ADescriptionListedManyTimesIsReadOnce) {
     LoadResult result;
     EXPECT_LT(SecondsToRun([&] { result = Load(); }), 1.5);
     ASSERT_EQ(LoadStatus::Loaded, result.status);
-    ASSERT_EQ(100u, model.dialogs.size());
-    EXPECT_EQ(folder.File(L".\\big.xml"), model.dialogs[0].path);
-    EXPECT_EQ(folder.File(L"big.xml"), model.dialogs[99].path);
-    EXPECT_EQ(L"big.xml", model.dialogs[99].Caption());
-    EXPECT_EQ(10000u, model.dialogs[99].Locids().size());
+    ASSERT_EQ(100u, model.Dialogs().size());
+    EXPECT_EQ(folder.File(L".\\big.xml"), model.Dialogs()[0].path);
+    EXPECT_EQ(folder.File(L"big.xml"), model.Dialogs()[99].path);
+    EXPECT_EQ(L"big.xml", model.Dialogs()[99].Caption());
+    EXPECT_EQ(10000u, model.Dialogs()[99].Locids().size());
     // A copy per listing took a hundred times the file's texts.
-    EXPECT_EQ(model.dialogs[0].content, model.dialogs[99].content);
+    EXPECT_EQ(model.Dialogs()[0].content, model.Dialogs()[99].content);
 }
 
 TEST(ProjectDialogTree, LocidsOfANestedDescriptionComeInDocumentOrder) {
@@ -269,7 +269,7 @@ TEST_F(ProjectSaving, TrickyTextsReadBackUnchangedInTheWrittenFormat) {
     ProjectModel reloaded;
     ASSERT_EQ(LoadStatus::Loaded, reloaded.Load(ProjectFile(), translationFile, 1049).status);
     for (size_t i = 0; i < std::size(tricky); ++i) {
-        EXPECT_EQ(OptString(tricky[i]), reloaded.strings[i].loc) << i;
+        EXPECT_EQ(OptString(tricky[i]), reloaded.Strings()[i].loc) << i;
     }
     // The engine's string table, which shows translated previews, reads the same texts.
     CTEVEngine engine(GetModuleHandleW(nullptr));
@@ -311,8 +311,9 @@ TEST_F(ProjectSaving, AFailedSaveKeepsTheEarlierFileAndLeavesNoTemporary) {
     EXPECT_EQ(before, ReadBytes(translationFile));
 
     // The target is taken by a folder.
-    model.translationPath = folder.File(L"taken");
-    ASSERT_TRUE(CreateDirectoryW(model.translationPath.c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(folder.File(L"taken").c_str(), nullptr));
+    ASSERT_EQ(LoadStatus::Loaded, model.Load(ProjectFile(), folder.File(L"taken"), 1049).status);
+    model.SetLoc(0, L"new");
     EXPECT_FALSE(model.SaveStrings());
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW(folder.File(L"*.tmp").c_str(), &found);
@@ -354,7 +355,7 @@ TEST_F(ProjectSaving, StaleTemporaryFilesOfInterruptedSavesAreRemovedUnlessHeldO
     EXPECT_FALSE(FileExists(translationFile + L".saving.7.tmp"));
     EXPECT_TRUE(FileExists(translationFile + L".saving-notes.tmp"));
     ASSERT_EQ(LoadStatus::Loaded, Load().status);
-    EXPECT_EQ(OptString(L"new"), model.strings[0].loc);
+    EXPECT_EQ(OptString(L"new"), model.Strings()[0].loc);
 }
 
 TEST_F(ProjectSaving, AnUnreadableTranslationIsKeptAsABackupUnderAFreeName) {
@@ -373,7 +374,7 @@ TEST_F(ProjectSaving, AnUnreadableTranslationIsKeptAsABackupUnderAFreeName) {
     EXPECT_FALSE(FileExists(translationFile + L".unreadable.3.bak"));
     ProjectModel reloaded;
     EXPECT_FALSE(reloaded.Load(ProjectFile(), translationFile, 1).translationUnreadable);
-    EXPECT_EQ(OptString(L"new"), reloaded.strings[0].loc);
+    EXPECT_EQ(OptString(L"new"), reloaded.Strings()[0].loc);
 }
 
 TEST_F(ProjectSaving, ASaveThatLeavesOutTranslationsKeepsTheEarlierFileAndCountsThem) {
@@ -417,7 +418,7 @@ TEST_F(ProjectSaving, TwoProjectsWritingOneFileKeepEachOthersTranslationsAsABack
     EXPECT_EQ(1u, second.LastSave().droppedEntries);
     ProjectModel backup;
     ASSERT_EQ(LoadStatus::Loaded, backup.Load(ProjectFile(), second.LastSave().backupPath, 1).status);
-    EXPECT_EQ(OptString(L"Meins"), backup.strings[0].loc);
+    EXPECT_EQ(OptString(L"Meins"), backup.Strings()[0].loc);
 }
 
 TEST(ProjectSettings, ValuesDefaultWhenMissingAndReadBackAsWritten) {

@@ -116,7 +116,7 @@ protected:
     }
     std::string NewBytes() const {
         std::string bytes;
-        WriteTranslationFile(model.strings, [&](const void* piece, size_t size) {
+        WriteTranslationFile(model.Strings(), [&](const void* piece, size_t size) {
             bytes.append(static_cast<const char*>(piece), size);
             return true;
         });
@@ -251,14 +251,20 @@ TEST_F(SavingSafely, TheSystemsRefusalsAreToldApart) {
         expectRefused(SaveCause::InUse, "held open");
     }
 
-    model.translationPath = folder.File(L"tevproject.xml\\sub\\strings.xml");
+    ASSERT_EQ(
+        LoadStatus::Loaded,
+        model.Load(folder.File(L"tevproject.xml"), folder.File(L"tevproject.xml\\sub\\strings.xml"), 1049)
+            .status);
+    model.SetLoc(0, L"new");
     EXPECT_FALSE(model.SaveStrings());
     EXPECT_EQ(SaveCause::PathNotFound, model.LastSaveResult().cause);
 }
 
 TEST_F(SavingSafely, ADeviceNameEndsTheSearchForAFreeNameAndTheSave) {
     EXPECT_EQ(std::nullopt, FreeName(SystemFileOps(), folder.File(L"nul.xml.saving"), L".tmp"));
-    model.translationPath = folder.File(L"nul.xml");
+    ASSERT_EQ(LoadStatus::Loaded,
+              model.Load(folder.File(L"tevproject.xml"), folder.File(L"nul.xml"), 1049).status);
+    model.SetLoc(0, L"new");
     EXPECT_LT(SecondsToRun([&] { EXPECT_FALSE(model.SaveStrings()); }), 10.0);
 }
 

@@ -42,13 +42,13 @@ TEST(SavingOnASmallDisk, RunningOutOfSpaceLeavesTheEarlierFileByteIdentical) {
     const std::wstring filler = std::wstring(disk) + L"\\filler";
     ProjectModel model;
     ASSERT_EQ(LoadStatus::Loaded, model.Load(project.File(L"tevproject.xml"), translation, 1049).status);
-    for (size_t i = 0; i < model.strings.size(); ++i) {
+    for (size_t i = 0; i < model.Strings().size(); ++i) {
         model.SetLoc(i, L"short");
     }
     ASSERT_TRUE(model.SaveStrings());
     const std::string earlier = ReadBytes(translation);
     // About a megabyte: more than the disk holds.
-    for (size_t i = 0; i < model.strings.size(); ++i) {
+    for (size_t i = 0; i < model.Strings().size(); ++i) {
         model.SetLoc(i, std::wstring(1000, static_cast<wchar_t>(L'a' + i % 26)));
     }
 

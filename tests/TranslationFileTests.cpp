@@ -84,7 +84,7 @@ TEST(TranslationFile, TheModelFindsAnEntryByExactIdAndAPreviewIgnoringCase) {
         const std::wstring id = Widen(test.id);
         const std::wstring attr = test.attr ? Widen(test.attr) : L"";
         const wchar_t* found = preview.FindString(id.c_str(), test.attr ? attr.c_str() : nullptr);
-        EXPECT_EQ(test.model, TextOf(model.strings[i].loc)) << test.id;
+        EXPECT_EQ(test.model, TextOf(model.Strings()[i].loc)) << test.id;
         EXPECT_EQ(test.preview, TextOf(CopyOrNull(found))) << test.id;
     }
 }
