@@ -51,7 +51,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     ProgramStart start;
     const std::vector<std::wstring> args = ProgramArguments();
     if (IsCheckCommand(args)) {
-        return RunCheckCommand(args, ProgramFolder(instance));
+        return RunCheckCommand(args, ProgramFolderOf(instance));
     }
     std::unique_ptr<WindowsHook> exitWhenReady;
     if (HasOption(args, L"--exit-when-ready")) {
@@ -59,7 +59,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     }
     CTEVEngine engine(instance);
     TranslationSession session;
-    CMainDialog dialog(&engine, ProgramFolder(instance), session);
+    CMainDialog dialog(&engine, ProgramFolderOf(instance), session);
     dialog.DoModal(nullptr);
     // Changes still unsaved are those the translator chose not to save: no recovery brings them back.
     session.DiscardModified();

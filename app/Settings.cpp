@@ -21,7 +21,7 @@ std::wstring WithTrailingSeparator(std::wstring folder) {
 
 } // namespace
 
-std::wstring ProgramFolder(HINSTANCE instance) {
+std::wstring ProgramFolderOf(HINSTANCE instance) {
     std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
         const DWORD length = GetModuleFileNameW(instance, buffer.data(), static_cast<DWORD>(buffer.size()));
@@ -35,7 +35,7 @@ std::wstring ProgramFolder(HINSTANCE instance) {
     }
 }
 
-Settings::Settings() : m_path(ProgramFolder() + L"settings.ini") {}
+Settings::Settings() : m_path(ProgramFolderOf() + L"settings.ini") {}
 
 Settings::Settings(std::wstring iniPath) : m_path(std::move(iniPath)) {}
 

@@ -7,7 +7,7 @@
 
 // Folder of the module the instance was loaded from, with a trailing backslash; the running
 // executable for a null instance.
-std::wstring ProgramFolder(HINSTANCE instance = nullptr);
+std::wstring ProgramFolderOf(HINSTANCE instance = nullptr);
 
 // One profile file. Missing files, sections and keys read as the defaults.
 class Settings {

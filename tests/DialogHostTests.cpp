@@ -336,7 +336,7 @@ TEST_F(DialogHost, SeparatorLinesAndLinksPaintTheirWholeCells) {
     }
     // Links in a cell of their own measure or a wider one show their whole text, ")" included.
     const int whole = UnclippedInkWidth(L"(show translated)");
-    auto onScreen = [&shot](int x, int y) { return shot.At({x, y}); };
+    auto onScreen = [&shot](int column, int row) { return shot.At({column, row}); };
     EXPECT_GT(whole, 0);
     EXPECT_EQ(whole, InkWidth(wide, onScreen));
     EXPECT_EQ(whole, InkWidth(narrow, onScreen));

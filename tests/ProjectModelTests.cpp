@@ -445,7 +445,7 @@ TEST(ProjectSettings, TranslationPathJoinsFolderLanguageAndDst) {
     EXPECT_EQ(L"D:\\out\\1049\\s.xml", TranslationPath(L"D:\\out", 1049, L"s.xml"));
     EXPECT_EQ(L"C:\\p\\-1\\s.xml", TranslationPath(L"C:\\p\\", -1, L"s.xml"));
 
-    const std::wstring program = ProgramFolder();
+    const std::wstring program = ProgramFolderOf();
     ASSERT_FALSE(program.empty());
     EXPECT_EQ(L'\\', program.back());
     EXPECT_TRUE(FileExists(program + L"tev_tests.exe"));
