@@ -430,9 +430,16 @@ void CMainDialog::ShowRowTranslation(size_t index) {
 }
 
 BOOL CMainDialog::SaveWithMessage() {
-    if (m_session.Save()) {
+    SaveOutcome outcome = m_session.Save();
+    if (outcome == SaveOutcome::ChangedOnDisk) {
+        outcome = SaveOverAnotherWriter();
+    }
+    if (outcome == SaveOutcome::Saved) {
         ReportDroppedTranslations();
         return TRUE;
+    }
+    if (outcome == SaveOutcome::ChangedOnDisk) {
+        return FALSE; // the translator cancelled
     }
     MessageBoxW(m_window, m_session.Model().LastSaveResult().Message().c_str(), kCaption,
                 MB_ICONERROR | MB_OK);
@@ -448,6 +455,44 @@ bool CMainDialog::OwnedWindowsAllowEndingSession(WPARAM wParam, LPARAM lParam) c
         }
     }
     return true;
+}
+
+// Another program (a second instance, an editor) wrote the file since it was read or saved here:
+// neither its work nor ours is dropped without the translator's say.
+SaveOutcome CMainDialog::SaveOverAnotherWriter() {
+    const std::wstring question = FormatText(
+        L"Another program changed the translation file since you opened or last saved it:\n%s\n\n"
+        L"Yes: merge. Its changes are taken for the strings you did not change; where you both changed a "
+        L"string, yours is saved and its file is kept as a backup.\n"
+        L"No: overwrite. Your translations are saved and its file is kept as a backup.\n"
+        L"Cancel: do not save now.",
+        m_session.Model().TranslationPath().c_str());
+    switch (MessageBoxW(m_window, question.c_str(), kCaption, MB_ICONWARNING | MB_YESNOCANCEL)) {
+    case IDYES: {
+        MergeReport merged;
+        const SaveOutcome outcome = m_session.SaveMerging(merged);
+        if (outcome == SaveOutcome::Saved) {
+            ReportMerge(merged);
+        }
+        return outcome;
+    }
+    case IDNO:
+        return m_session.SaveOverwriting();
+    default:
+        return SaveOutcome::ChangedOnDisk;
+    }
+}
+
+void CMainDialog::ReportMerge(const MergeReport& merged) {
+    std::wstring text = FormatText(L"Merged: %u translation(s) changed by the other program were taken.",
+                                   static_cast<unsigned>(merged.taken));
+    if (merged.conflicts > 0) {
+        text += FormatText(L"\n\n%u string(s) were changed in both places: yours were saved, and the other "
+                           L"program's file was kept as:\n%s",
+                           static_cast<unsigned>(merged.conflicts),
+                           m_session.Model().LastSave().backupPath.c_str());
+    }
+    MessageBoxW(m_window, text.c_str(), kCaption, MB_ICONINFORMATION | MB_OK);
 }
 
 void CMainDialog::ReportDroppedTranslations() {

@@ -90,6 +90,10 @@ private:
     void ReportImport(const wchar_t* path, const ImportContent& file, const ImportSummary& summary);
     // Tells after a save how many translations of the earlier file were left out, and where it went.
     void ReportDroppedTranslations();
+    // Asks whether to merge with or overwrite the file another program wrote, and saves so;
+    // ChangedOnDisk when the translator cancels.
+    SaveOutcome SaveOverAnotherWriter();
+    void ReportMerge(const MergeReport& merged);
     // Applies what a session that ended without saving left, saying so; asks first when it was made
     // against another version of the translation file.
     void OfferRecovery();

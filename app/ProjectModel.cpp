@@ -289,7 +289,7 @@ size_t ProjectModel::CountEntriesNotCarriedOver() const {
 SaveResult ProjectModel::MoveIntoPlace(FileOps& files, size_t dropped) {
     m_lastSave = SaveReport();
     std::wstring backup;
-    if ((m_keepUnreadable || dropped > 0) && IsExistingFile(m_translationPath)) {
+    if ((m_keepUnreadable || m_keepEarlier || dropped > 0) && IsExistingFile(m_translationPath)) {
         const std::optional<std::wstring> free =
             FreeName(files, m_translationPath + (m_keepUnreadable ? L".unreadable" : L""), L".bak");
         if (!free) {
@@ -301,9 +301,29 @@ SaveResult ProjectModel::MoveIntoPlace(FileOps& files, size_t dropped) {
     SaveResult result = ReplaceContents(files, m_translationPath, contents, backup);
     if (result.Saved()) {
         m_keepUnreadable = false;
+        m_keepEarlier = false;
         m_lastSave = {dropped, std::move(backup)};
     }
     return result;
+}
+
+bool ProjectModel::ChangedOnDisk() const {
+    // A file gone since (or a folder in its place) is no other writer's work to keep.
+    return IsExistingFile(m_translationPath) && StampOf(m_translationPath) != m_knownFile.stamp;
+}
+
+std::optional<std::vector<OptString>> ProjectModel::TranslationsOnDisk() const {
+    bool unreadable = false;
+    const TranslationIndex onDisk = ReadTranslation(m_translationPath, unreadable);
+    if (unreadable) {
+        return std::nullopt;
+    }
+    std::vector<OptString> translations;
+    translations.reserve(m_strings.size());
+    for (const StringItem& item : m_strings) {
+        translations.push_back(onDisk.Find(item.id, item.attr));
+    }
+    return translations;
 }
 
 std::optional<StringInfo> ProjectModel::GetStringInfo(size_t index) const {

@@ -162,6 +162,14 @@ public:
 
     bool HasUnreadableTranslation() const { return m_keepUnreadable; }
 
+    // Whether another program wrote the translation file since this model last read or wrote it.
+    bool ChangedOnDisk() const;
+    // Each string's translation as the file on disk gives it now, by the same rule as loading;
+    // absent when the file does not read.
+    std::optional<std::vector<OptString>> TranslationsOnDisk() const;
+    // The next save keeps the file it replaces under a backup name, as when it drops entries.
+    void KeepEarlierFileAtNextSave() { m_keepEarlier = true; }
+
 private:
     std::vector<StringItem> m_strings;
     std::vector<DialogItem> m_dialogs;
@@ -188,4 +196,5 @@ private:
 
     // The translation file that could not be read is renamed aside at the next save.
     bool m_keepUnreadable = false;
+    bool m_keepEarlier = false; // for the next save only
 };

@@ -38,6 +38,7 @@ LoadResult TranslationSession::Open(const std::wstring& projectFile, const std::
     m_search.Index(m_model.Strings());
     m_checks.Reset(m_model);
     m_journal.clear();
+    m_savedJournalSize = 0;
     m_current.reset();
     m_filter = RowFilter();
     m_rowsCurrent = false;
@@ -99,18 +100,66 @@ void TranslationSession::KeepForRecovery(size_t lastChanges) {
     m_recovery.Append(kept);
 }
 
-bool TranslationSession::Save() {
+SaveOutcome TranslationSession::Save() {
+    return m_model.ChangedOnDisk() ? SaveOutcome::ChangedOnDisk : WriteFile();
+}
+
+SaveOutcome TranslationSession::SaveOverwriting() {
+    m_model.KeepEarlierFileAtNextSave();
+    return WriteFile();
+}
+
+SaveOutcome TranslationSession::SaveMerging(MergeReport& report) {
+    report = MergeReport();
+    const std::optional<std::vector<OptString>> theirs = m_model.TranslationsOnDisk();
+    if (!theirs) {
+        // Nothing of theirs can be told apart: their file is kept whole.
+        return SaveOverwriting();
+    }
+    // What each string changed here had at the last save: the first unsaved change's before.
+    std::vector<std::optional<OptString>> savedHere(theirs->size());
+    for (size_t i = m_savedJournalSize; i < m_journal.size(); ++i) {
+        if (!savedHere[m_journal[i].string]) {
+            savedHere[m_journal[i].string] = m_journal[i].before;
+        }
+    }
+    const bool wasModified = IsModified();
+    std::vector<size_t> changed;
+    for (size_t s = 0; s < theirs->size(); ++s) {
+        const OptString& ours = m_model.Strings()[s].loc;
+        const OptString& their = (*theirs)[s];
+        if (their == ours) {
+            continue;
+        }
+        if (!savedHere[s]) {
+            m_journal.push_back({s, ours, their, ChangeCause::Merged});
+            m_model.SetSingleLoc(s, their);
+            changed.push_back(s);
+            ++report.taken;
+        } else if (their != *savedHere[s]) {
+            ++report.conflicts;
+        }
+    }
+    AfterChange(changed, wasModified);
+    if (report.conflicts > 0) {
+        m_model.KeepEarlierFileAtNextSave();
+    }
+    return WriteFile();
+}
+
+SaveOutcome TranslationSession::WriteFile() {
     if (!m_model.SaveStrings()) {
-        return false;
+        return SaveOutcome::Failed;
     }
     DiscardModified();
-    return true;
+    return SaveOutcome::Saved;
 }
 
 void TranslationSession::DiscardModified() {
     const bool wasModified = IsModified();
     m_recovery.Clear();
     m_model.MarkSaved();
+    m_savedJournalSize = m_journal.size();
     if (wasModified) {
         NotifyAll([](SessionObserver& observer) { observer.OnModifiedChanged(); });
     }

@@ -19,6 +19,19 @@ enum class ChangeCause {
     Imported,   // given by an older strings file
     Replaced,   // rewritten by find and replace
     Recovered,  // kept by a session that ended without saving
+    Merged,     // taken from another program's save of the same file
+};
+
+enum class SaveOutcome {
+    Saved,
+    Failed,        // the model's last save result says why
+    ChangedOnDisk, // another program wrote the file since: nothing was written, the caller chooses
+};
+
+// What a merging save took from the file another program wrote.
+struct MergeReport {
+    size_t taken = 0;     // strings given the other program's translation
+    size_t conflicts = 0; // strings both changed: ours was written, theirs kept in the backup
 };
 
 // One translation change, enough to take it back or to apply it again.
@@ -89,8 +102,14 @@ public:
     std::vector<size_t> StoreTranslation(size_t string, const OptString& translation);
     // Gives each pair's translation to the untranslated strings with its original.
     ImportSummary Import(const std::vector<ImportPair>& pairs);
-    // Writes the translation file; on success the project is no longer modified.
-    bool Save();
+    // Writes the translation file; on success the project is no longer modified. Refused with
+    // ChangedOnDisk when another program wrote the file since it was last read or written here.
+    SaveOutcome Save();
+    // Takes the other program's changes for the strings not changed here since the last save, then
+    // saves; where both changed a string, ours is written and the file on disk is kept as a backup.
+    SaveOutcome SaveMerging(MergeReport& report);
+    // Saves over the other program's file, which is kept as a backup.
+    SaveOutcome SaveOverwriting();
     // Drops the changes without saving (they stay in memory): the project counts as saved, and its
     // recovery file goes.
     void DiscardModified();
@@ -121,6 +140,7 @@ public:
 
 private:
     bool Passes(size_t string) const;
+    SaveOutcome WriteFile();
     // Appends the journal's last changes to the recovery file.
     void KeepForRecovery(size_t lastChanges);
     void ChooseRows();
@@ -146,6 +166,7 @@ private:
     std::vector<size_t> m_rowOfString; // by string; kNoRow when hidden
     std::optional<size_t> m_current;
     std::vector<TranslationChange> m_journal;
+    size_t m_savedJournalSize = 0; // the journal's size at the last save: later records are unsaved
     RecoveryFile m_recovery;
     std::optional<RecoveryContent> m_pendingRecovery;
     std::vector<SessionObserver*> m_observers; // not owned

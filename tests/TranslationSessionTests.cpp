@@ -94,7 +94,7 @@ TEST_F(Session, EveryChangeIsJournaledAndTold) {
     EXPECT_EQ(4u, session.Checks().Total().translated); // 1, 2, 4, 7
     EXPECT_EQ(L"2/3", ShortProgressText(session.Checks().OfDialog(0)));
 
-    ASSERT_TRUE(session.Save());
+    ASSERT_EQ(SaveOutcome::Saved, session.Save());
     EXPECT_FALSE(session.IsModified());
     EXPECT_EQ(2, modifiedChanges);
 }
@@ -131,7 +131,7 @@ TEST_F(Session, ChangesOfASessionThatEndedWithoutSavingAreRecoveredUntilSaved) {
         EXPECT_TRUE(next.IsModified());
         EXPECT_EQ(ChangeCause::Recovered, next.Journal().back().cause);
         if (run == 1) {
-            ASSERT_TRUE(next.Save());
+            ASSERT_EQ(SaveOutcome::Saved, next.Save());
         }
     }
     TranslationSession saved;
@@ -160,4 +160,41 @@ TEST_F(Session, RecoveryMadeAgainstAnotherFileIsOnlyOfferedAndACutOffChangeIsLef
     next.DiscardRecovery();
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(recovery.c_str()));
     EXPECT_FALSE(next.IsModified());
+}
+
+TEST_F(Session, ASaveOverAnotherProgramsSaveMergesOrOverwritesAndKeepsItsFile) {
+    auto translationIn = [](const std::wstring& file, const wchar_t* id, const wchar_t* attr) {
+        CTEVEngine reader(nullptr);
+        reader.LoadStrings(file.c_str());
+        const wchar_t* loc = reader.FindString(id, attr);
+        return std::wstring(loc ? loc : L"-");
+    };
+    TranslationSession other; // a second instance on the same file
+    ASSERT_EQ(LoadStatus::Loaded, OpenSample(other));
+    session.StoreTranslation(2, L"Abbrechen");   // ours only (and 4)
+    session.StoreTranslation(3, L"Suchen in:");  // both
+    other.StoreTranslation(0, L"Einstellungen"); // theirs only
+    other.StoreTranslation(3, L"Schauen in:");
+    ASSERT_EQ(SaveOutcome::Saved, other.Save());
+    const std::string theirs = ReadBytes(TranslationFile());
+
+    EXPECT_EQ(SaveOutcome::ChangedOnDisk, session.Save());
+    EXPECT_EQ(theirs, ReadBytes(TranslationFile())); // nothing written until the translator chose
+    MergeReport merged;
+    ASSERT_EQ(SaveOutcome::Saved, session.SaveMerging(merged));
+    EXPECT_EQ(1u, merged.taken);
+    EXPECT_EQ(1u, merged.conflicts);
+    EXPECT_EQ(L"Einstellungen", translationIn(TranslationFile(), L"title", L"caption"));
+    EXPECT_EQ(L"Abbrechen", translationIn(TranslationFile(), L"cancel2", L"label"));
+    EXPECT_EQ(L"Suchen in:", translationIn(TranslationFile(), L"look", L"value"));
+    EXPECT_EQ(theirs, ReadBytes(session.Model().LastSave().backupPath));
+    EXPECT_EQ(ChangeCause::Merged, session.Journal().back().cause);
+
+    other.StoreTranslation(1, L"Gut");
+    EXPECT_EQ(SaveOutcome::ChangedOnDisk, other.Save()); // it is told of ours in turn
+    ASSERT_EQ(SaveOutcome::Saved, other.SaveMerging(merged));
+    EXPECT_EQ(SaveOutcome::ChangedOnDisk, session.Save());
+    ASSERT_EQ(SaveOutcome::Saved, session.SaveOverwriting());
+    EXPECT_EQ(L"-", translationIn(TranslationFile(), L"ok", L"label"));
+    EXPECT_EQ(L"Gut", translationIn(session.Model().LastSave().backupPath, L"ok", L"label"));
 }
