@@ -192,7 +192,17 @@ CMainDialog::OpenOutcome CMainDialog::RunOpenDialog() {
 bool CMainDialog::LoadChosenProject(const std::wstring& projectPath, const std::wstring& translationPath,
                                     int language) {
     OfferInterruptedSave(translationPath);
-    const LoadResult result = m_session.Open(projectPath, translationPath, language);
+    LoadResult result = m_session.Open(projectPath, translationPath, language);
+    while (result.status == LoadStatus::TranslationInaccessible) {
+        const std::wstring text =
+            FormatText(L"The translation file cannot be read now:\n%s\n\n%s\n\nIf another "
+                       L"program is using it, close it there, then choose Retry.",
+                       translationPath.c_str(), SystemErrorText(result.translationError).c_str());
+        if (MessageBoxW(m_window, text.c_str(), kCaption, MB_ICONWARNING | MB_RETRYCANCEL) != IDRETRY) {
+            return false;
+        }
+        result = m_session.Open(projectPath, translationPath, language);
+    }
     if (result.status != LoadStatus::Loaded) {
         // The chosen project changed since it was listed; the open project stays as it was.
         const std::wstring text = FormatText(L"The project could not be opened:\n%s", projectPath.c_str());

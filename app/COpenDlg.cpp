@@ -102,8 +102,11 @@ void COpenDlg::EnumerateProjects() {
         if (name == L"." || name == L".." || !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
             continue;
         }
-        if (auto project = ReadProjectItem(projectsFolder + name + L"\\tevproject.xml", name)) {
+        const std::wstring file = projectsFolder + name + L"\\tevproject.xml";
+        if (auto project = ReadProjectItem(file, name)) {
             m_projects.push_back(std::move(*project));
+        } else if (GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) {
+            m_unlisted.push_back(name);
         }
     }
     m_sharing = ProjectsSharingFiles(m_projects);
@@ -196,6 +199,15 @@ void COpenDlg::UpdateSharedNote() {
         text = FormatText(L"Warning: this project writes the same translation file as %s. Saving one "
                           L"leaves out the other's translations; the earlier file is kept as a backup.",
                           others.c_str());
+    }
+    if (!m_unlisted.empty()) {
+        std::wstring folders;
+        for (const std::wstring& folder : m_unlisted) {
+            folders += (folders.empty() ? L"" : L", ") + folder;
+        }
+        text += FormatText(L"%sNot listed: the project file of %s could not be read, or names no translation "
+                           L"file inside the language folder.",
+                           text.empty() ? L"" : L"\n", folders.c_str());
     }
     note->SetText(text.c_str());
 }

@@ -50,6 +50,9 @@ public:
     void OnPreInitDialog() override;
 
     const std::vector<ProjectItem>& Projects() const { return m_projects; }
+    // The folders under "projects\" with a project file that could not be listed: it does not read,
+    // lacks "name" or "dst", or its dst leaves the language folder.
+    const std::vector<std::wstring>& UnlistedFolders() const { return m_unlisted; }
     // Results, absent until the dialog is confirmed.
     const OptString& ProjectPath() const { return m_projectPath; }
     const OptString& TranslationPath() const { return m_translationPath; }
@@ -59,12 +62,14 @@ private:
     void EnumerateProjects();
     void FillLanguages();
     void FillProjects();
-    // Shows under the list whether the chosen project writes the same file as another one.
+    // Shows under the list whether the chosen project writes the same file as another one, and
+    // which project folders could not be listed.
     void UpdateSharedNote();
     void RememberChoice(const ProjectItem& project) const;
 
     std::wstring m_programFolder;
     std::vector<ProjectItem> m_projects;
+    std::vector<std::wstring> m_unlisted;
     std::vector<std::vector<size_t>> m_sharing; // by project index
     CTEVComboBox* m_langCombo = nullptr;        // not owned
     CTEVListBox* m_projectList = nullptr;       // not owned

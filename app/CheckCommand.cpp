@@ -128,13 +128,7 @@ std::wstring FindingLine(const ProjectModel& model, const Finding& finding) {
     return line + L": " + finding.what;
 }
 
-} // namespace
-
-bool IsCheckCommand(const std::vector<std::wstring>& args) {
-    return !args.empty() && CompareStringOrdinal(args[0].c_str(), -1, L"--check", -1, TRUE) == CSTR_EQUAL;
-}
-
-int RunCheckCommand(const std::vector<std::wstring>& args, const std::wstring& programFolder) {
+int RunCheck(const std::vector<std::wstring>& args, const std::wstring& programFolder) {
     const std::optional<CheckRequest> request = ParseRequest(args);
     if (!request) {
         return Refuse(kUsage);
@@ -153,6 +147,10 @@ int RunCheckCommand(const std::vector<std::wstring>& args, const std::wstring& p
     }
     ProjectModel model;
     const LoadResult loaded = model.Load(projectFile, translationFile, request->language);
+    if (loaded.status == LoadStatus::TranslationInaccessible) {
+        return Refuse(L"The translation file cannot be read now (" +
+                      SystemErrorText(loaded.translationError) + L"): " + translationFile);
+    }
     if (loaded.status != LoadStatus::Loaded) {
         return Refuse(L"The project could not be read: " + projectFile);
     }
@@ -174,4 +172,21 @@ int RunCheckCommand(const std::vector<std::wstring>& args, const std::wstring& p
     }
     out.Write(ProgressText(checks.Total()));
     return findings.empty() ? CheckClean : CheckFindings;
+}
+
+} // namespace
+
+bool IsCheckCommand(const std::vector<std::wstring>& args) {
+    return !args.empty() && CompareStringOrdinal(args[0].c_str(), -1, L"--check", -1, TRUE) == CSTR_EQUAL;
+}
+
+// Nothing escapes the command as an exception: a project too big for memory is refused in words.
+int RunCheckCommand(const std::vector<std::wstring>& args, const std::wstring& programFolder) {
+    try {
+        return RunCheck(args, programFolder);
+    } catch (const std::bad_alloc&) {
+        return Refuse(L"The check ran out of memory.");
+    } catch (...) {
+        return Refuse(L"The check failed unexpectedly.");
+    }
 }

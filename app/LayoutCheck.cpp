@@ -8,6 +8,7 @@
 #include "TextRoom.h"
 
 #include <algorithm>
+#include <climits>
 #include <functional>
 #include <optional>
 #include <unordered_map>
@@ -201,51 +202,100 @@ LayoutFinding FindingFor(const PlacedControl& control, size_t dialog, LayoutProb
     return finding;
 }
 
+// The findings of one control by itself: its text and its place in the dialog.
+void InspectOwnRoom(const PlacedControl& control, const RECT& client, size_t dialogIndex,
+                    std::vector<LayoutFinding>& findings) {
+    if (const auto room = TextRoomOf(control.element)) {
+        // A wrapped text is reported by its height first: its lines ran out of room.
+        const bool vertical = room->wraps && room->needed.cy > room->given.cy;
+        const int needed = vertical ? room->needed.cy : room->needed.cx;
+        const int given = vertical ? room->given.cy : room->given.cx;
+        if (needed > given) {
+            findings.push_back(FindingFor(control, dialogIndex, LayoutProblem::TextClipped, needed, given));
+            findings.back().vertical = vertical;
+        }
+    }
+    const int pastRight = control.rect.right - client.right;
+    const int pastBottom = control.rect.bottom - client.bottom;
+    if (pastRight > 0 || pastBottom > 0) {
+        const bool right = pastRight >= pastBottom;
+        findings.push_back(FindingFor(control, dialogIndex, LayoutProblem::OutsideDialog,
+                                      right ? control.rect.right : control.rect.bottom,
+                                      right ? client.right : client.bottom));
+    }
+}
+
+bool ReportedOverlap(const PlacedControl& control, const PlacedControl& other, RECT& shared) {
+    return (control.string || other.string) && !IsDescendant(control.element, other.element) &&
+           !IsDescendant(other.element, control.element) && ShowTogether(control.element, other.element) &&
+           IntersectRect(&shared, &control.rect, &other.rect);
+}
+
+// The overlapping pairs (first < second in document order), found by sweeping the controls from
+// left to right so that only those that meet across are compared; past the cap only counted.
+std::vector<std::pair<size_t, size_t>> OverlappingPairs(const std::vector<PlacedControl>& controls,
+                                                        size_t cap, size_t& count) {
+    std::vector<size_t> byLeft(controls.size());
+    for (size_t i = 0; i < byLeft.size(); ++i) {
+        byLeft[i] = i;
+    }
+    std::stable_sort(byLeft.begin(), byLeft.end(),
+                     [&](size_t a, size_t b) { return controls[a].rect.left < controls[b].rect.left; });
+    std::vector<std::pair<size_t, size_t>> pairs;
+    count = 0;
+    for (size_t a = 0; a < byLeft.size(); ++a) {
+        const RECT& rect = controls[byLeft[a]].rect;
+        for (size_t b = a + 1; b < byLeft.size() && controls[byLeft[b]].rect.left < rect.right; ++b) {
+            RECT shared = {};
+            if (ReportedOverlap(controls[byLeft[a]], controls[byLeft[b]], shared)) {
+                if (++count <= cap) {
+                    pairs.emplace_back(std::min(byLeft[a], byLeft[b]), std::max(byLeft[a], byLeft[b]));
+                }
+            }
+        }
+    }
+    std::sort(pairs.begin(), pairs.end());
+    return pairs;
+}
+
+// Each control's own findings, then its overlaps with later controls, in document order; at most
+// kMaxLayoutFindingsPerDialog of them, and then one that counts the rest.
 std::vector<LayoutFinding> InspectControls(const std::vector<PlacedControl>& controls, HWND dialog,
                                            size_t dialogIndex) {
-    std::vector<LayoutFinding> findings;
     RECT client = {};
     GetClientRect(dialog, &client);
+    size_t overlaps = 0;
+    const std::vector<std::pair<size_t, size_t>> pairs =
+        OverlappingPairs(controls, kMaxLayoutFindingsPerDialog, overlaps);
+    std::vector<LayoutFinding> findings;
+    size_t total = overlaps;
+    auto pair = pairs.begin();
     for (size_t i = 0; i < controls.size(); ++i) {
         const PlacedControl& control = controls[i];
         if (control.string) {
-            if (const auto room = TextRoomOf(control.element)) {
-                // A wrapped text is reported by its height first: its lines ran out of room.
-                const bool vertical = room->wraps && room->needed.cy > room->given.cy;
-                const int needed = vertical ? room->needed.cy : room->needed.cx;
-                const int given = vertical ? room->given.cy : room->given.cx;
-                if (needed > given) {
-                    findings.push_back(
-                        FindingFor(control, dialogIndex, LayoutProblem::TextClipped, needed, given));
-                    findings.back().vertical = vertical;
-                }
-            }
-            const int pastRight = control.rect.right - client.right;
-            const int pastBottom = control.rect.bottom - client.bottom;
-            if (pastRight > 0 || pastBottom > 0) {
-                const bool right = pastRight >= pastBottom;
-                findings.push_back(FindingFor(control, dialogIndex, LayoutProblem::OutsideDialog,
-                                              right ? control.rect.right : control.rect.bottom,
-                                              right ? client.right : client.bottom));
-            }
+            const size_t before = findings.size();
+            InspectOwnRoom(control, client, dialogIndex, findings);
+            total += findings.size() - before;
         }
-        for (size_t j = i + 1; j < controls.size(); ++j) {
-            const PlacedControl& other = controls[j];
-            if (!control.string && !other.string) {
-                continue;
-            }
+        for (; pair != pairs.end() && pair->first == i; ++pair) {
+            const PlacedControl& other = controls[pair->second];
             RECT shared = {};
-            if (IsDescendant(control.element, other.element) ||
-                IsDescendant(other.element, control.element) ||
-                !ShowTogether(control.element, other.element) ||
-                !IntersectRect(&shared, &control.rect, &other.rect)) {
-                continue;
-            }
+            IntersectRect(&shared, &control.rect, &other.rect);
             const PlacedControl& blamed = control.string ? control : other;
             findings.push_back(
                 FindingFor(blamed, dialogIndex, LayoutProblem::Overlap, Width(shared), Height(shared)));
             findings.back().other = NameOf(&blamed == &control ? other : control);
         }
+    }
+    if (findings.size() > kMaxLayoutFindingsPerDialog) {
+        findings.resize(kMaxLayoutFindingsPerDialog);
+    }
+    if (total > findings.size()) {
+        LayoutFinding more = findings.back();
+        more.problem = LayoutProblem::NotListed;
+        more.needed = static_cast<int>(std::min<size_t>(total - findings.size(), INT_MAX));
+        more.available = 0;
+        findings.push_back(std::move(more));
     }
     return findings;
 }
@@ -313,6 +363,8 @@ std::wstring LayoutFinding::Describe() const {
         return FormatText(L"extends %d px past the dialog", needed - available);
     case LayoutProblem::Overlap:
         return L"overlaps " + Quoted(other);
+    case LayoutProblem::NotListed:
+        return FormatText(L"and %d more layout findings in this dialog, not listed", needed);
     }
     return {};
 }
@@ -328,10 +380,19 @@ std::vector<LayoutFinding> CheckDialogsLayout(const ProjectModel& model,
                                               const std::vector<size_t>& dialogIndices) {
     const TranslatedById translated = IndexTranslated(model);
     std::vector<LayoutFinding> findings;
+    // A description listed more than once is laid out once: every listing shows the same controls.
+    std::unordered_map<const DialogContent*, std::vector<LayoutFinding>> laidOut;
     for (size_t i : dialogIndices) {
-        if (i < model.Dialogs().size()) {
-            std::vector<LayoutFinding> found = CheckDialog(model, i, translated);
-            findings.insert(findings.end(), found.begin(), found.end());
+        if (i >= model.Dialogs().size()) {
+            continue;
+        }
+        const auto [done, isNew] = laidOut.try_emplace(model.Dialogs()[i].content.get());
+        if (isNew) {
+            done->second = CheckDialog(model, i, translated);
+        }
+        for (LayoutFinding finding : done->second) {
+            finding.dialog = i;
+            findings.push_back(std::move(finding));
         }
     }
     return findings;

@@ -12,7 +12,12 @@ enum class LayoutProblem {
     TextClipped,   // the shown text needs more room than the control was given
     OutsideDialog, // the control extends past the dialog's client area
     Overlap,       // the control lies over another control
+    NotListed,     // more findings of the dialog than are listed: needed counts them
 };
+
+// A hostile or broken description can make every control overlap every other: past this many
+// findings a dialog lists one NotListed finding instead of the rest.
+constexpr size_t kMaxLayoutFindingsPerDialog = 200;
 
 struct LayoutFinding {
     LayoutProblem problem = LayoutProblem::TextClipped;
@@ -24,6 +29,7 @@ struct LayoutFinding {
     bool vertical = false; // TextClipped: the text wraps and its height does not fit
     // Pixels: TextClipped the room the text needs and the room there is; OutsideDialog the far edge
     // of the control and of the client area; Overlap the width and height of the shared area.
+    // NotListed: needed is the number of findings left out.
     int needed = 0;
     int available = 0;
     std::wstring other; // Overlap: the other control's id or tag

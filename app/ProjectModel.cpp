@@ -5,6 +5,7 @@
 
 #include "FileOps.h"
 #include "FileStamp.h"
+#include "KernelHandles.h"
 #include "PathRules.h"
 #include "ProjectFile.h"
 #include "SafeReplace.h"
@@ -63,6 +64,17 @@ public:
 private:
     std::unordered_map<std::wstring, std::vector<const OptString*>> m_attrsById;
 };
+
+// Why an existing file cannot be opened for reading now; ERROR_SUCCESS when it can, or is missing.
+DWORD OpenErrorOf(const std::wstring& path) {
+    if (!IsExistingFile(path)) {
+        return ERROR_SUCCESS;
+    }
+    const FileHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+    return file.Valid() ? ERROR_SUCCESS : GetLastError();
+}
 
 TranslationIndex ReadTranslation(const std::wstring& path, bool& unreadable) {
     TranslationIndex index;
@@ -203,6 +215,11 @@ LoadResult ProjectModel::Load(const std::wstring& projectFile, const std::wstrin
     }
     if (!project->hasStrings) {
         result.status = LoadStatus::NoStrings;
+        return result;
+    }
+    result.translationError = OpenErrorOf(translationFile);
+    if (result.translationError != ERROR_SUCCESS) {
+        result.status = LoadStatus::TranslationInaccessible;
         return result;
     }
     const auto stamp = StampOf(translationFile);

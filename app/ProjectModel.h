@@ -81,6 +81,9 @@ enum class LoadStatus {
     ProjectUnreadable, // the project file does not load
     NoProjectRoot,     // no "tevproject" root
     NoStrings,         // the root has no "strings" element
+    // The translation file exists but cannot be opened now (another program holds it, or access is
+    // refused): no damaged file, so the project does not open untranslated over it.
+    TranslationInaccessible,
 };
 
 struct LoadResult {
@@ -88,6 +91,7 @@ struct LoadResult {
     // The translation file exists but does not parse or has no "strings" root; its strings start
     // untranslated and the first save keeps the file as a backup.
     bool translationUnreadable = false;
+    DWORD translationError = ERROR_SUCCESS; // TranslationInaccessible: the system's error
 };
 
 struct StringInfo {

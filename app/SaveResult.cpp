@@ -29,8 +29,12 @@ SaveCause CauseOf(DWORD error) {
     }
 }
 
-// The system's own words for an error, without the line break it ends them with.
-std::wstring SystemText(DWORD error) {
+const wchar_t kUnchanged[] = L"The file on disk was not changed.";
+
+} // namespace
+
+// Without the line break the system ends its words with.
+std::wstring SystemErrorText(DWORD error) {
     wchar_t* buffer = nullptr;
     const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                             FORMAT_MESSAGE_IGNORE_INSERTS,
@@ -41,10 +45,6 @@ std::wstring SystemText(DWORD error) {
     return text.empty() ? FormatText(L"System error %lu.", error)
                         : FormatText(L"%s (error %lu)", text.c_str(), error);
 }
-
-const wchar_t kUnchanged[] = L"The file on disk was not changed.";
-
-} // namespace
 
 SaveResult SaveFailure(DWORD error, const std::wstring& path) {
     return {CauseOf(error), error, path, {}};
@@ -93,5 +93,5 @@ std::wstring SaveResult::Message() const {
         break;
     }
     return FormatText(L"The translation file could not be saved:\n%s\n\n%s\n\n%s", file,
-                      SystemText(error).c_str(), kUnchanged);
+                      SystemErrorText(error).c_str(), kUnchanged);
 }

@@ -31,5 +31,8 @@ struct SaveResult {
     std::wstring Message() const;
 };
 
+// The system's own text for an error, with its number.
+std::wstring SystemErrorText(DWORD error);
+
 // The failure that a system error means, for the translation file at path.
 SaveResult SaveFailure(DWORD error, const std::wstring& path);

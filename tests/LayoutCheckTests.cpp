@@ -276,3 +276,31 @@ TEST_F(LayoutCheck, AControlAtItsOwnMinimumSizeDrawsAllOfItsText) {
         }
     }
 }
+
+TEST_F(LayoutCheck, ADialogListsAtMostItsCapOfFindingsAndADescriptionListedTwiceIsLaidOutForBoth) {
+    // Hundreds of translated buttons pushed past a narrow dialog: the check once listed every
+    // finding of a hostile description until memory ran out.
+    std::string buttons;
+    for (int i = 0; i < 300; ++i) {
+        buttons += R"(<button locid="apply" label="Apply"/>)";
+    }
+    Load(R"(<string id="apply" attr="label" loc="Anwenden"/>)",
+         R"(<dialog width="80"><hbox>)" + buttons + "</hbox></dialog>");
+    WriteUtf8File(folder.File(L"tevproject.xml"),
+                  R"(<tevproject name="P" dst="s.xml"><strings>)" + std::string(kStrings) +
+                      R"(</strings><files><f name="dlg.xml"/><f name=".\dlg.xml"/>
+                                                      </files></tevproject>)");
+    ASSERT_EQ(LoadStatus::Loaded,
+              model.Load(folder.File(L"tevproject.xml"), folder.File(L"s.xml"), 1031).status);
+    const std::vector<LayoutFinding> findings = CheckProjectLayout(model);
+    ASSERT_EQ(2 * (kMaxLayoutFindingsPerDialog + 1), findings.size());
+    for (size_t dialog : {size_t(0), size_t(1)}) {
+        const LayoutFinding& more =
+            findings[dialog * (kMaxLayoutFindingsPerDialog + 1) + kMaxLayoutFindingsPerDialog];
+        EXPECT_EQ(dialog, more.dialog);
+        EXPECT_EQ(LayoutProblem::NotListed, more.problem);
+        EXPECT_GT(more.needed, 0);
+        EXPECT_EQ(FormatText(L"and %d more layout findings in this dialog, not listed", more.needed),
+                  more.Describe());
+    }
+}

@@ -536,3 +536,23 @@ TEST_F(MainWindow, AFileThatAnInterruptedSaveLeftMissingIsRestoredFromItsCopyWhe
     EXPECT_EQ(saved, ReadBytes(TranslationFile()));
     EXPECT_EQ(L"Chercher", translations.at(3));
 }
+
+TEST_F(MainWindow, ATranslationFileHeldByAnotherProgramAtOpenIsRetriedNeverOpenedUntranslated) {
+    std::optional<FileHandle> holder;
+    holder.emplace(
+        CreateFileW(TranslationFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(holder->Valid());
+    CMainDialog main(&engine, program.Path(), session);
+    std::wstring message;
+    Texts translations;
+    Run(main, {[&] {
+                   HWND box = FindOwnedDialog(main.Window());
+                   message = MessageBoxText(box);
+                   holder.reset(); // the other program lets go
+                   PressButton(box, IDRETRY);
+               },
+               [&] { translations = Column(main, 1); }});
+    EXPECT_EQ(0u, message.find(L"The translation file cannot be read now:")) << message;
+    EXPECT_EQ(L"Chercher", translations.at(3));
+    EXPECT_EQ(std::string::npos, ReadBytes(TranslationFile()).find("unreadable"));
+}

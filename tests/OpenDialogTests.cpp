@@ -49,6 +49,8 @@ TEST_F(OpenDialog, OnlyFoldersWhoseProjectRootNamesBothAttributesAreListed) {
     WriteUtf8File(program.File(L"projects\\plain.xml"), R"(<tevproject name="File" dst="x.xml"/>)");
     COpenDlg dialog(&engine, program.Path());
     EXPECT_EQ((std::vector<std::wstring>{L"Broken", L"Good", L"Good"}), Names(dialog));
+    // Folders with a project file that is not listed are named to the user; "empty" holds none.
+    EXPECT_EQ((std::vector<std::wstring>{L"nodst", L"noname", L"wrongroot"}), dialog.UnlistedFolders());
 }
 
 TEST_F(OpenDialog, ProjectsWhoseTranslationWouldLeaveTheLanguageFolderAreNotListed) {
