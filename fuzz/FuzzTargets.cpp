@@ -90,6 +90,9 @@ std::vector<Bytes> DescriptionCorpus(const std::wstring& demoFolder) {
 <box orient="horizontal"><spacer hFlex="1"/><button label="OK" dlgType="accept"/></box>
 <menubar><menu label="File"><menupopup><menuitem label="Open"/><menuseparator/></menupopup></menu></menubar>
 </dialog>)"));
+    // Ranges that overflowed, divided by zero or asked for a tick per value of millions.
+    corpus.push_back(ToBytes(R"(<dialog><slider autoTics="true" minValue="-2147483647" maxValue="25"/>
+<slider minValue="10" maxValue="0" invert="true" pos="3"/><slider autoTics="true" maxValue="50000000"/></dialog>)"));
     return corpus;
 }
 
