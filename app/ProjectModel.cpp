@@ -232,6 +232,7 @@ LoadResult ProjectModel::Load(const std::wstring& projectFile, const std::wstrin
     std::vector<DialogItem> newDialogs = ReadDialogs(project->dialogFiles, FolderOf(projectFile), unread);
 
     m_strings = std::move(newStrings);
+    FindUnits();
     m_dialogs = std::move(newDialogs);
     m_unread = std::move(unread);
     m_projectPath = projectFile;
@@ -314,7 +315,9 @@ SaveResult ProjectModel::MoveIntoPlace(FileOps& files, size_t dropped) {
         }
         backup = *free;
     }
-    const ContentsWriter contents = [this](const ByteSink& sink) { WriteTranslationFile(m_strings, sink); };
+    const ContentsWriter contents = [this](const ByteSink& sink) {
+        WriteTranslationFile(m_strings, sink, m_unitHead);
+    };
     SaveResult result = ReplaceContents(files, m_translationPath, contents, backup);
     if (result.Saved()) {
         m_keepUnreadable = false;
@@ -369,15 +372,63 @@ std::optional<size_t> ProjectModel::FirstDialogOf(size_t index) const {
     return std::nullopt;
 }
 
+namespace {
+
+constexpr size_t kNoString = static_cast<size_t>(-1);
+
+} // namespace
+
+ProjectModel::ProjectModel(std::vector<StringItem> strings, std::vector<DialogItem> dialogs)
+    : m_strings(std::move(strings)), m_dialogs(std::move(dialogs)) {
+    FindUnits();
+}
+
+void ProjectModel::FindUnits() {
+    m_unitHead.assign(m_strings.size(), kNoString);
+    m_nextInUnit.assign(m_strings.size(), kNoString);
+    // The last string seen of each id and attr, so that the next one links after it.
+    std::unordered_map<std::wstring, size_t> lastOfUnit;
+    for (size_t s = 0; s < m_strings.size(); ++s) {
+        const StringItem& item = m_strings[s];
+        // An absent attr and an empty one differ: "\x01" never stands in an XML attribute.
+        std::wstring key = item.id + (item.attr ? L"\x01+" + *item.attr : L"\x01-");
+        const auto [last, isNew] = lastOfUnit.try_emplace(std::move(key), s);
+        if (isNew) {
+            m_unitHead[s] = s;
+        } else {
+            m_unitHead[s] = m_unitHead[last->second];
+            m_nextInUnit[last->second] = s;
+            last->second = s;
+        }
+    }
+}
+
+std::vector<size_t> ProjectModel::UnitOf(size_t index) const {
+    std::vector<size_t> unit;
+    for (size_t s = index < m_strings.size() ? m_unitHead[index] : kNoString; s != kNoString;
+         s = m_nextInUnit[s]) {
+        unit.push_back(s);
+    }
+    return unit;
+}
+
+std::vector<size_t> ProjectModel::SetUnitLoc(size_t index, OptString loc) {
+    std::vector<size_t> unit = UnitOf(index);
+    for (size_t s : unit) {
+        m_strings[s].loc = loc;
+    }
+    m_modified = m_modified || !unit.empty();
+    // The string named comes first, for the rows to update.
+    std::stable_partition(unit.begin(), unit.end(), [index](size_t s) { return s == index; });
+    return unit;
+}
+
 std::vector<size_t> ProjectModel::SetLoc(size_t index, const OptString& loc) {
-    std::vector<size_t> changed;
     // The same text again is no edit: nothing to store, nothing to save.
     if (index >= m_strings.size() || m_strings[index].loc == loc) {
-        return changed;
+        return {};
     }
-    m_strings[index].loc = loc;
-    m_modified = true;
-    changed.push_back(index);
+    std::vector<size_t> changed = SetUnitLoc(index, loc);
     if (!loc) {
         return changed;
     }
@@ -385,16 +436,9 @@ std::vector<size_t> ProjectModel::SetLoc(size_t index, const OptString& loc) {
     const std::wstring& text = m_strings[index].text;
     for (size_t k = index + 1; k < m_strings.size(); ++k) {
         if (!m_strings[k].loc && m_strings[k].text == text) {
-            m_strings[k].loc = loc;
-            changed.push_back(k);
+            const std::vector<size_t> unit = SetUnitLoc(k, loc);
+            changed.insert(changed.end(), unit.begin(), unit.end());
         }
     }
     return changed;
-}
-
-void ProjectModel::SetSingleLoc(size_t index, OptString loc) {
-    if (index < m_strings.size()) {
-        m_strings[index].loc = std::move(loc);
-        m_modified = true;
-    }
 }

@@ -115,8 +115,7 @@ class ProjectModel {
 public:
     ProjectModel() = default;
     // A model of the given strings and dialogs, read from no file: checks and imports work on it.
-    ProjectModel(std::vector<StringItem> strings, std::vector<DialogItem> dialogs)
-        : m_strings(std::move(strings)), m_dialogs(std::move(dialogs)) {}
+    ProjectModel(std::vector<StringItem> strings, std::vector<DialogItem> dialogs);
 
     const std::vector<StringItem>& Strings() const { return m_strings; }
     const std::vector<DialogItem>& Dialogs() const { return m_dialogs; }
@@ -151,14 +150,20 @@ public:
     // The index of the first dialog, in project order, that uses the string's id.
     std::optional<size_t> FirstDialogOf(size_t index) const;
 
-    // Sets the translation of one string and copies a present text to every later untranslated string
-    // with the same original text. Sets modified. Returns the indices whose translation was set, index
-    // first, for the rows to update; storing the translation the string already has changes nothing
-    // and returns none.
+    // The translation file keys a translation by id and attr: the strings that share both are one
+    // unit, which has one translation wherever it appears. The first string of the unit.
+    size_t UnitHead(size_t index) const { return m_unitHead[index]; }
+    // Every string of the unit, the first first.
+    std::vector<size_t> UnitOf(size_t index) const;
+
+    // Sets the translation of one string's unit and copies a present text to the units of every
+    // later untranslated string with the same original text. Sets modified. Returns the indices whose
+    // translation was set, index first, for the rows to update; storing the translation the string
+    // already has changes nothing and returns none.
     std::vector<size_t> SetLoc(size_t index, const OptString& loc);
-    // Sets one string's translation and nothing else, and sets modified: an import or a recovery
-    // finds every string it gives a text to by itself.
-    void SetSingleLoc(size_t index, OptString loc);
+    // Sets one unit's translation and nothing else, and sets modified: an import, a recovery or a
+    // merge finds every string it gives a text to by itself. Returns the unit's strings.
+    std::vector<size_t> SetUnitLoc(size_t index, OptString loc);
 
     // Whether translations changed since the project was opened or last saved.
     bool IsModified() const { return m_modified; }
@@ -182,6 +187,10 @@ private:
     int m_languageId = -1;
     bool m_modified = false;
     std::vector<UnreadDescription> m_unread;
+    // By string: the first string of its unit, and the next one of it (kNoString after the last).
+    std::vector<size_t> m_unitHead;
+    std::vector<size_t> m_nextInUnit;
+    void FindUnits();
 
     // The translation file as this model last read or wrote it: its size and time of writing, and its
     // translated entries that no string takes. A save need not read it again while it is unchanged.

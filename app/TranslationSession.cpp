@@ -53,36 +53,43 @@ std::vector<size_t> TranslationSession::StoreTranslation(size_t string, const Op
     }
     const OptString before = m_model.Strings()[string].loc;
     const bool wasModified = IsModified();
+    const size_t journalStart = m_journal.size();
     const std::vector<size_t> changed = m_model.SetLoc(string, translation);
-    for (size_t k = 0; k < changed.size(); ++k) {
-        // Only the stored string had a translation before: the copies fill untranslated ones.
-        m_journal.push_back({changed[k], k == 0 ? before : std::nullopt, translation,
-                             k == 0 ? ChangeCause::Typed : ChangeCause::Propagated});
+    for (size_t s : changed) {
+        // One record per unit; only the stored one had a translation before: the copies fill
+        // untranslated ones.
+        if (s == string) {
+            m_journal.push_back({s, before, translation, ChangeCause::Typed});
+        } else if (m_model.UnitHead(s) != m_model.UnitHead(string) && m_model.UnitHead(s) == s) {
+            m_journal.push_back({s, std::nullopt, translation, ChangeCause::Propagated});
+        }
     }
-    AfterChange(changed, wasModified);
+    AfterChange(changed, wasModified, journalStart);
     return changed;
 }
 
 ImportSummary TranslationSession::Import(const std::vector<ImportPair>& pairs) {
     const bool wasModified = IsModified();
+    const size_t journalStart = m_journal.size();
     // Every string of a pair is found through the import's index and set by itself: storing each as
     // typed would scan the rest of the project for copies once per pair.
     std::vector<size_t> changed;
     const ImportSummary summary =
         ApplyImport(m_model.Strings(), pairs, [&](size_t string, const std::wstring& text) {
             m_journal.push_back({string, m_model.Strings()[string].loc, text, ChangeCause::Imported});
-            m_model.SetSingleLoc(string, text);
-            changed.push_back(string);
+            const std::vector<size_t> unit = m_model.SetUnitLoc(string, text);
+            changed.insert(changed.end(), unit.begin(), unit.end());
         });
-    AfterChange(changed, wasModified);
+    AfterChange(changed, wasModified, journalStart);
     return summary;
 }
 
-void TranslationSession::AfterChange(const std::vector<size_t>& changed, bool wasModified) {
+void TranslationSession::AfterChange(const std::vector<size_t>& changed, bool wasModified,
+                                     size_t journalStart) {
     if (changed.empty()) {
         return;
     }
-    KeepForRecovery(changed.size());
+    KeepForRecovery(journalStart);
     m_checks.Recheck(m_model, changed);
     m_rowsCurrent = false;
     NotifyAll([&](SessionObserver& observer) { observer.OnTranslationsChanged(changed); });
@@ -91,9 +98,9 @@ void TranslationSession::AfterChange(const std::vector<size_t>& changed, bool wa
     }
 }
 
-void TranslationSession::KeepForRecovery(size_t lastChanges) {
+void TranslationSession::KeepForRecovery(size_t journalStart) {
     std::vector<RecoveredTranslation> kept;
-    for (size_t i = m_journal.size() - lastChanges; i < m_journal.size(); ++i) {
+    for (size_t i = journalStart; i < m_journal.size(); ++i) {
         const StringItem& item = m_model.Strings()[m_journal[i].string];
         kept.push_back({item.id, item.attr, m_journal[i].after});
     }
@@ -116,31 +123,33 @@ SaveOutcome TranslationSession::SaveMerging(MergeReport& report) {
         // Nothing of theirs can be told apart: their file is kept whole.
         return SaveOverwriting();
     }
-    // What each string changed here had at the last save: the first unsaved change's before.
+    // What each unit changed here had at the last save: the first unsaved change's before.
     std::vector<std::optional<OptString>> savedHere(theirs->size());
     for (size_t i = m_savedJournalSize; i < m_journal.size(); ++i) {
-        if (!savedHere[m_journal[i].string]) {
-            savedHere[m_journal[i].string] = m_journal[i].before;
+        const size_t unit = m_model.UnitHead(m_journal[i].string);
+        if (!savedHere[unit]) {
+            savedHere[unit] = m_journal[i].before;
         }
     }
     const bool wasModified = IsModified();
+    const size_t journalStart = m_journal.size();
     std::vector<size_t> changed;
     for (size_t s = 0; s < theirs->size(); ++s) {
         const OptString& ours = m_model.Strings()[s].loc;
         const OptString& their = (*theirs)[s];
-        if (their == ours) {
+        if (m_model.UnitHead(s) != s || their == ours) {
             continue;
         }
         if (!savedHere[s]) {
             m_journal.push_back({s, ours, their, ChangeCause::Merged});
-            m_model.SetSingleLoc(s, their);
-            changed.push_back(s);
+            const std::vector<size_t> unit = m_model.SetUnitLoc(s, their);
+            changed.insert(changed.end(), unit.begin(), unit.end());
             ++report.taken;
         } else if (their != *savedHere[s]) {
             ++report.conflicts;
         }
     }
-    AfterChange(changed, wasModified);
+    AfterChange(changed, wasModified, journalStart);
     if (report.conflicts > 0) {
         m_model.KeepEarlierFileAtNextSave();
     }
@@ -188,6 +197,7 @@ size_t TranslationSession::ApplyRecovery() {
         stringsById[strings[s].id].push_back(s);
     }
     const bool wasModified = IsModified();
+    const size_t journalStart = m_journal.size();
     std::vector<size_t> changed;
     std::vector<bool> done(strings.size());
     // The last translation kept for a string is the one it had.
@@ -198,22 +208,23 @@ size_t TranslationSession::ApplyRecovery() {
             continue;
         }
         for (size_t s : found->second) {
-            if (strings[s].attr != last->attr || done[s]) {
+            const size_t unit = m_model.UnitHead(s);
+            if (strings[s].attr != last->attr || done[unit]) {
                 continue;
             }
-            done[s] = true;
+            done[unit] = true;
             if (strings[s].loc != last->loc) {
-                m_journal.push_back({s, strings[s].loc, last->loc, ChangeCause::Recovered});
-                m_model.SetSingleLoc(s, last->loc);
-                changed.push_back(s);
+                m_journal.push_back({unit, strings[s].loc, last->loc, ChangeCause::Recovered});
+                const std::vector<size_t> members = m_model.SetUnitLoc(unit, last->loc);
+                changed.insert(changed.end(), members.begin(), members.end());
             }
         }
     }
     m_pendingRecovery.reset();
     // What was recovered is kept again, in a file made against the translation file as it is now.
     m_recovery.Clear();
-    AfterChange(changed, wasModified);
-    return changed.size();
+    AfterChange(changed, wasModified, journalStart);
+    return m_journal.size() - journalStart;
 }
 
 void TranslationSession::DiscardRecovery() {

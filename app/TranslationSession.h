@@ -34,9 +34,10 @@ struct MergeReport {
     size_t conflicts = 0; // strings both changed: ours was written, theirs kept in the backup
 };
 
-// One translation change, enough to take it back or to apply it again.
+// One translation change of a unit (the strings sharing an id and attr), enough to take it back or to
+// apply it again.
 struct TranslationChange {
-    size_t string; // index into the model's strings
+    size_t string; // index into the model's strings: the one changed, or its unit's first
     OptString before;
     OptString after;
     ChangeCause cause;
@@ -141,11 +142,12 @@ public:
 private:
     bool Passes(size_t string) const;
     SaveOutcome WriteFile();
-    // Appends the journal's last changes to the recovery file.
-    void KeepForRecovery(size_t lastChanges);
+    // Appends the journal's records from journalStart on to the recovery file.
+    void KeepForRecovery(size_t journalStart);
     void ChooseRows();
-    // Journal, checks and observers after translations changed; wasModified: before the change.
-    void AfterChange(const std::vector<size_t>& changed, bool wasModified);
+    // Recovery, checks and observers after translations changed; wasModified: before the change;
+    // the change's records start at journalStart.
+    void AfterChange(const std::vector<size_t>& changed, bool wasModified, size_t journalStart);
 
     template <typename Notify> void NotifyAll(Notify notify) {
         // A copy: an observer may remove itself while it is told.

@@ -81,7 +81,8 @@ void PutAttribute(PieceWriter& out, std::wstring_view nameAndQuote, const std::w
 
 } // namespace
 
-bool WriteTranslationFile(const std::vector<StringItem>& strings, const ByteSink& sink) {
+bool WriteTranslationFile(const std::vector<StringItem>& strings, const ByteSink& sink,
+                          const std::vector<size_t>& unitHeads) {
     PieceWriter out(sink);
     out.Put(kHeader);
     const bool anyTranslated = std::any_of(strings.begin(), strings.end(),
@@ -92,11 +93,12 @@ bool WriteTranslationFile(const std::vector<StringItem>& strings, const ByteSink
         return out.Flush();
     }
     out.Put(L"<strings>");
-    for (const StringItem& item : strings) {
+    for (size_t s = 0; s < strings.size(); ++s) {
+        const StringItem& item = strings[s];
         if (!out.Accepted()) {
             return false;
         }
-        if (!item.loc) {
+        if (!item.loc || (s < unitHeads.size() && unitHeads[s] != s)) {
             continue;
         }
         PutAttribute(out, L"<string id=\"", item.id);

@@ -13,5 +13,7 @@ using ByteSink = std::function<bool(const void* bytes, size_t size)>;
 // Hands the whole file for the translated strings to sink, in pieces of some tens of KB: a
 // byte-order mark, the declaration, and a "strings" root holding one "string" element per translated
 // string, in order, with its "id", "attr" (when present), "text" and "loc", all in UTF-16 LE. False
-// when the sink stopped it.
-bool WriteTranslationFile(const std::vector<StringItem>& strings, const ByteSink& sink);
+// when the sink stopped it. unitHeads, when given, holds for each string the first string with its id
+// and attr: a reader takes the first entry of an id and attr, so each is written once, there.
+bool WriteTranslationFile(const std::vector<StringItem>& strings, const ByteSink& sink,
+                          const std::vector<size_t>& unitHeads = {});

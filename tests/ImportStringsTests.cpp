@@ -29,8 +29,10 @@ std::string LittleEndianBytes(const std::wstring& units) {
     return bytes;
 }
 
+// Each with an id of its own: strings that share one are a single translation.
 StringItem Item(const wchar_t* text, OptString loc = std::nullopt) {
-    return {L"id", std::nullopt, text, loc};
+    static int next = 0;
+    return {L"id" + std::to_wstring(next++), std::nullopt, text, loc};
 }
 
 // Imports pairs into the model's strings, one string per call; the number of calls.
@@ -39,7 +41,7 @@ int Import(ProjectModel& model, const std::vector<ImportPair>& pairs, ImportSumm
     const ImportSummary done =
         ApplyImport(model.Strings(), pairs, [&](size_t index, const std::wstring& text) {
             ++calls;
-            model.SetSingleLoc(index, text);
+            model.SetUnitLoc(index, text);
         });
     if (summary) {
         *summary = done;

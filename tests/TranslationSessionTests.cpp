@@ -198,3 +198,32 @@ TEST_F(Session, ASaveOverAnotherProgramsSaveMergesOrOverwritesAndKeepsItsFile) {
     EXPECT_EQ(L"-", translationIn(TranslationFile(), L"ok", L"label"));
     EXPECT_EQ(L"Gut", translationIn(session.Model().LastSave().backupPath, L"ok", L"label"));
 }
+
+TEST_F(Session, StringsSharingAnIdAndAttrAreOneTranslationStoredOnceAndSeenEverywhere) {
+    program.AddProject(L"units", R"(<tevproject name="Units" dst="units.xml"><strings>
+        <string id="cancel" attr="label" text="Cancel"/><string id="ok" attr="label" text="OK"/>
+        <string id="cancel" attr="label" text="Cancel"/><string id="cancel" text="Cancel"/></strings>
+        <files/></tevproject>)");
+    const std::wstring project = program.Path() + L"projects\\units\\tevproject.xml";
+    const std::wstring file = program.File(L"units.xml");
+    TranslationSession units;
+    ASSERT_EQ(LoadStatus::Loaded, units.Open(project, file, 1031).status);
+    // Stored on the second occurrence, the translation is the first's too; without an attr the
+    // third is another unit, filled by the forward copy.
+    EXPECT_EQ((Rows{2, 0, 3}), units.StoreTranslation(2, L"Abbrechen"));
+    ASSERT_EQ(2u, units.Journal().size());
+    EXPECT_EQ(ChangeCause::Typed, units.Journal()[0].cause);
+    EXPECT_EQ(ChangeCause::Propagated, units.Journal()[1].cause);
+    ASSERT_EQ(SaveOutcome::Saved, units.Save());
+    const std::string bytes = ReadBytes(file);
+    const std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data() + 2), (bytes.size() - 2) / 2);
+    const size_t first = text.find(L"id=\"cancel\" attr=\"label\"");
+    EXPECT_NE(std::wstring::npos, first);
+    EXPECT_EQ(std::wstring::npos, text.find(L"id=\"cancel\" attr=\"label\"", first + 1));
+
+    TranslationSession reopened;
+    ASSERT_EQ(LoadStatus::Loaded, reopened.Open(project, file, 1031).status);
+    for (size_t s : {0u, 2u, 3u}) {
+        EXPECT_EQ(L"Abbrechen", Loc(reopened, s).value_or(L"-")) << s;
+    }
+}
