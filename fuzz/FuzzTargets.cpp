@@ -381,7 +381,20 @@ private:
         runs.height = 4;
         runs.compression = 1; // RLE8: runs, an absolute run, line ends, a delta, the end
         runs.bits = {4, 1, 5, 2, 0, 0, 0, 3, 1, 2, 3, 0, 9, 3, 0, 0, 0, 2, 1, 1, 2, 1, 0, 1};
-        return {EncodeBmp(rgb), EncodeBmp(palette), EncodeBmp(nibbles), EncodeBmp(masks), EncodeBmp(runs)};
+        BmpLayout twoBits = palette;
+        twoBits.bitCount = 2;
+        twoBits.bits = PackBitmapRows(9, 7, 2, [](int x, int y) { return uint32_t((x + 2 * y) % 4); });
+        BmpLayout embedded = rgb; // a PNG file as the colour data
+        embedded.headerSize = 124;
+        embedded.bitCount = 0;
+        embedded.compression = 5;
+        PngSpec png;
+        png.width = 9;
+        png.height = 7;
+        png.rows = Gradient(9, 7, 3);
+        embedded.bits = EncodePng(png);
+        return {EncodeBmp(rgb),  EncodeBmp(palette), EncodeBmp(nibbles), EncodeBmp(masks),
+                EncodeBmp(runs), EncodeBmp(twoBits), EncodeBmp(embedded)};
     }
     static std::vector<Bytes> GifCorpus() {
         GifSpec gif;

@@ -2,6 +2,9 @@
 // and sizes are checked against the limits before anything is allocated.
 #include "BmpDecoder.h"
 
+#include "JpegDecoder.h"
+#include "PngDecoder.h"
+
 #include <algorithm>
 
 namespace {
@@ -10,6 +13,8 @@ constexpr uint32_t kBiRgb = 0;
 constexpr uint32_t kBiRle8 = 1;
 constexpr uint32_t kBiRle4 = 2;
 constexpr uint32_t kBiBitfields = 3;
+constexpr uint32_t kBiJpeg = 4;
+constexpr uint32_t kBiPng = 5;
 constexpr uint32_t kBiAlphaBitfields = 6;
 constexpr size_t kFileHeaderSize = 14;
 constexpr uint32_t kCoreHeaderSize = 12;
@@ -114,11 +119,11 @@ bool ReadDibHeader(const uint8_t* data, size_t size, bool icon, DibHeader& h) {
         h.compression = full ? ReadLe32(data + 16) : kBiRgb;
         h.sizeImage = full ? ReadLe32(data + 20) : 0;
         const uint32_t colorsUsed = full ? ReadLe32(data + 32) : 0;
-        if ((full && !DensityPlausible(data)) || (h.bitCount <= 8 && colorsUsed > (1u << h.bitCount)) ||
-            (h.headerSize == 64 && h.compression >= kBiBitfields)) {
+        if ((full && !DensityPlausible(data)) || (h.headerSize == 64 && h.compression >= kBiBitfields)) {
             return false; // OS/2's compressions 3 and 4 are not Windows' bit fields and JPEG
         }
-        if (h.bitCount <= 8) {
+        if (h.bitCount >= 1 && h.bitCount <= 8) {
+            // More colours than the depth can index are stored all the same, and skipped.
             h.paletteEntries = colorsUsed ? colorsUsed : (1u << h.bitCount);
         } else {
             h.paletteEntries = colorsUsed; // stored, but not used for direct colours
@@ -146,8 +151,12 @@ bool ReadDibHeader(const uint8_t* data, size_t size, bool icon, DibHeader& h) {
 }
 
 bool CombinationSupported(const DibHeader& h) {
+    if (h.compression == kBiJpeg || h.compression == kBiPng) {
+        return true; // the embedded file decides
+    }
     switch (h.bitCount) {
     case 1:
+    case 2: // Windows CE's
         return h.compression == kBiRgb;
     case 4:
         return h.compression == kBiRgb || h.compression == kBiRle4;
@@ -176,6 +185,11 @@ void DecodeRow(const DibHeader& h, const uint8_t* row, const std::vector<uint32_
     case 1:
         for (int x = 0; x < width; ++x) {
             out[x] = PaletteColour(palette, (row[x >> 3] >> (7 - (x & 7))) & 1);
+        }
+        break;
+    case 2:
+        for (int x = 0; x < width; ++x) {
+            out[x] = PaletteColour(palette, (row[x >> 2] >> (6 - 2 * (x & 3))) & 3);
         }
         break;
     case 4:
@@ -214,10 +228,10 @@ void DecodeRow(const DibHeader& h, const uint8_t* row, const std::vector<uint32_
 // skips the rest of a row, with room for pictures that leave much of themselves blank.
 constexpr uint64_t kRlePixelsPerByte = 1024;
 
-// Run-length encoded rows (bottom-up). Pixels the runs never reach stay transparent. Fails when
-// the data ends before the end-of-bitmap code, for an index beyond the palette, and for a run
-// that reaches past the end of its row (one pixel past it is padding: writers end odd rows of
-// 4-bit runs with a pair).
+// Run-length encoded rows (bottom-up) over a picture filled with the first palette colour, which
+// is what other decoders show where the runs skip pixels or never reach. Runs that reach past the
+// end of their row are cut there. Fails when the data ends before the end-of-bitmap code, for an
+// index beyond the palette, and for runs in rows above the last one (bmpsuite's b/badrle.bmp).
 bool DecodeRle(const DibHeader& h, const uint8_t* data, size_t size, const std::vector<uint32_t>& palette,
                Picture& picture) {
     const bool four = h.compression == kBiRle4;
@@ -226,10 +240,11 @@ bool DecodeRle(const DibHeader& h, const uint8_t* data, size_t size, const std::
     // Paints a run of count pixels, index(i) its ith, within the row.
     auto putRun = [&](unsigned count, auto index) {
         if (row >= picture.height) {
-            return true; // past the last row: nothing to paint
-        }
-        if (x + count > picture.width + 1) {
             return false;
+        }
+        if (x >= picture.width) {
+            x += count;
+            return true; // past the end of the row: nothing to paint
         }
         const unsigned inRow = static_cast<unsigned>(std::min<int64_t>(count, picture.width - x));
         uint32_t* out = &picture.At(static_cast<int>(x), picture.height - 1 - static_cast<int>(row));
@@ -238,7 +253,7 @@ bool DecodeRle(const DibHeader& h, const uint8_t* data, size_t size, const std::
             if (colour == kOutOfPalette) {
                 return false;
             }
-            out[i] = colour | 0xFF000000u;
+            out[i] = colour;
         }
         x += count;
         return true;
@@ -293,6 +308,12 @@ bool DecodeRle(const DibHeader& h, const uint8_t* data, size_t size, const std::
     return false;
 }
 
+// A bitmap file whose colour data is a whole JPEG or PNG file.
+std::optional<Picture> DecodeEmbedded(const DibHeader& h, const uint8_t* bits, size_t size) {
+    const size_t length = h.sizeImage ? std::min<size_t>(h.sizeImage, size) : size;
+    return h.compression == kBiJpeg ? DecodeJpeg(bits, length) : DecodePng(bits, length);
+}
+
 bool AllAlphaZero(const Picture& picture) {
     return std::all_of(picture.pixels.begin(), picture.pixels.end(),
                        [](uint32_t pixel) { return PixelAlpha(pixel) == 0; });
@@ -332,8 +353,17 @@ std::optional<Picture> DecodeDib(const uint8_t* data, size_t size, size_t header
     if (bitsPos > size || (!icon && h.sizeImage > size - bitsPos)) {
         return std::nullopt;
     }
+    if (h.compression == kBiJpeg || h.compression == kBiPng) {
+        return icon ? std::nullopt : DecodeEmbedded(h, data + bitsPos, size - static_cast<size_t>(bitsPos));
+    }
+    const bool indexed = h.bitCount <= 8;
+    // A palette longer than the depth can index is stored whole before the bits; a longer claim
+    // is damage.
+    if (indexed && h.paletteEntries > (1u << h.bitCount) && paletteStart + paletteBytes > bitsPos) {
+        return std::nullopt;
+    }
     std::vector<uint32_t> palette;
-    if (h.bitCount <= 8) {
+    if (indexed) {
         uint64_t entries = std::min<uint64_t>(h.paletteEntries, 1u << h.bitCount);
         if (bitsPos >= paletteStart) {
             // Writers that leave the colour count at 0 with a shorter palette: the bits bound it.
@@ -351,16 +381,11 @@ std::optional<Picture> DecodeDib(const uint8_t* data, size_t size, size_t header
 
     Picture picture;
     if (rle) {
+        const uint32_t background = palette.empty() ? MakePixel(0, 0, 0) : palette[0];
         if (!DataCanFill(h.width, h.height, size - bitsPos, kRlePixelsPerByte) ||
-            !AllocatePicture(picture, h.width, h.height, 0) ||
+            !AllocatePicture(picture, h.width, h.height, background) ||
             !DecodeRle(h, data + bitsPos, size - static_cast<size_t>(bitsPos), palette, picture)) {
             return std::nullopt;
-        }
-        if (std::any_of(picture.pixels.begin(), picture.pixels.end(),
-                        [](uint32_t pixel) { return PixelAlpha(pixel) == 0; })) {
-            picture.alpha = PictureAlpha::TransparentPixels;
-        } else {
-            picture.alpha = PictureAlpha::Opaque;
         }
         return picture;
     }
@@ -393,13 +418,16 @@ std::optional<Picture> DecodeDib(const uint8_t* data, size_t size, size_t header
     for (uint64_t r = 0; r < uint64_t(h.height); ++r) {
         DecodeRow(h, data + bitsPos + r * stride, palette, fields, &picture.At(0, outputRow(r)));
     }
-    if (h.bitCount <= 8 &&
+    if (indexed &&
         std::find(picture.pixels.begin(), picture.pixels.end(), kOutOfPalette) != picture.pixels.end()) {
         return std::nullopt;
     }
 
+    // An alpha mask means the file's alpha, even zero everywhere, as other decoders read it. An
+    // icon's 32-bit image with alpha zero everywhere was made for its AND mask, which then decides,
+    // as Windows draws such icons.
     const bool ownAlpha = fields[3].Present() || (h.bitCount == 32 && !h.hasMasks && icon);
-    if (ownAlpha && !AllAlphaZero(picture)) {
+    if (ownAlpha && !(icon && AllAlphaZero(picture))) {
         picture.alpha = PictureAlpha::AlphaChannel;
         return picture;
     }

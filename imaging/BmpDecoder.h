@@ -5,8 +5,9 @@
 
 #include <optional>
 
-// A BMP file ("BM" header): 1, 4, 8, 16, 24 and 32 bits per pixel, uncompressed, bit fields or
-// run-length encoded (8 and 4 bits), bottom-up or top-down.
+// A BMP file ("BM" header): 1, 2, 4, 8, 16, 24 and 32 bits per pixel, uncompressed, bit fields
+// (with alpha when a mask says where it is) or run-length encoded (8 and 4 bits), bottom-up or
+// top-down; or a whole JPEG or PNG file inside.
 std::optional<Picture> DecodeBmp(const uint8_t* data, size_t size);
 
 // An icon image: a bitmap header whose height counts the colour rows and the AND mask rows,

@@ -222,6 +222,18 @@ bool ReadExtension(Reader& reader, int& transparent) {
     return *length == 0 || ReadSubBlocks(reader, nullptr);
 }
 
+// A transparent canvas of the logical screen's size, for files whose first image has no pixels.
+std::optional<Picture> EmptyCanvas(int64_t screenWidth, int64_t screenHeight, size_t dataBytes) {
+    Picture picture;
+    if (!DataCanFill(screenWidth, screenHeight, dataBytes, kLzwPixelsPerByte) ||
+        !AllocatePicture(picture, screenWidth, screenHeight, 0)) {
+        return std::nullopt;
+    }
+    picture.alpha = PictureAlpha::TransparentPixels;
+    picture.format = PictureFormat::Gif;
+    return picture;
+}
+
 // The frame whose descriptor follows, on a canvas of the logical screen's size.
 std::optional<Picture> ReadFrame(Reader& reader, int64_t screenWidth, int64_t screenHeight,
                                  const std::vector<uint32_t>& globalColours, int transparent) {
@@ -231,6 +243,10 @@ std::optional<Picture> ReadFrame(Reader& reader, int64_t screenWidth, int64_t sc
     }
     const FrameLayout frame = {ReadLe16(d), ReadLe16(d + 2), ReadLe16(d + 4), ReadLe16(d + 6),
                                (d[8] & 0x40) != 0};
+    if (frame.width == 0 || frame.height == 0) {
+        // Nothing to draw, and so nothing more to read: the GIF test suite shows the empty screen.
+        return EmptyCanvas(screenWidth, screenHeight, reader.Size());
+    }
     std::vector<uint32_t> localColours;
     if (!ReadColourTable(reader, d[8], localColours)) {
         return std::nullopt;
@@ -288,8 +304,12 @@ std::optional<Picture> DecodeGif(const uint8_t* data, size_t size) {
         if (*introducer == 0x2C) {
             return ReadFrame(reader, ReadLe16(screen + 6), ReadLe16(screen + 8), globalColours, transparent);
         }
+        if (*introducer == 0x3B) {
+            // The trailer before any frame: the GIF test suite shows the empty screen.
+            return EmptyCanvas(ReadLe16(screen + 6), ReadLe16(screen + 8), reader.Size());
+        }
         if (*introducer != 0x21) {
-            return std::nullopt; // the trailer before any frame, or an unknown record
+            return std::nullopt; // an unknown record
         }
         if (!ReadExtension(reader, transparent)) {
             return std::nullopt;

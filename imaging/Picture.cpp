@@ -24,11 +24,8 @@ bool AllocatePicture(Picture& picture, int64_t width, int64_t height, uint32_t f
     if (!PictureSizeAllowed(width, height)) {
         return false;
     }
-    const uint64_t count = uint64_t(width) * uint64_t(height);
-    std::vector<uint32_t> pixels;
-    try {
-        pixels.assign(static_cast<size_t>(count), fill);
-    } catch (...) {
+    PixelBuffer pixels;
+    if (!pixels.Allocate(static_cast<int>(width), static_cast<int>(height), fill)) {
         return false;
     }
     picture.width = static_cast<int>(width);

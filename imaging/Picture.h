@@ -1,6 +1,8 @@
 // A decoded picture: 32-bit BGRA pixels, top-down, with how its alpha bytes are to be read.
 #pragma once
 
+#include "PixelBuffer.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -18,15 +20,25 @@ enum class PictureAlpha {
     TransparentPixels // alpha bytes are 0 for transparent pixels (colour key, mask) and 255 otherwise
 };
 
+// Moved, never copied.
 struct Picture {
     int width = 0;
     int height = 0;
-    std::vector<uint32_t> pixels; // 0xAARRGGBB, i.e. bytes B, G, R, A in memory; rows top-down
+    PixelBuffer pixels; // 0xAARRGGBB, i.e. bytes B, G, R, A in memory; rows top-down
     PictureAlpha alpha = PictureAlpha::Opaque;
     PictureFormat format = PictureFormat::Bmp;
 
     uint32_t At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
     uint32_t& At(int x, int y) { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+// The size a picture is to be drawn at, 0 or less for its own width or height. Decoders that
+// can decode at a fraction of the size (JPEG: a half, a quarter, an eighth) do so when both
+// sizes are given and the fraction still covers them, rather than decode every pixel only for
+// the drawing to average them away.
+struct DrawingSize {
+    int width = 0;
+    int height = 0;
 };
 
 constexpr uint32_t MakePixel(uint8_t r, uint8_t g, uint8_t b, uint8_t a = 255) {

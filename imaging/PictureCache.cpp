@@ -4,6 +4,7 @@
 #include "PictureDecoder.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -31,8 +32,8 @@ void PictureCache::Draw(HDC dc, int x, int y, int cx, int cy, const std::wstring
                  nullptr};
     const Entry* entry = Find(key);
     if (!entry) {
-        if (const auto decoded = DecodePictureFile(path.c_str())) {
-            key.picture = std::make_unique<DrawablePicture>(*decoded, key.cx, key.cy);
+        if (auto decoded = DecodePictureFile(path.c_str(), {key.cx, key.cy})) {
+            key.picture = std::make_unique<DrawablePicture>(std::move(*decoded), key.cx, key.cy);
         }
         entry = &Add(std::move(key));
     }

@@ -19,7 +19,9 @@ public:
 
     // Draws the picture file at path as DrawPicture does, decoding it only when this file (the
     // same size and time of last change) was not drawn at this size before. A file that does not
-    // decode draws nothing, and is not read again either until it changes.
+    // decode draws nothing, and is not read again either until it changes. A picture kept at its
+    // own size is drawn from the bitmap it was decoded into; one drawn smaller is decoded smaller
+    // where its format allows, and averaged down.
     void Draw(HDC dc, int x, int y, int cx, int cy, const std::wstring& path);
 
     // The bytes of pixels kept for all pictures.

@@ -10,15 +10,34 @@
 #include "KernelHandles.h"
 #include "PngDecoder.h"
 
-std::optional<Picture> DecodePicture(const uint8_t* data, size_t size) {
+namespace {
+
+std::optional<Picture> DecodeAs(PictureFormat format, const uint8_t* data, size_t size, DrawingSize drawing) {
+    switch (format) {
+    case PictureFormat::Bmp:
+        return DecodeBmp(data, size);
+    case PictureFormat::Jpeg:
+        return DecodeJpeg(data, size, drawing);
+    case PictureFormat::Ico:
+        return DecodeIco(data, size);
+    case PictureFormat::Gif:
+        return DecodeGif(data, size);
+    case PictureFormat::Png:
+        return DecodePng(data, size);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<Picture> DecodePicture(const uint8_t* data, size_t size, DrawingSize drawing) {
     if (!data || size == 0) {
         return std::nullopt;
     }
-    using Decoder = std::optional<Picture> (*)(const uint8_t*, size_t);
-    static const Decoder kDecoders[] = {DecodeBmp, DecodeJpeg, DecodeIco, DecodeGif, DecodePng};
-    for (Decoder decode : kDecoders) {
+    for (PictureFormat format : {PictureFormat::Bmp, PictureFormat::Jpeg, PictureFormat::Ico,
+                                 PictureFormat::Gif, PictureFormat::Png}) {
         try {
-            if (auto picture = decode(data, size)) {
+            if (auto picture = DecodeAs(format, data, size, drawing)) {
                 return picture;
             }
         } catch (...) {
@@ -28,7 +47,7 @@ std::optional<Picture> DecodePicture(const uint8_t* data, size_t size) {
     return std::nullopt;
 }
 
-std::optional<Picture> DecodePictureFile(const wchar_t* path) {
+std::optional<Picture> DecodePictureFile(const wchar_t* path, DrawingSize drawing) {
     if (!path || !*path) {
         return std::nullopt;
     }
@@ -53,5 +72,5 @@ std::optional<Picture> DecodePictureFile(const wchar_t* path) {
         }
         filled += read;
     }
-    return DecodePicture(data.data(), filled);
+    return DecodePicture(data.data(), filled, drawing);
 }

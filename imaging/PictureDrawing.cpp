@@ -3,7 +3,7 @@
 #include "PictureDrawing.h"
 
 #include <algorithm>
-#include <cstring>
+#include <utility>
 
 namespace {
 
@@ -24,6 +24,10 @@ uint32_t Premultiply(uint32_t pixel, unsigned alpha) {
     return (alpha << 24) | (scale(pixel >> 16) << 16) | (scale(pixel >> 8) << 8) | scale(pixel);
 }
 
+uint32_t Premultiplied(const Picture& picture, uint32_t pixel) {
+    return Premultiply(pixel, EffectiveAlpha(picture, pixel));
+}
+
 // The first source line of each of `cells` cells that divide `lines` lines, and the end.
 std::vector<int> CellStarts(int lines, int cells) {
     std::vector<int> starts(static_cast<size_t>(cells) + 1);
@@ -33,14 +37,13 @@ std::vector<int> CellStarts(int lines, int cells) {
     return starts;
 }
 
-// The premultiplied picture averaged into width x height cells (each at most the picture's own).
-std::vector<uint32_t> PremultipliedCells(const Picture& picture, int width, int height) {
-    std::vector<uint32_t> out(static_cast<size_t>(width) * height);
+// The premultiplied picture averaged into width x height cells (each at most the picture's own),
+// written to out.
+void AverageCells(const Picture& picture, int width, int height, uint32_t* out) {
     if (width == picture.width && height == picture.height) {
-        for (size_t i = 0; i < out.size(); ++i) {
-            out[i] = Premultiply(picture.pixels[i], EffectiveAlpha(picture, picture.pixels[i]));
-        }
-        return out;
+        std::transform(picture.pixels.begin(), picture.pixels.end(), out,
+                       [&](uint32_t pixel) { return Premultiplied(picture, pixel); });
+        return;
     }
     const std::vector<int> columns = CellStarts(picture.width, width);
     const std::vector<int> rows = CellStarts(picture.height, height);
@@ -49,8 +52,7 @@ std::vector<uint32_t> PremultipliedCells(const Picture& picture, int width, int 
             uint64_t sums[4] = {};
             for (int y = rows[cy]; y < rows[cy + 1]; ++y) {
                 for (int x = columns[cx]; x < columns[cx + 1]; ++x) {
-                    const uint32_t pixel = picture.At(x, y);
-                    const uint32_t premultiplied = Premultiply(pixel, EffectiveAlpha(picture, pixel));
+                    const uint32_t premultiplied = Premultiplied(picture, picture.At(x, y));
                     for (int c = 0; c < 4; ++c) {
                         sums[c] += (premultiplied >> (8 * c)) & 0xFF;
                     }
@@ -64,41 +66,49 @@ std::vector<uint32_t> PremultipliedCells(const Picture& picture, int width, int 
             out[static_cast<size_t>(cy) * width + cx] = average;
         }
     }
-    return out;
-}
-
-BITMAPINFO TopDownInfo(int width, int height) {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // top-down, like the picture's rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    return info;
 }
 
 } // namespace
 
 DrawablePicture::DrawablePicture(const Picture& picture, int cx, int cy) {
+    if (Measure(picture, cx, cy)) {
+        KeepCells(picture);
+    }
+}
+
+DrawablePicture::DrawablePicture(Picture&& picture, int cx, int cy) {
+    if (!Measure(picture, cx, cy)) {
+        return;
+    }
+    if (m_keptWidth != picture.width || m_keptHeight != picture.height) {
+        KeepCells(picture);
+        return;
+    }
+    for (uint32_t& pixel : picture.pixels) {
+        pixel = Premultiplied(picture, pixel);
+    }
+    m_kept = std::move(picture.pixels);
+}
+
+bool DrawablePicture::Measure(const Picture& picture, int cx, int cy) {
     if (picture.width <= 0 || picture.height <= 0 ||
         picture.pixels.size() != static_cast<size_t>(picture.width) * picture.height) {
-        return;
+        return false;
     }
     m_width = cx > 0 ? cx : picture.width;
     m_height = cy > 0 ? cy : picture.height;
     m_keptWidth = std::min(m_width, picture.width);
     m_keptHeight = std::min(m_height, picture.height);
-    std::vector<uint32_t> pixels = PremultipliedCells(picture, m_keptWidth, m_keptHeight);
+    return true;
+}
 
-    const BITMAPINFO info = TopDownInfo(m_keptWidth, m_keptHeight);
-    void* bits = nullptr;
-    m_bitmap.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (m_bitmap.Get() && bits) {
-        std::memcpy(bits, pixels.data(), pixels.size() * sizeof(uint32_t));
+void DrawablePicture::KeepCells(const Picture& picture) {
+    if (m_kept.Allocate(m_keptWidth, m_keptHeight, 0)) {
+        AverageCells(picture, m_keptWidth, m_keptHeight, m_kept.data());
+    } else if (TryResize(m_unblended, KeptBytes() / 4)) {
+        AverageCells(picture, m_keptWidth, m_keptHeight, m_unblended.data());
     } else {
-        m_bitmap.Reset(nullptr);
-        m_unblended = std::move(pixels);
+        m_keptWidth = m_keptHeight = 0; // nothing to draw
     }
 }
 
@@ -107,15 +117,15 @@ void DrawablePicture::Draw(HDC dc, int x, int y) const {
         return;
     }
     MemoryDC memory(dc);
-    if (!m_bitmap.Get() || !memory.Get()) {
+    if (!m_kept.Bitmap() || !memory.Get()) {
         if (!m_unblended.empty()) {
-            const BITMAPINFO info = TopDownInfo(m_keptWidth, m_keptHeight);
+            const BITMAPINFO info = TopDownBitmapInfo(m_keptWidth, m_keptHeight);
             StretchDIBits(dc, x, y, m_width, m_height, 0, 0, m_keptWidth, m_keptHeight, m_unblended.data(),
                           &info, DIB_RGB_COLORS, SRCCOPY);
         }
         return;
     }
-    SelectedObject selected(memory.Get(), m_bitmap.Get());
+    SelectedObject selected(memory.Get(), m_kept.Bitmap());
     const BLENDFUNCTION blend = {AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
     AlphaBlend(dc, x, y, m_width, m_height, memory.Get(), 0, 0, m_keptWidth, m_keptHeight, blend);
 }

@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
-#include "GdiHandles.h"
 #include "Picture.h"
+#include "PixelBuffer.h"
 
 #include <vector>
 
@@ -15,6 +15,9 @@ class DrawablePicture {
 public:
     // The drawing size is cx x cy; cx or cy 0 or less stands for the picture's own width or height.
     DrawablePicture(const Picture& picture, int cx, int cy);
+    // The same, taking over the picture's bitmap when it is kept at its own size, so that no
+    // second copy of its pixels is made.
+    DrawablePicture(Picture&& picture, int cx, int cy);
 
     // Draws at (x, y); nothing for an empty or inconsistent picture.
     void Draw(HDC dc, int x, int y) const;
@@ -23,11 +26,16 @@ public:
     size_t KeptBytes() const { return size_t(m_keptWidth) * m_keptHeight * 4; }
 
 private:
+    // Sets the drawing and kept sizes; false for an empty or inconsistent picture.
+    bool Measure(const Picture& picture, int cx, int cy);
+    // Keeps the picture premultiplied and averaged at the kept size in a bitmap of its own.
+    void KeepCells(const Picture& picture);
+
     int m_width = 0; // the drawing size
     int m_height = 0;
     int m_keptWidth = 0;
     int m_keptHeight = 0;
-    GdiObject<HBITMAP> m_bitmap; // owned; the premultiplied pixels
+    PixelBuffer m_kept; // owned; the premultiplied pixels
     // Only when the DIB section could not be made: the same pixels, drawn without blending.
     std::vector<uint32_t> m_unblended;
 };

@@ -2,6 +2,8 @@
 // recognition of the format from the content of files.
 #include <windows.h>
 
+#include "GdiHandles.h"
+#include "PictureCache.h"
 #include "PictureDecoder.h"
 #include "PictureFiles.h"
 #include "TestSupport.h"
@@ -9,6 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -42,6 +46,11 @@ void ExpectCard(const std::optional<Picture>& picture) {
         }
     }
 }
+
+// Pictures of the other formats, made where their tests are.
+PngSpec CardPng();
+JpegSpec Quadrants(int components);
+void ExpectQuadrants(const std::optional<Picture>& picture);
 
 // --- BMP ------------------------------------------------------------------------------------------
 
@@ -107,13 +116,44 @@ TEST(PictureBmp, BitFieldsWithAndWithoutAlpha) {
     EXPECT_EQ(PictureAlpha::AlphaChannel, picture->alpha);
     EXPECT_EQ(0x80FF0000u, picture->At(0, 0));
     EXPECT_EQ(0u, PixelAlpha(picture->At(1, 0)));
+}
 
-    // The same with alpha zero everywhere: an alpha mask nobody filled in, so opaque.
-    layout.bits = PackBitmapRows(2, 1, 32, [](int, int) { return 0x00FF0000u; });
-    picture = Decode(EncodeBmp(layout));
-    ASSERT_TRUE(picture);
-    EXPECT_EQ(PictureAlpha::Opaque, picture->alpha);
-    EXPECT_EQ(MakePixel(255, 0, 0), picture->At(1, 0));
+// An alpha mask means the file's alpha, zero everywhere included, as Pillow and ImageMagick read
+// ImageMagick's ARGB1555 and ARGB4444 subtypes and Pillow's rgb32bf-abgr.bmp (version 5 headers).
+TEST(PictureBmp, AlphaMasksKeepTheirAlphaEvenWhenZeroEverywhere) {
+    const std::vector<uint32_t> argb1555 = {0x7C00, 0x03E0, 0x001F, 0x8000};
+    const std::vector<uint32_t> argb4444 = {0x0F00, 0x00F0, 0x000F, 0xF000};
+    const std::vector<uint32_t> abgr = {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000};
+    const struct {
+        const char* name;
+        uint16_t bitCount;
+        std::vector<uint32_t> masks; // red, green, blue, alpha
+        uint32_t stored[2];
+        uint32_t expected[2];
+    } rows[] = {
+        {"ARGB1555", 16, argb1555, {0xFC00, 0x03E0}, {0xFFFF0000, 0x0000FF00}},
+        {"ARGB1555 all transparent", 16, argb1555, {0x7C00, 0x03E0}, {0x00FF0000, 0x0000FF00}},
+        {"ARGB4444", 16, argb4444, {0x7F00, 0xF0F0}, {0x77FF0000, 0xFF00FF00}},
+        {"ARGB4444 all transparent", 16, argb4444, {0x0F00, 0x00F0}, {0x00FF0000, 0x0000FF00}},
+        {"ABGR all transparent", 32, abgr, {0x000000FF, 0x0000FF00}, {0x00FF0000, 0x0000FF00}},
+    };
+    for (const auto& row : rows) {
+        BmpLayout layout;
+        layout.headerSize = 124;
+        layout.width = 2;
+        layout.height = 1;
+        layout.bitCount = row.bitCount;
+        layout.compression = 3;
+        layout.masks = row.masks;
+        layout.bits = PackBitmapRows(2, 1, row.bitCount, [&](int x, int) { return row.stored[x]; });
+        const auto picture = Decode(EncodeBmp(layout));
+        ASSERT_TRUE(picture) << row.name;
+        EXPECT_EQ(PictureAlpha::AlphaChannel, picture->alpha) << row.name;
+        for (int x = 0; x < 2; ++x) {
+            EXPECT_EQ(row.expected[x], picture->At(x, 0))
+                << row.name << " " << x << std::hex << ": " << picture->At(x, 0);
+        }
+    }
 }
 
 TEST(PictureBmp, PalettedDepths) {
@@ -168,6 +208,51 @@ TEST(PictureBmp, PalettedDepths) {
     EXPECT_EQ(MakePixel(0x10, 0x20, 0x30), picture->At(0, 1));
 }
 
+// Files that stretch the format, read as bmpsuite renders them: a 2-bit palette (Windows CE's,
+// q/pal2.bmp), a palette longer than 8 bits can index (q/pal8oversizepal.bmp), and a PNG file as
+// the colour data (q/rgb24png.bmp; a JPEG file alike).
+TEST(PictureBmp, TwoBitAndLongPalettesAndEmbeddedFiles) {
+    BmpLayout layout;
+    layout.width = 5;
+    layout.height = 1;
+    layout.bitCount = 2;
+    layout.palette = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
+    layout.bits = PackBitmapRows(5, 1, 2, [](int x, int) { return uint32_t(x % 4); });
+    auto picture = Decode(EncodeBmp(layout));
+    ASSERT_TRUE(picture);
+    for (int x = 0; x < 5; ++x) {
+        EXPECT_EQ(0xFF000000u | layout.palette[x % 4], picture->At(x, 0)) << x;
+    }
+
+    layout.width = 2;
+    layout.bitCount = 8;
+    layout.colorsUsed = 300;
+    layout.palette.assign(300, 0x123456);
+    layout.palette[255] = 0x00FF00;
+    layout.bits = {255, 0, 0, 0};
+    picture = Decode(EncodeBmp(layout));
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(MakePixel(0, 255, 0), picture->At(0, 0));
+    EXPECT_EQ(MakePixel(0x12, 0x34, 0x56), picture->At(1, 0));
+    // More colours claimed than are stored before the bits.
+    layout.palette.resize(256);
+    EXPECT_FALSE(Decode(EncodeBmp(layout)));
+
+    BmpLayout embedded;
+    embedded.headerSize = 124;
+    embedded.width = 3;
+    embedded.height = 2;
+    embedded.bitCount = 0;
+    embedded.compression = 5;
+    embedded.bits = EncodePng(CardPng());
+    picture = Decode(EncodeBmp(embedded));
+    ExpectCard(picture);
+    EXPECT_EQ(PictureFormat::Bmp, picture->format);
+    embedded.compression = 4;
+    embedded.bits = EncodeJpeg(Quadrants(3));
+    ExpectQuadrants(Decode(EncodeBmp(embedded)));
+}
+
 TEST(PictureBmp, RunLengthEncoding) {
     BmpLayout layout;
     layout.width = 4;
@@ -184,20 +269,40 @@ TEST(PictureBmp, RunLengthEncoding) {
     };
     auto picture = Decode(EncodeBmp(layout));
     ASSERT_TRUE(picture);
-    EXPECT_EQ(PictureAlpha::TransparentPixels, picture->alpha);
     const uint32_t red = MakePixel(255, 0, 0);
     const uint32_t green = MakePixel(0, 255, 0);
+    // Pixels the runs skip or never reach have the first palette colour, as Pillow and
+    // ImageMagick show bmpsuite's q/pal4rletrns.bmp and q/pal8rletrns.bmp.
+    const uint32_t first = MakePixel(0, 0, 0);
+    EXPECT_EQ(PictureAlpha::Opaque, picture->alpha);
     for (int x = 0; x < 4; ++x) {
         EXPECT_EQ(red, picture->At(x, 2));
     }
     EXPECT_EQ(green, picture->At(0, 1));
     EXPECT_EQ(red, picture->At(1, 1));
     EXPECT_EQ(green, picture->At(2, 1));
-    EXPECT_EQ(0u, PixelAlpha(picture->At(3, 1))); // never reached
-    EXPECT_EQ(0u, PixelAlpha(picture->At(0, 0))); // skipped by the delta
-    EXPECT_EQ(0u, PixelAlpha(picture->At(1, 0)));
+    EXPECT_EQ(first, picture->At(3, 1)); // never reached
+    EXPECT_EQ(first, picture->At(0, 0)); // skipped by the delta
+    EXPECT_EQ(first, picture->At(1, 0));
     EXPECT_EQ(green, picture->At(2, 0));
     EXPECT_EQ(green, picture->At(3, 0));
+
+    // Runs past the end of their row are cut there, as Pillow and ImageMagick read Pillow's
+    // hopper_rle8_row_overflow.bmp: an encoded run, then an absolute one.
+    layout.bits = {
+        2, 1, 255, 2, 0, 0,       // bottom row: two of index 1, then 255 of index 2
+        0, 6, 2,   2, 2, 1, 1, 1, // middle row: absolute 2 2 2 1 1 1
+        0, 0, 4,   2, 0, 1,       // top row: four of index 2, end of bitmap
+    };
+    picture = Decode(EncodeBmp(layout));
+    ASSERT_TRUE(picture);
+    const uint32_t rows[3][4] = {
+        {green, green, green, green}, {green, green, green, red}, {red, red, green, green}};
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            EXPECT_EQ(rows[y][x], picture->At(x, y)) << x << "," << y;
+        }
+    }
 
     // Without the end-of-bitmap code the data is truncated.
     layout.bits.resize(layout.bits.size() - 2);
@@ -247,7 +352,7 @@ TEST(PictureBmp, DamagedFilesGiveNoPicture) {
     EXPECT_FALSE(patched(28, 7, true));
     EXPECT_FALSE(patched(28, 0, true));
     EXPECT_FALSE(patched(30, 1)); // run-length encoding at 24 bits
-    EXPECT_FALSE(patched(30, 4)); // embedded JPEG
+    EXPECT_FALSE(patched(30, 4)); // colour data that is no JPEG file
     EXPECT_FALSE(patched(30, 3)); // bit fields at 24 bits
 
     // A palette that claims more entries than the file holds.
@@ -487,10 +592,18 @@ TEST(PictureJpeg, PhotosBeyondThePixelLimitAreDecodedSmaller) {
     EXPECT_NEAR(200, picture->At(1000, 1000) & 0xFF, 2);
 }
 
+// Where the coded pixels start: past the start-of-scan segment.
+size_t JpegScanData(const Bytes& jpeg) {
+    const size_t scan = FindJpegMarker(jpeg, 0xDA);
+    return scan == std::string::npos ? scan : scan + 2 + ((size_t(jpeg[scan + 2]) << 8) | jpeg[scan + 3]);
+}
+
 TEST(PictureJpeg, DamagedFilesGiveNoPicture) {
     const Bytes good = EncodeJpeg(Quadrants(3));
     ASSERT_FALSE(good.empty());
-    ExpectEveryPrefixFails(good, good.size());
+    // Cut before its coded pixels, a file has nothing to show.
+    ASSERT_NE(std::string::npos, JpegScanData(good));
+    ExpectEveryPrefixFails(good, JpegScanData(good) + 1);
 
     const size_t frame = FindJpegMarker(good, 0xC0);
     ASSERT_NE(std::string::npos, frame);
@@ -503,16 +616,82 @@ TEST(PictureJpeg, DamagedFilesGiveNoPicture) {
     EXPECT_FALSE(withSize(16, 0));
     EXPECT_FALSE(withSize(0, 16));
     EXPECT_FALSE(withSize(65000, 65000));
-    EXPECT_FALSE(withSize(16, 4000)); // far more rows than the scan holds
+    EXPECT_FALSE(withSize(2000, 4000)); // far more blocks than the scan can hold
+}
 
-    // An end-of-image marker in the middle of the entropy-coded data.
-    const size_t scan = FindJpegMarker(good, 0xDA);
-    ASSERT_NE(std::string::npos, scan);
+// A file cut short or with damaged data shows what can be decoded, grey where nothing can, as
+// ImageMagick shows Pillow's truncated_jpeg.jpg, and ImageMagick and Pillow its hopper_bad_exif.jpg.
+TEST(PictureJpeg, DamagedFilesShowWhatCanBeDecoded) {
+    JpegSpec layout;
+    layout.width = 16;
+    layout.height = 64; // four rows of 16 x 16 blocks, red above blue
+    for (int i = 0; i < 16 * 64; ++i) {
+        layout.samples.insert(layout.samples.end(),
+                              {uint8_t(i < 16 * 32 ? 255 : 0), 0, uint8_t(i < 16 * 32 ? 0 : 255)});
+    }
+    const Bytes good = EncodeJpeg(layout);
+    const size_t data = JpegScanData(good);
+    ASSERT_NE(std::string::npos, data);
+    const size_t middle = data + (good.size() - 2 - data) / 2;
+    Bytes endMarker = good;
+    endMarker[middle] = 0xFF;
+    endMarker[middle + 1] = 0xD9;
     Bytes corrupt = good;
-    const size_t middle = scan + (good.size() - scan) / 2;
-    corrupt[middle] = 0xFF;
-    corrupt[middle + 1] = 0xD9;
-    EXPECT_FALSE(Decode(corrupt));
+    for (size_t i = middle; i < middle + 4; ++i) {
+        corrupt[i] ^= 0x5A;
+    }
+    Bytes taller = good;
+    PutBe16(taller, FindJpegMarker(good, 0xC0) + 5, 128);
+    const uint32_t grey = 0x808080;
+    const struct {
+        const char* name;
+        Bytes bytes;
+        int height;
+        bool greyBelow; // the bottom rows are missing
+    } rows[] = {
+        {"cut in the middle of its coded pixels", Prefix(good, middle), 64, true},
+        {"an end marker in the middle of its coded pixels", endMarker, 64, true},
+        {"more rows declared than coded", taller, 128, true},
+        {"corrupt coded pixels", corrupt, 64, false},
+        {"cut before its end marker", Prefix(good, good.size() - 2), 64, false},
+    };
+    for (const auto& row : rows) {
+        const auto picture = Decode(row.bytes);
+        ASSERT_TRUE(picture) << row.name;
+        ASSERT_EQ(row.height, picture->height) << row.name;
+        const uint32_t top = picture->At(8, 4);
+        const uint32_t bottom = picture->At(8, row.height - 4);
+        EXPECT_TRUE(ColourNear(0xFF0000, top, 40)) << row.name << std::hex << ": " << top;
+        if (row.greyBelow) {
+            EXPECT_TRUE(ColourNear(grey, bottom, 2)) << row.name << std::hex << ": " << bottom;
+        }
+    }
+    EXPECT_TRUE(ColourNear(0x0000FF, Decode(rows[4].bytes)->At(8, 60), 40));
+}
+
+// A picture to be drawn smaller may be decoded at the largest of a half, a quarter or an eighth
+// of its size that still covers the drawing, when both sizes are given.
+TEST(PictureJpeg, DecodedAtAFractionThatCoversTheDrawingSize) {
+    JpegSpec layout;
+    layout.width = 64;
+    layout.height = 48;
+    layout.components = 1;
+    layout.samples.assign(64 * 48, 200);
+    const Bytes jpeg = EncodeJpeg(layout);
+    const struct {
+        DrawingSize drawing;
+        int width, height;
+    } rows[] = {
+        {{0, 0}, 64, 48},   {{64, 48}, 64, 48}, {{100, 100}, 64, 48}, {{33, 10}, 64, 48}, {{32, 24}, 32, 24},
+        {{20, 10}, 32, 24}, {{8, 6}, 8, 6},     {{1, 1}, 8, 6},       {{8, 0}, 64, 48},   {{-1, 6}, 64, 48},
+    };
+    for (const auto& row : rows) {
+        const auto picture = DecodePicture(jpeg.data(), jpeg.size(), row.drawing);
+        ASSERT_TRUE(picture);
+        EXPECT_EQ(row.width, picture->width) << row.drawing.width << "x" << row.drawing.height;
+        EXPECT_EQ(row.height, picture->height) << row.drawing.width << "x" << row.drawing.height;
+        EXPECT_NEAR(200, picture->At(picture->width / 2, picture->height / 2) & 0xFF, 2);
+    }
 }
 
 // --- GIF ------------------------------------------------------------------------------------------
@@ -624,7 +803,6 @@ TEST(PictureGif, DamagedFilesGiveNoPicture) {
     PutLe16(huge, 6, 0xFFFF);
     PutLe16(huge, 8, 0xFFFF);
     EXPECT_FALSE(Decode(huge));
-    EXPECT_FALSE(patched(frame + 5, 0)); // frame width 0
     // More pixels than the data holds: those it does not reach stay transparent, as other
     // decoders show them.
     const auto wide = patched(frame + 5, 2000);
@@ -652,6 +830,49 @@ TEST(PictureGif, DamagedFilesGiveNoPicture) {
     EXPECT_EQ(MakePixel(3, 3, 3), grey->At(1, 1));
 }
 
+// An image without pixels, or no image at all, gives the empty screen, as the GIF test suite
+// expects of image-zero-width.gif, image-zero-height.gif, image-zero-size.gif and no-data.gif.
+// Nothing is read after such an image: the last of those ends right after its descriptor.
+TEST(PictureGif, NoPixelsGiveTheEmptyScreen) {
+    const Bytes good = EncodeGif(FourColours(3, 2));
+    const size_t frame = 13 + 12; // after the header and the colour table
+    ASSERT_EQ(0x2C, good[frame]);
+    auto withFrameSize = [&](uint32_t width, uint32_t height) {
+        Bytes bytes = good;
+        PutLe16(bytes, frame + 5, width);
+        PutLe16(bytes, frame + 7, height);
+        return bytes;
+    };
+    Bytes descriptorOnly = Prefix(withFrameSize(0, 0), frame + 10);
+    descriptorOnly.push_back(0x3B);
+    Bytes noImage = Prefix(good, frame);
+    noImage.push_back(0x3B);
+    const struct {
+        const char* name;
+        Bytes bytes;
+    } rows[] = {
+        {"zero width", withFrameSize(0, 2)},
+        {"zero height", withFrameSize(3, 0)},
+        {"zero size", withFrameSize(0, 0)},
+        {"zero size, nothing after the descriptor", descriptorOnly},
+        {"no image", noImage},
+    };
+    for (const auto& row : rows) {
+        const auto picture = Decode(row.bytes);
+        ASSERT_TRUE(picture) << row.name;
+        EXPECT_EQ(3, picture->width) << row.name;
+        EXPECT_EQ(2, picture->height) << row.name;
+        EXPECT_EQ(PictureAlpha::TransparentPixels, picture->alpha) << row.name;
+        EXPECT_TRUE(std::all_of(picture->pixels.begin(), picture->pixels.end(), [](uint32_t pixel) {
+            return PixelAlpha(pixel) == 0;
+        })) << row.name;
+    }
+    // Without a screen size there is nothing to show (the suite's zero-size.gif).
+    Bytes noScreen = noImage;
+    PutLe16(noScreen, 6, 0);
+    EXPECT_FALSE(Decode(noScreen));
+}
+
 // --- ICO ------------------------------------------------------------------------------------------
 
 // A 24-bit icon bitmap whose AND mask makes (0, 0) transparent; colour(x, y) from the top.
@@ -667,14 +888,16 @@ Bytes IconBitmap24(int size, uint32_t colour) {
     return EncodeDib(layout);
 }
 
-Bytes IconBitmap32(int size, uint32_t alpha) {
+// A 32-bit icon bitmap, blue with a green column 1, whose AND mask sets the columns `masked`
+// names (bit x for column x).
+Bytes IconBitmap32(int size, uint32_t alpha, uint32_t masked) {
     BmpLayout layout;
     layout.width = size;
     layout.height = 2 * size;
     layout.bitCount = 32;
     layout.bits = PackBitmapRows(
         size, size, 32, [&](int x, int) { return (alpha << 24) | (x == 1 ? 0x00FF00u : 0x0000FFu); });
-    const Bytes mask = PackBitmapRows(size, size, 1, [&](int x, int) { return uint32_t(x == 1); });
+    const Bytes mask = PackBitmapRows(size, size, 1, [&](int x, int) { return (masked >> x) & 1; });
     layout.bits.insert(layout.bits.end(), mask.begin(), mask.end());
     return EncodeDib(layout);
 }
@@ -693,20 +916,6 @@ TEST(PictureIco, LargestImageWithMaskOrAlpha) {
     EXPECT_EQ(MakePixel(0, 255, 0), picture->At(1, 0));
     EXPECT_EQ(MakePixel(0, 255, 0), picture->At(0, 4));
 
-    // 32 bits: the alpha bytes win over the mask.
-    picture = Decode(EncodeIco({{IconBitmap32(4, 0x80), 4, 4, 32}}));
-    ASSERT_TRUE(picture);
-    EXPECT_EQ(PictureAlpha::AlphaChannel, picture->alpha);
-    EXPECT_EQ(0x800000FFu, picture->At(0, 0));
-    EXPECT_EQ(0x8000FF00u, picture->At(1, 3));
-
-    // 32 bits with alpha zero everywhere: the mask decides.
-    picture = Decode(EncodeIco({{IconBitmap32(4, 0), 4, 4, 32}}));
-    ASSERT_TRUE(picture);
-    EXPECT_EQ(PictureAlpha::TransparentPixels, picture->alpha);
-    EXPECT_EQ(0xFF0000FFu, picture->At(0, 0));
-    EXPECT_EQ(0u, PixelAlpha(picture->At(1, 2)));
-
     // A PNG image (directory size 0 = 256) is bigger than the 5 x 5 bitmap.
     PngSpec png;
     png.width = 7;
@@ -721,6 +930,38 @@ TEST(PictureIco, LargestImageWithMaskOrAlpha) {
     EXPECT_EQ(7, picture->width);
     EXPECT_EQ(PictureAlpha::AlphaChannel, picture->alpha);
     EXPECT_EQ(200u, PixelAlpha(picture->At(0, 0)));
+}
+
+// A 32-bit image takes its alpha bytes over its AND mask, unless they are zero everywhere: such
+// an image was made for its mask, which then says which pixels are transparent, as Windows draws it.
+TEST(PictureIco, ThirtyTwoBitImagesTakeTheirAlphaOrElseTheirMask) {
+    const struct {
+        const char* name;
+        uint32_t alpha;
+        uint32_t masked; // bit x: column x transparent by the mask
+        PictureAlpha kind;
+        uint8_t expected[4]; // the alpha of each column
+    } rows[] = {
+        {"alpha over the mask", 0x80, 0x2, PictureAlpha::AlphaChannel, {0x80, 0x80, 0x80, 0x80}},
+        {"alpha zero, the mask decides", 0, 0x2, PictureAlpha::TransparentPixels, {255, 0, 255, 255}},
+        {"alpha zero, the mask transparent throughout",
+         0,
+         0xF,
+         PictureAlpha::TransparentPixels,
+         {0, 0, 0, 0}},
+        {"alpha zero, no pixel masked", 0, 0, PictureAlpha::TransparentPixels, {255, 255, 255, 255}},
+    };
+    for (const auto& row : rows) {
+        const auto picture = Decode(EncodeIco({{IconBitmap32(4, row.alpha, row.masked), 4, 4, 32}}));
+        ASSERT_TRUE(picture) << row.name;
+        EXPECT_EQ(row.kind, picture->alpha) << row.name;
+        for (int y = 0; y < 4; ++y) {
+            for (int x = 0; x < 4; ++x) {
+                EXPECT_EQ(row.expected[x], PixelAlpha(picture->At(x, y))) << row.name << " " << x << "," << y;
+                EXPECT_EQ(x == 1 ? 0x00FF00u : 0x0000FFu, picture->At(x, y) & 0xFFFFFF) << row.name;
+            }
+        }
+    }
 }
 
 TEST(PictureIco, DamagedFilesGiveNoPicture) {
@@ -855,7 +1096,7 @@ TEST(PictureBounds, HostileFilesCostLittle) {
 
     ExpectCheap(JpegRepeatingLastScan(10000), "a JPEG repeating its last scan");
 
-    // Runs far past the end of the row, 32 MB of them: refused at the first.
+    // Runs far past the end of the row, 32 MB of them: cut off, each at no cost.
     BmpLayout runs;
     runs.width = 1;
     runs.height = 1;
@@ -868,7 +1109,6 @@ TEST(PictureBounds, HostileFilesCostLittle) {
     runs.bits.insert(runs.bits.end(), {0, 1});
     const Bytes rle = EncodeBmp(runs);
     ExpectCheap(rle, "runs past the row");
-    EXPECT_FALSE(Decode(rle));
     // One pixel past the row is the padding of an odd row, and clipped.
     runs.bits = {2, 0, 0, 1};
     const auto padded = Decode(EncodeBmp(runs));
@@ -962,6 +1202,81 @@ TEST(PictureFile, FilesOverTheSizeLimitAreRefused) {
     ExpectCard(DecodePictureFile(path.c_str()));
     extendTo(kMaxPictureFileBytes + 1);
     EXPECT_FALSE(DecodePictureFile(path.c_str()));
+}
+
+// --- Memory ---------------------------------------------------------------------------------------
+
+// The private memory the process has committed.
+size_t CommittedBytes() {
+    size_t total = 0;
+    MEMORY_BASIC_INFORMATION region;
+    const char* at = nullptr;
+    while (VirtualQuery(at, &region, sizeof(region)) == sizeof(region)) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) {
+            total += region.RegionSize;
+        }
+        const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
+        if (next <= at) {
+            break;
+        }
+        at = next;
+    }
+    return total;
+}
+
+// The most private memory committed while work runs, beyond what was committed before; sampled
+// every millisecond, which no copy of a large picture outlives.
+template <typename Work> size_t PeakCommittedDuring(Work work) {
+    const size_t before = CommittedBytes();
+    std::atomic<size_t> peak{before};
+    std::atomic<bool> done{false};
+    std::thread sampler([&] {
+        while (!done) {
+            peak = std::max(peak.load(), CommittedBytes());
+            Sleep(1);
+        }
+    });
+    work();
+    done = true;
+    sampler.join();
+    return peak - before;
+}
+
+// A picture drawn at its own size is decoded into the bitmap it is drawn from, and a JPEG drawn at
+// an eighth of its size is decoded at that size: no full-size copy is made on the way.
+TEST(PictureMemory, BigPicturesCostOneCopyOfWhatIsDrawn) {
+    constexpr int kSide = 4096;
+    constexpr size_t kPixelBytes = size_t(kSide) * kSide * 4;
+    TempDir dir;
+    PngSpec png;
+    png.width = png.height = kSide;
+    png.colorType = 0;
+    png.rows.resize(size_t(kSide) * kSide);
+    for (size_t i = 0; i < png.rows.size(); ++i) {
+        png.rows[i] = uint8_t(i / kSide + i % kSide);
+    }
+    WriteBytesFile(dir.File(L"big.png"), EncodePng(png));
+    JpegSpec jpeg;
+    jpeg.width = jpeg.height = kSide;
+    jpeg.components = 1;
+    jpeg.samples = std::move(png.rows);
+    WriteBytesFile(dir.File(L"big.jpg"), EncodeJpeg(jpeg));
+
+    PixelBuffer surface;
+    ASSERT_TRUE(surface.Allocate(4, 4, 0xFFFFFFFF));
+    MemoryDC dc(nullptr);
+    SelectedObject selected(dc.Get(), surface.Bitmap());
+    PictureCache cache;
+    const size_t own = PeakCommittedDuring([&] { cache.Draw(dc.Get(), 0, 0, 0, 0, dir.File(L"big.png")); });
+    EXPECT_EQ(kPixelBytes, cache.KeptBytes());
+    EXPECT_LT(own, kPixelBytes * 3 / 2) << own / 1024 << " KB at the peak";
+    const size_t eighth =
+        PeakCommittedDuring([&] { cache.Draw(dc.Get(), 0, 0, kSide / 8, kSide / 8, dir.File(L"big.jpg")); });
+    EXPECT_LT(eighth, kPixelBytes / 8) << eighth / 1024 << " KB at the peak";
+    EXPECT_EQ(kPixelBytes / 64, cache.KeptBytes()); // the PNG has made way: the budget is 64 MB
+    GdiFlush();
+    // The JPEG's second cell down and across averages pixels 8 to 15 each way: grey 8 + 8 + 7.
+    EXPECT_TRUE(ColourNear(0x171717, surface[1 * 4 + 1], 3)) << std::hex << surface[1 * 4 + 1];
 }
 
 } // namespace

@@ -128,16 +128,18 @@ std::string Check(const std::wstring& folder, const std::vector<std::string>& li
         return Compare(*picture, width, height, rgba, 0);
     }
     if ((kind == "rgba" || kind == "rgba-or-refused") && line.size() >= 6) {
-        // Any of the references will do: some files have more than one right rendering.
-        std::string problem;
+        // Any of the references will do: some files have more than one right rendering. Their
+        // names say whose they are (bmpsuite's, the GIF suite's, Pillow's, ImageMagick's).
+        std::string problems;
         for (size_t i = 3; i + 2 < line.size(); i += 3) {
-            problem = Compare(*picture, std::stoi(line[i + 1]), std::stoi(line[i + 2]), ReadBytes(file(line[i])),
-                              std::stoi(line[2]));
+            const std::string problem = Compare(*picture, std::stoi(line[i + 1]), std::stoi(line[i + 2]),
+                                                ReadBytes(file(line[i])), std::stoi(line[2]));
             if (problem.empty()) {
-                break;
+                return "";
             }
+            problems += (problems.empty() ? "" : "; ") + problem + " against " + line[i];
         }
-        return problem;
+        return problems;
     }
     return "unknown manifest line";
 }

@@ -65,12 +65,14 @@ private:
     uint32_t* m_bits = nullptr;
 };
 
+// The pixels are stored as one row; width and height may disagree with their count.
 Picture MakePicture(int width, int height, PictureAlpha alpha, std::initializer_list<uint32_t> pixels) {
     Picture picture;
+    EXPECT_TRUE(AllocatePicture(picture, static_cast<int64_t>(pixels.size()), 1));
+    std::copy(pixels.begin(), pixels.end(), picture.pixels.begin());
     picture.width = width;
     picture.height = height;
     picture.alpha = alpha;
-    picture.pixels = pixels;
     return picture;
 }
 
@@ -138,10 +140,9 @@ TEST(PictureDrawing, StretchesToTheGivenSizes) {
 
 TEST(PictureDrawing, LargerPicturesAreKeptAveragedAtTheDrawingSize) {
     Picture halves;
-    halves.width = 400;
-    halves.height = 300;
+    ASSERT_TRUE(AllocatePicture(halves, 400, 300));
     for (int i = 0; i < 400 * 300; ++i) {
-        halves.pixels.push_back(i % 400 < 200 ? 0xFFFF0000u : 0xFF0000FFu);
+        halves.pixels[i] = i % 400 < 200 ? 0xFFFF0000u : 0xFF0000FFu;
     }
     const DrawablePicture small(halves, 40, 30);
     EXPECT_EQ(40u * 30 * 4, small.KeptBytes());
