@@ -391,7 +391,11 @@ void CMainDialog::UpdateStringInfo() {
         string >= 0 ? m_session.Model().GetStringInfo(static_cast<size_t>(string)) : std::nullopt;
     SetLabelText(FindById(L"strID"), info ? info->Label() : std::wstring());
     const OptString caption = info ? info->caption : std::nullopt;
-    SetLabelText(FindById(L"dlgName"), caption.value_or(L""));
+    SetLabelText(FindById(L"dlgName"),
+                 string >= 0
+                     ? DialogsText(m_session.Model(), m_session.Checks().DialogsOf(
+                                                          m_session.Model(), static_cast<size_t>(string)))
+                     : std::wstring());
     for (const wchar_t* link : {L"urlTranslated", L"urlOriginal"}) {
         if (CTEVElement* element = FindById(link)) {
             element->SetHidden(!caption);

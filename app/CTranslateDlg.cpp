@@ -84,7 +84,7 @@ BOOL CTranslateDlg::ShowRow(int row, BOOL skip) {
     const StringItem& item = model.Strings()[static_cast<size_t>(index)];
     const std::pair<const wchar_t*, std::wstring> texts[] = {
         {L"strID", info->Label()},
-        {L"dlgName", info->caption.value_or(L"")},
+        {L"dlgName", DialogsText(model, m_session.Checks().DialogsOf(model, static_cast<size_t>(index)))},
         {L"srcString", *ToDisplayLineBreaks(item.text)},
         {L"dstString", ToDisplayLineBreaks(item.loc).value_or(L"")},
     };

@@ -57,17 +57,21 @@ void ProjectChecks::Reset(const ProjectModel& model) {
     m_dialogs.assign(model.Dialogs().size(), DialogState());
     m_layoutStale.assign(model.Dialogs().size(), true);
     m_total = Progress();
-    m_total.strings = stringCount;
 
-    std::unordered_map<std::wstring, std::vector<size_t>> stringsById;
+    // A dialog shows one translation per unit (an id with its attr), however often the project lists
+    // it: its view and its counts hold each unit once, by the unit's first string.
+    std::unordered_map<std::wstring, std::vector<size_t>> unitsById;
     for (size_t s = 0; s < stringCount; ++s) {
-        stringsById[model.Strings()[s].id].push_back(s);
+        if (model.UnitHead(s) == s) {
+            unitsById[model.Strings()[s].id].push_back(s);
+            ++m_total.strings;
+        }
     }
     for (size_t d = 0; d < model.Dialogs().size(); ++d) {
         std::vector<size_t>& used = m_dialogs[d].strings;
         for (const std::wstring& locid : model.Dialogs()[d].Locids()) {
-            const auto match = stringsById.find(locid);
-            if (match != stringsById.end()) {
+            const auto match = unitsById.find(locid);
+            if (match != unitsById.end()) {
                 used.insert(used.end(), match->second.begin(), match->second.end());
             }
         }
@@ -89,8 +93,11 @@ void ProjectChecks::CheckText(const ProjectModel& model, size_t string) {
     StringState& state = m_strings[string];
     const bool translated = model.Strings()[string].loc.has_value();
     const auto findings = static_cast<unsigned>(CheckString(model.Strings()[string]).size());
-    m_total.translated = m_total.translated - state.translated + translated;
-    m_total.problems = m_total.problems - state.textFindings + findings;
+    // Every string shows its findings; a unit counts once, by its first string.
+    if (model.UnitHead(string) == string) {
+        m_total.translated = m_total.translated - state.translated + translated;
+        m_total.problems = m_total.problems - state.textFindings + findings;
+    }
     for (size_t d : m_dialogsOf[string]) {
         m_dialogs[d].translated = m_dialogs[d].translated - state.translated + translated;
         m_dialogs[d].textFindings = m_dialogs[d].textFindings - state.textFindings + findings;
@@ -220,6 +227,10 @@ Progress ProjectChecks::OfDialog(size_t dialog) const {
             state.textFindings + 2 * state.clashes.size() + state.layout.size()};
 }
 
+const std::vector<size_t>& ProjectChecks::DialogsOf(const ProjectModel& model, size_t string) const {
+    return string < m_dialogsOf.size() ? m_dialogsOf[model.UnitHead(string)] : kNone;
+}
+
 bool ProjectChecks::HasFindings(size_t string) const {
     return string < m_strings.size() && m_strings[string].Findings() > 0;
 }
@@ -242,7 +253,7 @@ std::vector<Finding> ProjectChecks::CheckCandidate(const ProjectModel& model, si
         return findings;
     }
     const StringItem& item = model.Strings()[string];
-    const std::vector<size_t>& dialogs = m_dialogsOf[string];
+    const std::vector<size_t>& dialogs = DialogsOf(model, string);
     const std::optional<size_t> first =
         dialogs.empty() ? std::nullopt : std::optional<size_t>(dialogs.front());
     for (const TextFinding& text : CheckTranslation(item.text, *translation)) {
@@ -315,6 +326,18 @@ std::wstring ShortProgressText(const Progress& progress) {
     std::wstring text = std::to_wstring(progress.translated) + L"/" + std::to_wstring(progress.strings);
     if (progress.problems > 0) {
         text += L", " + Problems(progress.problems);
+    }
+    return text;
+}
+
+std::wstring DialogsText(const ProjectModel& model, const std::vector<size_t>& dialogs) {
+    constexpr size_t kNamed = 2;
+    std::wstring text;
+    for (size_t i = 0; i < dialogs.size() && i < kNamed; ++i) {
+        text += (i ? L", " : L"") + model.Dialogs()[dialogs[i]].Caption();
+    }
+    if (dialogs.size() > kNamed) {
+        text += FormatText(L" and %u more", static_cast<unsigned>(dialogs.size() - kNamed));
     }
     return text;
 }

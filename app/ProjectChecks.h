@@ -49,7 +49,10 @@ public:
                                         const OptString& translation) const;
     // Every finding, in string order.
     std::vector<Finding> AllFindings(const ProjectModel& model) const;
-    // The strings a dialog uses (those whose id one of its elements names), each once, in project order.
+    // The dialogs that show a string's unit, in project order.
+    const std::vector<size_t>& DialogsOf(const ProjectModel& model, size_t string) const;
+    // The units a dialog shows (those whose id one of its elements names), each once by its first
+    // string, in project order.
     const std::vector<size_t>& StringsOf(size_t dialog) const;
 
 private:
@@ -87,5 +90,8 @@ private:
 std::wstring ProgressText(const Progress& progress);
 // The findings on one line for a label, "&" doubled so that the label shows it.
 std::wstring FindingsLine(const std::vector<Finding>& findings);
+// "Options", "Options, Rename Photos" or "Options, Rename Photos and 3 more": the dialogs that show
+// a string; empty for none.
+std::wstring DialogsText(const ProjectModel& model, const std::vector<size_t>& dialogs);
 // "12/15" or "12/15, 2 problems": a dialog's progress beside its caption.
 std::wstring ShortProgressText(const Progress& progress);

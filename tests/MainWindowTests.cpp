@@ -85,7 +85,7 @@ TEST_F(MainWindow, PreviewButtonsAreDisabledForAllDialogs) {
     EXPECT_TRUE(oneEnabled);
 }
 
-TEST_F(MainWindow, StringInfoShowsIdAttributeAndFirstDialog) {
+TEST_F(MainWindow, StringInfoShowsIdAttributeAndEveryDialogThatShowsIt) {
     CMainDialog main(&engine, program.Path(), session);
     std::wstring id, dialog, orphanId, orphanDialog;
     bool linksShown = false, linksHiddenForOrphan = false;
@@ -101,7 +101,7 @@ TEST_F(MainWindow, StringInfoShowsIdAttributeAndFirstDialog) {
             linksHiddenForOrphan = !IsWindowVisible(Get(main, L"urlOriginal").Window());
         }});
     EXPECT_EQ(L"[label] ok", id);
-    EXPECT_EQ(L"Alpha", dialog);
+    EXPECT_EQ(L"Alpha, Beta", dialog);
     EXPECT_TRUE(linksShown);
     EXPECT_EQ(L"orphan", orphanId);
     EXPECT_EQ(L"", orphanDialog);

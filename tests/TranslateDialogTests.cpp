@@ -217,7 +217,7 @@ TEST_F(TranslateDialog, WithNoRowsItEndsAndShowRowOutsideTheRowsChangesNothing) 
     EXPECT_EQ(IDCANCEL, emptyResult);
     EXPECT_TRUE(outsideFailed);
     EXPECT_EQ(1, rowAfterFailures);
-    EXPECT_EQ((Texts{L"[label] ok", L"Alpha", L"OK", L""}), before);
+    EXPECT_EQ((Texts{L"[label] ok", L"Alpha, Beta", L"OK", L""}), before);
     EXPECT_EQ(before, after);
 }
 

@@ -227,3 +227,24 @@ TEST_F(Session, StringsSharingAnIdAndAttrAreOneTranslationStoredOnceAndSeenEvery
         EXPECT_EQ(L"Abbrechen", Loc(reopened, s).value_or(L"-")) << s;
     }
 }
+
+TEST_F(Session, ADialogsViewAndCountsHoldEachUnitOnceWhereverTheProjectListsIt) {
+    program.AddProject(L"shared", R"(<tevproject name="Shared" dst="shared.xml"><strings>
+        <string id="a1" text="Alpha one"/><string id="cancel" attr="label" text="Cancel"/>
+        <string id="b1" text="Beta one"/><string id="cancel" attr="label" text="Cancel"/></strings>
+        <files><f name="a.xml"/><f name="b.xml"/></files></tevproject>)",
+                       {{L"a.xml", R"(<dialog caption="A" locid="a1"><button locid="cancel"/></dialog>)"},
+                        {L"b.xml", R"(<dialog caption="B" locid="b1"><button locid="cancel"/></dialog>)"}});
+    TranslationSession shared;
+    ASSERT_EQ(LoadStatus::Loaded,
+              shared.Open(program.Path() + L"projects\\shared\\tevproject.xml", program.File(L"s.xml"), 1031)
+                  .status);
+    shared.SetFilter({std::nullopt, 1});
+    EXPECT_EQ((Rows{1, 2}), shared.Rows()); // B's own string and the one "Cancel"
+    shared.StoreTranslation(3, L"Abbrechen");
+    EXPECT_EQ(L"1/2", ShortProgressText(shared.Checks().OfDialog(0)));
+    EXPECT_EQ(L"1/2", ShortProgressText(shared.Checks().OfDialog(1)));
+    EXPECT_EQ(3u, shared.Checks().Total().strings);
+    EXPECT_EQ(1u, shared.Checks().Total().translated);
+    EXPECT_EQ(L"A, B", DialogsText(shared.Model(), shared.Checks().DialogsOf(shared.Model(), 3)));
+}
