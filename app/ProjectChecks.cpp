@@ -87,6 +87,31 @@ void ProjectChecks::Reset(const ProjectModel& model) {
     for (size_t d = 0; d < m_dialogs.size(); ++d) {
         FindClashes(model, d);
     }
+    FindOriginalConflicts(model);
+}
+
+void ProjectChecks::FindOriginalConflicts(const ProjectModel& model) {
+    for (size_t s = 0; s < m_strings.size(); ++s) {
+        const size_t head = model.UnitHead(s);
+        if (model.Strings()[s].text != model.Strings()[head].text) {
+            m_total.problems += m_strings[head].originalConflicts ? 0 : 1;
+            m_strings[s].originalConflicts = true;
+            m_strings[head].originalConflicts = true;
+        }
+    }
+}
+
+OptString ProjectChecks::OtherOriginal(const ProjectModel& model, size_t string) const {
+    if (!m_strings[string].originalConflicts) {
+        return std::nullopt;
+    }
+    const std::wstring& text = model.Strings()[string].text;
+    for (size_t s : model.UnitOf(string)) {
+        if (model.Strings()[s].text != text) {
+            return model.Strings()[s].text;
+        }
+    }
+    return std::nullopt;
 }
 
 void ProjectChecks::CheckText(const ProjectModel& model, size_t string) {
@@ -249,13 +274,21 @@ std::vector<Finding> ProjectChecks::FindingsOf(const ProjectModel& model, size_t
 std::vector<Finding> ProjectChecks::CheckCandidate(const ProjectModel& model, size_t string,
                                                    const OptString& translation) const {
     std::vector<Finding> findings;
-    if (string >= m_strings.size() || !translation) {
+    if (string >= m_strings.size()) {
         return findings;
     }
     const StringItem& item = model.Strings()[string];
     const std::vector<size_t>& dialogs = DialogsOf(model, string);
     const std::optional<size_t> first =
         dialogs.empty() ? std::nullopt : std::optional<size_t>(dialogs.front());
+    if (const OptString other = OtherOriginal(model, string)) {
+        findings.push_back({string, first,
+                            L"its id and attr also stand for the original \"" + *other +
+                                L"\": the translation file keeps one translation for both"});
+    }
+    if (!translation) {
+        return findings;
+    }
     for (const TextFinding& text : CheckTranslation(item.text, *translation)) {
         findings.push_back({string, first, Describe(text)});
     }
@@ -298,6 +331,9 @@ void ProjectChecks::FindClashesWith(const ProjectModel& model, size_t string, wc
 std::vector<Finding> ProjectChecks::AllFindings(const ProjectModel& model) const {
     std::vector<Finding> all;
     for (size_t s = 0; s < m_strings.size(); ++s) {
+        if (model.UnitHead(s) != s) {
+            continue;
+        }
         std::vector<Finding> own = FindingsOf(model, s);
         all.insert(all.end(), std::make_move_iterator(own.begin()), std::make_move_iterator(own.end()));
     }

@@ -47,7 +47,7 @@ public:
     // The findings the string would have with this translation, as the translator types it.
     std::vector<Finding> CheckCandidate(const ProjectModel& model, size_t string,
                                         const OptString& translation) const;
-    // Every finding, in string order.
+    // Every finding, in string order, each unit's once.
     std::vector<Finding> AllFindings(const ProjectModel& model) const;
     // The dialogs that show a string's unit, in project order.
     const std::vector<size_t>& DialogsOf(const ProjectModel& model, size_t string) const;
@@ -61,7 +61,9 @@ private:
         unsigned textFindings = 0;
         unsigned clashes = 0; // mnemonic clashes it takes part in, over all its dialogs
         unsigned layoutFindings = 0;
-        unsigned Findings() const { return textFindings + clashes + layoutFindings; }
+        // Its id and attr stand for another original too: the file cannot tell the two apart.
+        bool originalConflicts = false;
+        unsigned Findings() const { return textFindings + clashes + layoutFindings + originalConflicts; }
     };
     struct DialogState {
         std::vector<size_t> strings; // each once, in project order
@@ -72,6 +74,9 @@ private:
     };
 
     void CheckText(const ProjectModel& model, size_t string);
+    void FindOriginalConflicts(const ProjectModel& model);
+    // The other original of a string whose unit has two; absent when it has one.
+    OptString OtherOriginal(const ProjectModel& model, size_t string) const;
     void FindClashes(const ProjectModel& model, size_t dialog);
     void DropClashes(size_t dialog);
     // The translations of other strings of the dialog that take the same mnemonic.

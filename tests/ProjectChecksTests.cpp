@@ -114,3 +114,22 @@ TEST_F(TranslatorFixture, ChecksShowInTheStatusLineSelectorFilterTranslateAndChe
               storedStatus);
     EXPECT_EQ((Texts{L"[caption] title", L"placeholder %d is not in the original"}), afterGoTo);
 }
+
+TEST(ProjectChecks, AnIdAndAttrStandingForTwoOriginalsIsOneProblemListedOnce) {
+    const ProjectModel model({{L"x", L"label", L"Open", L"\u00D6ffnet"},
+                              {L"y", L"label", L"Close", std::nullopt},
+                              {L"x", L"label", L"Opens", L"\u00D6ffnet"}},
+                             {});
+    ProjectChecks checks;
+    checks.Reset(model);
+    EXPECT_EQ(L"1 of 2 translated, 1 problem", ProgressText(checks.Total()));
+    EXPECT_TRUE(checks.HasFindings(0));
+    EXPECT_FALSE(checks.HasFindings(1));
+    EXPECT_TRUE(checks.HasFindings(2));
+    const std::vector<Finding> all = checks.AllFindings(model);
+    ASSERT_EQ(1u, all.size());
+    EXPECT_EQ(
+        L"its id and attr also stand for the original \"Opens\": the translation file keeps one translation "
+        L"for both",
+        all[0].what);
+}
