@@ -511,13 +511,23 @@ void CMainDialog::ReportMerge(const MergeReport& merged) {
 
 void CMainDialog::ReportDroppedTranslations() {
     const SaveReport& report = m_session.Model().LastSave();
-    if (report.droppedEntries == 0) {
+    if (report.droppedEntries == 0 && report.disagreeingEntries == 0) {
         return;
     }
-    const std::wstring text = FormatText(
-        L"%u translation(s) in the earlier file belong to no string of this project and were not carried "
-        L"over into the saved file.\n\nThe earlier file was kept as:\n%s",
-        static_cast<unsigned>(report.droppedEntries), report.backupPath.c_str());
+    std::wstring text;
+    if (report.droppedEntries > 0) {
+        text = FormatText(
+            L"%u translation(s) in the earlier file belong to no string of this project and were not "
+            L"carried over into the saved file.\n\n",
+            static_cast<unsigned>(report.droppedEntries));
+    }
+    if (report.disagreeingEntries > 0) {
+        text += FormatText(
+            L"%u translation(s) in the earlier file repeated a string with another text; the first "
+            L"of each was kept, as it was shown, and the others were not carried over.\n\n",
+            static_cast<unsigned>(report.disagreeingEntries));
+    }
+    text += FormatText(L"The earlier file was kept as:\n%s", report.backupPath.c_str());
     MessageBoxW(m_window, text.c_str(), kCaption, MB_ICONWARNING | MB_OK);
 }
 

@@ -188,6 +188,26 @@ void TranslationIndex::Add(std::wstring id, OptString attr, OptString loc) {
     m_entries[std::move(id)].push_back({std::move(attr), std::move(loc)});
 }
 
+size_t TranslationIndex::CountDisagreeing(const std::wstring& id, const OptString& attr) const {
+    const auto found = m_entries.find(id);
+    if (found == m_entries.end()) {
+        return 0;
+    }
+    const Entry* first = nullptr;
+    size_t disagreeing = 0;
+    for (const Entry& entry : found->second) {
+        if (attr && entry.attr != attr) {
+            continue;
+        }
+        if (!first) {
+            first = &entry;
+        } else if (entry.loc && entry.loc != first->loc) {
+            ++disagreeing;
+        }
+    }
+    return disagreeing;
+}
+
 OptString TranslationIndex::Find(const std::wstring& id, const OptString& attr) const {
     const auto found = m_entries.find(id);
     if (found == m_entries.end()) {
@@ -233,13 +253,19 @@ LoadResult ProjectModel::Load(const std::wstring& projectFile, const std::wstrin
 
     m_strings = std::move(newStrings);
     FindUnits();
+    size_t disagreeing = 0;
+    for (size_t s = 0; s < m_strings.size(); ++s) {
+        if (m_unitHead[s] == s) {
+            disagreeing += translation.CountDisagreeing(m_strings[s].id, m_strings[s].attr);
+        }
+    }
     m_dialogs = std::move(newDialogs);
     m_unread = std::move(unread);
     m_projectPath = projectFile;
     m_translationPath = translationFile;
     m_languageId = language;
     m_keepUnreadable = result.translationUnreadable;
-    m_knownFile = {stamp, notTaken};
+    m_knownFile = {stamp, notTaken, disagreeing};
     return result;
 }
 
@@ -275,13 +301,12 @@ SaveResult ProjectModel::SaveTranslationFile(FileOps& files) {
         SHCreateDirectory(nullptr, folder.c_str());
     }
     // The file as this model last read or wrote it need not be read again to know what it holds.
-    const size_t dropped = m_knownFile.stamp && StampOf(m_translationPath) == m_knownFile.stamp
-                               ? m_knownFile.entriesNotTaken
-                               : CountEntriesNotCarriedOver();
-    SaveResult result = MoveIntoPlace(files, dropped);
+    const bool known = m_knownFile.stamp && StampOf(m_translationPath) == m_knownFile.stamp;
+    const size_t dropped = known ? m_knownFile.entriesNotTaken : CountEntriesNotCarriedOver();
+    SaveResult result = MoveIntoPlace(files, dropped, known ? m_knownFile.entriesDisagreeing : 0);
     if (result.Saved()) {
         // Every entry now written is a string's own.
-        m_knownFile = {StampOf(m_translationPath), 0};
+        m_knownFile = {StampOf(m_translationPath), 0, 0};
     }
     return result;
 }
@@ -304,10 +329,11 @@ size_t ProjectModel::CountEntriesNotCarriedOver() const {
 
 // Replaces the translation file with the strings written anew. An earlier file that is unreadable, or that
 // holds entries the new one drops, is first kept under a free backup name.
-SaveResult ProjectModel::MoveIntoPlace(FileOps& files, size_t dropped) {
+SaveResult ProjectModel::MoveIntoPlace(FileOps& files, size_t dropped, size_t disagreeing) {
     m_lastSave = SaveReport();
     std::wstring backup;
-    if ((m_keepUnreadable || m_keepEarlier || dropped > 0) && IsExistingFile(m_translationPath)) {
+    if ((m_keepUnreadable || m_keepEarlier || dropped > 0 || disagreeing > 0) &&
+        IsExistingFile(m_translationPath)) {
         const std::optional<std::wstring> free =
             FreeName(files, m_translationPath + (m_keepUnreadable ? L".unreadable" : L""), L".bak");
         if (!free) {
@@ -322,7 +348,7 @@ SaveResult ProjectModel::MoveIntoPlace(FileOps& files, size_t dropped) {
     if (result.Saved()) {
         m_keepUnreadable = false;
         m_keepEarlier = false;
-        m_lastSave = {dropped, std::move(backup)};
+        m_lastSave = {dropped, disagreeing, std::move(backup)};
     }
     return result;
 }

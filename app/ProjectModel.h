@@ -67,6 +67,9 @@ public:
     // the same attr; without one, any entry with the id matches. Absent when none matches or the
     // first match has no "loc".
     OptString Find(const std::wstring& id, const OptString& attr) const;
+    // The entries after the first match whose "loc" differs from the first's: an earlier version
+    // wrote one entry per listing of a string, and they may disagree.
+    size_t CountDisagreeing(const std::wstring& id, const OptString& attr) const;
 
 private:
     struct Entry {
@@ -107,6 +110,9 @@ struct StringInfo {
 struct SaveReport {
     // Translated entries of the earlier file that no project string takes, so the new file lacks them.
     size_t droppedEntries = 0;
+    // Entries of the earlier file that repeated a translation with another text; the first was
+    // taken, so the new file lacks them.
+    size_t disagreeingEntries = 0;
     // Where the earlier file was kept; empty when nothing needed keeping.
     std::wstring backupPath;
 };
@@ -197,11 +203,12 @@ private:
     struct KnownFile {
         std::optional<FileStamp> stamp;
         size_t entriesNotTaken = 0;
+        size_t entriesDisagreeing = 0;
     };
     KnownFile m_knownFile;
 
     SaveResult SaveTranslationFile(FileOps& files);
-    SaveResult MoveIntoPlace(FileOps& files, size_t dropped);
+    SaveResult MoveIntoPlace(FileOps& files, size_t dropped, size_t disagreeing);
     size_t CountEntriesNotCarriedOver() const;
 
     SaveReport m_lastSave;

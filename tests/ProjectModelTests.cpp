@@ -502,3 +502,17 @@ TEST_F(SavingFromTheMainWindow, SaysHowManyTranslationsItLeftOutAndWhereTheEarli
               message);
     EXPECT_NE(std::string::npos, ReadBytes(TranslationFile() + L".bak").find("Parti"));
 }
+
+TEST_F(ProjectSaving, EntriesOfAnEarlierFileThatDisagreeOnAStringAreCountedAndKeptInTheBackup) {
+    WriteProject(R"(<s id="c" attr="label" text="Cancel"/><s id="c" attr="label" text="Cancel"/>)");
+    WriteTranslation(
+        R"(<string id="c" attr="label" loc="Abbrechen"/><string id="c" attr="label" loc="Abbrechen"/>
+        <string id="c" attr="label" loc="Schlie&#223;en"/>)");
+    ASSERT_EQ(LoadStatus::Loaded, Load().status);
+    EXPECT_EQ(OptString(L"Abbrechen"), model.Strings()[1].loc); // the first wins, as it always did
+    const std::string before = ReadBytes(translationFile);
+    model.SetLoc(0, L"Abbrechen!");
+    ASSERT_TRUE(model.SaveStrings());
+    EXPECT_EQ(1u, model.LastSave().disagreeingEntries);
+    EXPECT_EQ(before, ReadBytes(model.LastSave().backupPath));
+}
