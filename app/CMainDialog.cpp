@@ -58,15 +58,13 @@ std::wstring LocalDateTimeText(const FILETIME& moment) {
     return std::wstring(date) + L" " + clock;
 }
 
-// "; 2 descriptions not read: a.xml (not found), b.xml (not readable as XML)", at most a few named.
+// "; not read: a.xml (not found), b.xml (not readable as XML)", at most a few named.
 std::wstring UnreadDescriptionsText(const std::vector<UnreadDescription>& unread) {
     constexpr size_t kNamed = 3;
     if (unread.empty()) {
         return L"";
     }
-    std::wstring text =
-        FormatText(unread.size() == 1 ? L"; %u description not read: " : L"; %u descriptions not read: ",
-                   static_cast<unsigned>(unread.size()));
+    std::wstring text = L"; not read: ";
     for (size_t i = 0; i < unread.size() && i < kNamed; ++i) {
         text += (i ? L", " : L"") + unread[i].file + L" (" + unread[i].why + L")";
     }

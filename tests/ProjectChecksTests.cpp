@@ -105,13 +105,12 @@ TEST_F(TranslatorFixture, ChecksShowInTheStatusLineSelectorFilterTranslateAndChe
                    afterGoTo = {WindowText(Get(main, L"strID")), WindowText(Get(main, L"findings"))};
                }});
 
-    EXPECT_EQ(L"2 of 8 translated, 1 problem; 1 description not read: missing.xml (not found)", status);
+    EXPECT_EQ(L"2 of 8 translated, 1 problem; not read: missing.xml (not found)", status);
     EXPECT_EQ(L"Beta (2/5, 1 problem)", beta);
     EXPECT_EQ((Texts{L"Look in:"}), withProblems);
     EXPECT_EQ(6u, untranslated.size());
     EXPECT_EQ(L"placeholder %d is not in the original", typedFindings);
-    EXPECT_EQ(L"3 of 8 translated, 2 problems; 1 description not read: missing.xml (not found)",
-              storedStatus);
+    EXPECT_EQ(L"3 of 8 translated, 2 problems; not read: missing.xml (not found)", storedStatus);
     EXPECT_EQ((Texts{L"[caption] title", L"placeholder %d is not in the original"}), afterGoTo);
 }
 
