@@ -364,6 +364,7 @@ std::vector<LayoutFinding> CheckDialog(const ProjectModel& model, size_t dialogI
     const DialogItem& dialog = model.dialogs[dialogIndex];
     const std::vector<size_t> strings = StringsOfDialog(dialog, translated);
     CMyTEVEngine engine(model.projectPath.c_str(), GetModuleHandleW(nullptr));
+    engine.SetEveryPageMadeAtOpen(true); // the pages not shown are checked too
     for (size_t index : strings) {
         const StringItem& item = model.strings[index];
         engine.AddString(item.id.c_str(), CStrOrNull(item.attr), CStrOrNull(item.loc));
