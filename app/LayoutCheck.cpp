@@ -334,6 +334,7 @@ std::vector<LayoutFinding> CheckDialog(const ProjectModel& model, size_t dialogI
     const DialogItem& dialog = model.Dialogs()[dialogIndex];
     const std::vector<size_t> strings = StringsOfDialog(dialog, translated);
     CMyTEVEngine engine(model.ProjectPath().c_str(), GetModuleHandleW(nullptr));
+    engine.SetEveryPageMadeAtOpen(true); // the pages not shown are checked too
     for (size_t index : strings) {
         const StringItem& item = model.Strings()[index];
         engine.AddString(item.id.c_str(), CStrOrNull(item.attr), CStrOrNull(item.loc));

@@ -29,10 +29,44 @@ BOOL CTEVTab::LoadFromNode(IXMLDOMNode* node) {
 // The application hears of the first page while the dialog initialises, so it can fill it
 // before the first layout.
 void CTEVTab::Create() {
+    if (m_page.WaitsAtCreate()) {
+        return;
+    }
     CTEVElement::Create();
     if (m_selected) {
         FireActivation();
     }
+}
+
+void CTEVTab::GetMinSize(SIZE* size) {
+    if (m_page.IsWaiting()) {
+        *size = {0, 0};
+        return;
+    }
+    CTEVElement::GetMinSize(size);
+}
+
+void CTEVTab::Arrange(int x, int y, int cx, int cy) {
+    if (!m_page.IsWaiting()) {
+        CTEVElement::Arrange(x, y, cx, cy);
+    }
+}
+
+// The flags of a waiting page count when it is made; until then no window needs them.
+void CTEVTab::ApplyHidden() {
+    if (!m_page.IsWaiting()) {
+        CTEVElement::ApplyHidden();
+    }
+}
+
+void CTEVTab::ApplyDisabled() {
+    if (!m_page.IsWaiting()) {
+        CTEVElement::ApplyDisabled();
+    }
+}
+
+void CTEVTab::NeedWindows() {
+    m_page.Need(*this);
 }
 
 int CTEVTab::GetValue() {
@@ -47,6 +81,10 @@ void CTEVTab::DoCommand(const wchar_t* command) {
 
 // The events come before the controls change, so a handler can still fill or read the page.
 void CTEVTab::Select(BOOL on) {
+    // Made while still hidden: its controls appear with the others, after the events.
+    if (on) {
+        NeedWindows();
+    }
     m_selected = on;
     m_hidden = !on;
     if (on) {

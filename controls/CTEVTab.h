@@ -3,21 +3,30 @@
 #pragma once
 
 #include "CTEVElement.h"
+#include "PageMaking.h"
 
 class CTEVTab : public CTEVElement {
 public:
     CTEVTab(CTEVElement* parent, CTEVEngine* engine);
 
     BOOL IsKindOf(const wchar_t* tag, CTEVElement** out) override;
+    // A page that waits takes no room and is not arranged.
+    void GetMinSize(SIZE* size) override;
+    void Arrange(int x, int y, int cx, int cy) override;
     BOOL LoadFromNode(IXMLDOMNode* node) override;
     void Create() override;
     int GetValue() override;
     void DoCommand(const wchar_t* command) override;
+    void ApplyHidden() override;
+    void ApplyDisabled() override;
+    void NeedWindows() override;
 
     // Selects or deselects the page: raises its events, then shows or hides its controls.
     void Select(BOOL on);
     // Drops a selection the description gave, before any window exists; raises nothing.
     void DropInitialSelection();
+    // Before Create: the page waits until maker makes it.
+    void Defer(IPageMaker& maker) { m_page.Defer(maker); }
 
     const wchar_t* Label() const { return CStrOrNull(m_label); }
     const wchar_t* Caption() const { return CStrOrNull(m_caption); }
@@ -42,4 +51,5 @@ private:
     RECT m_itemRect = {}; // in the list's client area
     BOOL m_selected = FALSE;
     BOOL m_hot = FALSE;
+    DeferredPage m_page;
 };

@@ -36,6 +36,15 @@ void CTEVTabBox::Create() {
     m_minwidth = 0;
     m_minheight = 0;
     InheritGaps();
+    const int first = FirstShownPage();
+    if (m_window && !pages::EveryPageMadeAtOpen(*this)) {
+        for (size_t i = 0; i < m_children.size(); ++i) {
+            CTEVElement* panel = nullptr;
+            if (static_cast<int>(i) != first && m_children[i]->IsKindOf(L"tabpanel", &panel)) {
+                static_cast<CTEVTabPanel*>(panel)->Defer(*this);
+            }
+        }
+    }
     CreateChildren(kMaxPages);
     if (!m_window) {
         return;
@@ -49,16 +58,44 @@ void CTEVTabBox::Create() {
                          SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
         }
     }
-    // The dialog opens on the first page not hidden by its own flag.
+    SendMessageW(m_window, TCM_SETCURSEL, first, 0);
+    ShowPage(first);
+}
+
+int CTEVTabBox::FirstShownPage() const {
     int first = 0;
     while (first < static_cast<int>(m_children.size()) && m_children[first]->OwnHidden()) {
         ++first;
     }
-    if (first == static_cast<int>(m_children.size())) {
-        first = 0;
+    return first == static_cast<int>(m_children.size()) ? 0 : first;
+}
+
+void CTEVTabBox::MakeWaitingPage(CTEVElement& page) {
+    const auto at = std::find_if(m_children.begin(), m_children.end(),
+                                 [&page](const auto& child) { return child.get() == &page; });
+    page.Create();
+    if (HWND window = page.Window()) {
+        SetWindowPos(window, PageInsertAfter(static_cast<size_t>(at - m_children.begin())), 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
     }
-    SendMessageW(m_window, TCM_SETCURSEL, first, 0);
-    ShowPage(first);
+    pages::PlaceLatePage(page, m_pageArea);
+}
+
+HWND CTEVTabBox::PageInsertAfter(size_t index) const {
+    for (size_t i = index; i-- > 0;) {
+        if (HWND before = m_children[i]->Window()) {
+            return before;
+        }
+    }
+    HWND next = m_window;
+    for (size_t i = index + 1; i < m_children.size(); ++i) {
+        if (HWND after = m_children[i]->Window()) {
+            next = after;
+            break;
+        }
+    }
+    HWND above = GetWindow(next, GW_HWNDPREV);
+    return above ? above : HWND_TOP;
 }
 
 HWND CTEVTabBox::GetContainerHwnd() {
@@ -96,6 +133,7 @@ void CTEVTabBox::Arrange(int x, int y, int cx, int cy) {
     // Every page takes the whole display area below the tabs.
     RECT display = {x, y, x + cx, y + cy};
     SendMessageW(m_window, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+    m_pageArea = display;
     for (auto& child : m_children) {
         child->Arrange(display.left, display.top, display.right - display.left, display.bottom - display.top);
     }
@@ -110,6 +148,9 @@ BOOL CTEVTabBox::HandleNotify(WPARAM, NMHDR* header) {
 }
 
 void CTEVTabBox::ShowPage(int index) {
+    if (index >= 0 && index < static_cast<int>(m_children.size())) {
+        m_children[index]->NeedWindows();
+    }
     for (size_t i = 0; i < m_children.size(); ++i) {
         m_children[i]->SetHidden(static_cast<int>(i) != index);
     }

@@ -4,10 +4,13 @@
 
 #include "CTEVElement.h"
 #include "KeyFilter.h"
+#include "PageMaking.h"
+
+#include <optional>
 
 // Ctrl+Tab and Ctrl+PgDn reach the focused control, not the tab box, and the dialog manager would
 // take Ctrl+Tab for plain Tab: the box filters the keys meant for its tab control and its pages.
-class CTEVTabBox : public CTEVElement, public CKeyFilter {
+class CTEVTabBox : public CTEVElement, public CKeyFilter, private IPageMaker {
 public:
     using CTEVElement::CTEVElement;
 
@@ -32,8 +35,17 @@ protected:
     bool OwnsWindow(HWND window) const override;
 
 private:
-    // Shows the child at index and hides every other one through their hidden flags.
+    // The child that shows when the dialog opens: the first not hidden by its own flag.
+    int FirstShownPage() const;
+    // Shows the child at index, made first if it waits, and hides every other one through their
+    // hidden flags.
     void ShowPage(int index);
     // True when window is the tab control or lies inside one of the pages.
     bool Contains(HWND window) const;
+    void MakeWaitingPage(CTEVElement& page) override;
+    // Where a page made after the others goes in the z-order: among the pages in document order,
+    // above the tab control.
+    HWND PageInsertAfter(size_t index) const;
+
+    std::optional<RECT> m_pageArea; // the display area the pages were last arranged in
 };

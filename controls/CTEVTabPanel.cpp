@@ -22,7 +22,12 @@ BOOL CTEVTabPanel::LoadFromNode(IXMLDOMNode* node) {
 }
 
 void CTEVTabPanel::Create() {
-    BuildTemplate(WS_CHILD | WS_VISIBLE | DS_SETFONT, WS_EX_CONTROLPARENT, m_width, m_height);
+    if (m_page.WaitsAtCreate()) {
+        return;
+    }
+    // A page made while another one shows is made hidden, with its controls.
+    BuildTemplate(WS_CHILD | (IsHidden() ? 0 : WS_VISIBLE) | DS_SETFONT, WS_EX_CONTROLPARENT, m_width,
+                  m_height);
     // WM_INITDIALOG arrives before this returns: the window is stored and the controls exist.
     CreateDialogIndirectParamW(nullptr, Template(), ParentContainer(), DialogProc,
                                reinterpret_cast<LPARAM>(this));
@@ -37,13 +42,41 @@ void CTEVTabPanel::Create() {
     m_marginBottom = margins.bottom;
 }
 
+void CTEVTabPanel::GetMinSize(SIZE* size) {
+    if (m_page.IsWaiting()) {
+        *size = {0, 0};
+        return;
+    }
+    CTEVDialog::GetMinSize(size);
+}
+
 void CTEVTabPanel::Arrange(int x, int y, int cx, int cy) {
+    if (m_page.IsWaiting()) {
+        return;
+    }
     if (m_window) {
         SetWindowPos(m_window, nullptr, x, y, cx, cy,
                      SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOCOPYBITS | SWP_DEFERERASE);
     }
     // The controls live in the page's own window, so they are placed from its corner.
     ArrangeChildren(0, 0, cx, cy);
+}
+
+// The flags of a waiting page count when it is made; until then no window needs them.
+void CTEVTabPanel::ApplyHidden() {
+    if (!m_page.IsWaiting()) {
+        CTEVDialog::ApplyHidden();
+    }
+}
+
+void CTEVTabPanel::ApplyDisabled() {
+    if (!m_page.IsWaiting()) {
+        CTEVDialog::ApplyDisabled();
+    }
+}
+
+void CTEVTabPanel::NeedWindows() {
+    m_page.Need(*this);
 }
 
 void CTEVTabPanel::OnInitDialog() {

@@ -159,7 +159,36 @@ void CTEVTabSwitcher::Create() {
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(m_controlId)),
                         m_engine ? m_engine->Instance() : nullptr, m_captionBar.BindingParam());
     }
+    if (!pages::EveryPageMadeAtOpen(*this)) {
+        for (CTEVTab* tab : Tabs()) {
+            if (!tab->IsSelected()) {
+                tab->Defer(*this);
+            }
+        }
+    }
     CTEVElement::Create();
+}
+
+// The page's windows come last among their siblings; they move up behind the caption bar, where
+// the pages made with the dialog lie, so that Tab reaches them between the list and what follows.
+void CTEVTabSwitcher::MakeWaitingPage(CTEVElement& page) {
+    HWND container = GetContainerHwnd();
+    HWND first = container ? GetWindow(container, GW_CHILD) : nullptr;
+    HWND last = first ? GetWindow(first, GW_HWNDLAST) : nullptr;
+    page.Create();
+    std::vector<HWND> made;
+    for (HWND w = last ? GetWindow(last, GW_HWNDNEXT) : GetWindow(container, GW_CHILD); w;
+         w = GetWindow(w, GW_HWNDNEXT)) {
+        made.push_back(w);
+    }
+    HWND after = m_captionWindow ? m_captionWindow : m_window;
+    for (HWND w : made) {
+        if (after) {
+            SetWindowPos(w, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+            after = w;
+        }
+    }
+    pages::PlaceLatePage(page, m_pageArea);
 }
 
 SIZE CTEVTabSwitcher::MeasureItem(HDC dc, const CTEVTab& tab) const {
@@ -201,9 +230,11 @@ void CTEVTabSwitcher::Arrange(int x, int y, int cx, int cy) {
         SetWindowPos(m_captionWindow, nullptr, pageLeft, y, pageWidth, m_captionHeight, kPlaceFlags);
     }
     LayoutCaptions();
+    const int pageTop = y + m_captionHeight + m_captionGap;
+    const int pageHeight = cy - m_captionGap - m_captionHeight;
+    m_pageArea = RECT{pageLeft, pageTop, pageLeft + pageWidth, pageTop + pageHeight};
     for (auto& child : m_children) {
-        child->Arrange(pageLeft, y + m_captionHeight + m_captionGap, pageWidth,
-                       cy - m_captionGap - m_captionHeight);
+        child->Arrange(pageLeft, pageTop, pageWidth, pageHeight);
     }
 }
 
@@ -424,9 +455,21 @@ void CTEVTabSwitcher::EndHover() {
     }
 }
 
+// Only what needs painting and can be seen is drawn: the part of the client area the device context
+// clips to (the update region, within the visible part of a list that may be far taller than the
+// screen), and of the items those that touch it.
 void CTEVTabSwitcher::Paint(HWND hwnd, HDC dc, const RECT& client) {
-    const int width = client.right - client.left;
-    const int height = client.bottom - client.top;
+    RECT area = client;
+    RECT clip = {};
+    const int clipping = GetClipBox(dc, &clip);
+    if (clipping == NULLREGION || (clipping != ERROR && !IntersectRect(&area, &client, &clip))) {
+        return;
+    }
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    if (width <= 0 || height <= 0) {
+        return;
+    }
     // A 32-bit DIB section rather than a device bitmap: the engine may alpha-blend icons into it.
     BITMAPINFO info = {};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
@@ -439,9 +482,14 @@ void CTEVTabSwitcher::Paint(HWND hwnd, HDC dc, const RECT& client) {
     {
         SelectedObject target(memory.Get(), bitmap.Get());
         SelectedObject font(memory.Get(), GetStockObject(DEFAULT_GUI_FONT));
-        FillSolid(memory.Get(), client, GetSysColor(COLOR_WINDOW));
+        // The bitmap holds the area alone; items are drawn at their client coordinates.
+        SetViewportOrgEx(memory.Get(), -area.left, -area.top, nullptr);
+        FillSolid(memory.Get(), area, GetSysColor(COLOR_WINDOW));
+        RECT shown = {};
         for (const CTEVTab* tab : Tabs()) {
-            DrawItem(memory.Get(), *tab);
+            if (IntersectRect(&shown, &tab->ItemRect(), &area)) {
+                DrawItem(memory.Get(), *tab);
+            }
         }
         const CTEVTab* selected = SelectedTab();
         if (selected && GetFocus() == hwnd) {
@@ -449,7 +497,8 @@ void CTEVTabSwitcher::Paint(HWND hwnd, HDC dc, const RECT& client) {
             InflateRect(&focus, -2, 0);
             DrawFocusRect(memory.Get(), &focus);
         }
-        BitBlt(dc, client.left, client.top, width, height, memory.Get(), 0, 0, SRCCOPY);
+        SetViewportOrgEx(memory.Get(), 0, 0, nullptr);
+        BitBlt(dc, area.left, area.top, width, height, memory.Get(), 0, 0, SRCCOPY);
     }
 }
 

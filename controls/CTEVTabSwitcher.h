@@ -5,12 +5,14 @@
 #include "CTEVElement.h"
 #include "GdiHandles.h"
 #include "OwnWindow.h"
+#include "PageMaking.h"
 
+#include <optional>
 #include <vector>
 
 class CTEVTab;
 
-class CTEVTabSwitcher : public CTEVElement, public COwnWindow {
+class CTEVTabSwitcher : public CTEVElement, public COwnWindow, private IPageMaker {
 public:
     CTEVTabSwitcher(CTEVElement* parent, CTEVEngine* engine);
     ~CTEVTabSwitcher() override;
@@ -67,6 +69,7 @@ private:
     void OnMouseMove(int x, int y);
     void OnHoverTimer(HWND hwnd);
     void EndHover();
+    void MakeWaitingPage(CTEVElement& page) override;
 
     CaptionBar m_captionBar;
     HWND m_captionWindow = nullptr; // not owned
@@ -80,4 +83,5 @@ private:
     int m_captionHeight = 0;
     BOOL m_showList = TRUE;
     BOOL m_showCaption = TRUE;
+    std::optional<RECT> m_pageArea; // the rectangle the pages were last arranged in
 };

@@ -49,12 +49,12 @@ void ShowAsDefault(CTEVElement* button, BOOL isDefault) {
     SendMessageW(button->Window(), BM_SETSTYLE, isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
-// The first descendant of owner with that control id, passing over nested dialogs that have a
-// window of their own (tab panels): they number their controls anew.
+// The first descendant of owner with that control id, passing over nested dialogs (tab panels): they
+// number their controls anew, also while their window is not made yet.
 CTEVElement* FindNumberedBy(CTEVElement* owner, int controlId) {
     for (size_t i = 0; i < owner->ChildCount(); ++i) {
         CTEVElement* child = owner->Child(i);
-        if (child->Window() && dynamic_cast<CTEVDialog*>(child)) {
+        if (dynamic_cast<CTEVDialog*>(child)) {
             continue;
         }
         if (child->ControlId() == controlId) {
@@ -256,8 +256,13 @@ void CTEVDialog::OnInitDialog() {
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
         frame = FrameSize();
     }
-    // A resizable window may be made as small as its content allows, not only as small as it opened;
-    // never more than the screen holds, or its frame could not be brought back onto it.
+    SetMinimumOuterSize(frame, need);
+    PlaceWindow(AdjustWidth(frame.cx + content.cx), AdjustHeight(frame.cy + content.cy));
+}
+
+// A resizable window may be made as small as its content allows, not only as small as it opened;
+// never more than the screen holds, or its frame could not be brought back onto it.
+void CTEVDialog::SetMinimumOuterSize(SIZE frame, SIZE need) {
     m_minOuterWidth = frame.cx + need.cx;
     m_minOuterHeight = frame.cy + need.cy;
     if (m_border == BorderResizing) {
@@ -265,7 +270,27 @@ void CTEVDialog::OnInitDialog() {
         m_minOuterWidth = std::min<int>(m_minOuterWidth, Width(work));
         m_minOuterHeight = std::min<int>(m_minOuterHeight, Height(work));
     }
-    PlaceWindow(AdjustWidth(frame.cx + content.cx), AdjustHeight(frame.cy + content.cy));
+}
+
+void CTEVDialog::FitGrownContent() {
+    if (!m_window) {
+        return;
+    }
+    const RECT fixed = MapDialogUnits(0, 0, m_width, m_height);
+    SIZE need = {};
+    const SIZE content = ContentSize(fixed.right, fixed.bottom, &need);
+    RECT client = {};
+    GetClientRect(m_window, &client);
+    const SIZE frame = FrameSize();
+    SetMinimumOuterSize(frame, need);
+    if (content.cx > Width(client) || content.cy > Height(client)) {
+        SetWindowPos(m_window, nullptr, 0, 0, frame.cx + std::max<int>(content.cx, Width(client)),
+                     frame.cy + std::max<int>(content.cy, Height(client)),
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+        GetClientRect(m_window, &client);
+    }
+    Arrange(client.left, client.top, std::max<int>(content.cx, Width(client)),
+            std::max<int>(content.cy, Height(client)));
 }
 
 SIZE CTEVDialog::FrameSize() const {

@@ -39,6 +39,9 @@ public:
 
     // The result given to EndDialog, or 0 when the description did not load.
     INT_PTR DoModal(HWND owner);
+    // Lays the content out again after it grew while the window is open (a page made when first
+    // shown): the window grows to hold it and never shrinks.
+    void FitGrownContent();
     void SetDefaultButton(const wchar_t* id);
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
@@ -83,6 +86,7 @@ private:
     bool m_running = false; // inside DoModal
     void ComputeStyle();
     void PlaceWindow(int width, int height);
+    void SetMinimumOuterSize(SIZE frame, SIZE need);
     // The size to open with; need receives what the content cannot do without.
     SIZE ContentSize(int fixedWidth, int fixedHeight, SIZE* need);
     // The window's frame (caption, borders, menu bar) around its client area, as it stands now.

@@ -383,6 +383,8 @@ BOOL CTEVElement::IsHidden() {
 
 void CTEVElement::SetLayoutWidth(int) {}
 
+void CTEVElement::NeedWindows() {}
+
 int CTEVElement::Fire(const wchar_t* event, WPARAM wParam, LPARAM lParam) {
     return FireEvent(this, event, wParam, lParam);
 }
@@ -424,7 +426,18 @@ template <typename Predicate> CTEVElement* CTEVElement::FindFirst(Predicate matc
 }
 
 CTEVElement* CTEVElement::FindById(const wchar_t* id) {
-    return FindFirst([id](const CTEVElement& e) { return EqualsNoCase(e.m_id, id); });
+    CTEVElement* found = FindFirst([id](const CTEVElement& e) { return EqualsNoCase(e.m_id, id); });
+    if (found) {
+        // Outermost first: a page inside a waiting page has its container only once that is made.
+        std::vector<CTEVElement*> path;
+        for (CTEVElement* e = found; e; e = e->m_parent) {
+            path.push_back(e);
+        }
+        for (auto e = path.rbegin(); e != path.rend(); ++e) {
+            (*e)->NeedWindows();
+        }
+    }
+    return found;
 }
 
 CTEVElement* CTEVElement::FindByHwnd(HWND window) {

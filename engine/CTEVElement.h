@@ -46,6 +46,10 @@ public:
     virtual BOOL IsDisabled();
     virtual BOOL IsHidden();
     virtual void SetLayoutWidth(int width);
+    // Asked of each element from the root down to the one FindById answers with, before it answers:
+    // a page whose windows wait until it is first needed makes them, so that what the application
+    // found works as if every page had been made with the dialog. The default has nothing waiting.
+    virtual void NeedWindows();
 
     int Fire(const wchar_t* event, WPARAM wParam, LPARAM lParam);
     void ExecuteChildren();

@@ -36,7 +36,14 @@ public:
     HINSTANCE Instance() const { return m_instance; }
     size_t StringCount() const { return m_strings.size(); }
 
+    // Whether the tab boxes and tab switchers of the dialogs run from now on make every page when
+    // their dialog opens, however many elements the pages hold, rather than each page when it is
+    // first needed: for code that inspects every page of a dialog at once.
+    void SetEveryPageMadeAtOpen(bool every) { m_everyPageMadeAtOpen = every; }
+    bool EveryPageMadeAtOpen() const { return m_everyPageMadeAtOpen; }
+
 private:
     HINSTANCE m_instance;
+    bool m_everyPageMadeAtOpen = false;
     std::vector<TranslationEntry> m_strings; // load order: earlier entries win
 };

@@ -100,6 +100,28 @@ bool IsUtf16WithoutByteOrderMark(const std::vector<char>& bytes) {
     return bytes.size() >= 2 && (bytes[0] == 0 || bytes[1] == 0);
 }
 
+// expat takes a high surrogate and whatever unit follows it for a pair, where the document service
+// refuses any surrogate without its partner: such a file is left to the document service.
+bool HoldsUnpairedSurrogate(const std::vector<char>& bytes) {
+    if (bytes.size() < 2) {
+        return false;
+    }
+    const auto byte = [&](size_t at) { return static_cast<unsigned char>(bytes[at]); };
+    const bool littleEndian = byte(0) == 0xFF && byte(1) == 0xFE;
+    if (!littleEndian && !(byte(0) == 0xFE && byte(1) == 0xFF)) {
+        return false; // UTF-8 and the one-byte encodings hold no surrogates
+    }
+    bool lowExpected = false;
+    for (size_t at = 2; at + 1 < bytes.size(); at += 2) {
+        const unsigned highByte = byte(littleEndian ? at + 1 : at);
+        if (((highByte & 0xFC) == 0xDC) != lowExpected) {
+            return true;
+        }
+        lowExpected = (highByte & 0xFC) == 0xD8;
+    }
+    return lowExpected;
+}
+
 struct Attribute {
     std::wstring_view name; // qualified, as written
     std::wstring_view value;
@@ -668,7 +690,8 @@ std::optional<std::vector<char>> HeadClosedAfterRoot(const std::vector<char>& by
 // visiting anything, since an error may come at its end; anything else (another encoding,
 // declarations, an error) goes to the document service, which decides.
 bool ReadBytes(const std::vector<char>& bytes, const ElementVisitor& visit, const TextVisitor& visitText) {
-    if (!IsUtf16WithoutByteOrderMark(bytes) && ExpatPass(nullptr, nullptr).Run(bytes)) {
+    if (!IsUtf16WithoutByteOrderMark(bytes) && !HoldsUnpairedSurrogate(bytes) &&
+        ExpatPass(nullptr, nullptr).Run(bytes)) {
         return ExpatPass(&visit, visitText ? &visitText : nullptr).Run(bytes);
     }
     return ReadWithDocumentService(bytes, visit, visitText);

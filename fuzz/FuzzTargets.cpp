@@ -38,6 +38,27 @@ Bytes AsUtf8Xml(const Bytes& bytes) {
     return ToBytes(utf8);
 }
 
+// UTF-16 little-endian with byte-order mark, as the program writes its files.
+Bytes Utf16File(const std::wstring& text) {
+    Bytes bytes{0xFF, 0xFE};
+    for (wchar_t c : text) {
+        bytes.push_back(static_cast<uint8_t>(c));
+        bytes.push_back(static_cast<uint8_t>(c >> 8));
+    }
+    return bytes;
+}
+
+// Files holding a surrogate without its partner, which both XML readers must refuse alike: document
+// makes one around its text, which goes into a text and an attribute value. A high one before an
+// ordinary unit, a low one alone, a high one at the end of a text.
+std::vector<Bytes> WithUnpairedSurrogates(std::wstring (*document)(const std::wstring& odd)) {
+    std::vector<Bytes> files;
+    for (const wchar_t* odd : {L"\xD800x", L"\xDC00", L"x\xDBFF"}) {
+        files.push_back(Utf16File(document(odd)));
+    }
+    return files;
+}
+
 // Several files in one input: each as its length (4 bytes, little-endian) and its bytes. A saved
 // input replays alone; a short or cut bundle gives empty files.
 Bytes Pack(const std::vector<Bytes>& parts) {
@@ -93,6 +114,19 @@ std::vector<Bytes> DescriptionCorpus(const std::wstring& demoFolder) {
     // Ranges that overflowed, divided by zero or asked for a tick per value of millions.
     corpus.push_back(ToBytes(R"(<dialog><slider autoTics="true" minValue="-2147483647" maxValue="25"/>
 <slider minValue="10" maxValue="0" invert="true" pos="3"/><slider autoTics="true" maxValue="50000000"/></dialog>)"));
+    // Page containers repeated past what a dialog makes at open: their pages wait until shown.
+    const std::string preferences(corpus[4].begin(), corpus[4].end());
+    const size_t tabBox = preferences.find("<tabbox");
+    const size_t tabBoxEnd = preferences.find("</tabbox>");
+    std::string boxes, tabs;
+    for (int i = 0; i < 30 && tabBoxEnd != std::string::npos; ++i) {
+        boxes += preferences.substr(tabBox, tabBoxEnd + 9 - tabBox);
+    }
+    for (int i = 0; i < 200; ++i) {
+        tabs += "<tab label=\"P" + std::to_string(i) + "\"><label value=\"x\"/><checkbox label=\"c\"/></tab>";
+    }
+    corpus.push_back(ToBytes("<dialog orient=\"vertical\">" + boxes + "</dialog>"));
+    corpus.push_back(ToBytes("<dialog><tabswitcher>" + tabs + "</tabswitcher></dialog>"));
     return corpus;
 }
 
@@ -187,9 +221,19 @@ public:
     // Project file, translation file and the description "options.xml" in one bundle.
     std::vector<Bytes> Corpus() const override {
         const std::wstring demo = m_demoFolder + L"\\projects\\demo\\";
-        return {Pack({ReadFileBytes(demo + L"tevproject.xml"),
-                      AsUtf8Xml(ReadFileBytes(m_demoFolder + L"\\1031\\demo\\strings.xml")),
-                      ReadFileBytes(demo + L"options.xml")})};
+        std::vector<Bytes> corpus = {
+            Pack({ReadFileBytes(demo + L"tevproject.xml"),
+                  AsUtf8Xml(ReadFileBytes(m_demoFolder + L"\\1031\\demo\\strings.xml")),
+                  ReadFileBytes(demo + L"options.xml")})};
+        const auto strings = [](const std::wstring& odd) {
+            return L"<strings><string id=\"a\" attr=\"label\" text=\"A\" loc=\"" + odd +
+                   L"\"/><string id=\"b\" attr=\"label\" text=\"B\">" + odd + L"</string></strings>";
+        };
+        for (const Bytes& translation : WithUnpairedSurrogates(strings)) {
+            corpus.push_back(Pack({ReadFileBytes(demo + L"tevproject.xml"), translation,
+                                   ReadFileBytes(demo + L"options.xml")}));
+        }
+        return corpus;
     }
     void Mutate(Mutator& mutator, Bytes& input, const std::vector<Bytes>& corpus) const override {
         std::vector<Bytes> parts = Unpack(input, 3);
@@ -246,20 +290,24 @@ public:
     const char* Extension() const override { return m_xml ? "xml" : "txt"; }
     std::vector<Bytes> Corpus() const override {
         if (m_xml) {
-            return {
+            std::vector<Bytes> corpus = {
                 ToBytes("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<translation>\n"
                         "  <item><src>OK</src><dst>Gut</dst></item>\n"
                         "  <item><src>&amp;Cancel</src><dst>&amp;Abbrechen</dst></item>\n"
                         "  <t><src>Line\none</src><dst><![CDATA[<b>Zeile</b>]]></dst></t>\n</translation>\n"),
                 ToBytes("<translation><p><src>a</src><dst/></p></translation>")};
+            const auto translation = [](const std::wstring& odd) {
+                return L"<translation><item note=\"" + odd + L"\"><src>A" + odd +
+                       L"</src><dst>B</dst></item></translation>";
+            };
+            for (Bytes& file : WithUnpairedSurrogates(translation)) {
+                corpus.push_back(std::move(file));
+            }
+            return corpus;
         }
         const std::wstring lines =
             L"OK=Gut\r\nCancel=Abbrechen\r\nnot a pair\r\n&Open=\x00d6&ffnen\r\na=b=c\n";
-        Bytes utf16{0xFF, 0xFE};
-        for (wchar_t c : lines) {
-            utf16.push_back(static_cast<uint8_t>(c));
-            utf16.push_back(static_cast<uint8_t>(c >> 8));
-        }
+        const Bytes utf16 = Utf16File(lines);
         return {utf16, ToBytes(Narrow(lines)), Bytes(utf16.begin() + 2, utf16.end())};
     }
     void Mutate(Mutator& mutator, Bytes& input, const std::vector<Bytes>& corpus) const override {

@@ -30,9 +30,9 @@ CHtmlDrawer::CHtmlDrawer(IHtmlDrawerSite* site) : m_site(site) {}
 CHtmlDrawer::~CHtmlDrawer() = default;
 
 void CHtmlDrawer::SetContent(const wchar_t* text, const wchar_t* face, int fontHeight, COLORREF colour,
-                             const wchar_t* sourceName) {
+                             const wchar_t* sourceName, std::optional<SIZE> largest) {
     try {
-        BuildContent(text, face, fontHeight, colour, sourceName);
+        BuildContent(text, face, fontHeight, colour, sourceName, largest);
     } catch (const std::bad_alloc&) {
         // Out of memory: a short beep, and the items built so far stay.
         Beep(1000, 10);
@@ -40,7 +40,7 @@ void CHtmlDrawer::SetContent(const wchar_t* text, const wchar_t* face, int fontH
 }
 
 void CHtmlDrawer::BuildContent(const wchar_t* text, const wchar_t* face, int fontHeight, COLORREF colour,
-                               const wchar_t* sourceName) {
+                               const wchar_t* sourceName, std::optional<SIZE> largest) {
     m_items.clear();
     m_links.clear();
     m_background = kNoColour;
@@ -53,6 +53,10 @@ void CHtmlDrawer::BuildContent(const wchar_t* text, const wchar_t* face, int fon
     defaults.fontHeight = std::clamp(fontHeight, -kMaxFontHeight, kMaxFontHeight);
     defaults.colour = colour;
     HtmlItemBuilder builder(m_links, m_listDepth);
+    if (largest) {
+        // Content only grows downwards as items are added, so once a part is too high the whole is.
+        builder.StopWhen([this, largest] { return LaidOutBottom(largest->cx) > largest->cy; });
+    }
     if (IsPlainTextSource(sourceName)) {
         defaults.face = L"Courier New";
         defaults.preformatted = true;
@@ -78,6 +82,12 @@ void CHtmlDrawer::Layout(RECT* rect) {
     ResetLayoutCache(m_items);
     rect->right = extent.right;
     rect->bottom = extent.bottom;
+}
+
+int CHtmlDrawer::LaidOutBottom(int width) {
+    RECT area = {0, 0, width, 0};
+    Layout(&area);
+    return area.bottom;
 }
 
 void CHtmlDrawer::Draw(HDC dc, const RECT* rect, int dx, int dy) {

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,8 +23,10 @@ public:
 
     // Replaces the content. face, fontHeight and colour are the defaults of all text; a sourceName
     // ending in ".txt" makes the text plain preformatted text in "Courier New". Null texts are empty.
+    // With largest, the text is built only until what is built, laid out that wide, passes that
+    // height: what could not be seen anyway is left out, so a text however long costs what fills it.
     void SetContent(const wchar_t* text, const wchar_t* face, int fontHeight, COLORREF colour,
-                    const wchar_t* sourceName);
+                    const wchar_t* sourceName, std::optional<SIZE> largest = std::nullopt);
     // Lays the content out from rect's left, top within its right edge; answers the extent in
     // rect->right and rect->bottom.
     void Layout(RECT* rect);
@@ -40,7 +43,9 @@ public:
 
 private:
     void BuildContent(const wchar_t* text, const wchar_t* face, int fontHeight, COLORREF colour,
-                      const wchar_t* sourceName);
+                      const wchar_t* sourceName, std::optional<SIZE> largest);
+    // The bottom of the items built so far, laid out from (0, 0) that wide.
+    int LaidOutBottom(int width);
 
     HtmlItemList m_items;
     IHtmlDrawerSite* m_site = nullptr;

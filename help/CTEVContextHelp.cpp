@@ -77,7 +77,8 @@ void CTEVContextHelp::LoadTips(IXMLDOMNode* contexthelpNode) {
         tip.imageHeight = GetAttributeInt(child.Get(), L"imgHeight", 0);
         // Tips are translated like every other text: by their locid, under the name "CDATA".
         const OptString locid = GetAttributeString(child.Get(), L"locid");
-        const wchar_t* translated = m_engine && locid ? m_engine->FindString(locid->c_str(), L"CDATA") : nullptr;
+        const wchar_t* translated =
+            m_engine && locid ? m_engine->FindString(locid->c_str(), L"CDATA") : nullptr;
         tip.text = translated ? OptString(translated) : OptString(xml::NodeText(child.Get()));
         m_tips.push_back(std::move(tip));
     }
@@ -101,11 +102,14 @@ void CTEVContextHelp::Show(const wchar_t* controlId, HWND control) {
     }
     const ContextHelpTip& tip = m_tips[static_cast<size_t>(m_current)];
 
+    // The popup is never larger than the work area, so text that would lie below is not even built.
+    const RECT work = WorkAreaOf(control);
+    const SIZE largest = {work.right - work.left - 2 * kGap, work.bottom - work.top - 2 * kGap};
     LOGFONTW font = {};
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
     // The source name "/" has no extension: the text is HTML, not plain text.
     m_drawer.SetContent(tip.text ? tip.text->c_str() : L"", font.lfFaceName, font.lfHeight,
-                        GetSysColor(COLOR_INFOTEXT), L"/");
+                        GetSysColor(COLOR_INFOTEXT), L"/", SIZE{kTextWidth, largest.cy - 2 * kMargin});
 
     const int textLeft = tip.imageWidth == 0 ? kMargin : tip.imageWidth + 2 * kMargin;
     RECT extent = {textLeft, kMargin, textLeft + kTextWidth, 2 * kMargin};
@@ -117,12 +121,14 @@ void CTEVContextHelp::Show(const wchar_t* controlId, HWND control) {
         size.cx += tip.imageWidth + kMargin;
     }
     size.cy = std::max<LONG>(size.cy, tip.imageHeight + 2 * kMargin);
+    size.cx = std::min(size.cx, largest.cx);
+    size.cy = std::min(size.cy, largest.cy);
 
-    const POINT place = PlaceContextHelp(controlRect, size, WorkAreaOf(control));
+    const POINT place = PlaceContextHelp(controlRect, size, work);
     // Owned by the control's dialog, so that closing the popup gives the activation back to the
     // dialog and the popup cannot outlive it.
-    CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClassName, L"", WS_POPUP | WS_VISIBLE, place.x, place.y,
-                    size.cx, size.cy, GetAncestor(control, GA_ROOT), nullptr,
+    CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClassName, L"", WS_POPUP | WS_VISIBLE, place.x,
+                    place.y, size.cx, size.cy, GetAncestor(control, GA_ROOT), nullptr,
                     m_engine ? m_engine->Instance() : nullptr, BindingParam());
 }
 

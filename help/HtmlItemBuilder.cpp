@@ -176,7 +176,7 @@ public:
 
     void Run(bool plain) {
         size_t pos = plain ? 0 : html::SkipSpaces(m_text, 0);
-        while (pos < m_text.size()) {
+        while (pos < m_text.size() && !m_builder.Stopped()) {
             const wchar_t c = m_text[pos];
             if (c == L'\t') {
                 AppendTab();
@@ -234,6 +234,7 @@ private:
         }
         item->text = std::move(text);
         Append(std::move(item));
+        m_builder.CountTextItem();
     }
 
     void AppendStrut() { AppendText(L" "); }
@@ -551,8 +552,8 @@ private:
         const std::initializer_list<Tag> closes = {Tag::EndUl, Tag::EndOl, Tag::EndTable};
         AppendBreak();
         int number = 0;
-        for (size_t li = FindAtLevel(list, 0, {Tag::Li}, opens, closes); li != std::wstring_view::npos;
-             ++number) {
+        for (size_t li = FindAtLevel(list, 0, {Tag::Li}, opens, closes);
+             li != std::wstring_view::npos && !m_builder.Stopped(); ++number) {
             const size_t itemStart = html::SkipTag(list, li);
             const size_t next = FindAtLevel(list, itemStart, {Tag::Li}, opens, closes);
             AppendListRow(tag, number, list.substr(itemStart, OrEnd(next, list) - itemStart));
@@ -562,18 +563,16 @@ private:
     }
 
     void AppendListRow(Tag tag, int number, std::wstring_view itemText) {
-        auto marker = MakeCell(number, 0, 2);
+        HtmlItem& marker = Append(MakeCell(number, 0, 2));
         HtmlBuildDefaults markerDefaults = ChildDefaults(kAlignLeft, true);
         if (tag == Tag::Ul) {
             markerDefaults.face = L"Wingdings";
         }
-        BuildChildren(*marker, MarkerText(tag, number), markerDefaults);
-        Append(std::move(marker));
-        auto content = MakeCell(number, 1, 2);
+        BuildChildren(marker, MarkerText(tag, number), markerDefaults);
+        HtmlItem& content = Append(MakeCell(number, 1, 2));
         ++m_listDepth;
-        BuildChildren(*content, itemText, ChildDefaults(m_defaults.align, m_defaults.preformatted));
+        BuildChildren(content, itemText, ChildDefaults(m_defaults.align, m_defaults.preformatted));
         --m_listDepth;
-        Append(std::move(content));
         AppendBreak();
     }
 
@@ -583,10 +582,8 @@ private:
             OrEnd(FindAtLevel(m_text, start, {Tag::EndBlockQuote}, {Tag::BlockQuote}, {Tag::EndBlockQuote}),
                   m_text);
         AppendBreak();
-        auto cell = MakeCell(0, 0, 15);
-        BuildChildren(*cell, m_text.substr(start, end - start),
+        BuildChildren(Append(MakeCell(0, 0, 15)), m_text.substr(start, end - start),
                       ChildDefaults(m_defaults.align, m_defaults.preformatted));
-        Append(std::move(cell));
         AppendBreak();
         return end < m_text.size() ? html::SkipTag(m_text, end) : end;
     }
@@ -596,11 +593,9 @@ private:
         const size_t end =
             OrEnd(FindAtLevel(m_text, start, {Tag::EndPre}, {Tag::Pre}, {Tag::EndPre}), m_text);
         AppendBreak();
-        auto cell = MakeCell(0, 0, 0);
         HtmlBuildDefaults code = ChildDefaults(kAlignLeft, true);
         code.face = L"Courier New";
-        BuildChildren(*cell, m_text.substr(start, end - start), code);
-        Append(std::move(cell));
+        BuildChildren(Append(MakeCell(0, 0, 0)), m_text.substr(start, end - start), code);
         AppendBreak();
         return html::SkipSpaces(m_text, end < m_text.size() ? html::SkipTag(m_text, end) : end);
     }
@@ -666,7 +661,7 @@ private:
         int row = 0;
         int rowAlign = kAlignLeft;
         size_t pos = 0;
-        for (;;) {
+        while (!m_builder.Stopped()) {
             const size_t next = FindAtLevel(table, pos, {Tag::Tr, Tag::Td, Tag::Th}, opens, closes);
             if (next == std::wstring_view::npos) {
                 return;
@@ -681,7 +676,7 @@ private:
             }
             int column = 0;
             bool hadCells = false;
-            for (;;) {
+            while (!m_builder.Stopped()) {
                 const size_t cell =
                     FindAtLevel(table, pos, {Tag::Td, Tag::Th, Tag::Tr, Tag::EndTr}, opens, closes);
                 if (cell == std::wstring_view::npos) {
@@ -752,9 +747,8 @@ private:
         if (header) {
             content.fontHeight = GrowFontHeight(content.fontHeight, 4);
         }
-        BuildChildren(*cell, table.substr(start, end - start), content);
         column += cell->colspan;
-        Append(std::move(cell));
+        BuildChildren(Append(std::move(cell)), table.substr(start, end - start), content);
         return end;
     }
 
@@ -788,6 +782,18 @@ void HtmlItemBuilder::Build(std::wstring_view text, HtmlItemList& out, const Htm
 void HtmlItemBuilder::BuildPlain(std::wstring_view text, HtmlItemList& out,
                                  const HtmlBuildDefaults& defaults) {
     BuildRun(*this, m_listDepth, text, out, defaults).Run(true);
+}
+
+void HtmlItemBuilder::StopWhen(std::function<bool()> full) {
+    m_full = std::move(full);
+}
+
+void HtmlItemBuilder::CountTextItem() {
+    // Asked at each doubling, so the checks cost no more than the items they count.
+    if (m_full && ++m_textItems == m_nextCheck) {
+        m_nextCheck *= 2;
+        m_stopped = m_full();
+    }
 }
 
 int HtmlItemBuilder::FindOrAddLink(const std::wstring& target) {

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,6 +38,14 @@ public:
     // Builds items from plain text: no tags, no entities, white space kept, breaks at line ends.
     void BuildPlain(std::wstring_view text, HtmlItemList& out, const HtmlBuildDefaults& defaults);
 
+    // full is asked now and then while items are built (each time the text items built double,
+    // from kFirstFullCheck on); once it answers true, building stops where it is, at every depth.
+    void StopWhen(std::function<bool()> full);
+    bool Stopped() const { return m_stopped; }
+    // A text item was built: the moment to ask whether the content is full.
+    void CountTextItem();
+    static constexpr size_t kFirstFullCheck = 256;
+
     int FindOrAddLink(const std::wstring& target);
     HtmlTextMeasurer& Measurer() { return m_measurer; }
 
@@ -44,6 +53,10 @@ private:
     std::vector<std::wstring>& m_links;
     int& m_listDepth;
     HtmlTextMeasurer m_measurer;
+    std::function<bool()> m_full; // empty: everything is built
+    size_t m_textItems = 0;
+    size_t m_nextCheck = kFirstFullCheck;
+    bool m_stopped = false;
 };
 
 // The face as an item keeps it: up to the first comma, within the platform's face-name limit.

@@ -210,6 +210,38 @@ TEST_F(ContextHelp, TheDemoOptionsDialogPreviewsItsTipInGerman) {
     EXPECT_EQ(L"Der Ordner, in dem <b>neue Alben</b> abgelegt werden.", HelpOf(options).Tips()[0].text);
 }
 
+// A tip near the drawer's million-character limit: what the work area cannot show is neither built
+// nor laid out, however deep in the markup the text lies.
+TEST_F(ContextHelp, ATipOfAMillionCharactersOpensAtOnceAndNoLargerThanTheWorkArea) {
+    std::string words;
+    while (words.size() < 1'000'000) {
+        words += "word <b>bold</b> &amp; ";
+    }
+    const struct {
+        const char* name;
+        std::string tip;
+    } cases[] = {
+        {"flowing text", words},
+        {"one quotation", "<blockquote>" + words + "</blockquote>"},
+        {"one table cell", "<table><tr><td>" + words + "</td></tr></table>"},
+    };
+    for (const auto& c : cases) {
+        TestDialog huge(engine, "<dialog><textbox id=\"t\"/><contexthelp><tip control=\"t\"><![CDATA[" +
+                                    c.tip + "]]></tip></contexthelp></dialog>");
+        huge.Run([&](TestDialog& d) {
+            const double seconds = SecondsToRun([&] { AskHelpOn(d, d.Get(L"t").Window()); });
+            EXPECT_LT(seconds, 0.5) << c.name;
+            ASSERT_NE(nullptr, Popup()) << c.name;
+            MONITORINFO monitor = {sizeof(monitor)};
+            GetMonitorInfoW(MonitorFromWindow(d.Hwnd(), MONITOR_DEFAULTTONEAREST), &monitor);
+            const RECT shown = ScreenRect(Popup());
+            EXPECT_LE(shown.bottom - shown.top, monitor.rcWork.bottom - monitor.rcWork.top) << c.name;
+            UpdateWindow(Popup());
+            EXPECT_TRUE(HasPixel(Popup(), GetSysColor(COLOR_INFOTEXT))) << c.name << ": the text shows";
+        });
+    }
+}
+
 TEST_F(ContextHelp, OpenhelpHandsItsTopicToTheEngineWhenItsButtonIsClicked) {
     TestDialog buttons(engine, R"xml(<dialog>
         <button id="help" label="Help"><openhelp topic="albums.htm"/></button>

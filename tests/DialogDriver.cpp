@@ -232,6 +232,11 @@ BOOL CALLBACK FindOwned(HWND window, LPARAM param) {
     return TRUE;
 }
 
+BOOL CALLBACK CountWindow(HWND, LPARAM counted) {
+    ++*reinterpret_cast<int*>(counted);
+    return TRUE;
+}
+
 } // namespace
 
 HWND FindOwnedDialog(HWND owner) {
@@ -246,6 +251,12 @@ std::wstring MessageBoxText(HWND box) {
     std::wstring result(static_cast<size_t>(GetWindowTextLengthW(text)) + 1, L'\0');
     result.resize(static_cast<size_t>(GetWindowTextW(text, result.data(), static_cast<int>(result.size()))));
     return result;
+}
+
+int CountWindowsInside(HWND window) {
+    int count = 0;
+    EnumChildWindows(window, CountWindow, reinterpret_cast<LPARAM>(&count));
+    return count;
 }
 
 void PressButton(HWND dialog, int commandId) {

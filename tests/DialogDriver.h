@@ -128,6 +128,8 @@ protected:
 HWND FindOwnedDialog(HWND owner);
 // The text a message box shows.
 std::wstring MessageBoxText(HWND box);
+// How many windows window holds, at any depth: what opening it cost.
+int CountWindowsInside(HWND window);
 // Presses a dialog's button by its command id, as a click would (IDYES, IDNO, IDOK...).
 void PressButton(HWND dialog, int commandId);
 

@@ -193,19 +193,41 @@ TEST_F(LayoutCheck, EachKindOfControlMeasuresItsTextAsItMeasuresItself) {
     }
 }
 
-TEST_F(LayoutCheck, EveryPageOfATabBoxIsCheckedAndPagesDoNotOverlapEachOther) {
-    Load(R"(<string id="a" attr="label" loc="Ein langer Text mit Wörtern"/>
-            <string id="b" attr="label" loc="Noch ein langer Text mit Wörtern"/>)",
-         R"(<dialog width="80"><tabbox hFlex="1">
-             <tabpanel label="A"><button hFlex="1" id="a" locid="a" label="x"/></tabpanel>
-             <tabpanel label="B"><button hFlex="1" id="b" locid="b" label="x"/></tabpanel>
-         </tabbox></dialog>)",
-         R"(<s id="a" attr="label" text="x"/><s id="b" attr="label" text="x"/>)");
-    const std::vector<LayoutFinding> findings = CheckProjectLayout(model);
-    ASSERT_EQ(2u, findings.size());
-    EXPECT_EQ(L"a", findings[0].element);
-    EXPECT_EQ(L"b", findings[1].element);
-    EXPECT_EQ(LayoutProblem::TextClipped, findings[1].problem);
+// Also in dialogs whose pages hold more than a dialog makes at open: there a page not shown is made
+// only for the check.
+TEST_F(LayoutCheck, EveryPageOfATabBoxOrTabSwitcherIsCheckedAndPagesDoNotOverlapEachOther) {
+    // Boxes in boxes take no room: the pages hold many elements and lay out as before.
+    std::string filler;
+    for (int i = 0; i < 160; ++i) {
+        filler = "<box>" + filler + "</box>";
+    }
+    const struct {
+        const char* name;
+        const char *container, *page;
+        std::string filler;
+    } cases[] = {
+        {"tab box", "tabbox", "tabpanel", ""},
+        {"tab box with full pages", "tabbox", "tabpanel", filler},
+        {"tab switcher with full pages", "tabswitcher", "tab", filler},
+    };
+    for (const auto& c : cases) {
+        const std::string page = c.page;
+        Load(R"(<string id="a" attr="label" loc="Ein langer Text mit Wörtern"/>
+                <string id="b" attr="label" loc="Noch ein langer Text mit Wörtern"/>)",
+             std::string(R"(<dialog width="80"><)") + c.container + R"( hFlex="1">
+                 <)" +
+                 page + R"( label="A" selected="true"><button hFlex="1" id="a" locid="a" label="x"/>)" +
+                 c.filler + "</" + page + R"(>
+                 <)" +
+                 page + R"( label="B"><button hFlex="1" id="b" locid="b" label="x"/>)" + c.filler + "</" +
+                 page + "></" + c.container + "></dialog>",
+             R"(<s id="a" attr="label" text="x"/><s id="b" attr="label" text="x"/>)");
+        const std::vector<LayoutFinding> findings = CheckProjectLayout(model);
+        ASSERT_EQ(2u, findings.size()) << c.name;
+        EXPECT_EQ(L"a", findings[0].element) << c.name;
+        EXPECT_EQ(L"b", findings[1].element) << c.name;
+        EXPECT_EQ(LayoutProblem::TextClipped, findings[1].problem) << c.name;
+    }
 }
 
 TEST_F(LayoutCheck, ATextThatJustFitsIsNotFoundAndOnePixelOrLetterLessRoomIs) {

@@ -30,11 +30,13 @@ protected:
         }
         return shown;
     }
-    void Select(int index) {
-        HWND tabs = dialog.Get(L"tabs").Window();
+    void Select(int index) { SelectTab(dialog, dialog.Get(L"tabs"), index); }
+    // As a click on the tab at index does it.
+    static void SelectTab(TestDialog& d, CTEVElement& box, int index) {
+        HWND tabs = box.Window();
         SendMessageW(tabs, TCM_SETCURSEL, index, 0);
         NMHDR header = {tabs, static_cast<UINT_PTR>(GetDlgCtrlID(tabs)), static_cast<UINT>(TCN_SELCHANGE)};
-        SendMessageW(dialog.Hwnd(), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
+        SendMessageW(GetParent(tabs), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
     }
     // As the keyboard delivers it: posted to the focused control, through the modal loop.
     static void PostCtrlKey(UINT key) {
@@ -50,19 +52,45 @@ protected:
         keys[VK_CONTROL] = 0;
         SetKeyboardState(keys);
     }
-    // Runs the steps one after another inside the dialog's loop; answers the dialog's result.
+    // Runs the steps one after another inside the dialog's loop; answers the dialog's result. What a
+    // step that ended the dialog left queued is dropped, not run in a later test's dialog.
     static INT_PTR RunSteps(TestDialog& d, std::vector<std::function<void()>> steps) {
-        for (auto& step : steps) {
-            RunSoon(step, 20);
-        }
-        RunSoon([&d] {
-            if (IsWindowVisible(d.Hwnd())) {
-                EndDialog(d.Hwnd(), kEndedByScript);
-            }
-        });
-        return d.DoModal(nullptr);
+        return RunModal(
+            "tab box", [&d] { return d.DoModal(nullptr); }, std::move(steps), [&d] { EndIfOpen(d.Hwnd()); });
     }
 };
+
+// The demo's Preferences tab box, times times, one under the other: a page of two check boxes, one of
+// a check box and a row, one of a row and a check box.
+std::string DemoTabBoxes(int times) {
+    const std::string demo = ReadBytes(TEV_DEMO_PATH L"\\projects\\demo\\preferences.xml");
+    const size_t start = demo.find("<tabbox");
+    const std::string box = demo.substr(start, demo.find("</tabbox>") + 9 - start);
+    std::string boxes;
+    for (int i = 0; i < times; ++i) {
+        boxes += box;
+    }
+    return "<dialog orient=\"vertical\">" + boxes + "</dialog>";
+}
+
+bool ShowsWithWindows(CTEVElement& element) {
+    for (size_t i = 0; i < element.ChildCount(); ++i) {
+        CTEVElement& child = *element.Child(i);
+        const bool boxed = child.IsKindOf(L"box", nullptr);
+        if ((!boxed && !IsWindowVisible(child.Window())) || !ShowsWithWindows(child)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A page whose window holds what it needs.
+bool Fits(CTEVElement& page) {
+    RECT client = {};
+    GetClientRect(page.Window(), &client);
+    const SIZE need = MinSizeOf(page);
+    return need.cx <= client.right && need.cy <= client.bottom;
+}
 
 } // namespace
 
@@ -115,7 +143,7 @@ TEST_F(TabBox, PagesShareTheDisplayAreaSizedForTheLargestAndNumberTheirOwnContro
                          darkInFirstTab += GetGValue(GetPixel(screen.Get(), x, y)) < 96;
                      }
                  }
-                          MapWindowPoints(tabs, dialog.Hwnd(), reinterpret_cast<POINT*>(&tabRow), 2);
+                 MapWindowPoints(tabs, dialog.Hwnd(), reinterpret_cast<POINT*>(&tabRow), 2);
                  b1 = dialog.ClientRectOf(L"b1");
                  pages[0] = dialog.ClientRectOf(L"p1");
                  pages[1] = dialog.ClientRectOf(L"p2");
@@ -152,9 +180,99 @@ TEST_F(TabBox, AcceptInsideAPageAndEscapeInsideAPageEndTheWholeDialog) {
 
     TestDialog escaped(engine, kTabbed);
     const INT_PTR escapedResult = RunSteps(escaped, {[&] {
-                                                         SetFocus(escaped.Get(L"t1").Window());
-                                                         PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);
-                                                     },
-                                                     [] {}});
+                                               SetFocus(escaped.Get(L"t1").Window());
+                                               PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 1);
+                                           }});
     EXPECT_EQ(IDCANCEL, escapedResult);
+}
+
+// Every page is made at open while a dialog's pages hold few elements, so the biggest one sizes the
+// box from the start; past that the pages not shown wait. The demo's tab box repeated opens with what
+// it showed before, and a page is made when its tab is chosen.
+TEST_F(TabBox, ManyPagesWaitUntilShownAndShowAsTheyDidBefore) {
+    bool fewMadeAtOpen = false;
+    RunSteps(dialog, {[&] {
+                 const CTEVElement& tabs = *dialog.Child(1);
+                 fewMadeAtOpen =
+                     tabs.Child(0)->Window() && tabs.Child(1)->Window() && tabs.Child(2)->Window();
+             }});
+    EXPECT_TRUE(fewMadeAtOpen);
+
+    TestDialog many(engine, DemoTabBoxes(113));
+    int windows = 0, firstPagesShown = 0, otherPagesMade = 0;
+    std::wstring label;
+    bool laterPageShows = false, firstPageHidden = false;
+    RunSteps(
+        many, {[&] {
+            windows = CountWindowsInside(many.Hwnd());
+            for (size_t b = 0; b < many.ChildCount(); ++b) {
+                CTEVElement& box = *many.Child(b);
+                firstPagesShown += IsWindowVisible(box.Child(0)->Window()) && ShowsWithWindows(*box.Child(0));
+                otherPagesMade += (box.Child(1)->Window() != nullptr) + (box.Child(2)->Window() != nullptr);
+            }
+            CTEVElement& last = *many.Child(112);
+            label = WindowText(*last.Child(0)->Child(1));
+            SelectTab(many, last, 2);
+            laterPageShows = IsWindowVisible(last.Child(2)->Window()) && ShowsWithWindows(*last.Child(2));
+            firstPageHidden = !IsWindowVisible(last.Child(0)->Window());
+        }});
+    EXPECT_LE(windows, 113 * 5) << "a tab control with its arrows, a page and its two check boxes per box";
+    EXPECT_EQ(113, firstPagesShown);
+    EXPECT_EQ(0, otherPagesMade);
+    EXPECT_EQ(L"Show the date each photo was taken", label);
+    EXPECT_TRUE(laterPageShows);
+    EXPECT_TRUE(firstPageHidden);
+}
+
+// An element looked up on a page not yet shown is made at once and keeps what it is given; many
+// heavy pages cost nothing until then, and the dialog grows for a page larger than the first.
+TEST_F(TabBox, AnElementFoundOnAWaitingPageWorksAndALargerPageGrowsTheDialog) {
+    std::string pages;
+    for (int p = 0; p < 99; ++p) {
+        const std::string n = std::to_string(p);
+        pages += "<tabpanel id=\"p" + n + "\" label=\"P" + n + "\"><checkbox id=\"c" + n +
+                 "\" label=\"C\"/><textbox id=\"t" + n + "\"/>";
+        for (int k = 0; k < 58; ++k) {
+            pages += "<button label=\"B\"/>";
+        }
+        pages += "</tabpanel>";
+    }
+    pages += "<tabpanel label=\"Big\"><box minwidth=\"500\" minheight=\"400\"/></tabpanel>";
+    // The menu item's command id is also that of a button on each waiting page, which numbers its own.
+    TestDialog heavy(engine, "<dialog><tabbox id=\"tabs\">" + pages +
+                                 "</tabbox><menubar><menupopup label=\"M\"><menuitem id=\"item\" "
+                                 "label=\"I\"/></menupopup></menubar></dialog>");
+    int checked = 0, checkShown = 0, value = 0;
+    size_t clicks = 0;
+    std::wstring typed;
+    bool madeHidden = false, shownWhenChosen = false, bigFits = false;
+    const double seconds = SecondsToRun([&] {
+        RunSteps(heavy, {[&] {
+                     SendMessageW(heavy.Hwnd(), WM_COMMAND, MAKEWPARAM(heavy.Get(L"item").ControlId(), 0), 0);
+                     clicks = heavy.events.size();
+                     CTEVElement& check = heavy.Get(L"c50");
+                     check.SetValue(BST_CHECKED);
+                     value = check.GetValue();
+                     checked = static_cast<int>(SendMessageW(check.Window(), BM_GETCHECK, 0, 0));
+                     heavy.Get(L"t50").SetText(L"typed");
+                     typed = heavy.Get(L"t50").GetText();
+                     madeHidden = heavy.Child(0)->Child(50)->Window() && !IsWindowVisible(check.Window());
+                     SelectTab(heavy, heavy.Get(L"tabs"), 50);
+                     shownWhenChosen =
+                         IsWindowVisible(check.Window()) && IsWindowVisible(heavy.Get(L"t50").Window());
+                     checkShown = static_cast<int>(SendMessageW(check.Window(), BM_GETCHECK, 0, 0));
+                     SelectTab(heavy, heavy.Get(L"tabs"), 99);
+                     bigFits = Fits(*heavy.Child(0)->Child(99));
+                 }});
+    });
+    EXPECT_LT(seconds, 2.0) << "99 pages of 60 controls";
+    EXPECT_EQ(1u, clicks);
+    EXPECT_EQ(1, heavy.CountEvents(L"item", L"clicked")) << "the menu's command reaches the menu item";
+    EXPECT_EQ(BST_CHECKED, value);
+    EXPECT_EQ(BST_CHECKED, checked);
+    EXPECT_EQ(L"typed", typed);
+    EXPECT_TRUE(madeHidden) << "made for the lookup, but not shown";
+    EXPECT_TRUE(shownWhenChosen);
+    EXPECT_EQ(BST_CHECKED, checkShown);
+    EXPECT_TRUE(bigFits) << "the dialog grows for a page larger than those made before";
 }

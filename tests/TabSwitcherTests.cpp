@@ -211,3 +211,48 @@ TEST_F(TabSwitcher, DrawsIconsFromThePreviewImagesAndEndsHoverWithItsWindow) {
     ASSERT_NE(nullptr, sw);
     EXPECT_FALSE(sw->IsTrackingHover());
 }
+
+// Past what a dialog makes at open, a tab's page is made when the tab is first chosen or an element on
+// it is looked up; the list, far taller than the screen, paints only what can be seen of it.
+TEST_F(TabSwitcher, ManyTabsMakeTheirPagesWhenFirstShownAndTheListPaintsWhatShows) {
+    std::string tabs;
+    for (int i = 0; i < 1001; ++i) {
+        const std::string n = std::to_string(i);
+        tabs += "<tab id=\"p" + n + "\" label=\"Page " + n + "\" value=\"" + n + "\"" +
+                (i == 0 ? " selected=\"true\"" : "") + "><label id=\"l" + n + "\" value=\"Text " + n +
+                "\"/></tab>";
+    }
+    TestDialog dialog(engine, "<dialog><tabswitcher id=\"sw\">" + tabs + "</tabswitcher></dialog>");
+    int windows = 0;
+    double painting = 0;
+    bool foundMadeHidden = false, chosenShows = false;
+    std::wstring text;
+    std::vector<std::wstring> events;
+    const double opening = SecondsToRun([&] {
+        dialog.Run([&](TestDialog& d) {
+            windows = CountWindowsInside(d.Hwnd());
+            HWND list = d.Get(L"sw").Window();
+            painting = SecondsToRun([&] {
+                for (int k = 0; k < 40; ++k) {
+                    InvalidateRect(list, nullptr, FALSE);
+                    UpdateWindow(list);
+                }
+            });
+            d.events.clear();
+            CTEVElement& found = d.Get(L"l500");
+            foundMadeHidden = found.Window() && !IsWindowVisible(found.Window());
+            text = WindowText(found);
+            d.Get(L"sw").SetValue(500);
+            chosenShows = IsWindowVisible(found.Window()) && !IsWindowVisible(d.Get(L"l0").Window());
+            events = TakeTabEvents(d);
+        });
+    });
+    EXPECT_LT(opening, 1.0);
+    EXPECT_LE(windows, 3) << "the list, the caption bar and the first page's label";
+    EXPECT_LT(painting, 0.25) << "40 paints of a list of 1001 items";
+    EXPECT_TRUE(foundMadeHidden);
+    EXPECT_EQ(L"Text 500", text);
+    EXPECT_TRUE(chosenShows);
+    EXPECT_EQ((std::vector<std::wstring>{L"p0:tab-deactivate", L"p500:tab-init", L"p500:tab-activate"}),
+              events);
+}
