@@ -315,8 +315,9 @@ int CMainDialog::ValueOfDialogCombo() const {
 
 ShownStrings CMainDialog::ValueOfShowCombo() const {
     const int value = m_showCombo ? m_showCombo->GetValue() : 0;
-    return value < 0 || value > static_cast<int>(ShownStrings::Problems) ? ShownStrings::All
-                                                                         : static_cast<ShownStrings>(value);
+    return value < 0 || value > static_cast<int>(ShownStrings::NeedsReview)
+               ? ShownStrings::All
+               : static_cast<ShownStrings>(value);
 }
 
 // The dialog's caption with its progress, so the translator sees where work is left.
@@ -729,6 +730,11 @@ LRESULT CMainDialog::DrawRowMark(NMLVCUSTOMDRAW& draw) const {
     if (string >= 0 && m_session.Checks().HasFindings(static_cast<size_t>(string))) {
         draw.clrTextBk = RGB(255, 228, 225); // a light red that dark text stays readable on
         draw.clrText = RGB(160, 0, 0);
+        return CDRF_NEWFONT;
+    }
+    if (string >= 0 && m_session.Model().Strings()[static_cast<size_t>(string)].NeedsReview()) {
+        draw.clrTextBk = RGB(255, 244, 204); // a light amber, apart from problems
+        draw.clrText = RGB(110, 80, 0);
         return CDRF_NEWFONT;
     }
     return CDRF_DODEFAULT;

@@ -118,11 +118,14 @@ void ProjectChecks::CheckText(const ProjectModel& model, size_t string) {
     StringState& state = m_strings[string];
     const bool translated = model.Strings()[string].loc.has_value();
     const auto findings = static_cast<unsigned>(CheckString(model.Strings()[string]).size());
+    const bool needsReview = model.Strings()[string].NeedsReview();
     // Every string shows its findings; a unit counts once, by its first string.
     if (model.UnitHead(string) == string) {
         m_total.translated = m_total.translated - state.translated + translated;
         m_total.problems = m_total.problems - state.textFindings + findings;
+        m_total.needReview = m_total.needReview - state.needsReview + needsReview;
     }
+    state.needsReview = needsReview;
     for (size_t d : m_dialogsOf[string]) {
         m_dialogs[d].translated = m_dialogs[d].translated - state.translated + translated;
         m_dialogs[d].textFindings = m_dialogs[d].textFindings - state.textFindings + findings;
@@ -334,6 +337,12 @@ std::vector<Finding> ProjectChecks::AllFindings(const ProjectModel& model) const
         if (model.UnitHead(s) != s) {
             continue;
         }
+        const StringItem& item = model.Strings()[s];
+        if (item.NeedsReview()) {
+            const std::vector<size_t>& dialogs = DialogsOf(model, s);
+            all.push_back({s, dialogs.empty() ? std::nullopt : std::optional<size_t>(dialogs.front()),
+                           L"original changed: \"" + *item.madeFrom + L"\" \u2192 \"" + item.text + L"\""});
+        }
         std::vector<Finding> own = FindingsOf(model, s);
         all.insert(all.end(), std::make_move_iterator(own.begin()), std::make_move_iterator(own.end()));
     }
@@ -342,7 +351,8 @@ std::vector<Finding> ProjectChecks::AllFindings(const ProjectModel& model) const
 
 std::wstring ProgressText(const Progress& progress) {
     return Grouped(progress.translated) + L" of " + Grouped(progress.strings) + L" translated, " +
-           Problems(progress.problems);
+           Problems(progress.problems) +
+           (progress.needReview > 0 ? L", " + Grouped(progress.needReview) + L" need review" : L"");
 }
 
 std::wstring FindingsLine(const std::vector<Finding>& findings) {

@@ -24,7 +24,8 @@ struct Finding {
 struct Progress {
     size_t strings = 0;
     size_t translated = 0;
-    size_t problems = 0; // findings
+    size_t problems = 0;   // findings
+    size_t needReview = 0; // translations made from another wording of the original
 };
 
 class ProjectChecks {
@@ -63,6 +64,7 @@ private:
         unsigned layoutFindings = 0;
         // Its id and attr stand for another original too: the file cannot tell the two apart.
         bool originalConflicts = false;
+        bool needsReview = false;
         unsigned Findings() const { return textFindings + clashes + layoutFindings + originalConflicts; }
     };
     struct DialogState {
@@ -91,7 +93,8 @@ private:
     Progress m_total;
 };
 
-// "1,234 of 20,000 translated, 17 problems", numbers grouped as the user's locale does.
+// "1,234 of 20,000 translated, 17 problems", and ", 12 need review" when some do, numbers grouped as
+// the user's locale does.
 std::wstring ProgressText(const Progress& progress);
 // The findings on one line for a label, "&" doubled so that the label shows it.
 std::wstring FindingsLine(const std::vector<Finding>& findings);

@@ -80,7 +80,9 @@ TranslationIndex ReadTranslation(const std::wstring& path, bool& unreadable) {
     TranslationIndex index;
     const bool read = ReadTranslationFile(path.c_str(), [&](TranslationEntry entry) {
         if (entry.id) {
-            index.Add(std::move(*entry.id), std::move(entry.attr), std::move(entry.loc));
+            // Only a translation's original matters: an entry without one needs none kept.
+            OptString text = entry.loc ? std::move(entry.text) : std::nullopt;
+            index.Add(std::move(*entry.id), std::move(entry.attr), std::move(entry.loc), std::move(text));
         }
     });
     unreadable = !read && IsExistingFile(path);
@@ -96,8 +98,14 @@ std::vector<StringItem> TakeStrings(std::vector<ProjectContent::Entry>& entries,
             continue;
         }
         OptString loc = translation.Find(*entry.id, entry.attr);
-        strings.push_back(
-            {std::move(*entry.id), std::move(entry.attr), std::move(*entry.text), std::move(loc)});
+        // A translation made from another wording of the original needs review; one written
+        // without its original cannot be told apart and counts as made from today's.
+        OptString madeFrom = loc ? translation.FindOriginal(*entry.id, entry.attr) : std::nullopt;
+        if (madeFrom == entry.text) {
+            madeFrom.reset();
+        }
+        strings.push_back({std::move(*entry.id), std::move(entry.attr), std::move(*entry.text),
+                           std::move(loc), std::move(madeFrom)});
     }
     return strings;
 }
@@ -184,8 +192,8 @@ size_t TranslationIndex::CountEntriesWithLoc(
     return count;
 }
 
-void TranslationIndex::Add(std::wstring id, OptString attr, OptString loc) {
-    m_entries[std::move(id)].push_back({std::move(attr), std::move(loc)});
+void TranslationIndex::Add(std::wstring id, OptString attr, OptString loc, OptString text) {
+    m_entries[std::move(id)].push_back({std::move(attr), std::move(loc), std::move(text)});
 }
 
 size_t TranslationIndex::CountDisagreeing(const std::wstring& id, const OptString& attr) const {
@@ -208,17 +216,28 @@ size_t TranslationIndex::CountDisagreeing(const std::wstring& id, const OptStrin
     return disagreeing;
 }
 
-OptString TranslationIndex::Find(const std::wstring& id, const OptString& attr) const {
+const TranslationIndex::Entry* TranslationIndex::FindEntry(const std::wstring& id,
+                                                           const OptString& attr) const {
     const auto found = m_entries.find(id);
     if (found == m_entries.end()) {
-        return std::nullopt;
+        return nullptr;
     }
     for (const Entry& entry : found->second) {
         if (!attr || entry.attr == attr) {
-            return entry.loc;
+            return &entry;
         }
     }
-    return std::nullopt;
+    return nullptr;
+}
+
+OptString TranslationIndex::Find(const std::wstring& id, const OptString& attr) const {
+    const Entry* entry = FindEntry(id, attr);
+    return entry ? entry->loc : std::nullopt;
+}
+
+OptString TranslationIndex::FindOriginal(const std::wstring& id, const OptString& attr) const {
+    const Entry* entry = FindEntry(id, attr);
+    return entry ? entry->text : std::nullopt;
 }
 
 LoadResult ProjectModel::Load(const std::wstring& projectFile, const std::wstring& translationFile,
@@ -442,6 +461,7 @@ std::vector<size_t> ProjectModel::SetUnitLoc(size_t index, OptString loc) {
     std::vector<size_t> unit = UnitOf(index);
     for (size_t s : unit) {
         m_strings[s].loc = loc;
+        m_strings[s].madeFrom.reset(); // stored for today's original
     }
     m_modified = m_modified || !unit.empty();
     // The string named comes first, for the rows to update.
@@ -450,8 +470,8 @@ std::vector<size_t> ProjectModel::SetUnitLoc(size_t index, OptString loc) {
 }
 
 std::vector<size_t> ProjectModel::SetLoc(size_t index, const OptString& loc) {
-    // The same text again is no edit: nothing to store, nothing to save.
-    if (index >= m_strings.size() || m_strings[index].loc == loc) {
+    // The same text again is no edit, unless it accepts a translation that needed review.
+    if (index >= m_strings.size() || (m_strings[index].loc == loc && !m_strings[index].NeedsReview())) {
         return {};
     }
     std::vector<size_t> changed = SetUnitLoc(index, loc);

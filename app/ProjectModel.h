@@ -20,6 +20,11 @@ struct StringItem {
     OptString attr;
     std::wstring text; // the original text, never empty
     OptString loc;     // present (even empty) when the string is translated
+    // The original the translation was made from, when it is not today's: the translation still
+    // shows, but needs review. Written back until the translation is stored again.
+    OptString madeFrom;
+
+    bool NeedsReview() const { return madeFrom.has_value(); }
 };
 
 // What a description file gives: one copy for every listing of the file, however often a
@@ -58,7 +63,7 @@ class FileOps;
 class TranslationIndex {
 public:
     // Adds an entry after those already there.
-    void Add(std::wstring id, OptString attr, OptString loc);
+    void Add(std::wstring id, OptString attr, OptString loc, OptString text);
     // The entries with a "loc" for which counted answers true.
     size_t CountEntriesWithLoc(
         const std::function<bool(const std::wstring& id, const OptString& attr)>& counted) const;
@@ -67,6 +72,8 @@ public:
     // the same attr; without one, any entry with the id matches. Absent when none matches or the
     // first match has no "loc".
     OptString Find(const std::wstring& id, const OptString& attr) const;
+    // The "text" of the entry Find takes its "loc" from: the original the translation was made from.
+    OptString FindOriginal(const std::wstring& id, const OptString& attr) const;
     // The entries after the first match whose "loc" differs from the first's: an earlier version
     // wrote one entry per listing of a string, and they may disagree.
     size_t CountDisagreeing(const std::wstring& id, const OptString& attr) const;
@@ -75,7 +82,9 @@ private:
     struct Entry {
         OptString attr;
         OptString loc;
+        OptString text;
     };
+    const Entry* FindEntry(const std::wstring& id, const OptString& attr) const;
     std::unordered_map<std::wstring, std::vector<Entry>> m_entries;
 };
 
@@ -162,10 +171,10 @@ public:
     // Every string of the unit, the first first.
     std::vector<size_t> UnitOf(size_t index) const;
 
-    // Sets the translation of one string's unit and copies a present text to the units of every
-    // later untranslated string with the same original text. Sets modified. Returns the indices whose
-    // translation was set, index first, for the rows to update; storing the translation the string
-    // already has changes nothing and returns none.
+    // Sets the translation of one string's unit, for today's original, and copies a present text to
+    // the units of every later untranslated string with the same original text. Sets modified.
+    // Returns the indices whose translation was set, index first, for the rows to update; storing the
+    // translation the string already has changes nothing and returns none, unless it needed review.
     std::vector<size_t> SetLoc(size_t index, const OptString& loc);
     // Sets one unit's translation and nothing else, and sets modified: an import, a recovery or a
     // merge finds every string it gives a text to by itself. Returns the unit's strings.

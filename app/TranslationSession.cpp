@@ -59,7 +59,8 @@ std::vector<size_t> TranslationSession::StoreTranslation(size_t string, const Op
         // One record per unit; only the stored one had a translation before: the copies fill
         // untranslated ones.
         if (s == string) {
-            m_journal.push_back({s, before, translation, ChangeCause::Typed});
+            m_journal.push_back(
+                {s, before, translation, before == translation ? ChangeCause::Reviewed : ChangeCause::Typed});
         } else if (m_model.UnitHead(s) != m_model.UnitHead(string) && m_model.UnitHead(s) == s) {
             m_journal.push_back({s, std::nullopt, translation, ChangeCause::Propagated});
         }
@@ -259,6 +260,9 @@ bool TranslationSession::Passes(size_t string) const {
         return false;
     }
     if (m_filter.shown == ShownStrings::Problems && !m_checks.HasFindings(string)) {
+        return false;
+    }
+    if (m_filter.shown == ShownStrings::NeedsReview && !item.NeedsReview()) {
         return false;
     }
     return !m_filter.search || m_search.Matches(item, string, *m_filter.search);

@@ -20,6 +20,7 @@ enum class ChangeCause {
     Replaced,   // rewritten by find and replace
     Recovered,  // kept by a session that ended without saving
     Merged,     // taken from another program's save of the same file
+    Reviewed,   // kept as it was for an original that changed since it was made
 };
 
 enum class SaveOutcome {
@@ -52,7 +53,7 @@ struct RecoveryOffer {
 };
 
 // Which strings the list keeps besides the search.
-enum class ShownStrings { All = 0, Untranslated = 1, Problems = 2 };
+enum class ShownStrings { All = 0, Untranslated = 1, Problems = 2, NeedsReview = 3 };
 
 struct RowFilter {
     OptString search; // absent or empty: no search

@@ -105,7 +105,8 @@ bool WriteTranslationFile(const std::vector<StringItem>& strings, const ByteSink
         if (item.attr) {
             PutAttribute(out, L" attr=\"", *item.attr);
         }
-        PutAttribute(out, L" text=\"", item.text);
+        // A translation that still needs review keeps the original it was made from.
+        PutAttribute(out, L" text=\"", item.madeFrom ? *item.madeFrom : item.text);
         PutAttribute(out, L" loc=\"", *item.loc);
         out.Put(L"/>");
     }

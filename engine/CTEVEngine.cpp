@@ -26,6 +26,7 @@ void CTEVEngine::LoadStrings(const wchar_t* path) {
     ReadTranslationFile(path, [this](TranslationEntry entry) {
         // An entry without id can never answer a lookup.
         if (entry.id) {
+            entry.text.reset(); // a preview shows translations only
             m_strings.push_back(std::move(entry));
         }
     });

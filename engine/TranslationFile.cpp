@@ -13,7 +13,7 @@ bool ReadTranslationFile(const wchar_t* path, const TranslationEntryVisitor& vis
             if (depth == 0) {
                 isStrings = name == L"strings";
             } else if (depth == 1 && isStrings && name == L"string") {
-                visit({attributes.Get(L"id"), attributes.Get(L"attr"), attributes.Get(L"loc")});
+                visit({attributes.Get(L"id"), attributes.Get(L"attr"), attributes.Get(L"loc"), attributes.Get(L"text")});
             }
         });
     return read && isStrings;

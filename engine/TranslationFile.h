@@ -7,12 +7,12 @@
 
 #include <functional>
 
-// One "string" entry; each attribute is absent when the entry lacks it. Its "text" (the original,
-// carried for the translator's reference) is not read.
+// One "string" entry; each attribute is absent when the entry lacks it.
 struct TranslationEntry {
     OptString id;   // the string's id, the locid it answers to
     OptString attr; // the attribute whose text it replaces
     OptString loc;  // the translated text
+    OptString text; // the original the translation was made from
 };
 
 using TranslationEntryVisitor = std::function<void(TranslationEntry entry)>;

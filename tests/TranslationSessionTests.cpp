@@ -248,3 +248,30 @@ TEST_F(Session, ADialogsViewAndCountsHoldEachUnitOnceWhereverTheProjectListsIt) 
     EXPECT_EQ(1u, shared.Checks().Total().translated);
     EXPECT_EQ(L"A, B", DialogsText(shared.Model(), shared.Checks().DialogsOf(shared.Model(), 3)));
 }
+
+TEST_F(Session, ATranslationMadeFromAnotherWordingNeedsReviewUntilStoredAgain) {
+    WriteUtf8File(TranslationFile(), R"(<strings><string id="look" attr="value" text="Look:" loc="Chercher"/>
+        <string id="cancel4" attr="label" text="Cancel" loc="Annuler"/></strings>)");
+    ASSERT_EQ(LoadStatus::Loaded, OpenSample(session));
+    EXPECT_TRUE(session.Model().Strings()[3].NeedsReview());
+    EXPECT_FALSE(session.Model().Strings()[7].NeedsReview()); // made from today's original
+    EXPECT_EQ(1u, session.Checks().Total().needReview);
+    EXPECT_EQ(L"2 of 8 translated, 1 problem, 1 need review", ProgressText(session.Checks().Total()));
+    EXPECT_EQ(Rows{3}, Filtered({std::nullopt, -1, ShownStrings::NeedsReview}));
+    const std::vector<Finding> all = session.Checks().AllFindings(session.Model());
+    ASSERT_FALSE(all.empty());
+    EXPECT_EQ(L"original changed: \"Look:\" \u2192 \"Look in:\"", all[0].what);
+
+    session.StoreTranslation(0, L"Einstellungen"); // a save before the review keeps the old wording
+    ASSERT_EQ(SaveOutcome::Saved, session.Save());
+    EXPECT_NE(std::string::npos, ReadBytes(TranslationFile()).find(std::string("L\0o\0o\0k\0:\0\"", 11)));
+
+    EXPECT_EQ(Rows{3}, session.StoreTranslation(3, L"Chercher")); // accepted as it is
+    EXPECT_EQ(ChangeCause::Reviewed, session.Journal().back().cause);
+    EXPECT_FALSE(session.Model().Strings()[3].NeedsReview());
+    EXPECT_EQ(0u, session.Checks().Total().needReview);
+    ASSERT_EQ(SaveOutcome::Saved, session.Save());
+    TranslationSession reopened;
+    ASSERT_EQ(LoadStatus::Loaded, OpenSample(reopened));
+    EXPECT_FALSE(reopened.Model().Strings()[3].NeedsReview());
+}
