@@ -5,6 +5,7 @@
 #include "ProgramStart.h"
 #include "TextUtil.h"
 #include "TranslationSession.h"
+#include "WordDiff.h"
 
 CTranslateDlg::CTranslateDlg(CTEVEngine* engine, TranslationSession& session, std::wstring settingsFile)
     : CTEVDialog(L"res:translate.xml", engine, nullptr), m_session(session),
@@ -125,10 +126,19 @@ void CTranslateDlg::ShowFindings() {
     }
     const OptString text = TypedTranslation();
     // An empty box leaves the string untranslated: nothing of it to check.
-    const std::wstring line = text && !text->empty()
-                                  ? FindingsLine(m_session.Checks().CheckCandidate(
-                                        m_session.Model(), static_cast<size_t>(index), text))
-                                  : std::wstring();
+    std::wstring line = text && !text->empty() ? FindingsLine(m_session.Checks().CheckCandidate(
+                                                     m_session.Model(), static_cast<size_t>(index), text))
+                                               : std::wstring();
+    const StringItem& item = m_session.Model().Strings()[static_cast<size_t>(index)];
+    if (item.NeedsReview()) {
+        // "&" doubled: the label would take it for a mnemonic.
+        std::wstring change = DiffText(DiffWords(*item.madeFrom, item.text));
+        for (size_t at = change.find(L'&'); at != std::wstring::npos; at = change.find(L'&', at + 2)) {
+            change.insert(at, 1, L'&');
+        }
+        line = L"Original changed: " + change + L". Enter (Save >) keeps the translation as reviewed." +
+               (line.empty() ? L"" : L" " + line);
+    }
     label->SetText(line.c_str());
 }
 

@@ -445,3 +445,28 @@ TEST_F(TranslateDialog, LoggingOffAsksToStoreTheTypedTextBeforeAskingToSave) {
     EXPECT_NE(std::wstring::npos, questions[1].find(L"save changes"));
     EXPECT_EQ(L"Einstellungen", session.Model().Strings()[0].loc.value_or(L"-"));
 }
+
+TEST_F(TranslateDialog, ATranslationThatNeedsReviewShowsHowItsOriginalChangedAndTheKeyThatKeepsIt) {
+    WriteUtf8File(TranslationFile(),
+                  R"(<strings><string id="look" attr="value" text="Look &amp; see:" loc="Chercher"/>
+        </strings>)");
+    CMainDialog main(&engine, program.Path(), session);
+    std::wstring shown;
+    bool reviewed = false;
+    Run(main, {[&] {
+                   SelectRow(main, 3);
+                   ClickElement(main, L"btnTranslate");
+               },
+               [&] {
+                   CTEVDialog& dialog = OpenedTranslateDialog(main);
+                   shown = Text(dialog, L"findings");
+                   ClickElement(dialog, L"btnSave"); // kept as it is
+                   reviewed = !session.Model().Strings()[3].NeedsReview();
+                   Close(dialog);
+                   session.DiscardModified();
+               }});
+    EXPECT_EQ(L"Original changed: Look [-&&·see:-]{+in:+}. Enter (Save >) keeps the translation as reviewed. "
+              L"end mark: \":\" \u2192 none",
+              shown);
+    EXPECT_TRUE(reviewed);
+}
