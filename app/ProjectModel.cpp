@@ -431,19 +431,26 @@ ProjectModel::ProjectModel(std::vector<StringItem> strings, std::vector<DialogIt
 void ProjectModel::FindUnits() {
     m_unitHead.assign(m_strings.size(), kNoString);
     m_nextInUnit.assign(m_strings.size(), kNoString);
-    // The last string seen of each id and attr, so that the next one links after it.
-    std::unordered_map<std::wstring, size_t> lastOfUnit;
+    // By id, each attr seen with it and the last string of that unit, so that the next one links
+    // after it. Views into the strings, which stay put meanwhile: no key is copied.
+    struct Last {
+        const OptString* attr;
+        size_t string;
+    };
+    std::unordered_map<std::wstring_view, std::vector<Last>> lastOfUnit;
+    lastOfUnit.reserve(m_strings.size());
     for (size_t s = 0; s < m_strings.size(); ++s) {
         const StringItem& item = m_strings[s];
-        // An absent attr and an empty one differ: "\x01" never stands in an XML attribute.
-        std::wstring key = item.id + (item.attr ? L"\x01+" + *item.attr : L"\x01-");
-        const auto [last, isNew] = lastOfUnit.try_emplace(std::move(key), s);
-        if (isNew) {
+        std::vector<Last>& units = lastOfUnit[item.id];
+        const auto same = std::find_if(units.begin(), units.end(),
+                                       [&](const Last& last) { return *last.attr == item.attr; });
+        if (same == units.end()) {
             m_unitHead[s] = s;
+            units.push_back({&item.attr, s});
         } else {
-            m_unitHead[s] = m_unitHead[last->second];
-            m_nextInUnit[last->second] = s;
-            last->second = s;
+            m_unitHead[s] = m_unitHead[same->string];
+            m_nextInUnit[same->string] = s;
+            same->string = s;
         }
     }
 }

@@ -126,7 +126,6 @@ public:
 
     // The rows the list shows: the strings passing the filter, in project order.
     void SetFilter(RowFilter filter);
-    const RowFilter& Filter() const { return m_filter; }
     const std::vector<size_t>& Rows() const { return m_rows; }
     // The row that shows the string; absent when the filter hides it.
     std::optional<size_t> RowOf(size_t string) const;
