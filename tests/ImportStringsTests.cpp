@@ -278,11 +278,7 @@ TEST_F(ImportStrings, ThePathTheImportSelectorDeliversIsImportedIntoListModelAnd
              after = Column(main, 1);
              saveEnabled = SaveEnabled(main);
          },
-         [&] {
-             HWND box = FindOwnedDialog(main.Window());
-             report = MessageBoxText(box);
-             PressButton(box, IDOK);
-         }});
+         [&] { report = AnswerMessageBox(main, IDOK); }});
     EXPECT_EQ(1, handled);
     EXPECT_EQ((Texts{L"Settings", L"Cancel", L"Look in:", L"Cancel", L"Nowhere", L"cancel", L"Cancel"}),
               before);

@@ -145,11 +145,7 @@ TEST_F(MainWindow, EnterDoesNothingAndClosingWithChangesAsksToSave) {
                                           openAfterEnter = IsWindowVisible(main.Window());
                                           PostMessageW(main.Window(), WM_CLOSE, 0, 0);
                                       },
-                                      [&] {
-                                          HWND box = FindOwnedDialog(main.Window());
-                                          question = MessageBoxText(box);
-                                          PressButton(box, IDYES);
-                                      }});
+                                      [&] { question = AnswerMessageBox(main, IDYES); }});
     EXPECT_TRUE(openAfterEnter);
     EXPECT_EQ(L"Do you want to save changes?", question);
     EXPECT_EQ(IDCANCEL, result);
@@ -186,11 +182,7 @@ TEST_F(MainWindow, AFailedSaveShowsThePathAndKeepsTheWindowOpen) {
                    PostMessageW(main.Window(), WM_CLOSE, 0, 0);
                },
                [&] { PressButton(FindOwnedDialog(main.Window()), IDYES); },
-               [&] {
-                   HWND box = FindOwnedDialog(main.Window());
-                   message = MessageBoxText(box);
-                   PressButton(box, IDOK);
-               },
+               [&] { message = AnswerMessageBox(main, IDOK); },
                [&] {
                    stillOpen = IsWindowVisible(main.Window());
                    stillModified = session.Model().IsModified();
@@ -217,11 +209,7 @@ TEST_F(MainWindow, OpeningAnotherProjectAsksToSaveFirstAndLeavesACleanWindow) {
                    main.SetTranslation(0, L"changed");
                    ClickElement(main, L"btnOpen");
                },
-               [&] {
-                   HWND box = FindOwnedDialog(main.Window());
-                   question = MessageBoxText(box);
-                   PressButton(box, IDCANCEL);
-               },
+               [&] { question = AnswerMessageBox(main, IDCANCEL); },
                [&] {
                    afterCancel = Column(main, 0);
                    ClickElement(main, L"btnOpen");
@@ -265,12 +253,7 @@ TEST_F(MainWindow, AProjectThatNoLongerLoadsIsReportedAndTheCurrentOneStays) {
                    WriteUtf8File(program.File(L"projects\\sample\\tevproject.xml"), "<tevproject name=");
                    PressButton(FindOwnedDialog(main.Window()), IDOK);
                },
-               [&] {
-                   HWND box = FindOwnedDialog(main.Window());
-                   message = MessageBoxText(box);
-                   PressButton(box, IDOK);
-               },
-               [&] { after = Column(main, 0); }});
+               [&] { message = AnswerMessageBox(main, IDOK); }, [&] { after = Column(main, 0); }});
     EXPECT_NE(std::wstring::npos, message.find(program.File(L"projects\\sample\\tevproject.xml")));
     EXPECT_EQ(8u, after.size());
 }
@@ -279,11 +262,7 @@ TEST_F(MainWindow, AnUnreadableTranslationIsReportedAtOpen) {
     WriteUtf8File(TranslationFile(), "<strings><string id=");
     CMainDialog main(&engine, program.Path(), session);
     std::wstring message;
-    Run(main, {[&] {
-            HWND box = FindOwnedDialog(main.Window());
-            message = MessageBoxText(box);
-            PressButton(box, IDOK);
-        }});
+    Run(main, {[&] { message = AnswerMessageBox(main, IDOK); }});
     EXPECT_NE(std::wstring::npos, message.find(TranslationFile()));
 }
 
@@ -483,12 +462,7 @@ TEST_F(MainWindow, ATranslationHoldingAControlCharacterIsNamedWhenSavingFails) {
                    main.SetTranslation(0, L"Ein\x01stellungen");
                    ClickElement(main, L"btnSave");
                },
-               [&] {
-                   HWND box = FindOwnedDialog(main.Window());
-                   message = MessageBoxText(box);
-                   PressButton(box, IDOK);
-               },
-               [&] { session.DiscardModified(); }});
+               [&] { message = AnswerMessageBox(main, IDOK); }, [&] { session.DiscardModified(); }});
     EXPECT_EQ(L"The translation of \"Settings\" holds a control character that a strings file cannot carry. "
               L"Change it, then save again.",
               message);
@@ -505,11 +479,7 @@ TEST_F(MainWindow, OpeningAfterACrashRecoversTheUnsavedTranslationsAndSaysSo) {
     std::wstring message;
     Texts translations;
     bool saveEnabled = false;
-    Run(main, {[&] {
-                   HWND box = FindOwnedDialog(main.Window());
-                   message = MessageBoxText(box);
-                   PressButton(box, IDOK);
-               },
+    Run(main, {[&] { message = AnswerMessageBox(main, IDOK); },
                [&] {
                    translations = Column(main, 1);
                    saveEnabled = SaveEnabled(main);
@@ -526,12 +496,7 @@ TEST_F(MainWindow, AFileThatAnInterruptedSaveLeftMissingIsRestoredFromItsCopyWhe
     CMainDialog main(&engine, program.Path(), session);
     std::wstring question;
     Texts translations;
-    Run(main, {[&] {
-                   HWND box = FindOwnedDialog(main.Window());
-                   question = MessageBoxText(box);
-                   PressButton(box, IDYES);
-               },
-               [&] { translations = Column(main, 1); }});
+    Run(main, {[&] { question = AnswerMessageBox(main, IDYES); }, [&] { translations = Column(main, 1); }});
     EXPECT_EQ(0u, question.find(L"The translation file is missing:")) << question;
     EXPECT_EQ(saved, ReadBytes(TranslationFile()));
     EXPECT_EQ(L"Chercher", translations.at(3));

@@ -160,12 +160,7 @@ TEST_F(OversizedPreview, ADescriptionBeyondTheElementBoundIsExplainedInsteadOfSh
         L"sample", kProject, {{L"a.xml", "<dialog>" + boxes + "</dialog>"}, {L"b.xml", kDialogB}});
     CMainDialog main(&engine, program.Path(), session);
     std::wstring report;
-    Run(main, {[&] { main.ShowOriginal(0); },
-               [&] {
-                   HWND box = FindOwnedDialog(main.Window());
-                   report = MessageBoxText(box);
-                   PressButton(box, IDOK);
-               }});
+    Run(main, {[&] { main.ShowOriginal(0); }, [&] { report = AnswerMessageBox(main, IDOK); }});
     EXPECT_EQ(
         L"The dialog is not shown: its description holds more than 10000 elements, more than a dialog can "
         L"have.\n" +

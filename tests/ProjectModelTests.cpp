@@ -490,11 +490,7 @@ TEST_F(SavingFromTheMainWindow, SaysHowManyTranslationsItLeftOutAndWhereTheEarli
                    ClickElement(main, L"btnSave");
                    saved = !session.Model().IsModified();
                },
-               [&] {
-                   HWND box = FindOwnedDialog(main.Window());
-                   message = MessageBoxText(box);
-                   PressButton(box, IDOK);
-               }});
+               [&] { message = AnswerMessageBox(main, IDOK); }});
     EXPECT_TRUE(saved);
     EXPECT_EQ(L"1 translation(s) in the earlier file belong to no string of this project and were not "
               L"carried over into the saved file.\n\nThe earlier file was kept as:\n" +

@@ -86,11 +86,19 @@ protected:
 
     static CTEVElement& Get(CTEVDialog& dialog, const wchar_t* id) { return As<CTEVElement>(dialog, id); }
 
+    // The text of the message box the main window shows, answered with button.
+    static std::wstring AnswerMessageBox(CMainDialog& main, int button) {
+        HWND box = FindOwnedDialog(main.Window());
+        std::wstring text = MessageBoxText(box);
+        PressButton(box, button);
+        return text;
+    }
+
     // The dialog of class T the main window opened; none fails the test and leaves the step.
     template <typename T> static T& Opened(CMainDialog& main) {
         HWND window = FindOwnedDialog(main.Window());
-        auto* dialog =
-            dynamic_cast<T*>(window ? reinterpret_cast<CTEVDialog*>(GetWindowLongPtrW(window, GWLP_USERDATA)) : nullptr);
+        auto* dialog = dynamic_cast<T*>(
+            window ? reinterpret_cast<CTEVDialog*>(GetWindowLongPtrW(window, GWLP_USERDATA)) : nullptr);
         if (!dialog) {
             ADD_FAILURE() << "no such dialog is open";
             throw StepAborted{};
