@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <string_view>
 #include <unordered_map>
 
 namespace {
@@ -60,7 +61,9 @@ void ProjectChecks::Reset(const ProjectModel& model) {
 
     // A dialog shows one translation per unit (an id with its attr), however often the project lists
     // it: its view and its counts hold each unit once, by the unit's first string.
-    std::unordered_map<std::wstring, std::vector<size_t>> unitsById;
+    // Views into the model's strings, which outlive the map: no key is copied.
+    std::unordered_map<std::wstring_view, std::vector<size_t>> unitsById;
+    unitsById.reserve(stringCount);
     for (size_t s = 0; s < stringCount; ++s) {
         if (model.UnitHead(s) == s) {
             unitsById[model.Strings()[s].id].push_back(s);

@@ -89,23 +89,13 @@ TranslationIndex ReadTranslation(const std::wstring& path, bool& unreadable) {
     return read ? std::move(index) : TranslationIndex();
 }
 
-std::vector<StringItem> TakeStrings(std::vector<ProjectContent::Entry>& entries,
-                                    const TranslationIndex& translation) {
+std::vector<StringItem> TakeStrings(std::vector<ProjectContent::Entry>& entries) {
     std::vector<StringItem> strings;
     strings.reserve(entries.size());
     for (ProjectContent::Entry& entry : entries) {
-        if (!entry.id || !entry.text || entry.text->empty()) {
-            continue;
+        if (entry.id && entry.text && !entry.text->empty()) {
+            strings.push_back({std::move(*entry.id), std::move(entry.attr), std::move(*entry.text)});
         }
-        OptString loc = translation.Find(*entry.id, entry.attr);
-        // A translation made from another wording of the original needs review; one written
-        // without its original cannot be told apart and counts as made from today's.
-        OptString madeFrom = loc ? translation.FindOriginal(*entry.id, entry.attr) : std::nullopt;
-        if (madeFrom == entry.text) {
-            madeFrom.reset();
-        }
-        strings.push_back({std::move(*entry.id), std::move(entry.attr), std::move(*entry.text),
-                           std::move(loc), std::move(madeFrom)});
     }
     return strings;
 }
@@ -181,63 +171,50 @@ std::optional<DialogItem> LoadDialogItem(const std::wstring& path, std::wstring*
                       std::move(locids)};
 }
 
-size_t TranslationIndex::CountEntriesWithLoc(
-    const std::function<bool(const std::wstring& id, const OptString& attr)>& counted) const {
-    size_t count = 0;
-    for (const auto& [id, entries] : m_entries) {
-        for (const Entry& entry : entries) {
-            count += entry.loc && counted(id, entry.attr) ? 1 : 0;
-        }
-    }
-    return count;
-}
-
 void TranslationIndex::Add(std::wstring id, OptString attr, OptString loc, OptString text) {
     m_entries[std::move(id)].push_back({std::move(attr), std::move(loc), std::move(text)});
 }
 
-size_t TranslationIndex::CountDisagreeing(const std::wstring& id, const OptString& attr) const {
+OptString TranslationIndex::Find(const std::wstring& id, const OptString& attr) const {
+    const auto found = m_entries.find(id);
+    if (found != m_entries.end()) {
+        for (const Entry& entry : found->second) {
+            if (Matches(entry, attr)) {
+                return entry.loc;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+TranslationIndex::Taken TranslationIndex::Take(const std::wstring& id, const OptString& attr) {
+    Taken taken;
     const auto found = m_entries.find(id);
     if (found == m_entries.end()) {
-        return 0;
+        return taken;
     }
-    const Entry* first = nullptr;
-    size_t disagreeing = 0;
-    for (const Entry& entry : found->second) {
-        if (attr && entry.attr != attr) {
+    for (Entry& entry : found->second) {
+        if (!Matches(entry, attr)) {
             continue;
         }
-        if (!first) {
-            first = &entry;
-        } else if (entry.loc && entry.loc != first->loc) {
-            ++disagreeing;
+        entry.taken = true;
+        if (!taken.first) {
+            taken.first = &entry;
+        } else if (entry.loc && entry.loc != taken.first->loc) {
+            ++taken.disagreeing;
         }
     }
-    return disagreeing;
+    return taken;
 }
 
-const TranslationIndex::Entry* TranslationIndex::FindEntry(const std::wstring& id,
-                                                           const OptString& attr) const {
-    const auto found = m_entries.find(id);
-    if (found == m_entries.end()) {
-        return nullptr;
-    }
-    for (const Entry& entry : found->second) {
-        if (!attr || entry.attr == attr) {
-            return &entry;
+size_t TranslationIndex::CountUntakenWithLoc() const {
+    size_t count = 0;
+    for (const auto& [id, entries] : m_entries) {
+        for (const Entry& entry : entries) {
+            count += entry.loc && !entry.taken ? 1 : 0;
         }
     }
-    return nullptr;
-}
-
-OptString TranslationIndex::Find(const std::wstring& id, const OptString& attr) const {
-    const Entry* entry = FindEntry(id, attr);
-    return entry ? entry->loc : std::nullopt;
-}
-
-OptString TranslationIndex::FindOriginal(const std::wstring& id, const OptString& attr) const {
-    const Entry* entry = FindEntry(id, attr);
-    return entry ? entry->text : std::nullopt;
+    return count;
 }
 
 LoadResult ProjectModel::Load(const std::wstring& projectFile, const std::wstring& translationFile,
@@ -262,24 +239,15 @@ LoadResult ProjectModel::Load(const std::wstring& projectFile, const std::wstrin
         return result;
     }
     const auto stamp = StampOf(translationFile);
-    const TranslationIndex translation = ReadTranslation(translationFile, result.translationUnreadable);
-    std::vector<StringItem> newStrings = TakeStrings(project->strings, translation);
-    const EntryTakers takers(newStrings);
-    const size_t notTaken = translation.CountEntriesWithLoc(
-        [&](const std::wstring& id, const OptString& attr) { return !takers.Takes(id, attr); });
-    std::vector<UnreadDescription> unread;
-    std::vector<DialogItem> newDialogs = ReadDialogs(project->dialogFiles, FolderOf(projectFile), unread);
-
-    m_strings = std::move(newStrings);
+    TranslationIndex translation = ReadTranslation(translationFile, result.translationUnreadable);
+    // Nothing fails from here on: the model takes the new project.
+    m_strings = TakeStrings(project->strings);
     FindUnits();
+    size_t notTaken = 0;
     size_t disagreeing = 0;
-    for (size_t s = 0; s < m_strings.size(); ++s) {
-        if (m_unitHead[s] == s) {
-            disagreeing += translation.CountDisagreeing(m_strings[s].id, m_strings[s].attr);
-        }
-    }
-    m_dialogs = std::move(newDialogs);
-    m_unread = std::move(unread);
+    TakeTranslations(translation, notTaken, disagreeing);
+    m_unread.clear();
+    m_dialogs = ReadDialogs(project->dialogFiles, FolderOf(projectFile), m_unread);
     m_projectPath = projectFile;
     m_translationPath = translationFile;
     m_languageId = language;
@@ -453,6 +421,30 @@ void ProjectModel::FindUnits() {
             same->string = s;
         }
     }
+}
+
+void ProjectModel::TakeTranslations(TranslationIndex& translation, size_t& notTaken, size_t& disagreeing) {
+    disagreeing = 0;
+    for (size_t head = 0; head < m_strings.size(); ++head) {
+        if (m_unitHead[head] != head) {
+            continue;
+        }
+        const TranslationIndex::Taken taken = translation.Take(m_strings[head].id, m_strings[head].attr);
+        disagreeing += taken.disagreeing;
+        if (!taken.first || !taken.first->loc) {
+            continue;
+        }
+        for (size_t s = head; s != kNoString; s = m_nextInUnit[s]) {
+            StringItem& item = m_strings[s];
+            item.loc = taken.first->loc;
+            // A translation made from another wording of the original needs review; one written
+            // without its original cannot be told apart and counts as made from today's.
+            if (taken.first->text && *taken.first->text != item.text) {
+                item.madeFrom = taken.first->text;
+            }
+        }
+    }
+    notTaken = translation.CountUntakenWithLoc();
 }
 
 std::vector<size_t> ProjectModel::UnitOf(size_t index) const {

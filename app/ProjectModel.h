@@ -62,29 +62,34 @@ class FileOps;
 // time and ids holding any character work.
 class TranslationIndex {
 public:
+    struct Entry {
+        OptString attr;
+        OptString loc;
+        OptString text;
+        bool taken = false;
+    };
+    // What one unit of the project (an id with its attr) takes from the file.
+    struct Taken {
+        const Entry* first = nullptr; // the entry its translation comes from; null: none
+        // The entries after the first whose "loc" differs from the first's: an earlier version
+        // wrote one entry per listing of a string, and they may disagree.
+        size_t disagreeing = 0;
+    };
+
     // Adds an entry after those already there.
     void Add(std::wstring id, OptString attr, OptString loc, OptString text);
-    // The entries with a "loc" for which counted answers true.
-    size_t CountEntriesWithLoc(
-        const std::function<bool(const std::wstring& id, const OptString& attr)>& counted) const;
 
     // The "loc" of the first entry in document order that matches: with an attr, the entry must carry
     // the same attr; without one, any entry with the id matches. Absent when none matches or the
     // first match has no "loc".
     OptString Find(const std::wstring& id, const OptString& attr) const;
-    // The "text" of the entry Find takes its "loc" from: the original the translation was made from.
-    OptString FindOriginal(const std::wstring& id, const OptString& attr) const;
-    // The entries after the first match whose "loc" differs from the first's: an earlier version
-    // wrote one entry per listing of a string, and they may disagree.
-    size_t CountDisagreeing(const std::wstring& id, const OptString& attr) const;
+    // Find's entry and the disagreeing ones after it; every matching entry counts as taken.
+    Taken Take(const std::wstring& id, const OptString& attr);
+    // The entries with a "loc" that no Take matched.
+    size_t CountUntakenWithLoc() const;
 
 private:
-    struct Entry {
-        OptString attr;
-        OptString loc;
-        OptString text;
-    };
-    const Entry* FindEntry(const std::wstring& id, const OptString& attr) const;
+    static bool Matches(const Entry& entry, const OptString& attr) { return !attr || entry.attr == attr; }
     std::unordered_map<std::wstring, std::vector<Entry>> m_entries;
 };
 
@@ -206,6 +211,9 @@ private:
     std::vector<size_t> m_unitHead;
     std::vector<size_t> m_nextInUnit;
     void FindUnits();
+    // Gives each unit its translation from the file, and tells which of the file's translated
+    // entries no unit takes and how many disagree with the one a unit took.
+    void TakeTranslations(TranslationIndex& translation, size_t& notTaken, size_t& disagreeing);
 
     // The translation file as this model last read or wrote it: its size and time of writing, and its
     // translated entries that no string takes. A save need not read it again while it is unchanged.
