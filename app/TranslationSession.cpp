@@ -214,7 +214,8 @@ size_t TranslationSession::ApplyRecovery() {
                 continue;
             }
             done[unit] = true;
-            if (strings[s].loc != last->loc) {
+            // A string kept unchanged was stored all the same: the review it needed was done.
+            if (strings[s].loc != last->loc || strings[s].madeFrom) {
                 m_journal.push_back({unit, strings[s].loc, last->loc, ChangeCause::Recovered});
                 const std::vector<size_t> members = m_model.SetUnitLoc(unit, last->loc);
                 changed.insert(changed.end(), members.begin(), members.end());

@@ -270,6 +270,12 @@ TEST_F(Session, ATranslationMadeFromAnotherWordingNeedsReviewUntilStoredAgain) {
     EXPECT_EQ(ChangeCause::Reviewed, session.Journal().back().cause);
     EXPECT_FALSE(session.Model().Strings()[3].NeedsReview());
     EXPECT_EQ(0u, session.Checks().Total().needReview);
+    { // the review survives a crash before the save
+        TranslationSession afterCrash;
+        ASSERT_EQ(LoadStatus::Loaded, OpenSample(afterCrash));
+        afterCrash.ApplyRecovery();
+        EXPECT_FALSE(afterCrash.Model().Strings()[3].NeedsReview());
+    }
     ASSERT_EQ(SaveOutcome::Saved, session.Save());
     TranslationSession reopened;
     ASSERT_EQ(LoadStatus::Loaded, OpenSample(reopened));
