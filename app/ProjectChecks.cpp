@@ -65,6 +65,7 @@ void ProjectChecks::Reset(const ProjectModel& model) {
     std::unordered_map<std::wstring_view, std::vector<size_t>> unitsById;
     unitsById.reserve(stringCount);
     for (size_t s = 0; s < stringCount; ++s) {
+        m_strings[s].unitHead = model.UnitHead(s);
         if (model.UnitHead(s) == s) {
             unitsById[model.Strings()[s].id].push_back(s);
             ++m_total.strings;
@@ -263,7 +264,13 @@ const std::vector<size_t>& ProjectChecks::DialogsOf(const ProjectModel& model, s
 }
 
 bool ProjectChecks::HasFindings(size_t string) const {
-    return string < m_strings.size() && m_strings[string].Findings() > 0;
+    if (string >= m_strings.size()) {
+        return false;
+    }
+    // Every string of a unit shows the unit's clashes and layout findings: its dialogs show one text.
+    const StringState& own = m_strings[string];
+    const StringState& unit = m_strings[own.unitHead];
+    return own.textFindings + own.originalConflicts + unit.clashes + unit.layoutFindings > 0;
 }
 
 const std::vector<size_t>& ProjectChecks::StringsOf(size_t dialog) const {
@@ -300,6 +307,7 @@ std::vector<Finding> ProjectChecks::CheckCandidate(const ProjectModel& model, si
     }
     const std::optional<wchar_t> original = FoldedMnemonicOf(item.text);
     const std::optional<wchar_t> mnemonic = FoldedMnemonicOf(*translation);
+    const size_t head = m_strings[string].unitHead;
     for (size_t d : dialogs) {
         if (original && mnemonic) {
             FindClashesWith(model, string, *mnemonic, d, findings);
@@ -309,8 +317,8 @@ std::vector<Finding> ProjectChecks::CheckCandidate(const ProjectModel& model, si
             continue;
         }
         for (const Finding& layout : m_dialogs[d].layout) {
-            if (layout.string == string) {
-                findings.push_back(layout);
+            if (layout.string == head) {
+                findings.push_back({string, layout.dialog, layout.what});
             }
         }
     }
@@ -322,7 +330,7 @@ void ProjectChecks::FindClashesWith(const ProjectModel& model, size_t string, wc
     const std::optional<wchar_t> original = FoldedMnemonicOf(model.Strings()[string].text);
     for (size_t other : m_dialogs[dialog].strings) {
         const StringItem& peer = model.Strings()[other];
-        if (other == string || !peer.loc || FoldedMnemonicOf(*peer.loc) != mnemonic) {
+        if (other == m_strings[string].unitHead || !peer.loc || FoldedMnemonicOf(*peer.loc) != mnemonic) {
             continue;
         }
         const std::optional<wchar_t> peerOriginal = FoldedMnemonicOf(peer.text);

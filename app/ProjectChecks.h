@@ -65,7 +65,8 @@ private:
         // Its id and attr stand for another original too: the file cannot tell the two apart.
         bool originalConflicts = false;
         bool needsReview = false;
-        unsigned Findings() const { return textFindings + clashes + layoutFindings + originalConflicts; }
+        // The first string of its unit, which the unit's clashes and layout findings are counted on.
+        size_t unitHead = 0;
     };
     struct DialogState {
         std::vector<size_t> strings; // each once, in project order

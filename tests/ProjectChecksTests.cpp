@@ -63,6 +63,23 @@ TEST(ProjectChecks, CountsProgressAndClashesPerDialogAndFollowsChanges) {
     EXPECT_TRUE(checks.CheckCandidate(model, 3, OptString(L"&Weiter")).empty());
 }
 
+TEST(ProjectChecks, EveryStringOfAUnitShowsTheUnitsClashesAndLayoutFindings) {
+    const ProjectModel model({Translated(L"a", L"&Name", L"&Neu"), Translated(L"b", L"&Rename", L"&Neu benennen"),
+                              Translated(L"b", L"&Rename", L"&Neu benennen")},
+                             {{L"d0.xml", L"Zero", {L"a", L"b"}}});
+    ProjectChecks checks;
+    checks.Reset(model);
+    checks.SetLayoutFindings(0, {{1, 0, L"needs 90 px, has 60 px"}});
+    for (const size_t s : {size_t{1}, size_t{2}}) {
+        EXPECT_TRUE(checks.HasFindings(s)) << s;
+        const std::vector<Finding> findings = checks.FindingsOf(model, s);
+        ASSERT_EQ(2u, findings.size()) << s;
+        EXPECT_EQ(L"the accelerator \"N\" is also used by \"&Neu\" (a)", findings[0].what);
+        EXPECT_EQ(L"needs 90 px, has 60 px", findings[1].what);
+        EXPECT_EQ(s, findings[1].string);
+    }
+}
+
 TEST_F(TranslatorFixture, ChecksShowInTheStatusLineSelectorFilterTranslateAndCheckDialogs) {
     CMainDialog main(&engine, program.Path(), session);
     std::wstring status, beta, typedFindings, storedStatus;
