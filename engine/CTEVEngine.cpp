@@ -3,6 +3,7 @@
 #include "CTEVElement.h"
 #include "ElementTags.h"
 
+#include <iterator>
 #include <utility>
 
 CTEVEngine::CTEVEngine(HINSTANCE instance) : m_instance(instance) {}
@@ -23,13 +24,18 @@ BOOL CTEVEngine::IsViewer() {
 }
 
 void CTEVEngine::LoadStrings(const wchar_t* path) {
-    ReadTranslationFile(path, [this](TranslationEntry entry) {
+    std::vector<TranslationEntry> read;
+    const bool complete = ReadTranslationFile(path, [&](TranslationEntry entry) {
         // An entry without id can never answer a lookup.
         if (entry.id) {
             entry.text.reset(); // a preview shows translations only
-            m_strings.push_back(std::move(entry));
+            read.push_back(std::move(entry));
         }
     });
+    if (complete) {
+        m_strings.insert(m_strings.end(), std::make_move_iterator(read.begin()),
+                         std::make_move_iterator(read.end()));
+    }
 }
 
 void CTEVEngine::AddString(const wchar_t* id, const wchar_t* attribute, const wchar_t* text) {

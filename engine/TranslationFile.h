@@ -17,6 +17,6 @@ struct TranslationEntry {
 
 using TranslationEntryVisitor = std::function<void(TranslationEntry entry)>;
 
-// Visits each "string" element directly under a "strings" root, in file order. False, with nothing
-// visited, when the file does not read (see xml::ReadElements) or its root is another.
+// Visits each "string" element directly under a "strings" root, in file order. False when the file
+// does not read (see xml::ReadElements: part of it may have been visited) or its root is another.
 bool ReadTranslationFile(const wchar_t* path, const TranslationEntryVisitor& visit);

@@ -155,6 +155,8 @@ public:
 
     // True when the whole file was read; rethrows what a visitor threw.
     bool Run(const std::vector<char>& bytes);
+    // The elements and texts visited so far.
+    size_t Visited() const { return m_visited; }
 
 private:
     static ExpatPass& From(void* data) { return *static_cast<ExpatPass*>(data); }
@@ -195,6 +197,7 @@ private:
     const ElementVisitor* m_visit;  // not owned; null when only checking
     const TextVisitor* m_visitText; // not owned; null when texts are not wanted
     bool m_stopped = false;
+    size_t m_visited = 0;
     std::exception_ptr m_thrown;
     int m_depth = -1;    // of the innermost open element
     std::wstring m_text; // gathered only when texts are visited
@@ -300,6 +303,7 @@ void XMLCALL ExpatPass::OnStartElement(void* data, const XML_Char* name, const X
                                                ? qualifiedName
                                                : std::wstring_view();
         (*pass.m_visit)(pass.m_depth, reported, AttributeViews(pass.m_attributes));
+        ++pass.m_visited;
     });
 }
 
@@ -403,7 +407,10 @@ void ExpatPass::CollectAttributes(const XML_Char** attributes) {
 void ExpatPass::FlushText() {
     if (m_textKind != TextKind::None) {
         if (m_visitText) {
-            Guarded([&] { (*m_visitText)(m_depth, m_text); });
+            Guarded([&] {
+                (*m_visitText)(m_depth, m_text);
+                ++m_visited;
+            });
         }
         m_text.clear();
         m_textLength = 0;
@@ -686,15 +693,38 @@ std::optional<std::vector<char>> HeadClosedAfterRoot(const std::vector<char>& by
     return head;
 }
 
-// expat reads what it can read as the document service would, checking the whole file before
-// visiting anything, since an error may come at its end; anything else (another encoding,
-// declarations, an error) goes to the document service, which decides.
+// expat reads what it can read as the document service would, visiting as it goes; anything else
+// (another encoding, declarations, an error, a length past expat's bounds here) goes to the document
+// service, which decides. Both read alike, so after expat gave up the document service's stream
+// goes on where expat's stopped.
 bool ReadBytes(const std::vector<char>& bytes, const ElementVisitor& visit, const TextVisitor& visitText) {
-    if (!IsUtf16WithoutByteOrderMark(bytes) && !HoldsUnpairedSurrogate(bytes) &&
-        ExpatPass(nullptr, nullptr).Run(bytes)) {
-        return ExpatPass(&visit, visitText ? &visitText : nullptr).Run(bytes);
+    size_t visited = 0;
+    if (!IsUtf16WithoutByteOrderMark(bytes) && !HoldsUnpairedSurrogate(bytes)) {
+        ExpatPass pass(&visit, visitText ? &visitText : nullptr);
+        if (pass.Run(bytes)) {
+            return true;
+        }
+        visited = pass.Visited();
     }
-    return ReadWithDocumentService(bytes, visit, visitText);
+    if (visited == 0) {
+        return ReadWithDocumentService(bytes, visit, visitText);
+    }
+    const ElementVisitor visitRest = [&](int depth, std::wstring_view name,
+                                         const ElementAttributes& attributes) {
+        if (visited > 0) {
+            --visited;
+        } else {
+            visit(depth, name, attributes);
+        }
+    };
+    const TextVisitor visitRestText = [&](int depth, std::wstring_view text) {
+        if (visited > 0) {
+            --visited;
+        } else {
+            visitText(depth, text);
+        }
+    };
+    return ReadWithDocumentService(bytes, visitRest, visitText ? visitRestText : nullptr);
 }
 
 // Enough for the declaration, a document type and the root's start tag of any file written by hand.
@@ -730,10 +760,12 @@ bool ReadElements(const wchar_t* path, const ElementVisitor& visit, const TextVi
 // A file without a head, or whose head the parsers refuse, is read whole as ReadElements reads it: a
 // misread cut then costs time, never the root.
 bool ReadRootElement(const wchar_t* path, const RootVisitor& visit) {
+    bool visited = false; // by the head's read, which may fail after it
     const ElementVisitor visitRoot = [&](int depth, std::wstring_view name,
                                          const ElementAttributes& attributes) {
-        if (depth == 0) {
+        if (depth == 0 && !visited) {
             visit(name, attributes);
+            visited = true;
         }
     };
     const std::optional<std::vector<char>> head = path ? ReadHead(path) : std::nullopt;

@@ -27,8 +27,9 @@ using ElementVisitor = std::function<void(int depth, std::wstring_view name, con
 using TextVisitor = std::function<void(int depth, std::wstring_view text)>;
 
 // Visits every element of the file in document order, each before its children, and its texts when
-// visitText is given. False, with nothing visited, when the file cannot be opened or is not
-// well-formed.
+// visitText is given, in one pass as the file is parsed. False when the file cannot be opened or is
+// not well-formed: then part of it may have been visited, so callers keep what they gather until
+// true comes back.
 bool ReadElements(const wchar_t* path, const ElementVisitor& visit, const TextVisitor& visitText = nullptr);
 
 // name: as for ElementVisitor.
@@ -36,8 +37,8 @@ using RootVisitor = std::function<void(std::wstring_view name, const ElementAttr
 
 // Visits the root element alone, as ReadElements would visit it, reading the file only as far as the
 // end of the root's start tag: what follows is neither read nor checked, so the cost does not grow
-// with the file. False, with nothing visited, when the file cannot be opened or is not well-formed up
-// to there.
+// with the file. False when the file cannot be opened or is not well-formed up to there; the root may
+// have been visited then.
 bool ReadRootElement(const wchar_t* path, const RootVisitor& visit);
 
 } // namespace xml
