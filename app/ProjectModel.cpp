@@ -456,11 +456,11 @@ std::vector<size_t> ProjectModel::UnitOf(size_t index) const {
     return unit;
 }
 
-std::vector<size_t> ProjectModel::SetUnitLoc(size_t index, OptString loc) {
+std::vector<size_t> ProjectModel::SetUnitLoc(size_t index, OptString loc, const OptString& madeFrom) {
     std::vector<size_t> unit = UnitOf(index);
     for (size_t s : unit) {
         m_strings[s].loc = loc;
-        m_strings[s].madeFrom.reset(); // stored for today's original
+        m_strings[s].madeFrom = madeFrom != m_strings[s].text ? madeFrom : std::nullopt;
     }
     m_modified = m_modified || !unit.empty();
     // The string named comes first, for the rows to update.

@@ -38,6 +38,8 @@ LoadResult TranslationSession::Open(const std::wstring& projectFile, const std::
     m_search.Index(m_model.Strings());
     m_checks.Reset(m_model);
     m_journal.clear();
+    m_undoable.clear();
+    m_redoable.clear();
     m_savedJournalSize = 0;
     m_current.reset();
     m_filter = RowFilter();
@@ -52,6 +54,7 @@ std::vector<size_t> TranslationSession::StoreTranslation(size_t string, const Op
         return {};
     }
     const OptString before = m_model.Strings()[string].loc;
+    const OptString madeFromBefore = m_model.Strings()[string].madeFrom;
     const bool wasModified = IsModified();
     const size_t journalStart = m_journal.size();
     const std::vector<size_t> changed = m_model.SetLoc(string, translation);
@@ -59,8 +62,9 @@ std::vector<size_t> TranslationSession::StoreTranslation(size_t string, const Op
         // One record per unit; only the stored one had a translation before: the copies fill
         // untranslated ones.
         if (s == string) {
-            m_journal.push_back(
-                {s, before, translation, before == translation ? ChangeCause::Reviewed : ChangeCause::Typed});
+            m_journal.push_back({s, before, translation,
+                                 before == translation ? ChangeCause::Reviewed : ChangeCause::Typed,
+                                 madeFromBefore});
         } else if (m_model.UnitHead(s) != m_model.UnitHead(string) && m_model.UnitHead(s) == s) {
             m_journal.push_back({s, std::nullopt, translation, ChangeCause::Propagated});
         }
@@ -77,18 +81,28 @@ ImportSummary TranslationSession::Import(const std::vector<ImportPair>& pairs) {
     std::vector<size_t> changed;
     const ImportSummary summary =
         ApplyImport(m_model.Strings(), pairs, [&](size_t string, const std::wstring& text) {
-            m_journal.push_back({string, m_model.Strings()[string].loc, text, ChangeCause::Imported});
-            const std::vector<size_t> unit = m_model.SetUnitLoc(string, text);
-            changed.insert(changed.end(), unit.begin(), unit.end());
+            ChangeUnit(string, text, ChangeCause::Imported, changed);
         });
     AfterChange(changed, wasModified, journalStart);
     return summary;
 }
 
+void TranslationSession::ChangeUnit(size_t string, OptString after, ChangeCause cause,
+                                    std::vector<size_t>& changed, const OptString& madeFrom) {
+    const StringItem& item = m_model.Strings()[string];
+    m_journal.push_back({string, item.loc, after, cause, item.madeFrom});
+    const std::vector<size_t> unit = m_model.SetUnitLoc(string, std::move(after), madeFrom);
+    changed.insert(changed.end(), unit.begin(), unit.end());
+}
+
 void TranslationSession::AfterChange(const std::vector<size_t>& changed, bool wasModified,
-                                     size_t journalStart) {
+                                     size_t journalStart, bool isAction) {
     if (changed.empty()) {
         return;
+    }
+    if (isAction) {
+        m_undoable.push_back({journalStart, m_journal.size()});
+        m_redoable.clear();
     }
     KeepForRecovery(journalStart);
     m_checks.Recheck(m_model, changed);
@@ -142,9 +156,7 @@ SaveOutcome TranslationSession::SaveMerging(MergeReport& report) {
             continue;
         }
         if (!savedHere[s]) {
-            m_journal.push_back({s, ours, their, ChangeCause::Merged});
-            const std::vector<size_t> unit = m_model.SetUnitLoc(s, their);
-            changed.insert(changed.end(), unit.begin(), unit.end());
+            ChangeUnit(s, their, ChangeCause::Merged, changed);
             ++report.taken;
         } else if (their != *savedHere[s]) {
             ++report.conflicts;
@@ -216,9 +228,7 @@ size_t TranslationSession::ApplyRecovery() {
             done[unit] = true;
             // A string kept unchanged was stored all the same: the review it needed was done.
             if (strings[s].loc != last->loc || strings[s].madeFrom) {
-                m_journal.push_back({unit, strings[s].loc, last->loc, ChangeCause::Recovered});
-                const std::vector<size_t> members = m_model.SetUnitLoc(unit, last->loc);
-                changed.insert(changed.end(), members.begin(), members.end());
+                ChangeUnit(unit, last->loc, ChangeCause::Recovered, changed);
             }
         }
     }
@@ -227,6 +237,38 @@ size_t TranslationSession::ApplyRecovery() {
     m_recovery.Clear();
     AfterChange(changed, wasModified, journalStart);
     return m_journal.size() - journalStart;
+}
+
+std::optional<UndoneAction> TranslationSession::Undo() {
+    return Replay(true);
+}
+
+std::optional<UndoneAction> TranslationSession::Redo() {
+    return Replay(false);
+}
+
+std::optional<UndoneAction> TranslationSession::Replay(bool undo) {
+    std::vector<Action>& from = undo ? m_undoable : m_redoable;
+    if (from.empty()) {
+        return std::nullopt;
+    }
+    const Action action = from.back();
+    from.pop_back();
+    (undo ? m_redoable : m_undoable).push_back(action);
+    const bool wasModified = IsModified();
+    const size_t journalStart = m_journal.size();
+    std::vector<size_t> changed;
+    for (size_t i = 0; i < action.end - action.begin; ++i) {
+        // A copy: the journal grows meanwhile.
+        const TranslationChange record = m_journal[undo ? action.end - 1 - i : action.begin + i];
+        if (undo) {
+            ChangeUnit(record.string, record.before, ChangeCause::Undone, changed, record.madeFromBefore);
+        } else {
+            ChangeUnit(record.string, record.after, ChangeCause::Redone, changed);
+        }
+    }
+    AfterChange(changed, wasModified, journalStart, false);
+    return UndoneAction{m_journal[action.begin].string, changed.size()};
 }
 
 void TranslationSession::DiscardRecovery() {
@@ -306,4 +348,10 @@ std::optional<size_t> TranslationSession::StringAt(size_t row) const {
 
 void TranslationSession::SetCurrent(std::optional<size_t> string) {
     m_current = string && *string < m_model.Strings().size() ? string : std::nullopt;
+}
+
+std::wstring UndoneText(const ProjectModel& model, const UndoneAction& action, bool redone) {
+    const std::wstring& id = model.Strings()[action.string].id;
+    return FormatText(L"%s: translation of %s (%u %s)", redone ? L"Redone" : L"Undone", id.c_str(),
+                      static_cast<unsigned>(action.strings), action.strings == 1 ? L"string" : L"strings");
 }

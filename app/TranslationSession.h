@@ -21,6 +21,8 @@ enum class ChangeCause {
     Recovered,  // kept by a session that ended without saving
     Merged,     // taken from another program's save of the same file
     Reviewed,   // kept as it was for an original that changed since it was made
+    Undone,     // taken back by an undo
+    Redone,     // made again by a redo
 };
 
 enum class SaveOutcome {
@@ -42,7 +44,17 @@ struct TranslationChange {
     OptString before;
     OptString after;
     ChangeCause cause;
+    OptString madeFromBefore; // the original the translation before was made from, when not today's
 };
+
+// What one undo or redo changed: one action of the translator's, such as a store with its forward
+// copies or a whole import.
+struct UndoneAction {
+    size_t string = 0;  // the first string the action changed
+    size_t strings = 0; // every string it changed, copies included
+};
+// "Undone: translation of btnCancel (3 strings)", or "Redone: ..." for a redo.
+std::wstring UndoneText(const ProjectModel& model, const UndoneAction& action, bool redone);
 
 // Unsaved translations that an earlier session of the same translation file left.
 struct RecoveryOffer {
@@ -121,6 +133,14 @@ public:
     // Applies it to the strings with the same id and attr; answers how many translations changed.
     size_t ApplyRecovery();
     void DiscardRecovery();
+    // Takes back the last translator's action that is not yet taken back (every string it changed,
+    // across saves), or makes the last one taken back again; absent when there is none. A new action
+    // drops what could be made again.
+    std::optional<UndoneAction> Undo();
+    std::optional<UndoneAction> Redo();
+    bool CanUndo() const { return !m_undoable.empty(); }
+    bool CanRedo() const { return !m_redoable.empty(); }
+
     // Lays out every dialog changed since its last layout check and keeps the findings.
     void LayOutStaleDialogs();
 
@@ -145,9 +165,15 @@ private:
     // Appends the journal's records from journalStart on to the recovery file.
     void KeepForRecovery(size_t journalStart);
     void ChooseRows();
+    // Journals a change of the unit's translation to after and makes it.
+    void ChangeUnit(size_t string, OptString after, ChangeCause cause, std::vector<size_t>& changed,
+                    const OptString& madeFrom = std::nullopt);
     // Recovery, checks and observers after translations changed; wasModified: before the change;
-    // the change's records start at journalStart.
-    void AfterChange(const std::vector<size_t>& changed, bool wasModified, size_t journalStart);
+    // the change's records start at journalStart. An action of the translator's is one undo step.
+    void AfterChange(const std::vector<size_t>& changed, bool wasModified, size_t journalStart,
+                     bool isAction = true);
+    // Applies an action's records backwards (undo) or forwards (redo) and moves it between the lists.
+    std::optional<UndoneAction> Replay(bool undo);
 
     template <typename Notify> void NotifyAll(Notify notify) {
         // A copy: an observer may remove itself while it is told.
@@ -169,6 +195,13 @@ private:
     std::optional<size_t> m_current;
     std::vector<TranslationChange> m_journal;
     size_t m_savedJournalSize = 0; // the journal's size at the last save: later records are unsaved
+    // The journal records of one action each, in the order made; the last is undone or redone first.
+    struct Action {
+        size_t begin;
+        size_t end;
+    };
+    std::vector<Action> m_undoable;
+    std::vector<Action> m_redoable;
     RecoveryFile m_recovery;
     std::optional<RecoveryContent> m_pendingRecovery;
     std::vector<SessionObserver*> m_observers; // not owned

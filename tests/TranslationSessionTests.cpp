@@ -281,3 +281,38 @@ TEST_F(Session, ATranslationMadeFromAnotherWordingNeedsReviewUntilStoredAgain) {
     ASSERT_EQ(LoadStatus::Loaded, OpenSample(reopened));
     EXPECT_FALSE(reopened.Model().Strings()[3].NeedsReview());
 }
+
+TEST_F(Session, UndoAndRedoTakeBackOneActionAtATimeAcrossASave) {
+    WriteUtf8File(TranslationFile(), R"(<strings><string id="look" attr="value" text="Look:" loc="Chercher"/>
+        <string id="cancel4" attr="label" loc="Annuler"/></strings>)");
+    ASSERT_EQ(LoadStatus::Loaded, OpenSample(session));
+    EXPECT_FALSE(session.CanUndo());
+    session.StoreTranslation(2, L"Abbrechen"); // copied forward to 4
+    session.StoreTranslation(3, L"Chercher");  // accepted as reviewed
+    session.Import({{L"OK", L"D'accord"}});
+    ASSERT_EQ(SaveOutcome::Saved, session.Save());
+
+    const std::optional<UndoneAction> import = session.Undo();
+    ASSERT_TRUE(import);
+    EXPECT_EQ(L"Undone: translation of ok (1 string)", UndoneText(session.Model(), *import, false));
+    EXPECT_TRUE(session.IsModified());
+    EXPECT_EQ(std::nullopt, Loc(session, 1));
+    session.Undo();
+    EXPECT_TRUE(session.Model().Strings()[3].NeedsReview());
+    const std::optional<UndoneAction> store = session.Undo();
+    ASSERT_TRUE(store);
+    EXPECT_EQ(L"Undone: translation of cancel (2 strings)", UndoneText(session.Model(), *store, false));
+    EXPECT_EQ(std::nullopt, Loc(session, 2));
+    EXPECT_EQ(std::nullopt, Loc(session, 4));
+    EXPECT_EQ(L"Annuler", Loc(session, 7).value_or(L"-"));
+    EXPECT_FALSE(session.Undo());
+
+    EXPECT_EQ(2u, session.Redo()->strings);
+    EXPECT_EQ(L"Abbrechen", Loc(session, 4).value_or(L"-"));
+    EXPECT_EQ(ChangeCause::Redone, session.Journal().back().cause);
+    session.StoreTranslation(0, L"Einstellungen"); // a new action: nothing left to redo
+    EXPECT_FALSE(session.CanRedo());
+    session.Undo();
+    EXPECT_EQ(std::nullopt, Loc(session, 0));
+    EXPECT_EQ(L"Abbrechen", Loc(session, 2).value_or(L"-"));
+}
