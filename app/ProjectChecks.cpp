@@ -64,10 +64,13 @@ void ProjectChecks::Reset(const ProjectModel& model) {
     // Views into the model's strings, which outlive the map: no key is copied.
     std::unordered_map<std::wstring_view, std::vector<size_t>> unitsById;
     unitsById.reserve(stringCount);
+    m_unitsByOriginal.clear();
+    m_unitsByOriginal.reserve(stringCount);
     for (size_t s = 0; s < stringCount; ++s) {
         m_strings[s].unitHead = model.UnitHead(s);
         if (model.UnitHead(s) == s) {
             unitsById[model.Strings()[s].id].push_back(s);
+            m_unitsByOriginal[model.Strings()[s].text].push_back(s);
             ++m_total.strings;
         }
     }
@@ -105,6 +108,38 @@ void ProjectChecks::FindOriginalConflicts(const ProjectModel& model) {
     }
 }
 
+std::optional<size_t> ProjectChecks::OtherTranslation(const ProjectModel& model, size_t string,
+                                                      const OptString& translation) const {
+    if (!translation) {
+        return std::nullopt;
+    }
+    const auto peers = m_unitsByOriginal.find(model.Strings()[string].text);
+    if (peers == m_unitsByOriginal.end()) {
+        return std::nullopt;
+    }
+    for (size_t unit : peers->second) {
+        const OptString& other = model.Strings()[unit].loc;
+        if (unit != m_strings[string].unitHead && other && *other != *translation) {
+            return unit;
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<size_t> ProjectChecks::PeersOf(const ProjectModel& model, size_t string) const {
+    std::vector<size_t> peers;
+    const auto units = m_unitsByOriginal.find(model.Strings()[string].text);
+    if (units != m_unitsByOriginal.end()) {
+        for (size_t unit : units->second) {
+            if (unit != m_strings[string].unitHead) {
+                const std::vector<size_t> members = model.UnitOf(unit);
+                peers.insert(peers.end(), members.begin(), members.end());
+            }
+        }
+    }
+    return peers;
+}
+
 OptString ProjectChecks::OtherOriginal(const ProjectModel& model, size_t string) const {
     if (!m_strings[string].originalConflicts) {
         return std::nullopt;
@@ -121,7 +156,9 @@ OptString ProjectChecks::OtherOriginal(const ProjectModel& model, size_t string)
 void ProjectChecks::CheckText(const ProjectModel& model, size_t string) {
     StringState& state = m_strings[string];
     const bool translated = model.Strings()[string].loc.has_value();
-    const auto findings = static_cast<unsigned>(CheckString(model.Strings()[string]).size());
+    const OptString& loc = model.Strings()[string].loc;
+    const auto findings = static_cast<unsigned>(CheckString(model.Strings()[string]).size() +
+                                                (OtherTranslation(model, string, loc) ? 1 : 0));
     const bool needsReview = model.Strings()[string].NeedsReview();
     // Every string shows its findings; a unit counts once, by its first string.
     if (model.UnitHead(string) == string) {
@@ -195,12 +232,21 @@ void ProjectChecks::DropLayout(size_t dialog) {
 
 void ProjectChecks::Recheck(const ProjectModel& model, const std::vector<size_t>& changed) {
     std::vector<size_t> dialogs;
+    std::vector<size_t> peers;
     for (size_t s : changed) {
         if (s >= m_strings.size()) {
             continue;
         }
         CheckText(model, s);
         dialogs.insert(dialogs.end(), m_dialogsOf[s].begin(), m_dialogsOf[s].end());
+        const std::vector<size_t> ofOriginal = PeersOf(model, s);
+        peers.insert(peers.end(), ofOriginal.begin(), ofOriginal.end());
+    }
+    // Another translation of the same original starts or stops differing from theirs.
+    std::sort(peers.begin(), peers.end());
+    peers.erase(std::unique(peers.begin(), peers.end()), peers.end());
+    for (size_t s : peers) {
+        CheckText(model, s);
     }
     std::sort(dialogs.begin(), dialogs.end());
     dialogs.erase(std::unique(dialogs.begin(), dialogs.end()), dialogs.end());
@@ -304,6 +350,12 @@ std::vector<Finding> ProjectChecks::CheckCandidate(const ProjectModel& model, si
     }
     for (const TextFinding& text : CheckTranslation(item.text, *translation)) {
         findings.push_back({string, first, Describe(text)});
+    }
+    if (const std::optional<size_t> other = OtherTranslation(model, string, translation)) {
+        const StringItem& peer = model.Strings()[*other];
+        findings.push_back({string, first,
+                            FormatText(L"the same original is also translated as \"%s\" (%s)",
+                                       peer.loc->c_str(), peer.id.c_str())});
     }
     const std::optional<wchar_t> original = FoldedMnemonicOf(item.text);
     const std::optional<wchar_t> mnemonic = FoldedMnemonicOf(*translation);

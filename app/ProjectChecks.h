@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -80,6 +82,12 @@ private:
     void FindOriginalConflicts(const ProjectModel& model);
     // The other original of a string whose unit has two; absent when it has one.
     OptString OtherOriginal(const ProjectModel& model, size_t string) const;
+    // A unit with the string's original whose translation differs from translation; absent when none.
+    std::optional<size_t> OtherTranslation(const ProjectModel& model, size_t string,
+                                           const OptString& translation) const;
+    // The strings whose findings change with the string's translation besides its own: the other
+    // strings of its original.
+    std::vector<size_t> PeersOf(const ProjectModel& model, size_t string) const;
     void FindClashes(const ProjectModel& model, size_t dialog);
     void DropClashes(size_t dialog);
     // The translations of other strings of the dialog that take the same mnemonic.
@@ -89,6 +97,8 @@ private:
 
     std::vector<StringState> m_strings;
     std::vector<std::vector<size_t>> m_dialogsOf; // by string
+    // The units by original text, each by its first string: views into the model's texts.
+    std::unordered_map<std::wstring_view, std::vector<size_t>> m_unitsByOriginal;
     std::vector<DialogState> m_dialogs;
     std::vector<bool> m_layoutStale;
     Progress m_total;

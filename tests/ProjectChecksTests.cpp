@@ -64,7 +64,8 @@ TEST(ProjectChecks, CountsProgressAndClashesPerDialogAndFollowsChanges) {
 }
 
 TEST(ProjectChecks, EveryStringOfAUnitShowsTheUnitsClashesAndLayoutFindings) {
-    const ProjectModel model({Translated(L"a", L"&Name", L"&Neu"), Translated(L"b", L"&Rename", L"&Neu benennen"),
+    const ProjectModel model({Translated(L"a", L"&Name", L"&Neu"),
+                              Translated(L"b", L"&Rename", L"&Neu benennen"),
                               Translated(L"b", L"&Rename", L"&Neu benennen")},
                              {{L"d0.xml", L"Zero", {L"a", L"b"}}});
     ProjectChecks checks;
@@ -78,6 +79,24 @@ TEST(ProjectChecks, EveryStringOfAUnitShowsTheUnitsClashesAndLayoutFindings) {
         EXPECT_EQ(L"needs 90 px, has 60 px", findings[1].what);
         EXPECT_EQ(s, findings[1].string);
     }
+}
+
+TEST(ProjectChecks, OneOriginalTranslatedTwoWaysIsAFindingOnBoth) {
+    ProjectModel model({Translated(L"a", L"Close", L"Schlie\u00DFen"),
+                        Translated(L"b", L"Close", L"Zumachen"), Translated(L"c", L"Shut", L"Schlie\u00DFen"),
+                        Translated(L"d", L"Close", nullptr)},
+                       {{L"d0.xml", L"Zero", {L"a", L"b", L"c", L"d"}}});
+    ProjectChecks checks;
+    checks.Reset(model);
+    EXPECT_EQ(L"3 of 4 translated, 2 problems", ProgressText(checks.Total())); // not c: another original
+    ASSERT_EQ(1u, checks.FindingsOf(model, 1).size());
+    EXPECT_EQ(L"the same original is also translated as \"Schlie\u00DFen\" (a)",
+              checks.FindingsOf(model, 1)[0].what);
+    EXPECT_EQ(1u, checks.CheckCandidate(model, 3, OptString(L"Zu")).size()); // as it is typed
+    model.SetLoc(1, L"Schlie\u00DFen");
+    checks.Recheck(model, {1});
+    EXPECT_EQ(0u, Problems(checks.Total()));
+    EXPECT_FALSE(checks.HasFindings(0));
 }
 
 TEST_F(TranslatorFixture, ChecksShowInTheStatusLineSelectorFilterTranslateAndCheckDialogs) {
