@@ -17,7 +17,7 @@ BOOL CTEVTabPanel::LoadFromNode(IXMLDOMNode* node) {
     if (!CTEVElement::LoadFromNode(node)) {
         return FALSE;
     }
-    m_label = GetAttributeString(node, L"label");
+    m_label = GetLocalizedAttribute(node, L"label");
     return TRUE;
 }
 

@@ -27,6 +27,6 @@ public:
     void Defer(IPageMaker& maker) { m_page.Defer(maker); }
 
 private:
-    OptString m_label; // the tab's text, not localised
+    OptString m_label; // the tab's text, translated through the locid like a button's label
     DeferredPage m_page;
 };

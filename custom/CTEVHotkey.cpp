@@ -57,7 +57,7 @@ WORD ModifierFlag(UINT vk) {
 } // namespace
 
 CTEVHotkey::CTEVHotkey(CTEVElement* parent, CTEVEngine* engine)
-    : CTEVElement(parent, engine), COwnWindow(kElementProperty, this), m_text(TextOf(0)) {
+    : CTEVElement(parent, engine), COwnWindow(kElementProperty, this), m_text(TextOf(0, engine)) {
     RegisterClassOnce(engine ? engine->Instance() : nullptr,
                       {kClassName, CS_HREDRAW | CS_VREDRAW, IDC_IBEAM, COLOR_WINDOW});
 }
@@ -85,22 +85,27 @@ int CTEVHotkey::GetValue() {
     return m_value;
 }
 
-std::wstring CTEVHotkey::TextOf(WORD value) {
+std::wstring CTEVHotkey::TextOf(WORD value, const CTEVEngine* engine) {
+    // A translation names the modifiers in its own language; the key names are the platform's.
+    auto named = [engine](const wchar_t* id, const wchar_t* english) {
+        const wchar_t* translated = engine ? engine->FindString(id, nullptr) : nullptr;
+        return std::wstring(translated ? translated : english);
+    };
     if (value == 0) {
-        return L"None";
+        return named(L"hotkeyNone", L"None");
     }
     std::wstring text;
     if (value & kCtrl) {
-        text += L"Ctrl + ";
+        text += named(L"hotkeyCtrl", L"Ctrl + ");
     }
     if (value & kShift) {
-        text += L"Shift + ";
+        text += named(L"hotkeyShift", L"Shift + ");
     }
     if (value & kAlt) {
-        text += L"Alt + ";
+        text += named(L"hotkeyAlt", L"Alt + ");
     }
     if (value & kWin) {
-        text += L"Win + ";
+        text += named(L"hotkeyWin", L"Win + ");
     }
     const UINT vk = value & kKeyMask;
     // Modifiers alone name no key.
@@ -205,7 +210,7 @@ void CTEVHotkey::OnKeyUp(LPARAM lParam) {
 }
 
 void CTEVHotkey::ShowValue() {
-    m_text = TextOf(m_value);
+    m_text = TextOf(m_value, m_engine);
     if (m_window) {
         PlaceCaret();
         InvalidateRect(m_window, nullptr, FALSE);

@@ -21,8 +21,10 @@ public:
 
     // The text the field shows for its value.
     const std::wstring& DisplayText() const { return m_text; }
-    // "None", or the modifiers ("Ctrl + ", "Shift + ", "Alt + ", "Win + ") followed by the key's name.
-    static std::wstring TextOf(WORD value);
+    // "None", or the modifiers ("Ctrl + ", "Shift + ", "Alt + ", "Win + ") followed by the key's name;
+    // the engine's string table may name "None" and the modifiers (ids hotkeyNone, hotkeyCtrl,
+    // hotkeyShift, hotkeyAlt, hotkeyWin, without attribute).
+    static std::wstring TextOf(WORD value, const CTEVEngine* engine = nullptr);
 
     // Flags of the value's high byte; the low byte is the main key's virtual-key code.
     static constexpr WORD kShift = 0x0100;    // HOTKEYF_SHIFT << 8

@@ -156,3 +156,24 @@ TEST_F(Hotkey, ValueRoundTripsWithoutEventsCaretFollowsTextFrameIsDrawn) {
         EXPECT_EQ(GetSysColor(COLOR_WINDOW), plain.At({place.right - 6, (place.top + place.bottom) / 2}));
     });
 }
+
+TEST_F(Hotkey, NamesNoneAndTheModifiersFromTheStringTableWhereItHasThem) {
+    engine.AddString(L"hotkeyNone", nullptr, L"Keine");
+    engine.AddString(L"hotkeyCtrl", nullptr, L"Strg + ");
+    engine.AddString(L"hotkeyShift", nullptr, L"Umschalt + ");
+    engine.AddString(L"hotkeyWin", L"label", L"not this one: it has an attribute");
+    const struct {
+        WORD value;
+        std::wstring shown;
+    } cases[] = {
+        {0, L"Keine"},
+        {CTEVHotkey::kCtrl | CTEVHotkey::kShift, L"Strg + Umschalt + "},
+        {CTEVHotkey::kAlt | CTEVHotkey::kWin, L"Alt + Win + "}, // untranslated: English
+        {CTEVHotkey::kCtrl | VK_F5, L"Strg + " + KeyName(VK_F5)},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.shown, CTEVHotkey::TextOf(c.value, &engine)) << c.value;
+    }
+    RunDialog(kFieldDialog,
+              [](TestDialog& d) { EXPECT_EQ(L"Keine", d.As<CTEVHotkey>(L"key").DisplayText()); });
+}

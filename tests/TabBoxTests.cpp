@@ -2,6 +2,8 @@
 // tab control's display area, numbering their own controls, and ending the dialog they sit in.
 #include "ControlMeasures.h"
 #include "DialogDriver.h"
+#include "ProjectModel.h"
+#include "TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -275,4 +277,45 @@ TEST_F(TabBox, AnElementFoundOnAWaitingPageWorksAndALargerPageGrowsTheDialog) {
     EXPECT_TRUE(shownWhenChosen);
     EXPECT_EQ(BST_CHECKED, checkShown);
     EXPECT_TRUE(bigFits) << "the dialog grows for a page larger than those made before";
+}
+
+TEST_F(TabBox, APageWithALocidTakesItsTabLabelFromTheStringTable) {
+    CTEVEngine translated{GetModuleHandleW(nullptr)};
+    translated.AddString(L"pgGeneral", L"label", L"Allgemein");
+    TestDialog d{translated, R"(<dialog><tabbox id="tabs"><tabpanel locid="pgGeneral" label="General"/>
+        <tabpanel locid="pgOther" label="Other"/></tabbox></dialog>)"};
+    std::wstring labels[2];
+    d.Run([&](TestDialog& t) {
+        for (int i = 0; i < 2; ++i) {
+            wchar_t text[64] = L"";
+            TCITEMW item = {};
+            item.mask = TCIF_TEXT;
+            item.pszText = text;
+            item.cchTextMax = 64;
+            SendMessageW(t.Get(L"tabs").Window(), TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
+            labels[i] = text;
+        }
+    });
+    EXPECT_EQ(L"Allgemein", labels[0]);
+    EXPECT_EQ(L"Other", labels[1]); // no translation: the description's label
+}
+
+TEST(TabLabels, TheDemoWizardsTabLabelsAreStringsOfItsDialogAndTranslated) {
+    ProjectModel model;
+    ASSERT_EQ(LoadStatus::Loaded, model
+                                      .Load(TEV_DEMO_PATH L"\\projects\\demo\\tevproject.xml",
+                                            TEV_DEMO_PATH L"\\1031\\demo\\strings.xml", 1031)
+                                      .status);
+    int tabLabels = 0;
+    for (size_t i = 0; i < model.Strings().size(); ++i) {
+        const StringItem& item = model.Strings()[i];
+        if (item.id.rfind(L"tab", 0) == 0 && item.attr == std::wstring(L"label")) {
+            ++tabLabels;
+            const std::optional<size_t> dialog = model.FirstDialogOf(i);
+            ASSERT_TRUE(dialog) << Narrow(item.id);
+            EXPECT_NE(std::wstring::npos, model.Dialogs()[*dialog].path.find(L"wizard.xml"));
+            EXPECT_TRUE(item.loc) << Narrow(item.id);
+        }
+    }
+    EXPECT_EQ(3, tabLabels);
 }
