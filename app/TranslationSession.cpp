@@ -87,6 +87,31 @@ ImportSummary TranslationSession::Import(const std::vector<ImportPair>& pairs) {
     return summary;
 }
 
+std::vector<PlannedReplacement> TranslationSession::PlanReplace(const ReplaceQuery& query) const {
+    std::vector<PlannedReplacement> planned;
+    const std::vector<StringItem>& strings = m_model.Strings();
+    for (size_t s = 0; s < strings.size(); ++s) {
+        if (m_model.UnitHead(s) == s && strings[s].loc) {
+            if (std::optional<std::wstring> after = ReplaceInTranslation(*strings[s].loc, query)) {
+                planned.push_back({s, *strings[s].loc, std::move(*after)});
+            }
+        }
+    }
+    return planned;
+}
+
+size_t TranslationSession::ReplaceAll(const ReplaceQuery& query) {
+    const std::vector<PlannedReplacement> planned = PlanReplace(query);
+    const bool wasModified = IsModified();
+    const size_t journalStart = m_journal.size();
+    std::vector<size_t> changed;
+    for (const PlannedReplacement& replacement : planned) {
+        ChangeUnit(replacement.string, replacement.after, ChangeCause::Replaced, changed);
+    }
+    AfterChange(changed, wasModified, journalStart);
+    return planned.size();
+}
+
 void TranslationSession::ChangeUnit(size_t string, OptString after, ChangeCause cause,
                                     std::vector<size_t>& changed, const OptString& madeFrom) {
     const StringItem& item = m_model.Strings()[string];

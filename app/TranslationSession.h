@@ -8,6 +8,7 @@
 #include "ProjectModel.h"
 #include "RecoveryFile.h"
 #include "StringSearch.h"
+#include "TextReplace.h"
 
 #include <optional>
 #include <string>
@@ -55,6 +56,13 @@ struct UndoneAction {
 };
 // "Undone: translation of btnCancel (3 strings)", or "Redone: ..." for a redo.
 std::wstring UndoneText(const ProjectModel& model, const UndoneAction& action, bool redone);
+
+// A translation a replace would change, before and after.
+struct PlannedReplacement {
+    size_t string; // its unit's first string
+    std::wstring before;
+    std::wstring after;
+};
 
 // Unsaved translations that an earlier session of the same translation file left.
 struct RecoveryOffer {
@@ -116,6 +124,10 @@ public:
     std::vector<size_t> StoreTranslation(size_t string, const OptString& translation);
     // Gives each pair's translation to the untranslated strings with its original.
     ImportSummary Import(const std::vector<ImportPair>& pairs);
+    // Every translation the query changes, once per unit, in project order.
+    std::vector<PlannedReplacement> PlanReplace(const ReplaceQuery& query) const;
+    // Replaces in every translation the query matches, as one undo step; answers the units changed.
+    size_t ReplaceAll(const ReplaceQuery& query);
     // Writes the translation file; on success the project is no longer modified. Refused with
     // ChangedOnDisk when another program wrote the file since it was last read or written here.
     SaveOutcome Save();

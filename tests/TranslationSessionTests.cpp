@@ -317,3 +317,18 @@ TEST_F(Session, UndoAndRedoTakeBackOneActionAtATimeAcrossASave) {
     EXPECT_EQ(std::nullopt, Loc(session, 0));
     EXPECT_EQ(L"Abbrechen", Loc(session, 2).value_or(L"-"));
 }
+
+TEST_F(Session, ReplaceAllChangesEveryMatchingUnitAsOneUndoStep) {
+    session.StoreTranslation(0, L"&Suche Einstellungen");
+    session.StoreTranslation(2, L"Suche abbrechen"); // and 4
+    const ReplaceQuery query{L"suche", L"Finde"};
+    const std::vector<PlannedReplacement> planned = session.PlanReplace(query);
+    ASSERT_EQ(3u, planned.size()); // 0, 2 and its copy 4
+    EXPECT_EQ(L"&Finde Einstellungen", planned[0].after);
+    EXPECT_EQ(3u, session.ReplaceAll(query));
+    EXPECT_EQ(L"Finde abbrechen", Loc(session, 4).value_or(L"-"));
+    EXPECT_EQ(ChangeCause::Replaced, session.Journal().back().cause);
+    EXPECT_EQ(3u, session.Undo()->strings);
+    EXPECT_EQ(L"Suche abbrechen", Loc(session, 4).value_or(L"-"));
+    EXPECT_EQ(L"&Suche Einstellungen", Loc(session, 0).value_or(L"-"));
+}
