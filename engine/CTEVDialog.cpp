@@ -290,7 +290,8 @@ BOOL CTEVDialog::LayOutWithoutWindows() {
     SetMinimumOuterSize(frame, need, work);
     const SIZE outer =
         OuterSize(AdjustWidth(frame.cx + content.cx), AdjustHeight(frame.cy + content.cy), work);
-    const SIZE client = {outer.cx - frame.cx, outer.cy - frame.cy};
+    const SIZE client = {std::min<int>(outer.cx, kLargestWindowSize) - frame.cx,
+                         std::min<int>(outer.cy, kLargestWindowSize) - frame.cy};
     StandInForWindow(Caption());
     PlaceControl(0, 0, client.cx, client.cy);
     // Where the window comes out smaller than its content, WM_SIZE lays a resizable one out again.

@@ -189,9 +189,8 @@ void CTEVElement::PlaceControl(int x, int y, int cx, int cy, UINT flags) {
         SetWindowPos(m_window, nullptr, x, y, cx, cy, flags);
     } else if (m_standIn) {
         // As the platform stores a window's size.
-        constexpr int kLargest = 32767;
-        cx = std::clamp(cx, 0, kLargest);
-        cy = std::clamp(cy, 0, kLargest);
+        cx = std::clamp(cx, 0, kLargestWindowSize);
+        cy = std::clamp(cy, 0, kLargestWindowSize);
         m_standIn->rect = {x, y, x + cx, y + cy};
     }
 }

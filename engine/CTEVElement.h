@@ -102,6 +102,8 @@ public:
     // Text measuring looks at no more characters than this: wrapping costs per line, and no
     // dialog shows more.
     static constexpr int kMaxMeasuredText = 4096;
+    // The platform keeps no window wider or taller than this.
+    static constexpr int kLargestWindowSize = 32767;
     // Whether the last LoadDocument was refused for holding more than kMaxElements elements.
     bool HadTooManyElements() const { return m_tooManyElements; }
 
