@@ -158,15 +158,12 @@ int RunCheck(const std::vector<std::wstring>& args, const std::wstring& programF
         return Refuse(L"The translation file could not be read: " + translationFile);
     }
 
-    ProjectChecks checks;
-    checks.Reset(model);
-    checks.LayOutStaleDialogs(model); // every dialog: none was laid out yet
-
     LineWriter out = request->reportPath ? LineWriter(*request->reportPath) : LineWriter(STD_OUTPUT_HANDLE);
     if (request->reportPath && !out.Usable()) {
         return Refuse(L"The report file could not be written: " + *request->reportPath);
     }
-    const std::vector<Finding> findings = checks.AllFindings(model);
+    ProjectChecks checks;
+    const std::vector<Finding> findings = RunEveryCheck(model, checks);
     for (const Finding& finding : findings) {
         out.Write(FindingLine(model, finding));
     }
@@ -175,6 +172,12 @@ int RunCheck(const std::vector<std::wstring>& args, const std::wstring& programF
 }
 
 } // namespace
+
+std::vector<Finding> RunEveryCheck(const ProjectModel& model, ProjectChecks& checks) {
+    checks.Reset(model);
+    checks.LayOutStaleDialogs(model); // every dialog: none was laid out yet
+    return checks.AllFindings(model);
+}
 
 bool IsCheckCommand(const std::vector<std::wstring>& args) {
     return !args.empty() && CompareStringOrdinal(args[0].c_str(), -1, L"--check", -1, TRUE) == CSTR_EQUAL;

@@ -2,6 +2,8 @@
 // check of the project without a window and ends with an exit code a script can test.
 #pragma once
 
+#include "ProjectChecks.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +16,10 @@ enum CheckExitCode {
 
 // Whether the program's arguments (after the program's own name) ask for the check.
 bool IsCheckCommand(const std::vector<std::wstring>& args);
+
+// Every text check and every dialog's layout check of the model, as the command runs them; checks
+// holds their counts afterwards.
+std::vector<Finding> RunEveryCheck(const ProjectModel& model, ProjectChecks& checks);
 
 // Runs the check the arguments describe. PROJECT is a folder name under programFolder's "projects\"
 // or the path of a project file; LANGUAGE the numeric language id. One line per finding and then a

@@ -1,5 +1,5 @@
-// The clipping check: a dialog is run modally with a template that is never made visible, its
-// controls are measured once created and laid out, and the run ends before the message loop starts.
+// The clipping check: a dialog is laid out without windows, as it would open, and its controls are
+// measured where the layout placed them.
 #include "LayoutCheck.h"
 
 #include "CMyTEVEngine.h"
@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <climits>
-#include <functional>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
@@ -137,21 +136,18 @@ std::optional<TextRoom> TextRoomOf(const CTEVElement* element) {
     return text ? text->MeasureTextRoom() : std::nullopt;
 }
 
-// Inspects a laid-out dialog: every control window that would show, with its string.
+// Inspects a laid-out dialog: every control that would show, with its string.
 class ControlCollector {
 public:
-    ControlCollector(const ProjectModel& model, const std::vector<size_t>& strings, HWND dialog)
-        : m_model(model), m_strings(strings), m_dialog(dialog) {}
+    ControlCollector(const ProjectModel& model, const std::vector<size_t>& strings)
+        : m_model(model), m_strings(strings) {}
 
     void Collect(CTEVElement* element) {
-        HWND window = element->Window();
         // Tab panels are dialogs of their own: their controls count, not the panel.
-        if (window && !dynamic_cast<CTEVDialog*>(element) && ShowsWithItsPage(element)) {
+        if (element->IsPlacedControl() && !dynamic_cast<CTEVDialog*>(element) && ShowsWithItsPage(element)) {
             const ControlKind& kind = KindOf(element);
-            RECT rect = {};
-            GetWindowRect(window, &rect);
-            MapWindowPoints(HWND_DESKTOP, m_dialog, reinterpret_cast<POINT*>(&rect), 2);
-            controls.push_back({element, &kind, rect, ShownString(element->Locid(), kind)});
+            controls.push_back(
+                {element, &kind, element->RectInDialog(), ShownString(element->Locid(), kind)});
         }
         for (size_t i = 0; i < element->ChildCount(); ++i) {
             Collect(element->Child(i));
@@ -180,7 +176,6 @@ private:
 
     const ProjectModel& m_model;
     const std::vector<size_t>& m_strings;
-    HWND m_dialog;
 };
 
 std::wstring NameOf(const PlacedControl& control) {
@@ -196,7 +191,7 @@ LayoutFinding FindingFor(const PlacedControl& control, size_t dialog, LayoutProb
     finding.string = *control.string;
     finding.element = NameOf(control);
     finding.kind = control.kind->tag;
-    finding.text = ControlText(control.element->Window());
+    finding.text = control.element->WindowText();
     finding.needed = needed;
     finding.available = available;
     return finding;
@@ -260,10 +255,9 @@ std::vector<std::pair<size_t, size_t>> OverlappingPairs(const std::vector<Placed
 
 // Each control's own findings, then its overlaps with later controls, in document order; at most
 // kMaxLayoutFindingsPerDialog of them, and then one that counts the rest.
-std::vector<LayoutFinding> InspectControls(const std::vector<PlacedControl>& controls, HWND dialog,
+std::vector<LayoutFinding> InspectControls(const std::vector<PlacedControl>& controls, SIZE clientSize,
                                            size_t dialogIndex) {
-    RECT client = {};
-    GetClientRect(dialog, &client);
+    const RECT client = {0, 0, clientSize.cx, clientSize.cy};
     size_t overlaps = 0;
     const std::vector<std::pair<size_t, size_t>> pairs =
         OverlappingPairs(controls, kMaxLayoutFindingsPerDialog, overlaps);
@@ -300,35 +294,6 @@ std::vector<LayoutFinding> InspectControls(const std::vector<PlacedControl>& con
     return findings;
 }
 
-// A dialog run that never shows: the template lacks the visible style, and the run ends at
-// WM_INITDIALOG, after the controls are created and laid out and before the message loop would
-// show the window.
-class LayoutProbe : public CTEVDialog {
-public:
-    using Inspect = std::function<void(CTEVDialog& dialog, HWND window)>;
-
-    LayoutProbe(const wchar_t* source, CTEVEngine* engine, Inspect inspect)
-        : CTEVDialog(source, engine, nullptr), m_inspect(std::move(inspect)) {}
-
-    BOOL LoadFromNode(IXMLDOMNode* node) override {
-        if (!CTEVDialog::LoadFromNode(node)) {
-            return FALSE;
-        }
-        // A template with the visible style is shown even when WM_INITDIALOG ends the dialog.
-        m_style &= ~WS_VISIBLE;
-        return TRUE;
-    }
-
-    void OnInitDialog() override {
-        CTEVDialog::OnInitDialog();
-        m_inspect(*this, m_window);
-        EndDialog(m_window, IDOK);
-    }
-
-private:
-    Inspect m_inspect;
-};
-
 std::vector<LayoutFinding> CheckDialog(const ProjectModel& model, size_t dialogIndex,
                                        const TranslatedById& translated) {
     const DialogItem& dialog = model.Dialogs()[dialogIndex];
@@ -339,14 +304,13 @@ std::vector<LayoutFinding> CheckDialog(const ProjectModel& model, size_t dialogI
         const StringItem& item = model.Strings()[index];
         engine.AddString(item.id.c_str(), CStrOrNull(item.attr), CStrOrNull(item.loc));
     }
-    std::vector<LayoutFinding> findings;
-    LayoutProbe probe(dialog.path.c_str(), &engine, [&](CTEVDialog& root, HWND window) {
-        ControlCollector collector(model, strings, window);
-        collector.Collect(&root);
-        findings = InspectControls(collector.controls, window, dialogIndex);
-    });
-    probe.DoModal(nullptr);
-    return findings;
+    CTEVDialog root(dialog.path.c_str(), &engine, nullptr);
+    if (!root.LayOutWithoutWindows()) {
+        return {};
+    }
+    ControlCollector collector(model, strings);
+    collector.Collect(&root);
+    return InspectControls(collector.controls, root.ClientArea(), dialogIndex);
 }
 
 std::wstring Quoted(const std::wstring& text) {

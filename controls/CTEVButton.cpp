@@ -59,9 +59,9 @@ SIZE CTEVButton::RoomFor(const wchar_t* label) const {
 }
 
 std::optional<TextRoom> CTEVButton::MeasureTextRoom() const {
-    const std::wstring label = ControlText(m_window);
+    const std::wstring label = WindowText();
     if (label.empty()) {
         return std::nullopt;
     }
-    return TextRoom{RoomFor(label.c_str()), ClientSize(m_window)};
+    return TextRoom{RoomFor(label.c_str()), ClientArea()};
 }

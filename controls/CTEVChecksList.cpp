@@ -75,8 +75,8 @@ SIZE CTEVChecksList::MeasureRows(int rowCount) {
 }
 
 void CTEVChecksList::Arrange(int x, int y, int cx, int cy) {
-    if (m_window && m_parent) {
-        SetWindowPos(m_window, nullptr, x, y, cx, cy, SWP_NOZORDER | SWP_NOOWNERZORDER);
+    if (m_parent) {
+        PlaceControl(x, y, cx, cy, SWP_NOZORDER | SWP_NOOWNERZORDER);
     }
 }
 

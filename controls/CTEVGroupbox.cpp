@@ -48,9 +48,9 @@ SIZE CTEVGroupbox::RoomFor(const wchar_t* caption) const {
 }
 
 std::optional<TextRoom> CTEVGroupbox::MeasureTextRoom() const {
-    const std::wstring caption = ControlText(m_window);
+    const std::wstring caption = WindowText();
     if (caption.empty()) {
         return std::nullopt;
     }
-    return TextRoom{RoomFor(caption.c_str()), ClientSize(m_window)};
+    return TextRoom{RoomFor(caption.c_str()), ClientArea()};
 }

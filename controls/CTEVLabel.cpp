@@ -95,10 +95,10 @@ SIZE CTEVLabel::MeasureShown(const wchar_t* text, int width) const {
 }
 
 std::optional<TextRoom> CTEVLabel::MeasureTextRoom() const {
-    const std::wstring text = ControlText(m_window);
+    const std::wstring text = WindowText();
     if (text.empty()) {
         return std::nullopt;
     }
-    const SIZE given = ClientSize(m_window);
+    const SIZE given = ClientArea();
     return TextRoom{MeasureShown(text.c_str(), given.cx), given, m_vcenter == FALSE};
 }

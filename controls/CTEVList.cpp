@@ -130,8 +130,8 @@ void CTEVList::InsertColumns() {
 }
 
 void CTEVList::Arrange(int x, int y, int cx, int cy) {
-    if (m_window && m_parent) {
-        SetWindowPos(m_window, nullptr, x, y, cx, cy, kMoveFlags);
+    if (m_parent) {
+        PlaceControl(x, y, cx, cy, kMoveFlags);
     }
     if (m_window && m_hasFlexibleColumns) {
         DistributeColumnWidths();

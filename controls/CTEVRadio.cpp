@@ -85,10 +85,10 @@ SIZE CTEVRadio::RoomFor(const wchar_t* label, int width) const {
 }
 
 std::optional<TextRoom> CTEVRadio::MeasureTextRoom() const {
-    const std::wstring label = ControlText(m_window);
+    const std::wstring label = WindowText();
     if (label.empty()) {
         return std::nullopt;
     }
-    const SIZE given = ClientSize(m_window);
+    const SIZE given = ClientArea();
     return TextRoom{RoomFor(label.c_str(), given.cx), given, m_multiline != FALSE};
 }

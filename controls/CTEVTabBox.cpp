@@ -7,7 +7,19 @@
 
 namespace {
 
-constexpr UINT kArrangeFlags = SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOCOPYBITS | SWP_DEFERERASE;
+constexpr DWORD kTabControlStyle = WS_TABSTOP | WS_CLIPSIBLINGS;
+
+// Measures for tab boxes laid out without windows: a tab control made once, out of sight in the
+// message-only window, and given the tabs and font of the box it measures for.
+HWND MeasuringTabControl() {
+    static const HWND control = [] {
+        HWND made = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | kTabControlStyle, 0, 0, 0, 0,
+                                    HWND_MESSAGE, nullptr, nullptr, nullptr);
+        SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+        return made;
+    }();
+    return control;
+}
 
 } // namespace
 
@@ -17,21 +29,11 @@ BOOL CTEVTabBox::IsKindOf(const wchar_t* tag, CTEVElement** out) {
 
 void CTEVTabBox::Create() {
     // Clipping siblings keeps the tab control from painting over the pages above it.
-    CreateControlWindow(WC_TABCONTROLW, L"", WS_TABSTOP | WS_CLIPSIBLINGS, 0);
+    CreateControlWindow(WC_TABCONTROLW, L"", kTabControlStyle, 0);
     if (m_window) {
         // Before the pages: their own filters, joining later, are asked before the box's.
         StartFiltering();
-        for (size_t i = 0; i < std::min(m_children.size(), kMaxPages); ++i) {
-            CTEVElement* panel = nullptr;
-            if (m_children[i]->IsKindOf(L"tabpanel", &panel)) {
-                const wchar_t* label = static_cast<CTEVTabPanel*>(panel)->Label();
-                TCITEMW item = {};
-                item.mask = TCIF_TEXT | TCIF_PARAM;
-                item.pszText = const_cast<wchar_t*>(label ? label : L"");
-                item.lParam = reinterpret_cast<LPARAM>(panel);
-                SendMessageW(m_window, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
-            }
-        }
+        InsertTabs(m_window);
     }
     m_minwidth = 0;
     m_minheight = 0;
@@ -60,6 +62,30 @@ void CTEVTabBox::Create() {
     }
     SendMessageW(m_window, TCM_SETCURSEL, first, 0);
     ShowPage(first);
+}
+
+void CTEVTabBox::InsertTabs(HWND control) {
+    for (size_t i = 0; i < std::min(m_children.size(), kMaxPages); ++i) {
+        CTEVElement* panel = nullptr;
+        if (m_children[i]->IsKindOf(L"tabpanel", &panel)) {
+            const wchar_t* label = static_cast<CTEVTabPanel*>(panel)->Label();
+            TCITEMW item = {};
+            item.mask = TCIF_TEXT | TCIF_PARAM;
+            item.pszText = const_cast<wchar_t*>(label ? label : L"");
+            item.lParam = reinterpret_cast<LPARAM>(panel);
+            SendMessageW(control, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+        }
+    }
+}
+
+HWND CTEVTabBox::MeasuringControl() {
+    if (m_window || !IsPlacedControl()) {
+        return m_window;
+    }
+    HWND control = MeasuringTabControl();
+    SendMessageW(control, TCM_DELETEALLITEMS, 0, 0);
+    InsertTabs(control);
+    return control;
 }
 
 int CTEVTabBox::FirstShownPage() const {
@@ -111,13 +137,12 @@ void CTEVTabBox::GetMinSize(SIZE* size) {
         page.cy = std::max(page.cy, childSize.cy);
     }
     RECT outer = {0, 0, page.cx, page.cy};
-    if (m_window) {
-        SendMessageW(m_window, TCM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&outer));
+    if (HWND control = MeasuringControl()) {
+        SendMessageW(control, TCM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&outer));
         // Wide enough for every tab to show without scroll arrows.
-        const int count = static_cast<int>(SendMessageW(m_window, TCM_GETITEMCOUNT, 0, 0));
+        const int count = static_cast<int>(SendMessageW(control, TCM_GETITEMCOUNT, 0, 0));
         RECT last = {};
-        if (count > 0 &&
-            SendMessageW(m_window, TCM_GETITEMRECT, count - 1, reinterpret_cast<LPARAM>(&last))) {
+        if (count > 0 && SendMessageW(control, TCM_GETITEMRECT, count - 1, reinterpret_cast<LPARAM>(&last))) {
             outer.right = std::max<LONG>(outer.right, outer.left + last.right + 2);
         }
     }
@@ -126,13 +151,14 @@ void CTEVTabBox::GetMinSize(SIZE* size) {
 }
 
 void CTEVTabBox::Arrange(int x, int y, int cx, int cy) {
-    if (!m_window) {
+    HWND control = MeasuringControl();
+    if (!control) {
         return;
     }
-    SetWindowPos(m_window, nullptr, x, y, cx, cy, kArrangeFlags);
+    PlaceControl(x, y, cx, cy);
     // Every page takes the whole display area below the tabs.
     RECT display = {x, y, x + cx, y + cy};
-    SendMessageW(m_window, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+    SendMessageW(control, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
     m_pageArea = display;
     for (auto& child : m_children) {
         child->Arrange(display.left, display.top, display.right - display.left, display.bottom - display.top);

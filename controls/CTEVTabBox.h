@@ -35,6 +35,11 @@ protected:
     bool OwnsWindow(HWND window) const override;
 
 private:
+    // One tab per page, up to kMaxPages, in control.
+    void InsertTabs(HWND control);
+    // The tab control that measures the tabs and the display area: the box's own, or without
+    // windows a shared one given the box's tabs; null when the box has neither.
+    HWND MeasuringControl();
     // The child that shows when the dialog opens: the first not hidden by its own flag.
     int FirstShownPage() const;
     // Shows the child at index, made first if it waits, and hides every other one through their

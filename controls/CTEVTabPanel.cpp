@@ -25,6 +25,13 @@ void CTEVTabPanel::Create() {
     if (m_page.WaitsAtCreate()) {
         return;
     }
+    if (LaysOutWithoutWindows()) {
+        // The page stands for its window, which holds the page's controls.
+        StandInForWindow(nullptr, true);
+        OnInitDialog();
+        SetMargins();
+        return;
+    }
     // A page made while another one shows is made hidden, with its controls.
     BuildTemplate(WS_CHILD | (IsHidden() ? 0 : WS_VISIBLE) | DS_SETFONT, WS_EX_CONTROLPARENT, m_width,
                   m_height);
@@ -35,6 +42,10 @@ void CTEVTabPanel::Create() {
         return;
     }
     EnableThemeDialogTexture(m_window, ETDT_ENABLETAB);
+    SetMargins();
+}
+
+void CTEVTabPanel::SetMargins() {
     const RECT margins = MapDialogUnits(7, 7, 7, 7);
     m_marginLeft = margins.left;
     m_marginRight = margins.right;
@@ -54,10 +65,7 @@ void CTEVTabPanel::Arrange(int x, int y, int cx, int cy) {
     if (m_page.IsWaiting()) {
         return;
     }
-    if (m_window) {
-        SetWindowPos(m_window, nullptr, x, y, cx, cy,
-                     SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOCOPYBITS | SWP_DEFERERASE);
-    }
+    PlaceControl(x, y, cx, cy);
     // The controls live in the page's own window, so they are placed from its corner.
     ArrangeChildren(0, 0, cx, cy);
 }

@@ -27,6 +27,9 @@ public:
     void Defer(IPageMaker& maker) { m_page.Defer(maker); }
 
 private:
+    // The margins around the controls, in the page's dialog units.
+    void SetMargins();
+
     OptString m_label; // the tab's text, translated through the locid like a button's label
     DeferredPage m_page;
 };

@@ -128,17 +128,19 @@ BOOL CTEVTabSwitcher::LoadFromNode(IXMLDOMNode* node) {
 }
 
 void CTEVTabSwitcher::Create() {
-    RECT gaps = {0, 7, 10, 20};
-    MapDialogRect(ParentContainer(), &gaps);
-    m_listGap = m_showList ? gaps.right : 0;
-    m_captionGap = m_showCaption ? gaps.top : 0;
-    m_captionHeight = m_showCaption ? gaps.bottom : 0;
+    const SIZE gaps = DialogUnits(10, 7);
+    m_listGap = m_showList ? gaps.cx : 0;
+    m_captionGap = m_showCaption ? gaps.cy : 0;
+    m_captionHeight = m_showCaption ? DialogUnits(0, 20).cy : 0;
     m_captionFont.Reset(CreateCaptionFont(m_captionHeight));
     m_minwidth = 0;
     m_minheight = 0;
     m_itemHeight = 0;
 
-    if (m_showList && CreateControlWindow(kListClass, nullptr, WS_BORDER | WS_TABSTOP, 0, BindingParam())) {
+    if (m_showList) {
+        CreateControlWindow(kListClass, nullptr, WS_BORDER | WS_TABSTOP, 0, BindingParam());
+    }
+    if (m_showList && IsPlacedControl()) {
         HDC dc = MeasuringDC();
         SelectedObject font(dc, GetStockObject(DEFAULT_GUI_FONT));
         int count = 0;
@@ -153,7 +155,7 @@ void CTEVTabSwitcher::Create() {
         m_minwidth += 2;
         m_minheight += 4;
     }
-    if (m_showCaption) {
+    if (m_showCaption && !LaysOutWithoutWindows()) {
         CreateWindowExW(0, kCaptionClass, nullptr, WS_CHILD | (IsHidden() ? 0 : WS_VISIBLE), m_left, m_top,
                         m_width, m_height, ParentContainer(),
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(m_controlId)),
@@ -223,9 +225,7 @@ void CTEVTabSwitcher::GetMinSize(SIZE* size) {
 void CTEVTabSwitcher::Arrange(int x, int y, int cx, int cy) {
     const int pageLeft = AddClamped(x, static_cast<long long>(m_minwidth) + m_listGap);
     const int pageWidth = AddClamped(cx, -(static_cast<long long>(m_minwidth) + m_listGap));
-    if (m_window) {
-        SetWindowPos(m_window, nullptr, x, y, m_minwidth, cy, kPlaceFlags);
-    }
+    PlaceControl(x, y, m_minwidth, cy, kPlaceFlags);
     if (m_captionWindow) {
         SetWindowPos(m_captionWindow, nullptr, pageLeft, y, pageWidth, m_captionHeight, kPlaceFlags);
     }

@@ -68,6 +68,10 @@ BOOL CTEVUrl::LoadFromNode(IXMLDOMNode* node) {
 void CTEVUrl::Create() {
     CTEVElement::Create();
     CreateControlWindow(kClassName, CStrOrNull(m_text), 0, 0, BindingParam());
+    // Without a window the link is measured in the fonts its window would make.
+    if (!m_window) {
+        MakeFonts();
+    }
 
     const SIZE measured = MeasureShown(HasText() ? m_text->c_str() : nullptr);
     m_minwidth = measured.cx;
@@ -84,10 +88,10 @@ SIZE CTEVUrl::MeasureShown(const wchar_t* text) const {
 }
 
 std::optional<TextRoom> CTEVUrl::MeasureTextRoom() const {
-    if (!m_window || !HasText()) {
+    if (!IsPlacedControl() || !HasText()) {
         return std::nullopt;
     }
-    return TextRoom{MeasureShown(m_text->c_str()), ClientSize(m_window)};
+    return TextRoom{MeasureShown(m_text->c_str()), ClientArea()};
 }
 
 void CTEVUrl::OpenTarget(const wchar_t* target) {
@@ -123,6 +127,10 @@ LRESULT CTEVUrl::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
 
 void CTEVUrl::OnBound(HWND hwnd) {
     m_window = hwnd;
+    MakeFonts();
+}
+
+void CTEVUrl::MakeFonts() {
     m_font.Reset(CreateMessageFont(false));
     m_underlinedFont.Reset(CreateMessageFont(true));
 }

@@ -33,6 +33,8 @@ protected:
     virtual void OpenTarget(const wchar_t* target);
 
     void OnBound(HWND hwnd) override;
+    // The plain and the underlined message font the link draws in.
+    void MakeFonts();
     LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
     void Paint(HWND hwnd, HDC dc, const RECT& client) override;
 

@@ -3,6 +3,7 @@
 #include "AttributeReaders.h"
 #include "CTEVEngine.h"
 #include "Diagnostics.h"
+#include "GdiHandles.h"
 #include "XmlDom.h"
 #include "UserHandles.h"
 
@@ -42,6 +43,14 @@ RECT WorkAreaNear(HWND window) {
     }
     GetClientRect(GetDesktopWindow(), &area);
     return area;
+}
+
+// The font every dialog unit of the system is measured in: its height goes into the template
+// where the point size belongs, as it always has.
+LOGFONTW TemplateFont() {
+    LOGFONTW font = {};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
+    return font;
 }
 
 // The push button's own message, so the dialog needs no knowledge of the button class.
@@ -154,8 +163,7 @@ int CTEVDialog::NewControlId() {
 }
 
 void CTEVDialog::BuildTemplate(DWORD style, DWORD exStyle, int cx, int cy) {
-    LOGFONTW font = {};
-    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
+    const LOGFONTW font = TemplateFont();
 
     std::vector<WORD> block;
     block.push_back(1);      // dlgVer
@@ -220,6 +228,10 @@ void CTEVDialog::SetDefaultButton(const wchar_t* id) {
 }
 
 RECT CTEVDialog::MapDialogUnits(int left, int top, int right, int bottom) const {
+    if (const std::optional<SIZE> units = WindowlessBaseUnits()) {
+        return {MulDiv(left, units->cx, 4), MulDiv(top, units->cy, 8), MulDiv(right, units->cx, 4),
+                MulDiv(bottom, units->cy, 8)};
+    }
     RECT rect = {left, top, right, bottom};
     MapDialogRect(m_window, &rect);
     return rect;
@@ -228,25 +240,10 @@ RECT CTEVDialog::MapDialogUnits(int left, int top, int right, int bottom) const 
 void CTEVDialog::OnInitDialog() {
     OnPreInitDialog();
 
-    const RECT spacing = MapDialogUnits(4, 4, 7, 7);
-    m_columnGap = spacing.left;
-    m_rowGap = spacing.top;
-    m_marginLeft = m_marginRight = spacing.right;
-    m_marginTop = m_marginBottom = spacing.bottom;
-    const RECT fixed = MapDialogUnits(0, 0, m_width, m_height);
-
     // Creating and arranging thousands of controls takes seconds.
     WaitCursor busy;
-    Create();
-
-    RECT client = {};
-    GetClientRect(m_window, &client);
     SIZE need = {};
-    SIZE content = ContentSize(fixed.right, fixed.bottom, &need);
-    Arrange(client.left, client.top, content.cx, content.cy);
-    // Word-wrapping controls know their widths only after the first arrangement.
-    content = ContentSize(fixed.right, fixed.bottom, &need);
-    Arrange(client.left, client.top, content.cx, content.cy);
+    const SIZE content = MakeAndLayOutContent(&need);
 
     SIZE frame = FrameSize();
     // A menu bar is measured at the window's width, which is still the template's here: measure
@@ -256,17 +253,103 @@ void CTEVDialog::OnInitDialog() {
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
         frame = FrameSize();
     }
-    SetMinimumOuterSize(frame, need);
-    PlaceWindow(AdjustWidth(frame.cx + content.cx), AdjustHeight(frame.cy + content.cy));
+    const RECT work = WorkArea();
+    SetMinimumOuterSize(frame, need, work);
+    PlaceWindow(AdjustWidth(frame.cx + content.cx), AdjustHeight(frame.cy + content.cy), work);
+}
+
+SIZE CTEVDialog::MakeAndLayOutContent(SIZE* need) {
+    const RECT spacing = MapDialogUnits(4, 4, 7, 7);
+    m_columnGap = spacing.left;
+    m_rowGap = spacing.top;
+    m_marginLeft = m_marginRight = spacing.right;
+    m_marginTop = m_marginBottom = spacing.bottom;
+    const RECT fixed = MapDialogUnits(0, 0, m_width, m_height);
+
+    Create();
+
+    SIZE content = ContentSize(fixed.right, fixed.bottom, need);
+    Arrange(0, 0, content.cx, content.cy);
+    // Word-wrapping controls know their widths only after the first arrangement.
+    content = ContentSize(fixed.right, fixed.bottom, need);
+    Arrange(0, 0, content.cx, content.cy);
+    return content;
+}
+
+BOOL CTEVDialog::LayOutWithoutWindows() {
+    if (!TEV_CHECK(!m_running && !m_window) ||
+        !LoadDocument(CStrOrNull(m_source), L"dialog", m_engine ? m_engine->Instance() : nullptr)) {
+        return FALSE;
+    }
+    MakeNoWindows(TemplateBaseUnits());
+    OnPreInitDialog();
+    SIZE need = {};
+    const SIZE content = MakeAndLayOutContent(&need);
+    const SIZE frame = ExpectedFrameSize();
+    const RECT work = WorkArea();
+    SetMinimumOuterSize(frame, need, work);
+    const SIZE outer =
+        OuterSize(AdjustWidth(frame.cx + content.cx), AdjustHeight(frame.cy + content.cy), work);
+    const SIZE client = {std::min<int>(outer.cx, kLargestWindowSize) - frame.cx,
+                         std::min<int>(outer.cy, kLargestWindowSize) - frame.cy};
+    StandInForWindow(Caption());
+    PlaceControl(0, 0, client.cx, client.cy);
+    // Where the window comes out smaller than its content, WM_SIZE lays a resizable one out again.
+    if (m_border == BorderResizing && (client.cx != content.cx || client.cy != content.cy)) {
+        Arrange(0, 0, client.cx, client.cy);
+    }
+    return TRUE;
+}
+
+SIZE CTEVDialog::ExpectedFrameSize() {
+    // The dialog manager gives a modal frame its extended style; the platform adds the edge of
+    // a captioned window.
+    DWORD exStyle = m_exStyle | ((m_style & DS_MODALFRAME) ? WS_EX_DLGMODALFRAME : 0);
+    if ((m_style & WS_CAPTION) == WS_CAPTION || (m_style & WS_THICKFRAME)) {
+        exStyle |= WS_EX_WINDOWEDGE;
+    }
+    // A menu bar of the dialog itself; one on a tab panel cannot attach.
+    bool menu = false;
+    std::vector<CTEVElement*> pending = {this};
+    while (!pending.empty() && !menu) {
+        CTEVElement* element = pending.back();
+        pending.pop_back();
+        menu = element->IsKindOf(L"menubar", nullptr);
+        for (size_t i = 0; i < element->ChildCount(); ++i) {
+            if (!dynamic_cast<CTEVDialog*>(element->Child(i))) {
+                pending.push_back(element->Child(i));
+            }
+        }
+    }
+    RECT rect = {0, 0, 0, 0};
+    AdjustWindowRectEx(&rect, m_style & ~DS_SETFONT, menu, exStyle);
+    return {Width(rect), Height(rect)};
+}
+
+SIZE CTEVDialog::TemplateBaseUnits() {
+    // The dialog manager makes the template's font at the screen's resolution and takes its
+    // height and its average letter width as the base units.
+    const LOGFONTW font = TemplateFont();
+    HDC dc = MeasuringDC();
+    const int pixels = MulDiv(static_cast<short>(font.lfHeight), GetDeviceCaps(dc, LOGPIXELSY), 72);
+    GdiObject<HFONT> made(CreateFontW(-pixels, 0, 0, 0, font.lfWeight, font.lfItalic, FALSE, FALSE,
+                                      font.lfCharSet, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
+                                      FF_DONTCARE, font.lfFaceName));
+    SelectedObject selected(dc, made.Get());
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(dc, &metrics);
+    static const wchar_t kLetters[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    SIZE letters = {};
+    GetTextExtentPoint32W(dc, kLetters, 52, &letters);
+    return {(letters.cx / 26 + 1) / 2, metrics.tmHeight};
 }
 
 // A resizable window may be made as small as its content allows, not only as small as it opened;
 // never more than the screen holds, or its frame could not be brought back onto it.
-void CTEVDialog::SetMinimumOuterSize(SIZE frame, SIZE need) {
+void CTEVDialog::SetMinimumOuterSize(SIZE frame, SIZE need, const RECT& work) {
     m_minOuterWidth = frame.cx + need.cx;
     m_minOuterHeight = frame.cy + need.cy;
     if (m_border == BorderResizing) {
-        const RECT work = WorkAreaNear(GetParent(m_window) ? GetParent(m_window) : m_window);
         m_minOuterWidth = std::min<int>(m_minOuterWidth, Width(work));
         m_minOuterHeight = std::min<int>(m_minOuterHeight, Height(work));
     }
@@ -282,7 +365,7 @@ void CTEVDialog::FitGrownContent() {
     RECT client = {};
     GetClientRect(m_window, &client);
     const SIZE frame = FrameSize();
-    SetMinimumOuterSize(frame, need);
+    SetMinimumOuterSize(frame, need, WorkArea());
     if (content.cx > Width(client) || content.cy > Height(client)) {
         SetWindowPos(m_window, nullptr, 0, 0, frame.cx + std::max<int>(content.cx, Width(client)),
                      frame.cy + std::max<int>(content.cy, Height(client)),
@@ -317,9 +400,19 @@ SIZE CTEVDialog::ContentSize(int fixedWidth, int fixedHeight, SIZE* need) {
     return size;
 }
 
-void CTEVDialog::PlaceWindow(int width, int height) {
-    HWND parent = GetParent(m_window);
-    const RECT work = WorkAreaNear(parent ? parent : m_window);
+RECT CTEVDialog::WorkArea() const {
+    if (!m_window) {
+        // A window made without an owner opens at the top left of the primary monitor.
+        MONITORINFO info = {sizeof(info)};
+        if (GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &info)) {
+            return info.rcWork;
+        }
+    }
+    HWND parent = m_window ? GetParent(m_window) : nullptr;
+    return WorkAreaNear(parent ? parent : m_window);
+}
+
+SIZE CTEVDialog::OuterSize(int width, int height, const RECT& work) const {
     SIZE size = {std::max(width, m_minOuterWidth), std::max(height, m_minOuterHeight)};
     // A resizable window rearranges itself to fit the screen; a fixed one keeps its size and shows
     // at least its caption and left part.
@@ -327,6 +420,12 @@ void CTEVDialog::PlaceWindow(int width, int height) {
         size.cx = std::min<int>(size.cx, Width(work));
         size.cy = std::min<int>(size.cy, Height(work));
     }
+    return size;
+}
+
+void CTEVDialog::PlaceWindow(int width, int height, const RECT& work) {
+    HWND parent = GetParent(m_window);
+    const SIZE size = OuterSize(width, height, work);
     POINT place = {};
     RECT parentRect = {};
     if (!m_centerScreen && parent && GetWindowRect(parent, &parentRect)) {

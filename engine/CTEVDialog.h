@@ -39,6 +39,14 @@ public:
 
     // The result given to EndDialog, or 0 when the description did not load.
     INT_PTR DoModal(HWND owner);
+    // Loads the description and lays it out as DoModal would open it, with the same sizes, but
+    // makes no window: each element that would have one keeps its rectangle and text instead
+    // (CTEVElement::PlacedRect, WindowText), and the dialog its client size (ClientArea). Tab
+    // pages are laid out alike. FALSE when the description does not load.
+    BOOL LayOutWithoutWindows();
+    // Pixels per 4 horizontal and per 8 vertical dialog units of a dialog made from our templates,
+    // at the screen's present resolution: what MapDialogRect converts with.
+    static SIZE TemplateBaseUnits();
     // Lays the content out again after it grew while the window is open (a page made when first
     // shown): the window grows to hold it and never shrinks.
     void FitGrownContent();
@@ -62,6 +70,10 @@ protected:
     bool OwnsWindow(HWND window) const override;
     // Pixels of a rectangle given in this dialog's units.
     RECT MapDialogUnits(int left, int top, int right, int bottom) const;
+    // Where the controls are made and laid out when the window is there (WM_INITDIALOG) or when
+    // there is none: the gaps and margins in dialog units, the tree made, and the content laid
+    // out at its size; need receives the least the content can do with.
+    SIZE MakeAndLayOutContent(SIZE* need);
 
     std::vector<WORD> m_template; // the in-memory template; empty until first built
     OptString m_caption;
@@ -85,8 +97,15 @@ protected:
 private:
     bool m_running = false; // inside DoModal
     void ComputeStyle();
-    void PlaceWindow(int width, int height);
-    void SetMinimumOuterSize(SIZE frame, SIZE need);
+    void PlaceWindow(int width, int height, const RECT& work);
+    void SetMinimumOuterSize(SIZE frame, SIZE need, const RECT& work);
+    // The outer size the window takes when asked for width and height: at least the minimum,
+    // and for a resizable window at most the work area.
+    SIZE OuterSize(int width, int height, const RECT& work) const;
+    // The work area of the monitor the window opens on.
+    RECT WorkArea() const;
+    // The frame a window of this dialog's styles will have, for a layout without windows.
+    SIZE ExpectedFrameSize();
     // The size to open with; need receives what the content cannot do without.
     SIZE ContentSize(int fixedWidth, int fixedHeight, SIZE* need);
     // The window's frame (caption, borders, menu bar) around its client area, as it stands now.

@@ -4,13 +4,12 @@
 #include "CTEVEngine.h"
 #include "GdiHandles.h"
 #include "GridLayout.h"
+#include "TextRoom.h"
 #include "XmlDom.h"
 
 #include <algorithm>
 
 namespace {
-
-constexpr UINT kArrangeFlags = SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOCOPYBITS | SWP_DEFERERASE;
 
 // The UTF-16 text of a "TEVLIB" resource: an odd last byte is dropped, a leading byte-order
 // mark skipped. Absent when the resource does not exist.
@@ -179,10 +178,21 @@ void CTEVElement::CollectTracks(const GridShape& shape, std::vector<GridTrack>& 
 }
 
 void CTEVElement::Arrange(int x, int y, int cx, int cy) {
-    if (m_window && m_parent) {
-        SetWindowPos(m_window, nullptr, x, y, cx, cy, kArrangeFlags);
+    if (m_parent) {
+        PlaceControl(x, y, cx, cy);
     }
     ArrangeChildren(x, y, cx, cy);
+}
+
+void CTEVElement::PlaceControl(int x, int y, int cx, int cy, UINT flags) {
+    if (m_window) {
+        SetWindowPos(m_window, nullptr, x, y, cx, cy, flags);
+    } else if (m_standIn) {
+        // As the platform stores a window's size.
+        cx = std::clamp(cx, 0, kLargestWindowSize);
+        cy = std::clamp(cy, 0, kLargestWindowSize);
+        m_standIn->rect = {x, y, x + cx, y + cy};
+    }
 }
 
 void CTEVElement::ArrangeChildren(int x, int y, int cx, int cy) {
@@ -293,9 +303,21 @@ void CTEVElement::Create() {
     CreateChildren(m_children.size());
 }
 
+int CTEVElement::ContainerNesting() {
+    if (!LaysOutWithoutWindows()) {
+        return WindowNesting(GetContainerHwnd());
+    }
+    // Each tab panel is a child window inside the one around it; the dialog itself is none.
+    int nesting = 0;
+    for (const CTEVElement* e = this; e; e = e->m_parent) {
+        nesting += e->m_standIn && e->m_standIn->holdsControls ? 1 : 0;
+    }
+    return nesting;
+}
+
 void CTEVElement::CreateChildren(size_t count) {
     count = std::min(count, m_children.size());
-    if (count == 0 || WindowNesting(GetContainerHwnd()) > kMaxWindowNesting) {
+    if (count == 0 || ContainerNesting() > kMaxWindowNesting) {
         return;
     }
     for (size_t i = 0; i < count; ++i) {
@@ -484,6 +506,10 @@ HWND CTEVElement::CreateControlWindow(const wchar_t* className, const wchar_t* t
     if (IsDisabled()) {
         style |= WS_DISABLED;
     }
+    if (LaysOutWithoutWindows()) {
+        StandInForWindow(text);
+        return nullptr;
+    }
     HINSTANCE instance = m_engine ? m_engine->Instance() : nullptr;
     m_window =
         CreateWindowExW(exStyle, className, text, style, m_left, m_top, m_width, m_height, ParentContainer(),
@@ -495,8 +521,73 @@ HWND CTEVElement::CreateControlWindow(const wchar_t* className, const wchar_t* t
 }
 
 SIZE CTEVElement::DialogUnits(int x, int y) const {
+    if (const std::optional<SIZE> units = WindowlessBaseUnits()) {
+        // What MapDialogRect does with the dialog's base units.
+        return {MulDiv(x, units->cx, 4), MulDiv(y, units->cy, 8)};
+    }
     RECT rect = {0, 0, x, y};
     MapDialogRect(ParentContainer(), &rect);
+    return {rect.right - rect.left, rect.bottom - rect.top};
+}
+
+std::optional<SIZE> CTEVElement::WindowlessBaseUnits() const {
+    const CTEVElement* root = this;
+    while (root->m_parent) {
+        root = root->m_parent;
+    }
+    return root->m_baseUnits;
+}
+
+bool CTEVElement::LaysOutWithoutWindows() const {
+    return WindowlessBaseUnits().has_value();
+}
+
+void CTEVElement::StandInForWindow(const wchar_t* text, bool holdsControls) {
+    m_standIn = std::make_unique<StandIn>();
+    m_standIn->text = text ? text : L"";
+    m_standIn->holdsControls = holdsControls;
+}
+
+RECT CTEVElement::PlacedRect() const {
+    if (m_standIn) {
+        return m_standIn->rect;
+    }
+    RECT rect = {};
+    if (m_window) {
+        GetWindowRect(m_window, &rect);
+        MapWindowPoints(HWND_DESKTOP, GetParent(m_window), reinterpret_cast<POINT*>(&rect), 2);
+    }
+    return rect;
+}
+
+RECT CTEVElement::RectInDialog() const {
+    if (m_window) {
+        RECT rect = {};
+        GetWindowRect(m_window, &rect);
+        MapWindowPoints(HWND_DESKTOP, GetAncestor(m_window, GA_ROOT), reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    }
+    RECT rect = PlacedRect();
+    for (const CTEVElement* e = m_parent; e; e = e->m_parent) {
+        if (e->m_standIn && e->m_standIn->holdsControls) {
+            OffsetRect(&rect, e->m_standIn->rect.left, e->m_standIn->rect.top);
+        }
+    }
+    return rect;
+}
+
+std::wstring CTEVElement::WindowText() const {
+    if (m_window) {
+        return ControlText(m_window);
+    }
+    return m_standIn ? m_standIn->text : std::wstring();
+}
+
+SIZE CTEVElement::ClientArea() const {
+    if (m_window) {
+        return ClientSize(m_window);
+    }
+    const RECT rect = PlacedRect();
     return {rect.right - rect.left, rect.bottom - rect.top};
 }
 

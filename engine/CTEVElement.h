@@ -11,6 +11,8 @@
 #include <commctrl.h>
 #include <memory>
 #include <msxml2.h>
+#include <optional>
+#include <string>
 #include <vector>
 
 class CTEVEngine;
@@ -100,8 +102,25 @@ public:
     // Text measuring looks at no more characters than this: wrapping costs per line, and no
     // dialog shows more.
     static constexpr int kMaxMeasuredText = 4096;
+    // The platform keeps no window wider or taller than this.
+    static constexpr int kLargestWindowSize = 32767;
     // Whether the last LoadDocument was refused for holding more than kMaxElements elements.
     bool HadTooManyElements() const { return m_tooManyElements; }
+
+    // A tree laid out without windows (CTEVDialog::LayOutWithoutWindows) keeps, for each element
+    // that would have a control window, what the window would hold: its rectangle and its text.
+    // True for an element with a window, or one that stands for a window in such a layout.
+    bool IsPlacedControl() const { return m_window || m_standIn; }
+    bool LaysOutWithoutWindows() const;
+    // The rectangle the layout gave the control, in its container window's client coordinates.
+    RECT PlacedRect() const;
+    // The same in the client coordinates of the dialog the user sees, tab panels passed through.
+    RECT RectInDialog() const;
+    // The window's text; without windows the text the window would have been made with.
+    std::wstring WindowText() const;
+    // The control's client size; without windows the whole rectangle, as for the borderless
+    // controls that draw a text of their own.
+    SIZE ClientArea() const;
 
 protected:
     // The native window of a control element: created in the parent's container window at the
@@ -110,8 +129,21 @@ protected:
     // WM_NCCREATE, for own window classes that link the window to its element there.
     HWND CreateControlWindow(const wchar_t* className, const wchar_t* text, DWORD style, DWORD exStyle,
                              void* createParam = nullptr);
-    // The rectangle (0, 0, x, y) converted from dialog units in the parent's container window.
+    // The rectangle (0, 0, x, y) converted from dialog units in the parent's container window, or
+    // without windows by the layout's dialog base units.
     SIZE DialogUnits(int x, int y) const;
+    // From now on the tree under this root makes no windows and converts dialog units by
+    // baseUnits (pixels per 4 horizontal and per 8 vertical dialog units).
+    void MakeNoWindows(SIZE baseUnits) { m_baseUnits = baseUnits; }
+    // The layout's dialog base units when it makes no windows.
+    std::optional<SIZE> WindowlessBaseUnits() const;
+    // Without windows: this element stands for a window made with text; holdsControls for one that
+    // is the container window of the controls below it (a tab panel).
+    void StandInForWindow(const wchar_t* text, bool holdsControls = false);
+    // Moves the control's window (with the SetWindowPos flags), or the rectangle that stands for
+    // it, to (x, y, cx, cy).
+    void PlaceControl(int x, int y, int cx, int cy,
+                      UINT flags = SWP_NOZORDER | SWP_NOOWNERZORDER | SWP_NOCOPYBITS | SWP_DEFERERASE);
     // Size of text (null: "W") drawn with the stock GUI font, starting from a rectangle of the
     // given width; extraFormat adds flags such as DT_WORDBREAK. Only the first kMaxMeasuredText
     // characters count.
@@ -163,4 +195,16 @@ protected:
     bool m_tooManyElements = false;
     SIZE m_measured = {0, 0};
     unsigned m_measuredPass = 0; // the layout pass m_measured belongs to; 0 none
+
+private:
+    // How many child windows deep the container window of this element's children lies.
+    int ContainerNesting();
+
+    struct StandIn {
+        RECT rect = {0, 0, 0, 0};
+        std::wstring text;
+        bool holdsControls = false;
+    };
+    std::unique_ptr<StandIn> m_standIn; // owned; only in a layout without windows
+    std::optional<SIZE> m_baseUnits;    // the root of a layout without windows only
 };

@@ -1,5 +1,6 @@
 // The clipping check on projects in temporary folders: translated texts that do not fit their
 // controls, controls pushed past the dialog's edge, and a check that never shows a window.
+#include "CMyTEVEngine.h"
 #include "ControlMeasures.h"
 #include "DialogDriver.h"
 #include "GdiHandles.h"
@@ -10,6 +11,8 @@
 #include "UserHandles.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace {
 
@@ -324,5 +327,117 @@ TEST_F(LayoutCheck, ADialogListsAtMostItsCapOfFindingsAndADescriptionListedTwice
         EXPECT_GT(more.needed, 0);
         EXPECT_EQ(FormatText(L"and %d more layout findings in this dialog, not listed", more.needed),
                   more.Describe());
+    }
+}
+
+namespace {
+
+// What a laid-out control shows the check: where it lies, its text and its text's room.
+struct ControlPlace {
+    RECT rect;
+    std::wstring text;
+    std::optional<TextRoom> room;
+};
+
+bool operator==(const ControlPlace& a, const ControlPlace& b) {
+    const auto sameRoom = [](const TextRoom& x, const TextRoom& y) {
+        return x.needed == y.needed && x.given == y.given && x.wraps == y.wraps;
+    };
+    return a.rect == b.rect && a.text == b.text && a.room.has_value() == b.room.has_value() &&
+           (!a.room || sameRoom(*a.room, *b.room));
+}
+
+void PrintTo(const ControlPlace& place, std::ostream* out) {
+    PrintTo(place.rect, out);
+    *out << " \"" << Narrow(place.text) << "\"";
+    if (place.room) {
+        *out << " needs ";
+        PrintTo(place.room->needed, out);
+        *out << " has ";
+        PrintTo(place.room->given, out);
+    }
+}
+
+// Every control of the tree in document order, with the dialog's client size first; rect says
+// where a control lies in the dialog's client area.
+void Collect(CTEVElement& element, const std::function<RECT(CTEVElement&)>& rect,
+             std::vector<ControlPlace>& places) {
+    if (element.IsPlacedControl() && element.Parent()) {
+        const auto* text = dynamic_cast<const ITextRoom*>(&element);
+        places.push_back(
+            {rect(element), element.WindowText(), text ? text->MeasureTextRoom() : std::nullopt});
+    }
+    for (size_t i = 0; i < element.ChildCount(); ++i) {
+        Collect(*element.Child(i), rect, places);
+    }
+}
+
+} // namespace
+
+// The check lays dialogs out without windows: every control must come out as the dialog run for real
+// places it, and every text with the same room, in the demo's dialogs (translated) and in this file's.
+TEST(WindowlessLayout, PlacesAndMeasuresEveryControlAsTheOpenDialogDoes) {
+    std::string buttons;
+    for (int i = 0; i < 300; ++i) {
+        buttons += R"(<button locid="apply" label="Apply"/>)";
+    }
+    std::vector<std::string> descriptions = {
+        kDialog,
+        R"(<dialog width="80"><hbox>)" + buttons + "</hbox></dialog>",
+        R"(<dialog><hbox minwidth="40000"><button hFlex="1" label="wider than a window"/></hbox></dialog>)",
+        R"(<dialog border="resizing"><vbox minheight="3000"><button vFlex="1" label="tall"/></vbox></dialog>)",
+        R"(<dialog width="80"><tabbox hFlex="1"><tabpanel label="A" selected="true"><button hFlex="1"
+               label="Ein langer Text mit Wörtern"/></tabpanel><tabpanel label="B"><label multiline="true"
+               value="Noch ein langer Text mit Wörtern"/></tabpanel></tabbox></dialog>)",
+        R"(<dialog width="120"><tabswitcher hFlex="1"><tab label="A" selected="true"><button hFlex="1"
+               label="Ein langer Text"/></tab><tab label="B"><checkbox label="Noch ein Text"/></tab>
+               </tabswitcher></dialog>)",
+    };
+    for (const char* width : {"", R"(width="60")"}) {
+        for (const TextKind& kind : kTextKinds) {
+            descriptions.push_back(std::string(R"(<dialog orient="vertical" )") + width + "><hbox>" +
+                                   Element(kind, R"(hFlex="1")", "Ein &amp;langer Text mit (Klammern)") +
+                                   R"(<spacer hFlex="1"/></hbox></dialog>)");
+        }
+    }
+    TempDir folder;
+    std::vector<std::wstring> sources;
+    for (size_t i = 0; i < descriptions.size(); ++i) {
+        sources.push_back(folder.File(FormatText(L"d%u.xml", static_cast<unsigned>(i)).c_str()));
+        WriteUtf8File(sources.back(), descriptions[i]);
+    }
+    for (const wchar_t* demo : {L"about", L"options", L"preferences", L"rename", L"wizard"}) {
+        sources.push_back(std::wstring(TEV_DEMO_PATH) + L"\\projects\\demo\\" + demo + L".xml");
+    }
+
+    CMyTEVEngine engine(TEV_DEMO_PATH L"\\projects\\demo\\tevproject.xml", GetModuleHandleW(nullptr));
+    engine.LoadStrings(TEV_DEMO_PATH L"\\1031\\demo\\strings.xml");
+    engine.SetEveryPageMadeAtOpen(true);
+    for (const std::wstring& source : sources) {
+        SCOPED_TRACE(Narrow(source));
+        std::vector<ControlPlace> opened;
+        TestDialog dialog(engine, source.c_str());
+        dialog.Run([&](TestDialog& d) {
+            opened.push_back({{0, 0, ClientSize(d.Hwnd()).cx, ClientSize(d.Hwnd()).cy}, L"", std::nullopt});
+            const auto rectInDialog = [&](CTEVElement& e) {
+                RECT rect = {};
+                GetWindowRect(e.Window(), &rect);
+                MapWindowPoints(nullptr, d.Hwnd(), reinterpret_cast<POINT*>(&rect), 2);
+                return rect;
+            };
+            Collect(d, rectInDialog, opened);
+            // The units the layout without windows converts with are the dialog's own.
+            RECT units = {0, 0, 4, 8};
+            MapDialogRect(d.Hwnd(), &units);
+            EXPECT_EQ((SIZE{units.right, units.bottom}), CTEVDialog::TemplateBaseUnits());
+        });
+        std::vector<ControlPlace> windowless;
+        CTEVDialog laidOut(source.c_str(), &engine, nullptr);
+        ASSERT_TRUE(laidOut.LayOutWithoutWindows());
+        windowless.push_back({{0, 0, laidOut.ClientArea().cx, laidOut.ClientArea().cy}, L"", std::nullopt});
+        Collect(
+            laidOut, [](CTEVElement& e) { return e.RectInDialog(); }, windowless);
+        EXPECT_GT(opened.size(), 1u);
+        EXPECT_EQ(opened, windowless);
     }
 }
