@@ -275,6 +275,7 @@ void CMainDialog::OnProjectOpened() {
     RefillList();
     ShowProgress();
     OnModifiedChanged();
+    LayOutSoon();
 }
 
 void CMainDialog::OnTranslationsChanged(const std::vector<size_t>& strings) {
@@ -282,6 +283,13 @@ void CMainDialog::OnTranslationsChanged(const std::vector<size_t>& strings) {
         ShowRowTranslation(string);
     }
     ShowChecks();
+    LayOutSoon();
+}
+
+// The layout findings are found while the translator is idle, a few dialogs at a time, so that the
+// counts hold them without a Check and input never waits long: a timer comes after input and paint.
+void CMainDialog::LayOutSoon() {
+    SetTimer(m_window, kLayoutTimer, USER_TIMER_MINIMUM, nullptr);
 }
 
 void CMainDialog::OnChecksChanged() {
@@ -563,6 +571,14 @@ BOOL CMainDialog::PreProcessMessage(HWND hwnd, UINT message, WPARAM wParam, LPAR
             return FALSE;
         }
         SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, DrawRowMark(*reinterpret_cast<NMLVCUSTOMDRAW*>(lParam)));
+        *result = TRUE;
+        return TRUE;
+    }
+    if (message == WM_TIMER && wParam == kLayoutTimer) {
+        KillTimer(hwnd, kLayoutTimer);
+        if (m_session.LayOutStaleDialogs(kLayoutSliceMs)) {
+            LayOutSoon();
+        }
         *result = TRUE;
         return TRUE;
     }

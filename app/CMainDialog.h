@@ -78,6 +78,10 @@ private:
     void OnChecksChanged() override;
     void OnRowsChanged() override;
     void OnModifiedChanged() override;
+    // Lays out a slice of the stale dialogs each time the message queue is idle, until none is left.
+    void LayOutSoon();
+    static constexpr UINT_PTR kLayoutTimer = 1;
+    static constexpr unsigned kLayoutSliceMs = 50;
 
     enum class OpenOutcome { Cancelled, Failed, Loaded };
     // Asks to save, then runs the open dialog; 0 when the chosen project did not load.

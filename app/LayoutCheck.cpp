@@ -342,12 +342,18 @@ std::vector<LayoutFinding> CheckDialogLayout(const ProjectModel& model, size_t d
 }
 
 std::vector<LayoutFinding> CheckDialogsLayout(const ProjectModel& model,
-                                              const std::vector<size_t>& dialogIndices) {
+                                              const std::vector<size_t>& dialogIndices,
+                                              const std::function<bool()>& timeUp, size_t* checked) {
     const TranslatedById translated = IndexTranslated(model);
     std::vector<LayoutFinding> findings;
     // A description listed more than once is laid out once: every listing shows the same controls.
     std::unordered_map<const DialogContent*, std::vector<LayoutFinding>> laidOut;
+    size_t count = 0;
     for (size_t i : dialogIndices) {
+        if (count > 0 && timeUp && timeUp()) {
+            break;
+        }
+        ++count;
         if (i >= model.Dialogs().size()) {
             continue;
         }
@@ -359,6 +365,9 @@ std::vector<LayoutFinding> CheckDialogsLayout(const ProjectModel& model,
             finding.dialog = i;
             findings.push_back(std::move(finding));
         }
+    }
+    if (checked) {
+        *checked = count;
     }
     return findings;
 }

@@ -3,6 +3,7 @@
 // passes the dialog's edge or that lies over another control.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,9 +47,12 @@ struct LayoutFinding {
 std::vector<LayoutFinding> CheckDialogLayout(const ProjectModel& model, size_t dialogIndex);
 
 // The findings of the given dialogs, in that order, each laid out once; the translations are indexed
-// once for all of them.
+// once for all of them. When timeUp answers true after a dialog, the rest are left unchecked: checked
+// tells how many of the dialogs were.
 std::vector<LayoutFinding> CheckDialogsLayout(const ProjectModel& model,
-                                              const std::vector<size_t>& dialogIndices);
+                                              const std::vector<size_t>& dialogIndices,
+                                              const std::function<bool()>& timeUp = nullptr,
+                                              size_t* checked = nullptr);
 
 // The findings of every dialog of the model, in dialog order, each dialog laid out once.
 std::vector<LayoutFinding> CheckProjectLayout(const ProjectModel& model);

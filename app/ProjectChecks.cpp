@@ -274,22 +274,26 @@ void ProjectChecks::SetLayoutFindings(size_t dialog, std::vector<Finding> findin
     m_layoutStale[dialog] = false;
 }
 
-void ProjectChecks::LayOutStaleDialogs(const ProjectModel& model) {
+bool ProjectChecks::LayOutStaleDialogs(const ProjectModel& model, std::optional<unsigned> budgetMs) {
     std::vector<size_t> stale;
     for (size_t dialog = 0; dialog < m_dialogs.size(); ++dialog) {
         if (m_layoutStale[dialog]) {
             stale.push_back(dialog);
         }
     }
+    const ULONGLONG deadline = GetTickCount64() + budgetMs.value_or(0);
+    const std::function<bool()> timeUp = [&] { return budgetMs && GetTickCount64() >= deadline; };
+    size_t checked = 0;
     std::vector<std::vector<Finding>> byDialog(m_dialogs.size());
-    for (const LayoutFinding& layout : CheckDialogsLayout(model, stale)) {
+    for (const LayoutFinding& layout : CheckDialogsLayout(model, stale, timeUp, &checked)) {
         if (layout.dialog < byDialog.size()) {
             byDialog[layout.dialog].push_back({layout.string, layout.dialog, layout.Describe()});
         }
     }
-    for (size_t dialog : stale) {
-        SetLayoutFindings(dialog, std::move(byDialog[dialog]));
+    for (size_t i = 0; i < checked; ++i) {
+        SetLayoutFindings(stale[i], std::move(byDialog[stale[i]]));
     }
+    return checked < stale.size();
 }
 
 Progress ProjectChecks::Total() const {

@@ -38,8 +38,10 @@ public:
     void Recheck(const ProjectModel& model, const std::vector<size_t>& changed);
     // Replaces the layout findings of one dialog; the dialog is no longer stale.
     void SetLayoutFindings(size_t dialog, std::vector<Finding> findings);
-    // Lays out every stale dialog with the model's translations and keeps what it finds.
-    void LayOutStaleDialogs(const ProjectModel& model);
+    // Lays out every stale dialog with the model's translations and keeps what it finds; with a
+    // budget, only as many as fit in that many milliseconds (one at least). Answers whether stale
+    // dialogs remain.
+    bool LayOutStaleDialogs(const ProjectModel& model, std::optional<unsigned> budgetMs = std::nullopt);
     // Whether the dialog was not laid out since it was last changed.
     bool LayoutStale(size_t dialog) const { return dialog < m_layoutStale.size() && m_layoutStale[dialog]; }
 

@@ -301,11 +301,12 @@ void TranslationSession::DiscardRecovery() {
     RecoveryFile::Remove(m_model.TranslationPath());
 }
 
-void TranslationSession::LayOutStaleDialogs() {
-    m_checks.LayOutStaleDialogs(m_model);
+bool TranslationSession::LayOutStaleDialogs(std::optional<unsigned> budgetMs) {
+    const bool more = m_checks.LayOutStaleDialogs(m_model, budgetMs);
     // Strings with layout findings now pass the problems filter.
     m_rowsCurrent = false;
     NotifyAll([](SessionObserver& observer) { observer.OnChecksChanged(); });
+    return more;
 }
 
 void TranslationSession::SetFilter(RowFilter filter) {

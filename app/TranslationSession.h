@@ -153,8 +153,10 @@ public:
     bool CanUndo() const { return !m_undoable.empty(); }
     bool CanRedo() const { return !m_redoable.empty(); }
 
-    // Lays out every dialog changed since its last layout check and keeps the findings.
-    void LayOutStaleDialogs();
+    // Lays out every dialog changed since its last layout check and keeps the findings; with a
+    // budget, as many as fit in that many milliseconds, for a caller that goes on when it is idle.
+    // Answers whether dialogs are left to lay out.
+    bool LayOutStaleDialogs(std::optional<unsigned> budgetMs = std::nullopt);
 
     // The rows the list shows: the strings passing the filter, in project order.
     void SetFilter(RowFilter filter);

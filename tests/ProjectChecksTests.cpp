@@ -168,3 +168,29 @@ TEST(ProjectChecks, AnIdAndAttrStandingForTwoOriginalsIsOneProblemListedOnce) {
         L"for both",
         all[0].what);
 }
+
+TEST_F(TranslatorFixture, TheMainWindowLaysEveryDialogOutWhileIdleWithoutACheck) {
+    CMainDialog main(&engine, program.Path(), session);
+    const auto anyStale = [&] {
+        for (size_t d = 0; d < session.Model().Dialogs().size(); ++d) {
+            if (session.Checks().LayoutStale(d)) {
+                return true;
+            }
+        }
+        return false;
+    };
+    bool staleAtLast = true;
+    Run(main, {[&] {
+            for (const ULONGLONG end = GetTickCount64() + 5000; anyStale() && GetTickCount64() < end;) {
+                MSG message;
+                if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                    TranslateMessage(&message);
+                    DispatchMessageW(&message);
+                } else {
+                    Sleep(1);
+                }
+            }
+            staleAtLast = anyStale();
+        }});
+    EXPECT_FALSE(staleAtLast);
+}
