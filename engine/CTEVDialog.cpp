@@ -3,6 +3,7 @@
 #include "AttributeReaders.h"
 #include "CTEVEngine.h"
 #include "Diagnostics.h"
+#include "SystemMetrics.h"
 #include "XmlDom.h"
 #include "UserHandles.h"
 
@@ -171,8 +172,10 @@ void CTEVDialog::BuildTemplate(DWORD style, DWORD exStyle, int cx, int cy) {
     block.push_back(0); // no menu
     block.push_back(0); // the standard dialog class
     AppendText(block, m_caption ? m_caption->c_str() : L"");
-    // The font is the one every dialog unit of the system is measured in.
-    block.push_back(static_cast<WORD>(font.lfHeight));
+    // The font is the one every dialog unit of the system is measured in. The dialog manager scales
+    // the size by the DPI itself, and the stock font is already made for it: the template takes
+    // the stock height at 96 DPI, so the DPI counts once.
+    block.push_back(static_cast<WORD>(MulDiv(font.lfHeight, USER_DEFAULT_SCREEN_DPI, SystemDpi())));
     block.push_back(static_cast<WORD>(font.lfWeight));
     block.push_back(static_cast<WORD>(font.lfItalic | (font.lfCharSet << 8)));
     AppendText(block, font.lfFaceName);
