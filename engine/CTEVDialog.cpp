@@ -473,6 +473,9 @@ INT_PTR CTEVDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             limits->ptMinTrackSize = {m_minOuterWidth, m_minOuterHeight};
         }
         return FALSE;
+    case WM_DPICHANGED:
+        FollowDpiChange(reinterpret_cast<const RECT*>(lParam));
+        return TRUE;
     case WM_DRAWITEM:
     case WM_MEASUREITEM:
         if (wParam != 0) {
@@ -581,4 +584,16 @@ void CTEVDialog::EnforceMinimumSize(WPARAM edge, RECT* rect) const {
             rect->bottom = rect->top + m_minOuterHeight;
         }
     }
+}
+
+void CTEVDialog::FollowDpiChange(const RECT* suggested) {
+    if (!suggested) {
+        return;
+    }
+    SetWindowPos(m_window, nullptr, suggested->left, suggested->top, Width(*suggested), Height(*suggested),
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+    // Only a resizable window arranges itself on WM_SIZE.
+    RECT client = {};
+    GetClientRect(m_window, &client);
+    Arrange(client.left, client.top, Width(client), Height(client));
 }

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
+#include <algorithm>
 
 namespace {
 
@@ -57,6 +57,38 @@ MeasuredWindows ReadMeasures(const std::string& path) {
         measured.sizes[name] = size;
     }
     return measured;
+}
+
+// The right edge of the rightmost visible control, in client coordinates.
+int RightmostControl(HWND window) {
+    int rightmost = 0;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT rect = {};
+        if (IsWindowVisible(child) && GetWindowRect(child, &rect)) {
+            MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&rect), 2);
+            rightmost = std::max<int>(rightmost, rect.right);
+        }
+    }
+    return rightmost;
+}
+
+// Tells the window it moved to a monitor of a higher DPI, suggesting a rectangle a quarter larger:
+// the window takes it, and its content spreads into it, still inside.
+void ExpectToFollowDpiChange(HWND window, const std::string& name) {
+    ASSERT_NE(nullptr, window) << name;
+    RECT before = {};
+    GetWindowRect(window, &before);
+    const int rightmostBefore = RightmostControl(window);
+    const RECT suggested = {before.left, before.top, before.left + (before.right - before.left) * 5 / 4,
+                            before.top + (before.bottom - before.top) * 5 / 4};
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(120, 120), reinterpret_cast<LPARAM>(&suggested));
+    RECT after = {};
+    GetWindowRect(window, &after);
+    EXPECT_EQ(suggested, after) << name;
+    RECT client = {};
+    GetClientRect(window, &client);
+    EXPECT_GT(RightmostControl(window), rightmostBefore) << name << " was not laid out again";
+    EXPECT_LE(RightmostControl(window), client.right) << name;
 }
 
 class WindowsAtDpi : public TranslatorFixture {
@@ -165,4 +197,33 @@ TEST_F(WindowsAtDpi, OpenInsideTheWorkAreaAndScaleWithTheDpi) {
         EXPECT_NEAR(ratio, static_cast<double>(size.cy) / was.cy, ratio * kTolerance)
             << name << " height " << was.cy << " -> " << size.cy;
     }
+}
+
+class DpiChange : public WindowsAtDpi {};
+
+TEST_F(DpiChange, WindowsTakeTheSuggestedRectangleAndLayOutAgain) {
+    CMainDialog main(&engine, program.Path(), session);
+    RunModal(
+        "the main window", [&main] { return main.DoModal(nullptr); },
+        {[&] {
+             ExpectToFollowDpiChange(FindOwnedDialog(main.Window()), "open");
+             AnswerOpenDialog(main, kGerman);
+         },
+         [&] {
+             ExpectToFollowDpiChange(main.Window(), "main");
+             ClickElement(main, L"btnTranslate");
+         },
+         [&] {
+             HWND translate = FindOwnedDialog(main.Window());
+             ExpectToFollowDpiChange(translate, "translate");
+             PostMessageW(translate, WM_COMMAND, IDCANCEL, 0);
+             Get(main, L"dialog").SetValue(0); // About, a dialog of the engine's own
+             ClickElement(main, L"testDlg");
+         },
+         [&] {
+             HWND preview = FindOwnedDialog(main.Window());
+             ExpectToFollowDpiChange(preview, "preview");
+             PostMessageW(preview, WM_KEYDOWN, VK_ESCAPE, 0);
+         }},
+        [&main] { EndIfOpen(main.Window()); });
 }
