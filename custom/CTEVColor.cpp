@@ -477,7 +477,11 @@ void CTEVColor::Paint(HWND hwnd, HDC dc, const RECT& client) {
         DrawFocusRect(dc, &focus);
     }
 
-    const RECT marker = {square.right - 6, square.bottom - 4, square.right, square.bottom};
+    // The drop marker: a small raised tab with a triangle pointing down, 6 by 4 pixels at 96 DPI.
+    const int dpi = DpiOf(hwnd);
+    const int markerWidth = ScaledForDpi(6, dpi);
+    const RECT marker = {square.right - markerWidth, square.bottom - ScaledForDpi(4, dpi), square.right,
+                         square.bottom};
     {
         SelectedObject pen(dc, DcPen(dc, light));
         MoveToEx(dc, marker.left, marker.bottom, nullptr);
@@ -490,9 +494,9 @@ void CTEVColor::Paint(HWND hwnd, HDC dc, const RECT& client) {
     FillRect(dc, &shadow, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     {
         SelectedObject pen(dc, DcPen(dc, text));
-        for (int k = 0; k < 3; ++k) {
+        for (int k = 0; k < markerWidth / 2; ++k) {
             MoveToEx(dc, marker.left + 1 + k, marker.top + 1 + k, nullptr);
-            LineTo(dc, marker.left + 6 - k, marker.top + 1 + k);
+            LineTo(dc, marker.left + markerWidth - k, marker.top + 1 + k);
         }
     }
 }
