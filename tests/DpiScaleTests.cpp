@@ -227,3 +227,19 @@ TEST_F(DpiChange, WindowsTakeTheSuggestedRectangleAndLayOutAgain) {
          }},
         [&main] { EndIfOpen(main.Window()); });
 }
+
+class StoredWindowSizes : public WindowsAtDpi {};
+
+TEST_F(StoredWindowSizes, AreScaledFromTheDpiTheyWereStoredAtAndStoredWithTheirs) {
+    const int storedDpi = 2 * measured.dpi;
+    const std::wstring settings = program.File(L"settings.ini");
+    WritePrivateProfileStringW(L"MainWindow", L"width", L"2000", settings.c_str());
+    WritePrivateProfileStringW(L"MainWindow", L"height", L"1600", settings.c_str());
+    WritePrivateProfileStringW(L"MainWindow", L"dpi", std::to_wstring(storedDpi).c_str(), settings.c_str());
+    CMainDialog main(&engine, program.Path(), session);
+    RECT opened = {};
+    Run(main, {[&] { GetWindowRect(main.Window(), &opened); }}, kGerman);
+    EXPECT_EQ((SIZE{1000, 800}), (SIZE{opened.right - opened.left, opened.bottom - opened.top}));
+    EXPECT_EQ(measured.dpi,
+              static_cast<int>(GetPrivateProfileIntW(L"MainWindow", L"dpi", 0, settings.c_str())));
+}
