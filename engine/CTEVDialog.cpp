@@ -592,7 +592,7 @@ void CTEVDialog::FollowDpiChange(const RECT* suggested) {
     }
     SetWindowPos(m_window, nullptr, suggested->left, suggested->top, Width(*suggested), Height(*suggested),
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
-    // Only a resizable window arranges itself on WM_SIZE.
+    // A window with a fixed frame does not arrange itself on WM_SIZE: every kind is arranged here.
     RECT client = {};
     GetClientRect(m_window, &client);
     Arrange(client.left, client.top, Width(client), Height(client));

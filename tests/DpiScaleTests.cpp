@@ -4,6 +4,7 @@
 // scripts/dpi-test.sh runs this group at 96 and at 144 DPI. Screenshots are kept as
 // artifacts\dpi<DPI>-<screen width>-<window>.bmp.
 #include "CTEVColor.h"
+#include "SystemMetrics.h"
 #include "TranslatorFixture.h"
 
 #include <cstdlib>
@@ -22,13 +23,6 @@ struct MeasuredWindows {
     int dpi = 0;
     std::map<std::string, SIZE> sizes; // by window name, outer size in pixels
 };
-
-int ScreenDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi;
-}
 
 std::string Setting(const char* name) {
     const char* value = std::getenv(name);
@@ -143,7 +137,7 @@ protected:
         return steps;
     }
 
-    MeasuredWindows measured{ScreenDpi(), {}};
+    MeasuredWindows measured{SystemDpi(), {}};
 };
 
 } // namespace
