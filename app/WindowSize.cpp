@@ -2,6 +2,7 @@
 #include "WindowSize.h"
 
 #include "Settings.h"
+#include "SystemMetrics.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -29,12 +30,17 @@ int StoredWindowSize::Height(HWND window, int computed) const {
 }
 
 int StoredWindowSize::Adjusted(HWND window, const wchar_t* key, int computed) const {
-    const int stored = Settings(m_iniPath).ReadInt(m_section.c_str(), key, computed);
+    const Settings settings(m_iniPath);
+    const int dpi = DpiOf(window);
+    const int stored = settings.ReadInt(m_section.c_str(), key, 0);
+    // A size stored without its DPI was stored at this one, as far as anyone knows.
+    const int storedDpi = settings.ReadInt(m_section.c_str(), L"dpi", dpi);
+    const int size = stored > 0 && storedDpi > 0 ? MulDiv(stored, dpi, storedDpi) : computed;
     // A size saved on a larger screen must still fit this one; the window itself keeps it above
     // what its content needs.
     const RECT work = WorkAreaOf(window);
     const int limit = wcscmp(key, L"width") == 0 ? work.right - work.left : work.bottom - work.top;
-    return std::min(stored > 0 ? stored : computed, limit);
+    return std::min(size, limit);
 }
 
 void StoredWindowSize::Store(HWND window, int cx, int cy) const {
@@ -47,4 +53,5 @@ void StoredWindowSize::Store(HWND window, int cx, int cy) const {
     const Settings settings(m_iniPath);
     settings.WriteInt(m_section.c_str(), L"width", cx);
     settings.WriteInt(m_section.c_str(), L"height", cy);
+    settings.WriteInt(m_section.c_str(), L"dpi", DpiOf(window));
 }

@@ -1,6 +1,7 @@
 // Window sizes kept in "settings.ini": a stored size replaces the computed one and is clamped to
 // the screen (the dialog keeps it above its content's need); the size stored is the window's normal one, not
-// a maximised frame.
+// a maximised frame. Sizes are pixels at the DPI stored beside them ("dpi"), and scaled when the
+// window opens at another.
 #pragma once
 
 #include <windows.h>
@@ -18,7 +19,7 @@ public:
     int Height(HWND window, int computed) const;
 
     // Writes cx and cy, the outer size the window had, or its normal size when it is maximised or
-    // minimised, so that it reopens restored rather than covering the screen.
+    // minimised, so that it reopens restored rather than covering the screen; and the window's DPI.
     void Store(HWND window, int cx, int cy) const;
 
 private:

@@ -136,6 +136,7 @@ void CTEVTabSwitcher::Create() {
     m_minwidth = 0;
     m_minheight = 0;
     m_itemHeight = 0;
+    m_dpi = DpiOf(ParentContainer());
 
     if (m_showList) {
         CreateControlWindow(kListClass, nullptr, WS_BORDER | WS_TABSTOP, 0, BindingParam());
@@ -151,7 +152,7 @@ void CTEVTabSwitcher::Create() {
             ++count;
         }
         // Every item is laid out at the tallest item's height, so the list is measured so too.
-        m_minheight = count * (m_itemHeight + kItemSpacing);
+        m_minheight = count * (m_itemHeight + Scaled(kItemSpacing));
         m_minwidth += 2;
         m_minheight += 4;
     }
@@ -198,11 +199,15 @@ SIZE CTEVTabSwitcher::MeasureItem(HDC dc, const CTEVTab& tab) const {
     DrawTextW(dc, tab.Label() ? tab.Label() : L"", -1, &text, DT_CALCRECT | DT_EDITCONTROL);
     const int textWidth = text.right - text.left;
     const int textHeight = text.bottom - text.top;
-    const int s = m_imageSize;
+    const int s = Scaled(m_imageSize);
     if (m_imageAlign == 1) {
-        return {std::max(std::max(textWidth, s) + 8 + 10, s + 2 * s / 3), textHeight + s + 6};
+        return {std::max(std::max(textWidth, s) + Scaled(8 + 10), s + 2 * s / 3), textHeight + s + Scaled(6)};
     }
-    return {textWidth + s + 12 + 10, std::max(textHeight, s) + 4};
+    return {textWidth + s + Scaled(12 + 10), std::max(textHeight, s) + Scaled(4)};
+}
+
+int CTEVTabSwitcher::Scaled(int pixels) const {
+    return ScaledForDpi(pixels, m_dpi);
 }
 
 HWND CTEVTabSwitcher::GetContainerHwnd() {
@@ -243,11 +248,12 @@ void CTEVTabSwitcher::LayoutCaptions() {
     if (m_window) {
         GetClientRect(m_window, &client);
     }
-    int offset = kItemSpacing;
+    const int spacing = Scaled(kItemSpacing);
+    int offset = spacing;
     for (CTEVTab* tab : Tabs()) {
         tab->SetItemRect(
             {client.left, client.top + offset, client.right, client.top + offset + m_itemHeight});
-        offset += m_itemHeight + kItemSpacing;
+        offset += m_itemHeight + spacing;
     }
 }
 
@@ -504,7 +510,7 @@ void CTEVTabSwitcher::Paint(HWND hwnd, HDC dc, const RECT& client) {
 
 void CTEVTabSwitcher::DrawItem(HDC dc, const CTEVTab& tab) const {
     const RECT& r = tab.ItemRect();
-    const int s = m_imageSize;
+    const int s = Scaled(m_imageSize);
     FillSolid(dc, r, GetSysColor(COLOR_WINDOW));
     SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
     const RECT band = {r.left + 2, r.top, r.right - 2, r.bottom};
@@ -521,12 +527,12 @@ void CTEVTabSwitcher::DrawItem(HDC dc, const CTEVTab& tab) const {
     POINT icon = {};
     UINT format = kItemTextFormat;
     if (m_imageAlign == 1) {
-        text = {r.left, r.top + s + 4, r.right, r.bottom - 2};
-        icon = {r.left + (r.right - r.left) / 2 - s / 2, r.top + 2};
+        text = {r.left, r.top + s + Scaled(4), r.right, r.bottom - Scaled(2)};
+        icon = {r.left + (r.right - r.left) / 2 - s / 2, r.top + Scaled(2)};
         format |= DT_CENTER;
     } else {
-        text = {r.left + s + 8, r.top, r.right - 4, r.bottom};
-        icon = {r.left + 4, r.top + (r.bottom - r.top) / 2 - s / 2};
+        text = {r.left + s + Scaled(8), r.top, r.right - Scaled(4), r.bottom};
+        icon = {r.left + Scaled(4), r.top + (r.bottom - r.top) / 2 - s / 2};
     }
     SetBkMode(dc, TRANSPARENT);
     if (tab.Label()) {

@@ -62,6 +62,8 @@ private:
     CTEVTab* TabAt(int x, int y) const;
     // Moves the selection to tab and repaints the list and the caption bar.
     void SwitchTo(CTEVTab* tab);
+    // Pixels written for 96 DPI (the icons and the spacing around them) at the list's DPI.
+    int Scaled(int pixels) const;
     SIZE MeasureItem(HDC dc, const CTEVTab& tab) const;
     void DrawItem(HDC dc, const CTEVTab& tab) const;
     void PaintCaption(HDC dc, const RECT& client);
@@ -75,8 +77,9 @@ private:
     HWND m_captionWindow = nullptr; // not owned
     GdiObject<HFONT> m_captionFont;
     BOOL m_tracking = FALSE;
-    int m_imageAlign = 0; // 0 left, 1 top
-    int m_imageSize = 16;
+    int m_imageAlign = 0;                // 0 left, 1 top
+    int m_imageSize = 16;                // pixels at 96 DPI
+    int m_dpi = USER_DEFAULT_SCREEN_DPI; // of the dialog's monitor when the list was made
     int m_itemHeight = 0;
     int m_listGap = 0;
     int m_captionGap = 0;

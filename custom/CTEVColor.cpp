@@ -5,6 +5,7 @@
 #include "AttributeReaders.h"
 #include "CTEVEngine.h"
 #include "GdiHandles.h"
+#include "SystemMetrics.h"
 
 #include <commdlg.h>
 #include <windowsx.h>
@@ -21,8 +22,6 @@ const wchar_t kPickerProperty[] = L"clrpick_this";
 const int kNoColour = -1;
 const COLORREF kNoColourFill = RGB(204, 204, 204);
 const COLORREF kNoColourMark = RGB(255, 0, 0);
-const int kPitch = 15;
-const int kGridTop = 20;
 
 HGDIOBJ DcPen(HDC dc, COLORREF colour) {
     SetDCPenColor(dc, colour);
@@ -98,16 +97,38 @@ CTEVColorPicker::~CTEVColorPicker() {
     Close();
 }
 
-RECT CTEVColorPicker::CellRect(int column, int row) {
-    return {column * kPitch + 1, row * kPitch + kGridTop, column * kPitch + 17, row * kPitch + kGridTop + 16};
+int CTEVColorPicker::Scaled(int pixels) const {
+    return ScaledForDpi(pixels, m_dpi);
 }
 
-RECT CTEVColorPicker::MoreColoursRect(const RECT& client) {
-    return {client.right - 18, client.top + 2, client.right - 2, client.top + 18};
+RECT CTEVColorPicker::CellRect(int column, int row) const {
+    const int pitch = Pitch();
+    const int left = column * pitch + 1;
+    const int top = row * pitch + GridTop();
+    return {left, top, left + pitch + 1, top + pitch + 1};
 }
 
-RECT CTEVColorPicker::NoColourRect(const RECT& client) {
-    return {client.right - 38, client.top + 2, client.right - 22, client.top + 18};
+RECT CTEVColorPicker::PreviewRect() const {
+    return {Scaled(2), Scaled(2), Scaled(50), Scaled(18)};
+}
+
+RECT CTEVColorPicker::MoreColoursRect(const RECT& client) const {
+    return {client.right - Scaled(18), client.top + Scaled(2), client.right - Scaled(2),
+            client.top + Scaled(18)};
+}
+
+RECT CTEVColorPicker::NoColourRect(const RECT& client) const {
+    return {client.right - Scaled(38), client.top + Scaled(2), client.right - Scaled(22),
+            client.top + Scaled(18)};
+}
+
+RECT CTEVColorPicker::GridArea(const RECT& client) const {
+    return {client.left + 2, client.top + GridTop(), client.right + 2, client.bottom - 2};
+}
+
+SIZE CTEVColorPicker::WindowSize() const {
+    const int border = 2 * GetSystemMetrics(SM_CXBORDER);
+    return {kColumns * Pitch() + 3 + border, GridTop() + kRows * Pitch() + 2 + border};
 }
 
 void CTEVColorPicker::Open(HWND owner, int colour, HINSTANCE instance, BOOL enableNone) {
@@ -124,13 +145,15 @@ void CTEVColorPicker::Open(HWND owner, int colour, HINSTANCE instance, BOOL enab
         m_hotRow = index / kColumns;
     }
 
+    m_dpi = DpiOf(owner);
     RECT button = {};
     GetWindowRect(owner, &button);
     const RECT monitor = MonitorRectOf(owner);
-    const int x = std::max<int>(monitor.left, std::min<int>(button.left, monitor.right - kWidth));
-    const int y = monitor.bottom < button.bottom + kHeight ? button.top - kHeight : button.bottom;
-    HWND window = CreateWindowExW(0, kPickerClass, nullptr, WS_POPUP | WS_VISIBLE | WS_BORDER, x, y, kWidth,
-                                  kHeight, owner, nullptr, instance, BindingParam());
+    const SIZE size = WindowSize();
+    const int x = std::max<int>(monitor.left, std::min<int>(button.left, monitor.right - size.cx));
+    const int y = monitor.bottom < button.bottom + size.cy ? button.top - size.cy : button.bottom;
+    HWND window = CreateWindowExW(0, kPickerClass, nullptr, WS_POPUP | WS_VISIBLE | WS_BORDER, x, y, size.cx,
+                                  size.cy, owner, nullptr, instance, BindingParam());
     if (window) {
         SetFocus(window);
     }
@@ -196,12 +219,12 @@ LRESULT CTEVColorPicker::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, L
 void CTEVColorPicker::OnMouseMove(HWND hwnd, POINT point) {
     RECT client = {};
     GetClientRect(hwnd, &client);
-    const RECT area = {client.left + 2, client.top + kGridTop, client.right + 2, client.bottom - 2};
+    const RECT area = GridArea(client);
     if (!PtInRect(&area, point)) {
         return;
     }
-    const int column = (point.x - area.left) / kPitch;
-    const int row = (point.y - area.top) / kPitch;
+    const int column = (point.x - area.left) / Pitch();
+    const int row = (point.y - area.top) / Pitch();
     if (column < kColumns && row < kRows) {
         SetHot(hwnd, column, row);
     }
@@ -229,7 +252,7 @@ void CTEVColorPicker::OnLeftButtonDown(HWND hwnd, POINT point) {
     GetClientRect(hwnd, &client);
     const RECT more = MoreColoursRect(client);
     const RECT none = NoColourRect(client);
-    const RECT grid = {client.left + 2, client.top + kGridTop, client.right + 2, client.bottom - 2};
+    const RECT grid = GridArea(client);
     if (PtInRect(&more, point)) {
         PostMessageW(m_owner, CTEVColor::kRunColourDialog, static_cast<WPARAM>(m_current), 0);
         Close();
@@ -303,9 +326,13 @@ void CTEVColorPicker::Paint(HWND, HDC dc, const RECT& client) {
     SelectObject(dc, GetStockObject(NULL_BRUSH));
     const RECT more = MoreColoursRect(client);
     Rectangle(dc, more.left, more.top, more.right, more.bottom);
-    for (int k = 0; k < 6; ++k) {
-        MoveToEx(dc, more.left + 6 + k, more.top + 2 + k, nullptr);
-        LineTo(dc, more.left + 6 + k, more.top + 13 - k);
+    {
+        // A black triangle pointing right: more to come.
+        SelectedObject fill(dc, GetStockObject(BLACK_BRUSH));
+        const POINT arrow[] = {{more.left + Scaled(6), more.top + Scaled(2)},
+                               {more.left + Scaled(6), more.top + Scaled(12)},
+                               {more.left + Scaled(11), more.top + Scaled(7)}};
+        Polygon(dc, arrow, 3);
     }
     if (m_enableNone) {
         const RECT none = NoColourRect(client);
@@ -450,7 +477,11 @@ void CTEVColor::Paint(HWND hwnd, HDC dc, const RECT& client) {
         DrawFocusRect(dc, &focus);
     }
 
-    const RECT marker = {square.right - 6, square.bottom - 4, square.right, square.bottom};
+    // The drop marker: a small raised tab with a triangle pointing down, 6 by 4 pixels at 96 DPI.
+    const int dpi = DpiOf(hwnd);
+    const int markerWidth = ScaledForDpi(6, dpi);
+    const RECT marker = {square.right - markerWidth, square.bottom - ScaledForDpi(4, dpi), square.right,
+                         square.bottom};
     {
         SelectedObject pen(dc, DcPen(dc, light));
         MoveToEx(dc, marker.left, marker.bottom, nullptr);
@@ -463,9 +494,9 @@ void CTEVColor::Paint(HWND hwnd, HDC dc, const RECT& client) {
     FillRect(dc, &shadow, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     {
         SelectedObject pen(dc, DcPen(dc, text));
-        for (int k = 0; k < 3; ++k) {
+        for (int k = 0; k < markerWidth / 2; ++k) {
             MoveToEx(dc, marker.left + 1 + k, marker.top + 1 + k, nullptr);
-            LineTo(dc, marker.left + 6 - k, marker.top + 1 + k);
+            LineTo(dc, marker.left + markerWidth - k, marker.top + 1 + k);
         }
     }
 }

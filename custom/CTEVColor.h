@@ -15,8 +15,6 @@ class CTEVColorPicker : public COwnWindow {
 public:
     static constexpr int kColumns = 18;
     static constexpr int kRows = 15;
-    static constexpr int kWidth = 275; // the window, border included
-    static constexpr int kHeight = 249;
 
     CTEVColorPicker();
     ~CTEVColorPicker() override;
@@ -29,11 +27,12 @@ public:
     HWND Window() const { return BoundWindow(); }
     int Current() const { return m_current; }
     COLORREF ColourAt(int column, int row) const { return m_palette[row * kColumns + column]; }
-    // Client rectangles of the palette's parts, for painting, hit tests and tests.
-    static RECT CellRect(int column, int row);
-    static RECT PreviewRect() { return {2, 2, 50, 18}; }
-    static RECT MoreColoursRect(const RECT& client);
-    static RECT NoColourRect(const RECT& client);
+    // Client rectangles of the palette's parts at the DPI it last opened at, for painting, hit
+    // tests and tests.
+    RECT CellRect(int column, int row) const;
+    RECT PreviewRect() const;
+    RECT MoreColoursRect(const RECT& client) const;
+    RECT NoColourRect(const RECT& client) const;
 
 protected:
     LRESULT HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -47,6 +46,15 @@ private:
     // Closes the palette, then hands colour to the button: the button's event may run anything,
     // a nested dialog included, and must not find the palette still open and capturing.
     void Choose(int colour);
+    // Pixels written for 96 DPI at the palette's DPI.
+    int Scaled(int pixels) const;
+    int Pitch() const { return Scaled(kPitch); }
+    int GridTop() const { return Scaled(kGridTop); }
+    RECT GridArea(const RECT& client) const;
+    SIZE WindowSize() const; // border included
+
+    static constexpr int kPitch = 15; // from one cell to the next; cells share their borders
+    static constexpr int kGridTop = 20;
 
     std::array<COLORREF, kColumns * kRows> m_palette; // row by row
     int m_current = -1;                               // the colour under the mouse or keyboard
@@ -54,6 +62,7 @@ private:
     int m_hotColumn = -1, m_hotRow = -1;              // the cell framed white; -1 = none
     BOOL m_enableNone = TRUE;
     bool m_closing = false; // inside Close, whose destruction reports a lost capture and activation
+    int m_dpi = USER_DEFAULT_SCREEN_DPI; // of the owner button's monitor, taken when the palette opens
 };
 
 class CTEVColor : public CTEVElement, public COwnWindow {

@@ -4,6 +4,7 @@
 #include "CTEVEngine.h"
 #include "Diagnostics.h"
 #include "GdiHandles.h"
+#include "SystemMetrics.h"
 #include "XmlDom.h"
 #include "UserHandles.h"
 
@@ -51,6 +52,12 @@ LOGFONTW TemplateFont() {
     LOGFONTW font = {};
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(font), &font);
     return font;
+}
+
+// The template's font size. The dialog manager scales it by the DPI itself, and the stock font is
+// already made for the DPI: the template takes the stock height at 96 DPI, so the DPI counts once.
+WORD TemplatePointSize(const LOGFONTW& font) {
+    return static_cast<WORD>(MulDiv(font.lfHeight, USER_DEFAULT_SCREEN_DPI, SystemDpi()));
 }
 
 // The push button's own message, so the dialog needs no knowledge of the button class.
@@ -180,7 +187,7 @@ void CTEVDialog::BuildTemplate(DWORD style, DWORD exStyle, int cx, int cy) {
     block.push_back(0); // the standard dialog class
     AppendText(block, m_caption ? m_caption->c_str() : L"");
     // The font is the one every dialog unit of the system is measured in.
-    block.push_back(static_cast<WORD>(font.lfHeight));
+    block.push_back(TemplatePointSize(font));
     block.push_back(static_cast<WORD>(font.lfWeight));
     block.push_back(static_cast<WORD>(font.lfItalic | (font.lfCharSet << 8)));
     AppendText(block, font.lfFaceName);
@@ -331,7 +338,7 @@ SIZE CTEVDialog::TemplateBaseUnits() {
     // height and its average letter width as the base units.
     const LOGFONTW font = TemplateFont();
     HDC dc = MeasuringDC();
-    const int pixels = MulDiv(static_cast<short>(font.lfHeight), GetDeviceCaps(dc, LOGPIXELSY), 72);
+    const int pixels = MulDiv(static_cast<short>(TemplatePointSize(font)), GetDeviceCaps(dc, LOGPIXELSY), 72);
     GdiObject<HFONT> made(CreateFontW(-pixels, 0, 0, 0, font.lfWeight, font.lfItalic, FALSE, FALSE,
                                       font.lfCharSet, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
                                       FF_DONTCARE, font.lfFaceName));
@@ -569,6 +576,9 @@ INT_PTR CTEVDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             limits->ptMinTrackSize = {m_minOuterWidth, m_minOuterHeight};
         }
         return FALSE;
+    case WM_DPICHANGED:
+        FollowDpiChange(reinterpret_cast<const RECT*>(lParam));
+        return TRUE;
     case WM_DRAWITEM:
     case WM_MEASUREITEM:
         if (wParam != 0) {
@@ -677,4 +687,16 @@ void CTEVDialog::EnforceMinimumSize(WPARAM edge, RECT* rect) const {
             rect->bottom = rect->top + m_minOuterHeight;
         }
     }
+}
+
+void CTEVDialog::FollowDpiChange(const RECT* suggested) {
+    if (!suggested) {
+        return;
+    }
+    SetWindowPos(m_window, nullptr, suggested->left, suggested->top, Width(*suggested), Height(*suggested),
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+    // A window with a fixed frame does not arrange itself on WM_SIZE: every kind is arranged here.
+    RECT client = {};
+    GetClientRect(m_window, &client);
+    Arrange(client.left, client.top, Width(client), Height(client));
 }

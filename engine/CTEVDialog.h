@@ -111,6 +111,9 @@ private:
     // The window's frame (caption, borders, menu bar) around its client area, as it stands now.
     SIZE FrameSize() const;
     void EnforceMinimumSize(WPARAM edge, RECT* rect) const;
+    // The window moved to a monitor of another DPI: it takes the rectangle the system suggests
+    // and lays its content out again in it.
+    void FollowDpiChange(const RECT* suggested);
     // The window's first message: binds it to the dialog and builds the content.
     void OnFirstMessage(HWND hwnd);
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);

@@ -34,12 +34,14 @@ tev_build() {
     cmake --build "$TEV_BUILD" -j"$(nproc)" "${targets[@]}"
 }
 
-# Starts Xvfb on a free display number and exports DISPLAY.
+# Starts Xvfb on a free display number and exports DISPLAY; the screen is 1280x1024 unless the
+# argument gives another size (WIDTHxHEIGHT).
 start_virtual_display() {
+    local screen="${1:-1280x1024}"
     local n
     for n in $(seq 90 150); do
         if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-            Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+            Xvfb ":$n" -screen 0 "${screen}x24" -nolisten tcp >/dev/null 2>&1 &
             TEV_XVFB_PID=$!
             export DISPLAY=":$n"
             for _ in $(seq 1 100); do

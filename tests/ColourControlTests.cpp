@@ -23,15 +23,20 @@ LPARAM At(POINT point) {
     return MAKELPARAM(point.x, point.y);
 }
 
-POINT CellCentre(int column, int row) {
-    const RECT cell = CTEVColorPicker::CellRect(column, row);
+// The palette object behind an open palette window: its parts' places depend on its DPI.
+const CTEVColorPicker& Picker(HWND palette) {
+    return *static_cast<const CTEVColorPicker*>(GetPropW(palette, L"clrpick_this"));
+}
+
+POINT CellCentre(HWND palette, int column, int row) {
+    const RECT cell = Picker(palette).CellRect(column, row);
     return {(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
 }
 
 POINT NoColourButton(HWND palette) {
     RECT client = {};
     GetClientRect(palette, &client);
-    const RECT none = CTEVColorPicker::NoColourRect(client);
+    const RECT none = Picker(palette).NoColourRect(client);
     return {(none.left + none.right) / 2, (none.top + none.bottom) / 2};
 }
 
@@ -63,8 +68,8 @@ TEST_F(ColourButtons, PaletteTakesAColourByMouseOrKeyboardAndFiresChangedOncePer
     const Case cases[] = {
         {"mouse over a cell, then a click", L"plain",
          [](HWND p) {
-             SendMessageW(p, WM_MOUSEMOVE, 0, At(CellCentre(2, 1)));
-             SendMessageW(p, WM_LBUTTONDOWN, MK_LBUTTON, At(CellCentre(2, 1)));
+             SendMessageW(p, WM_MOUSEMOVE, 0, At(CellCentre(p, 2, 1)));
+             SendMessageW(p, WM_LBUTTONDOWN, MK_LBUTTON, At(CellCentre(p, 2, 1)));
          },
          RGB(153, 51, 255), true, false},
         {"arrows from the button's own colour, then Enter", L"plain",
@@ -79,7 +84,7 @@ TEST_F(ColourButtons, PaletteTakesAColourByMouseOrKeyboardAndFiresChangedOncePer
          },
          RGB(255, 255, 255), true, false},
         {"a click without moving takes the opening colour", L"plain",
-         [](HWND p) { SendMessageW(p, WM_LBUTTONDOWN, MK_LBUTTON, At(CellCentre(0, 0))); },
+         [](HWND p) { SendMessageW(p, WM_LBUTTONDOWN, MK_LBUTTON, At(CellCentre(p, 0, 0))); },
          RGB(255, 255, 255), true, false},
         {"the top strip keeps the palette open", L"plain",
          [](HWND p) { SendMessageW(p, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(120, 8)); }, RGB(255, 255, 255),
@@ -97,7 +102,7 @@ TEST_F(ColourButtons, PaletteTakesAColourByMouseOrKeyboardAndFiresChangedOncePer
          RGB(255, 255, 255), false, false},
         {"the no-colour button", L"none",
          [](HWND p) {
-             SendMessageW(p, WM_MOUSEMOVE, 0, At(CellCentre(5, 5)));
+             SendMessageW(p, WM_MOUSEMOVE, 0, At(CellCentre(p, 5, 5)));
              SendMessageW(p, WM_LBUTTONDOWN, MK_LBUTTON, At(NoColourButton(p)));
          },
          -1, true, false},
@@ -153,7 +158,7 @@ TEST_F(ColourButtons, MoreColoursRunsThePlatformColourDialog) {
             HWND palette = OpenPalette(button);
             RECT client = {};
             GetClientRect(palette, &client);
-            const RECT more = CTEVColorPicker::MoreColoursRect(client);
+            const RECT more = button.Picker().MoreColoursRect(client);
             HWND answered = nullptr;
             RunSoon(
                 [&] {
@@ -213,28 +218,30 @@ TEST_F(ColourButtons, PaletteClosesWhenItsDialogEndsOrItLosesActivation) {
 }
 
 TEST_F(ColourButtons, SwatchesAndOpenPaletteScreenshots) {
-    RunDialog(R"(<dialog caption="Colours"><hbox><color id="red"/><color id="unset"/></hbox></dialog>)",
-              [&](TestDialog& d) {
-                  CTEVColor& red = d.As<CTEVColor>(L"red");
-                  red.SetValue(RGB(255, 0, 0));
-                  const Screenshot buttons = SaveScreenshot(d.Hwnd(), L"colour-buttons");
-                  EXPECT_TRUE(buttons.written);
-                  EXPECT_EQ(RGB(255, 0, 0), buttons.Within(red.Window(), 0.4, 0.4));
-                  // No colour: light grey, crossed from bottom-left to top-right in red.
-                  EXPECT_EQ(RGB(204, 204, 204), buttons.Within(d.Get(L"unset").Window(), 0.3, 0.3));
+    RunDialog(
+        R"(<dialog caption="Colours"><hbox><color id="red"/><color id="unset"/></hbox></dialog>)",
+        [&](TestDialog& d) {
+            CTEVColor& red = d.As<CTEVColor>(L"red");
+            red.SetValue(RGB(255, 0, 0));
+            const Screenshot buttons = SaveScreenshot(d.Hwnd(), L"colour-buttons");
+            EXPECT_TRUE(buttons.written);
+            EXPECT_EQ(RGB(255, 0, 0), buttons.Within(red.Window(), 0.4, 0.4));
+            // No colour: light grey, crossed from bottom-left to top-right in red.
+            EXPECT_EQ(RGB(204, 204, 204), buttons.Within(d.Get(L"unset").Window(), 0.3, 0.3));
 
-                  HWND palette = OpenPalette(red);
-                  SendMessageW(palette, WM_MOUSEMOVE, 0, At(CellCentre(4, 7)));
-                  const Screenshot open = SaveScreenshot(palette, L"colour-palette");
-                  EXPECT_TRUE(open.written);
-                  POINT origin = {0, 0};
-                  ClientToScreen(palette, &origin);
-                  auto pixel = [&](int x, int y) { return open.At({origin.x + x, origin.y + y}); };
-                  const COLORREF hovered = RGB(51, 204, 102);
-                  const RECT hot = CTEVColorPicker::CellRect(4, 7);
-                  EXPECT_EQ(hovered, pixel(hot.left + 8, hot.top + 8));
-                  EXPECT_EQ(RGB(255, 255, 255), pixel(hot.left, hot.top + 8)) << "the hot frame";
-                  EXPECT_EQ(hovered, pixel(10, 10)) << "the preview";
-                  EXPECT_EQ(RGB(125, 125, 125), pixel(CellCentre(7, 13).x, CellCentre(7, 13).y)) << "a grey";
-              });
+            HWND palette = OpenPalette(red);
+            SendMessageW(palette, WM_MOUSEMOVE, 0, At(CellCentre(palette, 4, 7)));
+            const Screenshot open = SaveScreenshot(palette, L"colour-palette");
+            EXPECT_TRUE(open.written);
+            POINT origin = {0, 0};
+            ClientToScreen(palette, &origin);
+            auto pixel = [&](int x, int y) { return open.At({origin.x + x, origin.y + y}); };
+            const COLORREF hovered = RGB(51, 204, 102);
+            const RECT hot = red.Picker().CellRect(4, 7);
+            EXPECT_EQ(hovered, pixel(hot.left + 8, hot.top + 8));
+            EXPECT_EQ(RGB(255, 255, 255), pixel(hot.left, hot.top + 8)) << "the hot frame";
+            EXPECT_EQ(hovered, pixel(10, 10)) << "the preview";
+            EXPECT_EQ(RGB(125, 125, 125), pixel(CellCentre(palette, 7, 13).x, CellCentre(palette, 7, 13).y))
+                << "a grey";
+        });
 }
