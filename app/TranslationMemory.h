@@ -41,8 +41,8 @@ private:
     static constexpr size_t kNoString = static_cast<size_t>(-1);
     struct Entry {
         std::vector<uint32_t> words;
-        size_t fixed = 0;            // index into m_fixed, unless the entry is a project string
-        size_t string = kNoString;   // the project string, whose translation is looked up
+        size_t fixed = 0;          // index into m_fixed, unless the entry is a project string
+        size_t string = kNoString; // the project string, whose translation is looked up
     };
     struct Fixed {
         std::wstring original;

@@ -40,6 +40,7 @@ LoadResult TranslationSession::Open(const std::wstring& projectFile, const std::
     m_journal.clear();
     m_undoable.clear();
     m_redoable.clear();
+    m_memory.reset();
     m_savedJournalSize = 0;
     m_current.reset();
     m_filter = RowFilter();
@@ -85,6 +86,29 @@ ImportSummary TranslationSession::Import(const std::vector<ImportPair>& pairs) {
         });
     AfterChange(changed, wasModified, journalStart);
     return summary;
+}
+
+void TranslationSession::SetMemoryFiles(std::vector<MemoryFile> files) {
+    m_memoryFiles = std::move(files);
+    m_memory.reset();
+}
+
+std::vector<Suggestion> TranslationSession::Suggestions(size_t string) {
+    if (string >= m_model.Strings().size()) {
+        return {};
+    }
+    if (!m_memory) {
+        m_memory.emplace();
+        for (const MemoryFile& file : m_memoryFiles) {
+            // The project's own file is the model, as it stands now.
+            if (CompareStringOrdinal(file.path.c_str(), -1, m_model.TranslationPath().c_str(), -1, TRUE) !=
+                CSTR_EQUAL) {
+                m_memory->AddTranslationFile(file.path, file.origin);
+            }
+        }
+        m_memory->AddProject(m_model, L"this project");
+    }
+    return m_memory->Suggest(m_model.Strings()[string].text, m_model.UnitHead(string));
 }
 
 std::vector<PlannedReplacement> TranslationSession::PlanReplace(const ReplaceQuery& query) const {

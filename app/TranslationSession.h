@@ -9,6 +9,7 @@
 #include "RecoveryFile.h"
 #include "StringSearch.h"
 #include "TextReplace.h"
+#include "TranslationMemory.h"
 
 #include <optional>
 #include <string>
@@ -56,6 +57,12 @@ struct UndoneAction {
 };
 // "Undone: translation of btnCancel (3 strings)", or "Redone: ..." for a redo.
 std::wstring UndoneText(const ProjectModel& model, const UndoneAction& action, bool redone);
+
+// A translation file of another project of the language, whose translations are suggested.
+struct MemoryFile {
+    std::wstring path;
+    std::wstring origin; // the project's name
+};
 
 // A translation a replace would change, before and after.
 struct PlannedReplacement {
@@ -124,6 +131,11 @@ public:
     std::vector<size_t> StoreTranslation(size_t string, const OptString& translation);
     // Gives each pair's translation to the untranslated strings with its original.
     ImportSummary Import(const std::vector<ImportPair>& pairs);
+    // The files whose translations are suggested besides the project's own; read when first needed.
+    void SetMemoryFiles(std::vector<MemoryFile> files);
+    // The best translations made before for the string's original, best first (see TranslationMemory).
+    std::vector<Suggestion> Suggestions(size_t string);
+
     // Every translation the query changes, once per unit, in project order.
     std::vector<PlannedReplacement> PlanReplace(const ReplaceQuery& query) const;
     // Replaces in every translation the query matches, as one undo step; answers the units changed.
@@ -218,5 +230,8 @@ private:
     std::vector<Action> m_redoable;
     RecoveryFile m_recovery;
     std::optional<RecoveryContent> m_pendingRecovery;
+    std::vector<MemoryFile> m_memoryFiles;
+    // Built at the first suggestion after an open, so that opening costs nothing more.
+    std::optional<TranslationMemory> m_memory;
     std::vector<SessionObserver*> m_observers; // not owned
 };

@@ -19,6 +19,7 @@
 #include "ProjectModel.h"
 #include "TestSupport.h"
 #include "TextUtil.h"
+#include "TranslationMemory.h"
 #include "XmlDom.h"
 #include "XmlReader.h"
 
@@ -180,6 +181,24 @@ std::vector<size_t> ShownStrings(CMainDialog& main) {
     return shown;
 }
 
+// A lookup in a memory of another project's translations, as many as the project's strings, and the
+// project's own: 200,000 entries at 100,000 strings.
+void MeasureSuggestions(const ProjectModel& model) {
+    TranslationMemory memory;
+    for (int i = 0; i < g_strings; ++i) {
+        memory.Add(FormatText(L"Other text %d of kind %d", i, i % 97), FormatText(L"Anderer Text %d", i), L"Other");
+    }
+    memory.AddProject(model, L"Bench");
+    size_t found = 0;
+    size_t next = 0;
+    const double lookup = Median([&] {
+        next = (next + 7919) % model.Strings().size();
+        found += memory.Suggest(model.Strings()[next].text, next).size();
+    }, 21);
+    std::printf("suggest: %.1f ms (median lookup in %zu entries, %zu suggestions; aim: under 50 ms)\n", lookup,
+                memory.Size(), found);
+}
+
 void MeasureWindow(CMainDialog& main, const std::vector<std::wstring>& files) {
     const ProjectModel& model = main.Session().Model();
     const std::wstring project = model.ProjectPath();
@@ -240,6 +259,8 @@ void MeasureWindow(CMainDialog& main, const std::vector<std::wstring>& files) {
     const double checked = Median([&] { checks.Reset(model); });
     std::printf("text checks: %.1f ms for %zu strings (aim: under 300 ms at 20,000), %zu problems\n", checked,
                 model.Strings().size(), checks.Total().problems);
+    MeasureSuggestions(model);
+
     const size_t sample = std::min<size_t>(kLayoutSample, model.Dialogs().size());
     std::vector<size_t> sampled(sample);
     for (size_t dialog = 0; dialog < sample; ++dialog) {

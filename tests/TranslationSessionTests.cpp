@@ -332,3 +332,16 @@ TEST_F(Session, ReplaceAllChangesEveryMatchingUnitAsOneUndoStep) {
     EXPECT_EQ(L"Suche abbrechen", Loc(session, 4).value_or(L"-"));
     EXPECT_EQ(L"&Suche Einstellungen", Loc(session, 0).value_or(L"-"));
 }
+
+TEST_F(Session, SuggestionsComeFromOtherProjectsFilesAndFromThisProjectAsItIsNow) {
+    const std::wstring other = program.File(L"other.xml");
+    WriteUtf8File(other, R"(<strings><string id="q" text="Settings" loc="Einstellungen"/></strings>)");
+    session.SetMemoryFiles({{other, L"Other"}, {TranslationFile(), L"Sample"}});
+    ASSERT_EQ(1u, session.Suggestions(0).size());
+    EXPECT_EQ(L"Other", session.Suggestions(0)[0].origin);
+    session.StoreTranslation(7, L"Abbrechen"); // the project's own file is not read: the model is
+    const std::vector<Suggestion> cancel = session.Suggestions(2);
+    ASSERT_EQ(1u, cancel.size());
+    EXPECT_EQ(L"Abbrechen", cancel[0].translation);
+    EXPECT_EQ(L"this project", cancel[0].origin);
+}
