@@ -1,5 +1,7 @@
 #include "TranslationSession.h"
 
+#include "TmxFile.h"
+
 #include <algorithm>
 #include <unordered_map>
 
@@ -101,8 +103,12 @@ std::vector<Suggestion> TranslationSession::Suggestions(size_t string) {
         m_memory.emplace();
         for (const MemoryFile& file : m_memoryFiles) {
             // The project's own file is the model, as it stands now.
-            if (CompareStringOrdinal(file.path.c_str(), -1, m_model.TranslationPath().c_str(), -1, TRUE) !=
-                CSTR_EQUAL) {
+            const std::wstring& path = file.path;
+            if (path.size() > 4 &&
+                CompareStringOrdinal(path.c_str() + path.size() - 4, 4, L".tmx", 4, TRUE) == CSTR_EQUAL) {
+                AddTmxFile(*m_memory, file.path, LanguageTag(m_model.LanguageId()));
+            } else if (CompareStringOrdinal(file.path.c_str(), -1, m_model.TranslationPath().c_str(), -1,
+                                            TRUE) != CSTR_EQUAL) {
                 m_memory->AddTranslationFile(file.path, file.origin);
             }
         }

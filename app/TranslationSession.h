@@ -58,7 +58,8 @@ struct UndoneAction {
 // "Undone: translation of btnCancel (3 strings)", or "Redone: ..." for a redo.
 std::wstring UndoneText(const ProjectModel& model, const UndoneAction& action, bool redone);
 
-// A translation file of another project of the language, whose translations are suggested.
+// A translation file of another project of the language, or a TMX file, whose translations are
+// suggested.
 struct MemoryFile {
     std::wstring path;
     std::wstring origin; // the project's name

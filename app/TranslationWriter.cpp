@@ -3,16 +3,9 @@
 #include <algorithm>
 #include <string_view>
 
-namespace {
-
-const std::wstring_view kHeader = L"\xFEFF<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n";
-// Large enough that writing costs little more than one write of the whole text, small enough that
-// no text of megabytes is ever made.
-const size_t kPieceLength = 32768;
-
 // The characters the platform's writer replaces in an attribute value; line breaks and tabs become
 // references so that they read back unchanged rather than as spaces. All sort at or below '>'.
-std::wstring_view ReferenceFor(wchar_t c) {
+std::wstring_view XmlReferenceFor(wchar_t c) {
     switch (c) {
     case L'"':
         return L"&quot;";
@@ -32,6 +25,13 @@ std::wstring_view ReferenceFor(wchar_t c) {
         return {};
     }
 }
+
+namespace {
+
+const std::wstring_view kHeader = L"\xFEFF<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n";
+// Large enough that writing costs little more than one write of the whole text, small enough that
+// no text of megabytes is ever made.
+const size_t kPieceLength = 32768;
 
 // Collects characters into pieces for the sink. Once the sink has refused a piece, the rest goes
 // nowhere.
@@ -69,7 +69,7 @@ private:
 void PutAttribute(PieceWriter& out, std::wstring_view nameAndQuote, const std::wstring& value) {
     out.Put(nameAndQuote);
     for (const wchar_t c : value) {
-        const std::wstring_view reference = c <= L'>' ? ReferenceFor(c) : std::wstring_view();
+        const std::wstring_view reference = c <= L'>' ? XmlReferenceFor(c) : std::wstring_view();
         if (reference.empty()) {
             out.Put(c);
         } else {

@@ -1,7 +1,9 @@
 // Suggestions from earlier translations: the same original, or one alike in most of its words, with
 // accelerator marks, case and placeholders aside; this project's own strings as they change.
 #include "ProjectModel.h"
+#include "FileOps.h"
 #include "TestSupport.h"
+#include "TmxFile.h"
 #include "TranslationMemory.h"
 
 #include <gtest/gtest.h>
@@ -47,4 +49,27 @@ TEST(TranslationMemory, SuggestsTheSameOriginalThenTheMostAlikeEachTranslationOn
 
     model.SetLoc(0, L"Fenster schlie\u00DFen"); // the project's strings are looked up as they are now
     EXPECT_EQ(L"75 Fenster schlie\u00DFen (This); ", Shown(memory.Suggest(L"Close the main windows", 2)));
+}
+
+TEST(TranslationMemory, ATmxFileWrittenFromAProjectReadsBackIntoSuggestions) {
+    TempDir folder;
+    const ProjectModel model({{L"ok", OptString(L"label"), L"R&&D <now>", OptString(L"F&&E \"jetzt\"\n")},
+                              {L"no", std::nullopt, L"Untranslated", std::nullopt}},
+                             {});
+    Win32FileOps files;
+    const std::wstring path = folder.File(L"p.tmx");
+    ASSERT_TRUE(WriteTmxFile(files, path, model, L"Proj").Saved());
+    TranslationMemory memory;
+    ASSERT_TRUE(AddTmxFile(memory, path, LanguageTag(model.LanguageId())));
+    EXPECT_EQ(L"100 F&&E \"jetzt\"\n (p.tmx); ", Shown(memory.Suggest(L"R&&D <now>")));
+    EXPECT_EQ(1u, memory.Size());
+
+    // Another tool's file: languages by their primary part, markup inside a segment left out.
+    WriteUtf8File(path, R"(<tmx version="1.4"><header srclang="en-US"/><body><tu>
+        <tuv xml:lang="EN-US"><seg>Hello <ph>x</ph>world</seg></tuv><tuv xml:lang="fr"><seg>Salut</seg></tuv>
+        <tuv xml:lang="de-CH"><seg>Hallo <ph>x</ph>Welt</seg></tuv></tu></body></tmx>)");
+    ASSERT_TRUE(AddTmxFile(memory, path, LanguageTag(1031)));
+    EXPECT_EQ(L"100 Hallo Welt (p.tmx); ", Shown(memory.Suggest(L"Hello world")));
+    WriteUtf8File(path, "<strings/>");
+    EXPECT_FALSE(AddTmxFile(memory, path, L"de"));
 }
