@@ -3,10 +3,12 @@
 #include "CCheckDlg.h"
 #include "CMyTEVEngine.h"
 #include "COpenDlg.h"
+#include "CReplaceDlg.h"
 #include "CTEVComboBox.h"
 #include "CTEVList.h"
 #include "CTranslateDlg.h"
 #include "EventRoutes.h"
+#include "HistoryKeys.h"
 #include "ImportStrings.h"
 #include "SafeReplace.h"
 #include "WindowSize.h"
@@ -156,6 +158,7 @@ int CMainDialog::FireEvent(CTEVElement* source, const wchar_t* event, WPARAM wPa
         {L"dialog", L"changed", [](Main& d, WPARAM, LPARAM) { return d.FillStringList(), 1; }},
         {L"show", L"changed", [](Main& d, WPARAM, LPARAM) { return d.FillStringList(), 1; }},
         {L"btnCheck", L"clicked", [](Main& d, WPARAM, LPARAM) { return d.RunCheck(), 1; }},
+        {L"btnReplace", L"clicked", [](Main& d, WPARAM, LPARAM) { return d.OpenReplaceDialog(), 1; }},
         {L"prevDlg", L"clicked", [](Main& d, WPARAM, LPARAM) { return d.SelectPreviousDialog(), 1; }},
         {L"nextDlg", L"clicked", [](Main& d, WPARAM, LPARAM) { return d.SelectNextDialog(), 1; }},
     };
@@ -183,6 +186,7 @@ CMainDialog::OpenOutcome CMainDialog::RunOpenDialog() {
         return OpenOutcome::Failed;
     }
     m_projectName = ProjectNameOf(open);
+    m_session.SetMemoryFiles(MemoryFilesOf(open));
     UpdateTitle();
     return OpenOutcome::Loaded;
 }
@@ -420,7 +424,7 @@ void CMainDialog::ShowSelectedFindings() {
 
 void CMainDialog::SetTranslation(int index, const wchar_t* text) {
     if (index >= 0) {
-        m_session.StoreTranslation(static_cast<size_t>(index), CopyOrNull(text));
+        ShowStatus(ForwardCopyText(m_session.StoreTranslation(static_cast<size_t>(index), CopyOrNull(text))));
     }
 }
 
@@ -797,6 +801,64 @@ void CMainDialog::GoToString(size_t index) {
     }
 }
 
+// ---- Undo, find and replace, suggestions ----
+
+void CMainDialog::OpenReplaceDialog() {
+    if (m_session.Model().Strings().empty()) {
+        return;
+    }
+    CReplaceDlg replace(m_engine, m_session);
+    replace.DoModal(m_window);
+    if (replace.Replaced() > 0) {
+        ShowStatus(CReplaceDlg::ReplacedText(replace.Replaced()));
+    }
+}
+
+bool CMainDialog::HandleToolkitKey(const MSG& msg) {
+    return HandleHistoryKey(msg) || HandleReplaceKey(msg);
+}
+
+bool CMainDialog::HandleHistoryKey(const MSG& msg) {
+    const HistoryKey history = HistoryKeyOf(msg);
+    if (history == HistoryKey::None) {
+        return false;
+    }
+    CTEVElement* find = FindById(L"find");
+    if (history == HistoryKey::Undo && find && msg.hwnd == find->Window() &&
+        SendMessageW(msg.hwnd, EM_CANUNDO, 0, 0)) {
+        return false;
+    }
+    const HistoryStep step = StepHistory(m_session, history);
+    ShowStatus(step.status);
+    if (const std::optional<size_t> row = step.string ? m_session.RowOf(*step.string) : std::nullopt) {
+        SelectAndShowRow(static_cast<int>(*row));
+    }
+    return true;
+}
+
+bool CMainDialog::HandleReplaceKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != 'H' || GetKeyState(VK_CONTROL) >= 0 ||
+        GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_MENU) < 0) {
+        return false;
+    }
+    OpenReplaceDialog();
+    return true;
+}
+
+void CMainDialog::ShowStatus(const std::wstring& text) {
+    SetLabelText(FindById(L"status"), text);
+}
+
+std::vector<MemoryFile> CMainDialog::MemoryFilesOf(const COpenDlg& open) {
+    std::vector<MemoryFile> files;
+    for (const ProjectItem& project : open.Projects()) {
+        if (!open.ProjectPath() || project.path != *open.ProjectPath()) {
+            files.push_back({open.TranslationPathOf(project), project.name});
+        }
+    }
+    return files;
+}
+
 // ---- Title ----
 
 std::wstring CMainDialog::ProjectNameOf(const COpenDlg& open) {
@@ -836,6 +898,9 @@ void CMainDialog::UpdateTitle() {
 
 // Ctrl+S reaches whichever control has the focus, none of which saves: it is taken before them.
 bool CMainDialog::PreTranslateKey(const MSG& msg) {
+    if (HandleToolkitKey(msg)) {
+        return true;
+    }
     if (msg.message != WM_KEYDOWN || msg.wParam != 'S' || GetKeyState(VK_CONTROL) >= 0 ||
         GetKeyState(VK_MENU) < 0) {
         return false;

@@ -65,6 +65,8 @@ public:
     // Lays out the dialogs changed since the last check, then lists every finding; choosing one
     // selects its row.
     void RunCheck();
+    // Runs find and replace over the translations; says afterwards how many it replaced.
+    void OpenReplaceDialog();
 
     TranslationSession& Session() { return m_session; }
     CTEVList* StringList() const { return m_stringList; }
@@ -129,6 +131,17 @@ private:
     // The title: project, language and a mark for unsaved changes before the program's name.
     void UpdateTitle();
     static std::wstring ProjectNameOf(const COpenDlg& open);
+
+    // Ctrl+Z and Ctrl+Y take back and make again the last translation action, Ctrl+H finds and
+    // replaces; the search box keeps its own Ctrl+Z.
+    bool HandleToolkitKey(const MSG& msg);
+    bool HandleHistoryKey(const MSG& msg);
+    bool HandleReplaceKey(const MSG& msg);
+    // A short message in the status line, until the next one.
+    void ShowStatus(const std::wstring& text);
+    // The translation files of the other projects the open dialog listed, in the language chosen:
+    // their translations are suggested.
+    static std::vector<MemoryFile> MemoryFilesOf(const COpenDlg& open);
 
     // Keyboard: Ctrl+S, Enter on a row or a link, Escape in the search box, tab order.
     bool HandleEnter();

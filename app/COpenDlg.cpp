@@ -231,8 +231,12 @@ BOOL COpenDlg::CanClose(int code) {
     }
     const ProjectItem& project = m_projects[chosen];
     m_projectPath = project.path;
-    const Settings settings(m_programFolder + L"settings.ini");
-    m_translationPath = ::TranslationPath(settings.OutputFolder(), m_languageId, project.dst);
+    m_translationPath = TranslationPathOf(project);
     RememberChoice(project);
     return TRUE;
+}
+
+std::wstring COpenDlg::TranslationPathOf(const ProjectItem& project) const {
+    const Settings settings(m_programFolder + L"settings.ini");
+    return ::TranslationPath(settings.OutputFolder(), m_languageId, project.dst);
 }

@@ -57,6 +57,8 @@ public:
     const OptString& ProjectPath() const { return m_projectPath; }
     const OptString& TranslationPath() const { return m_translationPath; }
     int LanguageId() const { return m_languageId; }
+    // The project's translation file for the language confirmed.
+    std::wstring TranslationPathOf(const ProjectItem& project) const;
 
 private:
     void EnumerateProjects();

@@ -1,11 +1,15 @@
 // The translate dialog: row walking, skipping of translated strings and line-break conversion.
 #include "CTranslateDlg.h"
 
+#include "CTEVList.h"
 #include "EventRoutes.h"
+#include "HistoryKeys.h"
 #include "ProgramStart.h"
 #include "TextUtil.h"
 #include "TranslationSession.h"
 #include "WordDiff.h"
+
+#include <algorithm>
 
 CTranslateDlg::CTranslateDlg(CTEVEngine* engine, TranslationSession& session, std::wstring settingsFile)
     : CTEVDialog(L"res:translate.xml", engine, nullptr), m_session(session),
@@ -13,9 +17,12 @@ CTranslateDlg::CTranslateDlg(CTEVEngine* engine, TranslationSession& session, st
     if (const std::optional<size_t> current = m_session.Current()) {
         m_currentRow = static_cast<int>(m_session.RowOf(*current).value_or(0));
     }
+    m_session.AddObserver(this);
 }
 
-CTranslateDlg::~CTranslateDlg() = default;
+CTranslateDlg::~CTranslateDlg() {
+    m_session.RemoveObserver(this);
+}
 
 OptString CTranslateDlg::ToDisplayLineBreaks(const OptString& text) {
     if (!text) {
@@ -107,7 +114,30 @@ BOOL CTranslateDlg::ShowRow(int row, BOOL skip) {
     }
     ShowPosition();
     ShowFindings();
+    ShowSuggestions(static_cast<size_t>(index));
     return TRUE;
+}
+
+void CTranslateDlg::ShowSuggestions(size_t string) {
+    m_suggestions = m_session.Suggestions(string);
+    if (CTEVList* list = FindAs<CTEVList>(L"lstSuggestions")) {
+        const std::wstring& original = m_session.Model().Strings()[string].text;
+        list->BeginUpdate();
+        list->DeleteAllItems();
+        for (size_t i = 0; i < m_suggestions.size(); ++i) {
+            const Suggestion& suggestion = m_suggestions[i];
+            const int row = list->InsertItem(FormatText(L"Alt+%u", static_cast<unsigned>(i + 1)).c_str(),
+                                             static_cast<int>(i), -1);
+            list->SetItemText(row, 1, (std::to_wstring(suggestion.percent) + L" %").c_str());
+            list->SetItemText(row, 2, suggestion.translation.c_str());
+            list->SetItemText(row, 3, suggestion.origin.c_str());
+            list->SetItemText(row, 4, DiffText(DiffWords(original, suggestion.original)).c_str());
+        }
+        list->EndUpdate();
+    }
+    if (CTEVElement* box = FindById(L"suggestions")) {
+        box->SetHidden(m_suggestions.empty());
+    }
 }
 
 OptString CTranslateDlg::TypedTranslation() {
@@ -165,6 +195,9 @@ void CTranslateDlg::OnInitDialog() {
 
 // Ctrl+Down and Ctrl+Up, whichever control of the dialog has the focus.
 bool CTranslateDlg::PreTranslateKey(const MSG& msg) {
+    if (HandleToolkitKey(msg)) {
+        return true;
+    }
     if (msg.message != WM_KEYDOWN || (msg.wParam != VK_DOWN && msg.wParam != VK_UP) ||
         GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_MENU) < 0) {
         return false;
@@ -175,6 +208,69 @@ bool CTranslateDlg::PreTranslateKey(const MSG& msg) {
         SaveAndGoBack();
     }
     return true;
+}
+
+bool CTranslateDlg::HandleToolkitKey(const MSG& msg) {
+    return HandleHistoryKey(msg) || HandleSuggestionKey(msg);
+}
+
+// Text typed but not stored is the box's own to undo: Ctrl+Z reaches the box then, and Ctrl+Y waits.
+bool CTranslateDlg::HandleHistoryKey(const MSG& msg) {
+    const HistoryKey key = HistoryKeyOf(msg);
+    if (key == HistoryKey::None || TranslationEdited()) {
+        return false;
+    }
+    const HistoryStep step = StepHistory(m_session, key);
+    // The translator sees what the undo changed: the dialog goes to that string.
+    if (const std::optional<size_t> row = step.string ? m_session.RowOf(*step.string) : std::nullopt) {
+        ShowRow(static_cast<int>(*row), FALSE);
+    }
+    ShowStatus(step.status);
+    return true;
+}
+
+bool CTranslateDlg::HandleSuggestionKey(const MSG& msg) {
+    if (msg.message != WM_SYSKEYDOWN || !(HIWORD(msg.lParam) & KF_ALTDOWN) || msg.wParam < '1' ||
+        msg.wParam > '3' || GetKeyState(VK_CONTROL) < 0) {
+        return false;
+    }
+    const size_t which = msg.wParam - '1';
+    if (which >= m_suggestions.size()) {
+        return false;
+    }
+    InsertSuggestion(which);
+    return true;
+}
+
+// In place of the selection, as pasting does, so the box's own undo takes it back.
+void CTranslateDlg::InsertSuggestion(size_t which) {
+    CTEVElement* translation = FindById(L"dstString");
+    if (!translation || !translation->Window()) {
+        return;
+    }
+    const OptString text = ToDisplayLineBreaks(m_suggestions[which].translation);
+    SendMessageW(translation->Window(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text->c_str()));
+    FocusTranslation();
+}
+
+void CTranslateDlg::OnTranslationsChanged(const std::vector<size_t>& strings) {
+    const int index = StringIndexOfRow(m_currentRow);
+    if (!m_window || index < 0 ||
+        std::find(strings.begin(), strings.end(), static_cast<size_t>(index)) == strings.end()) {
+        return;
+    }
+    const OptString stored = m_session.Model().Strings()[static_cast<size_t>(index)].loc;
+    CTEVElement* translation = FindById(L"dstString");
+    if (translation && TypedTranslation().value_or(L"") != stored.value_or(L"")) {
+        translation->SetText(ToDisplayLineBreaks(stored).value_or(L"").c_str());
+    }
+    ShowFindings();
+}
+
+void CTranslateDlg::ShowStatus(const std::wstring& text) {
+    if (CTEVElement* status = FindById(L"status")) {
+        status->SetText(text.c_str());
+    }
 }
 
 BOOL CTranslateDlg::CanClose(int) {
@@ -229,7 +325,7 @@ void CTranslateDlg::StoreTranslation() {
     const OptString text = TypedTranslation();
     const int index = StringIndexOfRow(m_currentRow);
     if (index >= 0) {
-        m_session.StoreTranslation(static_cast<size_t>(index), text);
+        ShowStatus(ForwardCopyText(m_session.StoreTranslation(static_cast<size_t>(index), text)));
     }
 }
 

@@ -3,13 +3,13 @@
 #pragma once
 
 #include "CTEVDialog.h"
+#include "TranslationSession.h"
 #include "WindowSize.h"
 
 #include <string>
+#include <vector>
 
-class TranslationSession;
-
-class CTranslateDlg : public CTEVDialog {
+class CTranslateDlg : public CTEVDialog, private SessionObserver {
 public:
     // session outlives the dialog; its current string is shown first, or its first row. settingsFile:
     // where the window's size is kept.
@@ -41,7 +41,21 @@ public:
     // Whether the translation box holds something other than the string's stored translation.
     bool TranslationEdited();
 
+    // The suggestions shown for the current string, best first.
+    const std::vector<Suggestion>& ShownSuggestions() const { return m_suggestions; }
+
 private:
+    // An undo elsewhere may change the string shown: the box follows.
+    void OnTranslationsChanged(const std::vector<size_t>& strings) override;
+    // Ctrl+Z and Ctrl+Y when the box holds nothing of its own to undo; Alt+1 to Alt+3 insert a
+    // suggestion.
+    bool HandleToolkitKey(const MSG& msg);
+    bool HandleHistoryKey(const MSG& msg);
+    bool HandleSuggestionKey(const MSG& msg);
+    void InsertSuggestion(size_t which);
+    // The best translations made before for the current string, each with what its original differs in.
+    void ShowSuggestions(size_t string);
+    void ShowStatus(const std::wstring& text);
     void SaveAndMoveOn();
     // Stores the translation and shows the row above, translated or not.
     void SaveAndGoBack();
@@ -61,4 +75,5 @@ private:
     TranslationSession& m_session;
     std::wstring m_settingsFile;
     int m_currentRow = 0;
+    std::vector<Suggestion> m_suggestions;
 };

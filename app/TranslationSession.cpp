@@ -411,3 +411,12 @@ std::wstring UndoneText(const ProjectModel& model, const UndoneAction& action, b
     return FormatText(L"%s: translation of %s (%u %s)", redone ? L"Redone" : L"Undone", id.c_str(),
                       static_cast<unsigned>(action.strings), action.strings == 1 ? L"string" : L"strings");
 }
+
+std::wstring ForwardCopyText(const std::vector<size_t>& changed) {
+    if (changed.size() < 2) {
+        return L"";
+    }
+    const size_t copies = changed.size() - 1;
+    return FormatText(L"Also filled %u %s with the same original", static_cast<unsigned>(copies),
+                      copies == 1 ? L"string" : L"strings");
+}

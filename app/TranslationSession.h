@@ -57,6 +57,9 @@ struct UndoneAction {
 };
 // "Undone: translation of btnCancel (3 strings)", or "Redone: ..." for a redo.
 std::wstring UndoneText(const ProjectModel& model, const UndoneAction& action, bool redone);
+// What a store did beyond the string stored, given the strings it changed: "Also filled 2 strings with
+// the same original"; empty when it filled no other.
+std::wstring ForwardCopyText(const std::vector<size_t>& changed);
 
 // A translation file of another project of the language, or a TMX file, whose translations are
 // suggested.
