@@ -302,16 +302,6 @@ std::wstring Title(HWND window) {
     return title;
 }
 
-// As the keyboard delivers a key: posted to the focused control, through the window's loop.
-void PostKey(HWND focus, UINT key, bool ctrl = false) {
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    keys[VK_CONTROL] = ctrl ? 0x80 : 0;
-    SetKeyboardState(keys);
-    SetFocus(focus);
-    PostMessageW(focus, WM_KEYDOWN, key, 1);
-}
-
 } // namespace
 
 TEST_F(MainWindow, TheTitleNamesProjectAndLanguageAndMarksUnsavedChanges) {
@@ -321,7 +311,7 @@ TEST_F(MainWindow, TheTitleNamesProjectAndLanguageAndMarksUnsavedChanges) {
                    opened = Title(main.Window());
                    main.SetTranslation(0, L"Einstellungen");
                    changed = Title(main.Window());
-                   PostKey(main.StringList()->Window(), 'S', true); // Ctrl+S
+                   PostKey(main.StringList()->Window(), 'S', Modifier::Ctrl); // Ctrl+S
                },
                [&] {
                    PostKey(main.StringList()->Window(), 'S'); // no Ctrl: nothing

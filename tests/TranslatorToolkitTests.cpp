@@ -12,21 +12,6 @@ const char* const kOtherProject = R"(<tevproject name="Other" dst="other\strings
 const char* const kOtherTranslation =
     R"(<strings><string id="stop" text="Cancel" loc="Abbrechen"/></strings>)";
 
-enum Modifier { kCtrl, kAlt };
-
-// A key as the keyboard delivers it to the focused control, through the window's loop.
-void PostKey(HWND focus, UINT key, Modifier modifier) {
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    keys[VK_CONTROL] = modifier == kCtrl ? 0x80 : 0;
-    keys[VK_MENU] = modifier == kAlt ? 0x80 : 0;
-    SetKeyboardState(keys);
-    SetFocus(focus);
-    constexpr LPARAM kAltDown = 1 << 29;
-    PostMessageW(focus, modifier == kAlt ? WM_SYSKEYDOWN : WM_KEYDOWN, key,
-                 modifier == kAlt ? kAltDown | 1 : 1);
-}
-
 class TranslatorToolkit : public TranslatorFixture {
 protected:
     void AddOtherProject() {
@@ -56,13 +41,13 @@ TEST_F(TranslatorToolkit, CtrlZTakesBackAStoreWithItsCopiesAndCtrlYMakesItAgain)
                    stored = Column(main, 1);
                    storedStatus = Text(main, L"status");
                    SelectRow(main, 0);
-                   PostKey(main.StringList()->Window(), 'Z', kCtrl);
+                   PostKey(main.StringList()->Window(), 'Z', Modifier::Ctrl);
                },
                [&] {
                    undone = Column(main, 1);
                    undoneStatus = Text(main, L"status");
                    selectedAfterUndo = main.StringList()->GetSelectedIndex();
-                   PostKey(main.StringList()->Window(), 'Y', kCtrl);
+                   PostKey(main.StringList()->Window(), 'Y', Modifier::Ctrl);
                },
                [&] {
                    redone = Column(main, 1);
@@ -92,12 +77,13 @@ TEST_F(TranslatorToolkit, CtrlZInTheTranslateDialogUndoesTypingFirstThenTheLastS
                    ClickElement(dialog, L"btnSave"); // on to row 1
                    afterStore = Text(dialog, L"dstString");
                    Type(dialog, L"dstString", L"Gut");
-                   PostKey(Get(dialog, L"dstString").Window(), 'Z', kCtrl); // the box's own undo
+                   PostKey(Get(dialog, L"dstString").Window(), 'Z', Modifier::Ctrl); // the box's own undo
                },
                [&] {
                    CTEVDialog& dialog = Opened<CTranslateDlg>(main);
                    afterBoxUndo = Text(dialog, L"dstString");
-                   PostKey(Get(dialog, L"dstString").Window(), 'Z', kCtrl); // nothing typed left: the store
+                   PostKey(Get(dialog, L"dstString").Window(), 'Z',
+                           Modifier::Ctrl); // nothing typed left: the store
                },
                [&] {
                    auto& dialog = Opened<CTranslateDlg>(main);
@@ -122,7 +108,7 @@ TEST_F(TranslatorToolkit, CtrlHReplacesInEveryTranslationAndOneCtrlZRestoresThem
     Run(main, {[&] {
                    main.SetTranslation(2, L"Annuler");
                    before = Column(main, 1);
-                   PostKey(main.StringList()->Window(), 'H', kCtrl);
+                   PostKey(main.StringList()->Window(), 'H', Modifier::Ctrl);
                },
                [&] {
                    auto& replace = Opened<CReplaceDlg>(main);
@@ -136,7 +122,8 @@ TEST_F(TranslatorToolkit, CtrlHReplacesInEveryTranslationAndOneCtrlZRestoresThem
                    replaced = Column(main, 1);
                    ClickElement(replace, L"btnClose");
                },
-               [&] { PostKey(main.StringList()->Window(), 'Z', kCtrl); }, [&] { undone = Column(main, 1); }});
+               [&] { PostKey(main.StringList()->Window(), 'Z', Modifier::Ctrl); },
+               [&] { undone = Column(main, 1); }});
     EXPECT_EQ((Texts{L"[label] cancel", L"[label] cancel2", L"[label] cancel4"}), preview);
     EXPECT_EQ((Texts{L"&Abbrechen", L"&Abbrechen", L"&Abbrechen"}), after);
     EXPECT_EQ(L"Replaced in 3 translations; Ctrl+Z in the main window takes it back.", summary);
@@ -194,19 +181,19 @@ TEST_F(TranslatorToolkit, AltDigitsInsertTheSuggestionsOfOtherProjectsAndThisOne
                    origins = ColumnTexts(ListOf(dialog, L"lstSuggestions"), 3);
                    marked = ColumnTexts(ListOf(dialog, L"lstSuggestions"), 4);
                    SaveScreenshot(dialog.Window(), L"translate-dialog-suggestions");
-                   PostKey(Get(dialog, L"dstString").Window(), '2', kAlt);
+                   PostKey(Get(dialog, L"dstString").Window(), '2', Modifier::Alt);
                },
                [&] {
                    auto& dialog = Opened<CTranslateDlg>(main);
                    insertedByKey.push_back(Text(dialog, L"dstString"));
                    Type(dialog, L"dstString", L"");
-                   PostKey(Get(dialog, L"dstString").Window(), '1', kAlt);
+                   PostKey(Get(dialog, L"dstString").Window(), '1', Modifier::Alt);
                },
                [&] {
                    auto& dialog = Opened<CTranslateDlg>(main);
                    insertedByKey.push_back(Text(dialog, L"dstString"));
                    Type(dialog, L"dstString", L"");
-                   PostKey(Get(dialog, L"dstString").Window(), '3', kAlt); // there is no third
+                   PostKey(Get(dialog, L"dstString").Window(), '3', Modifier::Alt); // there is no third
                },
                [&] {
                    auto& dialog = Opened<CTranslateDlg>(main);
