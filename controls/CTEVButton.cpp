@@ -2,13 +2,7 @@
 #include "CTEVButton.h"
 
 #include "AttributeReaders.h"
-
-namespace {
-
-// Room for the edges and the focus frame around the label.
-constexpr int kEdgeRoom = 12;
-
-} // namespace
+#include "ButtonGeometry.h"
 
 BOOL CTEVButton::IsKindOf(const wchar_t* tag, CTEVElement** out) {
     return MatchesKind(L"button", tag, out);
@@ -32,9 +26,8 @@ BOOL CTEVButton::LoadFromNode(IXMLDOMNode* node) {
 }
 
 void CTEVButton::Create() {
-    const bool isDefault = m_default || m_dlgType == TypeAccept;
     CreateControlWindow(L"BUTTON", CStrOrNull(m_label),
-                        WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0);
+                        WS_TABSTOP | (IsDefault() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0);
 
     const SIZE least = DialogUnits(m_width ? m_width : 50, m_height ? m_height : 14);
     m_minwidth = RoomFor(CStrOrNull(m_label)).cx;
@@ -53,9 +46,17 @@ BOOL CTEVButton::HandleCommand(int code, int, HWND) {
     return Fire(L"clicked", 0, 0);
 }
 
+bool CTEVButton::IsDefault() const {
+    return m_default || m_dlgType == TypeAccept;
+}
+
 SIZE CTEVButton::RoomFor(const wchar_t* label) const {
-    const SIZE text = MeasureDrawnText(ControlFont(m_window), label, DT_SINGLELINE);
-    return {text.cx + kEdgeRoom, text.cy};
+    // The button centres its single line inside its edges and clips nothing but at the control.
+    const DrawnText text =
+        MeasureDrawnText(MeasuringDC(), ControlFont(m_window), label, DT_SINGLELINE | DT_CENTER);
+    const PushButtonInsets insets = PushButtonInsetsOf(MeasuringDC(), m_window, IsDefault());
+    const int slack = insets.labelInset - insets.edgeInset;
+    return {2 * insets.labelInset + CentredLineWidth(text, slack), text.box.cy};
 }
 
 std::optional<TextRoom> CTEVButton::MeasureTextRoom() const {

@@ -20,6 +20,7 @@ public:
 
 private:
     // The button size a label needs on its one line between the button's edges.
+    bool IsDefault() const;
     SIZE RoomFor(const wchar_t* label) const;
 
     OptString m_label;

@@ -2,6 +2,7 @@
 #include "CTEVCheckbox.h"
 
 #include "AttributeReaders.h"
+#include "ButtonGeometry.h"
 
 BOOL CTEVCheckbox::IsKindOf(const wchar_t* tag, CTEVElement** out) {
     return MatchesKind(L"checkbox", tag, out);
@@ -36,10 +37,10 @@ void CTEVCheckbox::Create() {
 }
 
 SIZE CTEVCheckbox::RoomFor(const wchar_t* label) const {
-    // The box is as wide as 10 vertical dialog units, then a gap of 7 before the label.
-    const SIZE box = DialogUnits(7, 10);
-    const SIZE text = MeasureDrawnText(ControlFont(m_window), label, DT_SINGLELINE);
-    return {box.cy + box.cx + text.cx, text.cy};
+    // The label starts after the box and its gap and is clipped only at the control's edge.
+    const HFONT font = ControlFont(m_window);
+    const DrawnText text = MeasureDrawnText(MeasuringDC(), font, label, DT_SINGLELINE);
+    return {MarkRoom(MeasuringDC(), m_window, font, false) + text.inkRight, text.box.cy};
 }
 
 std::optional<TextRoom> CTEVCheckbox::MeasureTextRoom() const {

@@ -2,10 +2,13 @@
 #include "CTEVGroupbox.h"
 
 #include "AttributeReaders.h"
+#include "ButtonGeometry.h"
+
+#include <algorithm>
 
 namespace {
 
-// Room for the frame's edges around the caption.
+// Room for the frame's edges above and below the caption.
 constexpr int kFrameRoom = 12;
 
 } // namespace
@@ -43,8 +46,12 @@ HWND CTEVGroupbox::GetContainerHwnd() {
 }
 
 SIZE CTEVGroupbox::RoomFor(const wchar_t* caption) const {
-    const SIZE text = MeasureDrawnText(ControlFont(m_window), caption, DT_SINGLELINE);
-    return {text.cx + kFrameRoom, text.cy + kFrameRoom};
+    // The caption is drawn over the frame, which makes way for it; what it loses is lost at the
+    // control's edge, or, with the visual style, past its own advance.
+    const DrawnText text = MeasureDrawnText(MeasuringDC(), ControlFont(m_window), caption, DT_SINGLELINE);
+    const int shown =
+        GroupCaptionClippedToAdvance(m_window) ? std::min<int>(text.inkRight, text.box.cx) : text.inkRight;
+    return {kGroupCaptionLeft + shown, text.box.cy + kFrameRoom};
 }
 
 std::optional<TextRoom> CTEVGroupbox::MeasureTextRoom() const {

@@ -58,7 +58,8 @@ void CTEVLabel::Create() {
         // draws it on one line.
         const SIZE box = DialogUnits(m_width, m_height ? m_height : 14);
         const SIZE wrapped =
-            MeasureDrawnText(ControlFont(m_window), text, kShownFormat | DT_WORDBREAK, box.cx);
+            MeasureDrawnText(MeasuringDC(), ControlFont(m_window), text, kShownFormat | DT_WORDBREAK, box.cx)
+                .box;
         m_minwidth = box.cx;
         m_minheight = std::max(box.cy, wrapped.cy);
     } else {
@@ -87,11 +88,33 @@ void CTEVLabel::SetLayoutWidth(int width) {
 }
 
 SIZE CTEVLabel::MeasureShown(const wchar_t* text, int width) const {
+    // As the static control draws: broken at words, even on the one line it centres vertically
+    // (where a break drops the rest), aligned as its style says, clipped at its edges.
     UINT format = kShownFormat | (m_vcenter ? DT_SINGLELINE : 0);
     if (!m_vcenter && width > 0) {
         format |= DT_WORDBREAK;
     }
-    return MeasureDrawnText(ControlFont(m_window), text, format, width);
+    if (m_textAlign == AlignRight) {
+        format |= DT_RIGHT;
+    } else if (m_textAlign == AlignCenter) {
+        format |= DT_CENTER;
+    }
+    const DrawnText drawn = MeasureDrawnText(MeasuringDC(), ControlFont(m_window), text, format, width);
+    const int advance = drawn.box.cx;
+    if (!(format & DT_SINGLELINE) && (format & DT_WORDBREAK)) {
+        // Drawn in the given width: what passes either edge of it is cut.
+        return {std::max(advance, drawn.inkRight) + std::max(0, -drawn.inkLeft), drawn.box.cy};
+    }
+    // A line wider than its advance allows breaks, so the advance fits in any case; flush left
+    // what lies before the text's start and flush right what passes its advance are cut at any
+    // width.
+    int needed = std::max(advance, drawn.inkRight);
+    if (m_textAlign == AlignRight) {
+        needed = advance + std::max(0, -drawn.inkLeft);
+    } else if (m_textAlign == AlignCenter) {
+        needed = std::max(advance, CentredLineWidth(drawn, 0));
+    }
+    return {needed, drawn.box.cy};
 }
 
 std::optional<TextRoom> CTEVLabel::MeasureTextRoom() const {

@@ -2,6 +2,9 @@
 #include "CTEVRadio.h"
 
 #include "AttributeReaders.h"
+#include "ButtonGeometry.h"
+
+#include <algorithm>
 
 BOOL CTEVRadio::IsKindOf(const wchar_t* tag, CTEVElement** out) {
     return MatchesKind(L"radio", tag, out);
@@ -72,16 +75,27 @@ void CTEVRadio::SetLayoutWidth(int width) {
 
 SIZE CTEVRadio::RoomFor(const wchar_t* label, int width) const {
     const HFONT font = ControlFont(m_window);
-    if (m_multiline) {
-        // The circle and its gap take 14 horizontal dialog units of the width.
-        const int indent = DialogUnits(14, 14).cx;
-        const SIZE text = MeasureDrawnText(font, label, DT_WORDBREAK, width - indent);
-        return {indent + text.cx, text.cy};
+    // The label starts after the circle and its gap and is clipped only at the control's edge.
+    const int indent = MarkRoom(MeasuringDC(), m_window, font, true);
+    if (!m_multiline) {
+        const DrawnText text = MeasureDrawnText(MeasuringDC(), font, label, DT_SINGLELINE);
+        return {indent + text.inkRight, text.box.cy};
     }
-    // The circle is as wide as 10 vertical dialog units, then a gap of 1 before the label.
-    const SIZE circle = DialogUnits(1, 10);
-    const SIZE text = MeasureDrawnText(font, label, DT_SINGLELINE);
-    return {circle.cy + circle.cx + text.cx, text.cy};
+    // Wrapped in the room right of the circle's gap, one pixel wider than where the text starts.
+    const DrawnText text =
+        MeasureDrawnText(MeasuringDC(), font, label, DT_WORDBREAK, std::max(1, width - indent + 1));
+    return {indent + text.inkRight, std::max<int>(text.box.cy, CircleRoom(text.box.cy))};
+}
+
+int CTEVRadio::CircleRoom(int textHeight) const {
+    // The circle is centred on the wrapped text, moved up one pixel more where it is the taller,
+    // and the text centred in the control: a text lower than the circle needs that much above
+    // and below it.
+    const int circle = MarkHeight(MeasuringDC(), m_window, true);
+    if (textHeight >= circle) {
+        return textHeight;
+    }
+    return textHeight + 2 * ((circle - textHeight) / 2 + 1);
 }
 
 std::optional<TextRoom> CTEVRadio::MeasureTextRoom() const {

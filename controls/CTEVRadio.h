@@ -32,6 +32,8 @@ private:
     // The radio size a label needs after the circle and its gap: on one line, or wrapped in a
     // radio of the given width.
     SIZE RoomFor(const wchar_t* label, int width) const;
+    // The height a wrapped label of textHeight pixels needs for its circle to show whole.
+    int CircleRoom(int textHeight) const;
 
     OptString m_label;
     BOOL m_selected = FALSE;

@@ -79,12 +79,12 @@ void CTEVUrl::Create() {
 }
 
 SIZE CTEVUrl::MeasureShown(const wchar_t* text) const {
-    SIZE measured = {0, 0};
-    for (HFONT font : {m_font.Get(), m_underlinedFont.Get()}) {
-        const SIZE size = MeasureDrawnText(font, text, kTextFormat);
-        measured = {std::max(measured.cx, size.cx), std::max(measured.cy, size.cy)};
-    }
-    return measured;
+    // Under the mouse the link draws underlined: the same glyphs, and the line besides.
+    const DrawnText drawn = MeasureDrawnText(MeasuringDC(), m_underlinedFont.Get(), text, kTextFormat);
+    // Drawn from the left edge, the link loses what passes the right one; drawn flush right, what
+    // passes its advance is lost at any width and what lies before its start needs room.
+    const int width = m_textAlign == AlignRight ? drawn.box.cx + std::max(0, -drawn.inkLeft) : drawn.inkRight;
+    return {width, drawn.box.cy};
 }
 
 std::optional<TextRoom> CTEVUrl::MeasureTextRoom() const {

@@ -1,4 +1,4 @@
-// Measuring a text as a control draws it: DrawText's box, and the ink that reaches past it.
+// Measuring a text as a control draws it: DrawText's box, and the columns its pixels cover.
 #include "TextRoom.h"
 
 #include "CTEVElement.h"
@@ -11,91 +11,138 @@ namespace {
 
 // Where a text lies in its box, not how much room it takes.
 constexpr UINT kPlacementFlags = DT_CENTER | DT_RIGHT | DT_VCENTER | DT_BOTTOM;
-constexpr DWORD kWhite = 0x00FFFFFF;
 
-// A white 32-bit bitmap selected into a memory device context, top row first.
+// A colour as a 32-bit bitmap stores it (blue in the low byte).
+DWORD PixelOf(COLORREF colour) {
+    return (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+}
+
+// A 32-bit bitmap, top row first, kept between measures and grown as texts ask: making one for
+// each text would cost more than drawing it.
 class InkCanvas {
 public:
-    InkCanvas(HDC dc, int width, int height) : m_width(width), m_height(height) {
-        BITMAPINFO info = {};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        m_bitmap.Reset(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        if (m_bitmap) {
+    // Room for width x height pixels filled with the background; false when none could be made.
+    bool Prepare(HDC dc, int width, int height, DWORD background) {
+        if (width > m_stride || height > m_rows) {
+            const int stride = std::max(width, m_stride);
+            const int rows = std::max(height, m_rows);
+            BITMAPINFO info = {};
+            info.bmiHeader = {sizeof(BITMAPINFOHEADER), stride, -rows, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+            void* bits = nullptr;
+            GdiObject<HBITMAP> bitmap(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+            if (!bitmap) {
+                return false;
+            }
+            m_bitmap = std::move(bitmap);
             m_pixels = static_cast<DWORD*>(bits);
-            std::fill(m_pixels, m_pixels + static_cast<size_t>(width) * height, kWhite);
+            m_stride = stride;
+            m_rows = rows;
         }
+        m_width = width;
+        m_height = height;
+        m_background = background;
+        for (int y = 0; y < height; ++y) {
+            std::fill_n(Row(y), width, background);
+        }
+        return true;
     }
 
     HBITMAP Bitmap() const { return m_bitmap.Get(); }
 
-    // Whether anything was drawn in column x.
-    bool ColumnHasInk(int x) const {
+    // The first and one past the last column drawn in; {0, 0} when none is.
+    std::pair<int, int> InkColumns() const {
+        int first = m_width;
+        int end = 0;
         for (int y = 0; y < m_height; ++y) {
-            if ((m_pixels[static_cast<size_t>(y) * m_width + x] & 0x00FFFFFF) != kWhite) {
-                return true;
+            const DWORD* row = Row(y);
+            for (int x = 0; x < first; ++x) {
+                if ((row[x] & 0xFFFFFF) != m_background) {
+                    first = x;
+                    break;
+                }
+            }
+            for (int x = m_width - 1; x >= end; --x) {
+                if ((row[x] & 0xFFFFFF) != m_background) {
+                    end = x + 1;
+                    break;
+                }
             }
         }
-        return false;
-    }
-
-    // One past the rightmost column drawn in, at or after from; from when none is.
-    int InkEnd(int from) const {
-        for (int x = m_width - 1; x >= from; --x) {
-            if (ColumnHasInk(x)) {
-                return x + 1;
-            }
-        }
-        return from;
+        return first < end ? std::make_pair(first, end) : std::make_pair(0, 0);
     }
 
 private:
+    DWORD* Row(int y) const { return m_pixels + static_cast<size_t>(y) * m_stride; }
+
     GdiObject<HBITMAP> m_bitmap;
     DWORD* m_pixels = nullptr;
-    int m_width;
-    int m_height;
+    int m_stride = 0;
+    int m_rows = 0;
+    int m_width = 0;
+    int m_height = 0;
+    DWORD m_background = 0;
 };
 
-// How far the text's ink reaches past the right edge of its box, drawn in a box of the given
-// width as a control draws it; 0 when the text cannot be drawn to look. Ink left of the box asks
-// no room: it is cut at any width.
-int InkPastBox(HDC dc, const wchar_t* text, int length, UINT format, int drawnWidth, SIZE box) {
-    // A glyph drawn wider than it measures pushes every later glyph along, so the ink may drift
-    // past the box by a share of the text's own width, never by more than all of it.
-    const int reach = box.cx + 1;
-    InkCanvas canvas(dc, drawnWidth + reach, box.cy);
-    if (!canvas.Bitmap()) {
-        return 0;
-    }
-    SelectedObject bitmap(dc, canvas.Bitmap());
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(0, 0, 0));
-    RECT place = {0, 0, drawnWidth, box.cy};
-    DrawTextW(dc, text, length, &place, format | DT_NOCLIP);
-    GdiFlush();
-    return canvas.InkEnd(box.cx) - box.cx;
+// The smallest spare room a centred line may have (the box less its advance, possibly negative)
+// for the offset, half of it rounded toward zero, to keep under pixels left of the text's start
+// and over pixels past its advance inside the box.
+int SpareRoomFor(int under, int over) {
+    // The offset half / 2 reaches under from half = 2 * under (under > 0), or 2 * under - 1 as
+    // rounding toward zero lifts odd negative halves.
+    const int left = under > 0 ? 2 * under : 2 * under - 1;
+    // The room right of the text, spare - offset, reaches over from 2 * over - 1 (over > 0), else
+    // from 2 * over.
+    const int right = over > 0 ? 2 * over - 1 : 2 * over;
+    return std::max(left, right);
 }
 
 } // namespace
 
-SIZE MeasureDrawnText(HFONT font, const wchar_t* text, UINT format, int width) {
+DrawnText MeasureDrawnText(HDC dc, HFONT font, const wchar_t* text, UINT format, int width) {
     if (!text) {
         text = L"W";
     }
     const int length = static_cast<int>(std::min<size_t>(wcslen(text), CTEVElement::kMaxMeasuredText));
-    const UINT layout = format & ~kPlacementFlags;
-    MemoryDC dc(nullptr);
-    SelectedObject selected(dc.Get(), font);
+    const bool wraps = (format & DT_WORDBREAK) && !(format & DT_SINGLELINE);
+    // A single line breaks at words only where its box is too narrow: it is measured unbroken.
+    const UINT layout = format & ~kPlacementFlags & ~(wraps ? 0 : DT_WORDBREAK);
+    SelectedObject selected(dc, font);
     RECT rect = {0, 0, width, 0};
-    DrawTextW(dc.Get(), text, length, &rect, DT_CALCRECT | layout);
-    SIZE box = {rect.right - rect.left, rect.bottom - rect.top};
-    if (box.cx <= 0 || box.cy <= 0) {
-        return box;
+    DrawTextW(dc, text, length, &rect, DT_CALCRECT | layout);
+    DrawnText drawn;
+    drawn.box = {rect.right - rect.left, rect.bottom - rect.top};
+    if (drawn.box.cx <= 0 || drawn.box.cy <= 0) {
+        return drawn;
     }
-    // A wrapped text breaks its lines at the width it is drawn in, not at its widest line.
-    const int drawnWidth = (layout & DT_WORDBREAK) ? std::max<int>(width, box.cx) : box.cx;
-    box.cx += InkPastBox(dc.Get(), text, length, layout, drawnWidth, box);
-    return box;
+    // A wrapped text is drawn where its control draws it: broken and aligned at the width it is
+    // given. Glyph pixels may fall a little before the box, or past it by a share of the text's
+    // own width when Wine draws it wider than it measures.
+    const int drawnWidth = wraps ? std::max<int>(width, drawn.box.cx) : drawn.box.cx;
+    const int before = drawn.box.cy;
+    static InkCanvas canvas;
+    const DWORD background = PixelOf(GetSysColor(COLOR_BTNFACE));
+    if (!canvas.Prepare(dc, before + drawnWidth + drawn.box.cx + 1, drawn.box.cy, background)) {
+        drawn.inkRight = drawn.box.cx;
+        return drawn;
+    }
+    SelectedObject bitmap(dc, canvas.Bitmap());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    RECT place = {before, 0, before + drawnWidth, drawn.box.cy};
+    DrawTextW(dc, text, length, &place,
+              (wraps ? layout | (format & (DT_CENTER | DT_RIGHT)) : layout) | DT_NOCLIP);
+    GdiFlush();
+    const auto [first, end] = canvas.InkColumns();
+    if (first < end) {
+        drawn.inkLeft = first - before;
+        drawn.inkRight = end - before;
+    }
+    return drawn;
+}
+
+int CentredLineWidth(const DrawnText& line, int margin) {
+    const int advance = line.box.cx;
+    return advance + SpareRoomFor(-line.inkLeft - margin, line.inkRight - advance - margin);
 }
 
 HFONT ControlFont(HWND control) {

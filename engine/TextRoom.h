@@ -26,12 +26,27 @@ protected:
     ~ITextRoom() = default;
 };
 
-// The size of text drawn with DrawText in font and format, wrapping at width when the format
-// wraps: the box DrawText measures, widened to the ink of glyphs drawn past its right edge, which
-// the box leaves out (a glyph may reach beyond its advance, and a font may draw wider than it
-// measures). Alignment flags are ignored; a null text measures as the letter "W", as an element
-// without text is measured.
-SIZE MeasureDrawnText(HFONT font, const wchar_t* text, UINT format, int width = 0);
+// A text as DrawText lays it out and as its pixels fall.
+struct DrawnText {
+    // DrawText's own measure: the advance of the widest line, and whole lines' height.
+    SIZE box = {0, 0};
+    // The columns the text's pixels cover, from inkLeft to one before inkRight, drawn in a box
+    // whose left edge is column 0: a glyph may reach past its advance on either side, and Wine
+    // draws some glyphs wider than it measures them. Both 0 when nothing is drawn.
+    int inkLeft = 0;
+    int inkRight = 0;
+};
+
+// The text drawn with DrawText in font and format on the dialog's background, wrapping at width
+// when the format wraps (then drawn in a box of that width, aligned as format says; a single line
+// is drawn from the left edge of its own box). Measured on dc (the elements' shared measuring DC),
+// drawn once. A null text measures as the letter "W", as an element without text is measured.
+DrawnText MeasureDrawnText(HDC dc, HFONT font, const wchar_t* text, UINT format, int width = 0);
+
+// The narrowest box a single line shows whole in when centred in it as DrawText and the button
+// control centre (offset by half the spare room, rounded toward zero), with its pixels allowed
+// margin pixels past each edge of the box (negative: kept that far inside).
+int CentredLineWidth(const DrawnText& line, int margin);
 
 // The font a control draws its text in: the one set on its window, else the stock GUI font.
 HFONT ControlFont(HWND control);

@@ -143,7 +143,7 @@ TEST_F(LayoutCheck, ATranslationTooLongForItsButtonIsFoundWithItsNumbersAndNothi
         RECT client = {};
         GetClientRect(button, &client);
         EXPECT_EQ(client.right, found.available);
-        EXPECT_EQ(TextExtent(button, kLongApply).cx + 12, found.needed);
+        EXPECT_EQ(dialog.As<ITextRoom>(L"apply").MeasureTextRoom()->needed.cx, found.needed);
     });
     EXPECT_GT(found.needed, found.available);
     EXPECT_EQ(FormatText(L"\"%s\" needs %d px, has %d px", kLongApply, found.needed, found.available),

@@ -1,0 +1,158 @@
+// The text room a control reports, held against the pixels it draws: for every kind of text
+// control, at every width (or height) from one where its text is cut to one where it fits, the
+// control's verdict and its drawn text agree.
+#include "DialogDriver.h"
+#include "GdiHandles.h"
+#include "TestSupport.h"
+#include "TextRoom.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <vector>
+
+namespace {
+
+// A control as printed into a bitmap of the given client size, top row first.
+struct Picture {
+    int width = 0;
+    std::vector<DWORD> pixels;
+
+    DWORD At(size_t i) const { return pixels[i] & 0xFFFFFF; }
+};
+
+Picture Print(HWND control, SIZE size) {
+    SetWindowPos(control, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Picture picture{size.cx, std::vector<DWORD>(static_cast<size_t>(size.cx) * size.cy)};
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), size.cx, -size.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    MemoryDC dc(nullptr);
+    GdiObject<HBITMAP> bitmap(CreateDIBSection(dc.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    SelectedObject selected(dc.Get(), bitmap.Get());
+    SendMessageW(control, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()), PRF_CLIENT | PRF_ERASEBKGND);
+    GdiFlush();
+    std::copy_n(static_cast<const DWORD*>(bits), picture.pixels.size(), picture.pixels.begin());
+    return picture;
+}
+
+int Darkness(DWORD c) {
+    return 3 * 255 - static_cast<int>((c >> 16) + ((c >> 8) & 0xFF) + (c & 0xFF));
+}
+
+// The colour the text is drawn on: what the control without text mostly shows where the one with
+// text differs from it.
+DWORD TextBackground(const Picture& text, const Picture& bare) {
+    std::map<DWORD, int> counts;
+    for (size_t i = 0; i < text.pixels.size(); ++i) {
+        if (text.At(i) != bare.At(i)) {
+            ++counts[bare.At(i)];
+        }
+    }
+    return std::max_element(counts.begin(), counts.end(),
+                            [](auto& a, auto& b) { return a.second < b.second; })
+        ->first;
+}
+
+// The text's ink: the darkness the control with text draws over its background where it differs
+// from the same control without text. It does not depend on where alignment or line breaks put
+// the text; a glyph cut, or drawn over the control's frame or mark instead of its background,
+// changes it.
+long long InkMass(const Picture& text, const Picture& bare, DWORD background) {
+    long long mass = 0;
+    for (size_t i = 0; i < text.pixels.size(); ++i) {
+        if (text.At(i) != bare.At(i)) {
+            mass += Darkness(text.At(i)) - Darkness(background);
+        }
+    }
+    return mass;
+}
+
+struct TextKind {
+    const char* name;
+    const char* element; // opening of the element, its text attribute last and open
+    bool wraps;          // the text wraps at the width: the height is what runs short
+};
+
+const TextKind kKinds[] = {
+    {"label", R"(<label value=")", false},
+    {"centred label", R"(<label textalign="center" value=")", false},
+    {"right-aligned label", R"(<label textalign="right" value=")", false},
+    {"wrapped label", R"(<label multiline="true" value=")", true},
+    {"button", R"(<button label=")", false},
+    {"default button", R"(<button default="true" label=")", false},
+    {"check box", R"(<checkbox label=")", false},
+    {"radio", R"(<radio label=")", false},
+    {"wrapped radio", R"(<radio multiline="true" label=")", true},
+    {"link", R"(<url text=")", false},
+};
+
+// Texts whose last glyph Wine cut once: a prefix mark, a colon or full stop at the end, glyphs
+// drawn wider than they measure; and texts that wrap to several lines.
+const char* const kTexts[] = {
+    "S&amp;how:",
+    "Show the organizer with:",
+    "Alles ist bereit. Klicken Sie auf Abbrechen, um den Assistenten zu schlie\xC3\x9F"
+    "en.",
+    "(show translated)",
+    "Wortwahlwettbewerbswertungsweise",
+};
+
+class TextRoomPixels : public EngineTest<> {};
+
+} // namespace
+
+// A wrapped text asks for whole lines: where its last line has no descender, it draws whole up to
+// the descent's height lower than it says it needs.
+TEST_F(TextRoomPixels, EveryTextControlIsFoundClippedExactlyWhenItsDrawnTextIsCut) {
+    for (const TextKind& kind : kKinds) {
+        for (const char* text : kTexts) {
+            SCOPED_TRACE(std::string(kind.name) + ": " + text);
+            // The text box takes the focus, so no focus frame joins the text's ink.
+            RunDialog(std::string(R"(<dialog orient="vertical"><textbox/>)") + kind.element + text +
+                          R"(" id="c"/>)" + kind.element + R"(" id="bare"/></dialog>)",
+                      [&](TestDialog& d) {
+                          HWND control = d.Get(L"c").Window();
+                          HWND bare = d.Get(L"bare").Window();
+                          const auto& measure = d.As<ITextRoom>(L"c");
+                          const auto natural = measure.MeasureTextRoom();
+                          ASSERT_TRUE(natural);
+                          const SIZE need = natural->needed;
+                          const SIZE given = natural->given;
+                          const int from = kind.wraps ? need.cy / 2 : need.cx - 12;
+                          const int to = kind.wraps ? need.cy + 2 : need.cx + 2;
+                          auto sized = [&](int extent) {
+                              return kind.wraps ? SIZE{given.cx, extent} : SIZE{extent, given.cy};
+                          };
+                          const Picture roomy = Print(control, sized(to + 200));
+                          const DWORD background = TextBackground(roomy, Print(bare, sized(to + 200)));
+                          const long long whole = InkMass(roomy, Print(bare, sized(to + 200)), background);
+                          ASSERT_GT(whole, 0);
+                          int drawnWhole = to + 1; // the narrowest extent from which the text is whole
+                          int foundFitting = to + 1;
+                          for (int extent = to; extent >= from; --extent) {
+                              const bool isWhole = InkMass(Print(control, sized(extent)),
+                                                           Print(bare, sized(extent)), background) == whole;
+                              const auto room = measure.MeasureTextRoom();
+                              ASSERT_TRUE(room);
+                              const bool fits = kind.wraps ? room->needed.cy <= room->given.cy
+                                                           : room->needed.cx <= room->given.cx;
+                              drawnWhole = isWhole && drawnWhole == extent + 1 ? extent : drawnWhole;
+                              foundFitting = fits && foundFitting == extent + 1 ? extent : foundFitting;
+                              if (!kind.wraps || fits) {
+                                  EXPECT_EQ(isWhole, fits) << "at " << extent << " px; needs "
+                                                           << room->needed.cx << " x " << room->needed.cy;
+                              }
+                          }
+                          if (kind.wraps) {
+                              TEXTMETRICW metrics = {};
+                              WindowDC dc(control);
+                              SelectedObject font(dc.Get(), ControlFont(control));
+                              GetTextMetricsW(dc.Get(), &metrics);
+                              EXPECT_LE(foundFitting - drawnWhole, metrics.tmDescent);
+                          }
+                      });
+        }
+    }
+}
