@@ -11,8 +11,12 @@
 #include "HistoryKeys.h"
 #include "ImportStrings.h"
 #include "SafeReplace.h"
+#include "TmxFile.h"
 #include "WindowSize.h"
+#include "win32/KernelHandles.h"
 #include "win32/UserHandles.h"
+
+#include <shlwapi.h>
 
 #include <algorithm>
 #include <optional>
@@ -159,6 +163,8 @@ int CMainDialog::FireEvent(CTEVElement* source, const wchar_t* event, WPARAM wPa
         {L"show", L"changed", [](Main& d, WPARAM, LPARAM) { return d.FillStringList(), 1; }},
         {L"btnCheck", L"clicked", [](Main& d, WPARAM, LPARAM) { return d.RunCheck(), 1; }},
         {L"btnReplace", L"clicked", [](Main& d, WPARAM, LPARAM) { return d.OpenReplaceDialog(), 1; }},
+        {L"exportTmx", L"fsselected",
+         [](Main& d, WPARAM, LPARAM path) { return d.ExportMemory(reinterpret_cast<const wchar_t*>(path)), 1; }},
         {L"prevDlg", L"clicked", [](Main& d, WPARAM, LPARAM) { return d.SelectPreviousDialog(), 1; }},
         {L"nextDlg", L"clicked", [](Main& d, WPARAM, LPARAM) { return d.SelectNextDialog(), 1; }},
     };
@@ -849,14 +855,33 @@ void CMainDialog::ShowStatus(const std::wstring& text) {
     SetLabelText(FindById(L"status"), text);
 }
 
-std::vector<MemoryFile> CMainDialog::MemoryFilesOf(const COpenDlg& open) {
+std::vector<MemoryFile> CMainDialog::MemoryFilesOf(const COpenDlg& open) const {
     std::vector<MemoryFile> files;
     for (const ProjectItem& project : open.Projects()) {
         if (!open.ProjectPath() || project.path != *open.ProjectPath()) {
             files.push_back({open.TranslationPathOf(project), project.name});
         }
     }
+    const std::wstring memory = m_programFolder + L"memory\\";
+    for (FileSearch search(memory + L"*.tmx"); search.Found(); search.Next()) {
+        if (!(search.Entry().dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            files.push_back({memory + search.Entry().cFileName, search.Entry().cFileName});
+        }
+    }
     return files;
+}
+
+void CMainDialog::ExportMemory(const wchar_t* path) {
+    if (!path) {
+        return;
+    }
+    Win32FileOps files;
+    const SaveResult result = WriteTmxFile(files, path, m_session.Model(), m_projectName);
+    if (result.Saved()) {
+        ShowStatus(FormatText(L"Exported the translations to %s", PathFindFileNameW(path)));
+    } else {
+        MessageBoxW(m_window, result.Message().c_str(), kCaption, MB_ICONERROR | MB_OK);
+    }
 }
 
 // ---- Title ----

@@ -67,6 +67,8 @@ public:
     void RunCheck();
     // Runs find and replace over the translations; says afterwards how many it replaced.
     void OpenReplaceDialog();
+    // Writes the project's translations to a TMX file for other tools' memories, and says so.
+    void ExportMemory(const wchar_t* path);
 
     TranslationSession& Session() { return m_session; }
     CTEVList* StringList() const { return m_stringList; }
@@ -141,7 +143,9 @@ private:
     void ShowStatus(const std::wstring& text);
     // The translation files of the other projects the open dialog listed, in the language chosen:
     // their translations are suggested.
-    static std::vector<MemoryFile> MemoryFilesOf(const COpenDlg& open);
+    // The other projects' translation files of the language, and the TMX files in the "memory"
+    // folder beside the program.
+    std::vector<MemoryFile> MemoryFilesOf(const COpenDlg& open) const;
 
     // Keyboard: Ctrl+S, Enter on a row or a link, Escape in the search box, tab order.
     bool HandleEnter();

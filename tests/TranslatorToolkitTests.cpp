@@ -212,3 +212,27 @@ TEST_F(TranslatorToolkit, AltDigitsInsertTheSuggestionsOfOtherProjectsAndThisOne
     EXPECT_EQ((Texts{translations[1], translations[0], L""}), insertedByKey);
     EXPECT_TRUE(hiddenWithout);
 }
+
+TEST_F(TranslatorToolkit, TheMemoryFolderIsSuggestedAndTheTranslationsExportAsAMemory) {
+    CreateDirectoryW(program.File(L"memory").c_str(), nullptr);
+    WriteUtf8File(
+        program.File(L"memory\\shared.tmx"),
+        R"(<tmx version="1.4"><header srclang="en"/><body><tu><tuv xml:lang="en"><seg>Settings</seg></tuv>
+                     <tuv xml:lang="de-DE"><seg>Einstellungen</seg></tuv></tu></body></tmx>)");
+    const std::wstring exported = program.File(L"exported.tmx");
+    CMainDialog main(&engine, program.Path(), session);
+    Run(main, {[&] { main.ExportMemory(exported.c_str()); }});
+    const std::string bytes = ReadBytes(exported);
+    size_t units = 0;
+    for (size_t at = bytes.find(std::string("<\0t\0u\0 ", 8)); at != std::string::npos;
+         at = bytes.find(std::string("<\0t\0u\0 ", 8), at + 1)) {
+        ++units;
+    }
+    EXPECT_EQ(2u, units); // look and cancel4
+
+    std::vector<Suggestion> suggested;
+    CMainDialog german(&engine, program.Path(), session);
+    Run(german, {[&] { suggested = session.Suggestions(0); }}, 1031);
+    ASSERT_EQ(1u, suggested.size());
+    EXPECT_EQ(L"shared.tmx", suggested[0].origin);
+}
