@@ -3,6 +3,7 @@
 #pragma once
 
 #include "CTEVDialog.h"
+#include "StringWalk.h"
 #include "WindowSize.h"
 
 #include <string>
@@ -42,6 +43,14 @@ public:
     bool TranslationEdited();
 
 private:
+    // Ctrl+Down and Ctrl+Up store and move one row.
+    bool HandleRowKey(const MSG& msg);
+    // The walk keys store and move to the next untranslated string or the next with findings.
+    bool HandleWalkKey(const MSG& msg);
+    void SaveAndWalk(StringWalk walk);
+    // Ctrl+B: the original goes into the translation box, to be edited there.
+    bool HandleCopyOriginalKey(const MSG& msg);
+    void CopyOriginal();
     void SaveAndMoveOn();
     // Stores the translation and shows the row above, translated or not.
     void SaveAndGoBack();
