@@ -135,6 +135,12 @@ void CMainDialog::OnInitDialog() {
     OnModifiedChanged();
     if (RunOpenDialog() == OpenOutcome::Cancelled) {
         EndDialog(m_window, IDCANCEL);
+        return;
+    }
+    // A translator starts by searching; the dialog manager focuses the first tab stop once
+    // initialisation returns, and this request is handled after that.
+    if (CTEVElement* find = FindById(L"find")) {
+        PostMessageW(m_window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(find->Window()), TRUE);
     }
 }
 
@@ -568,9 +574,6 @@ BOOL CMainDialog::CanClose(int code) {
         HandleEnter();
         return FALSE;
     }
-    if (code == IDCANCEL && HandleEscape()) {
-        return FALSE;
-    }
     return ConfirmSave();
 }
 
@@ -801,9 +804,13 @@ void CMainDialog::GoToString(size_t index) {
     }
     if (const std::optional<size_t> row = m_session.RowOf(index)) {
         SelectAndShowRow(static_cast<int>(*row));
-        if (m_stringList && m_stringList->Window()) {
-            SetFocus(m_stringList->Window());
-        }
+        FocusStringList();
+    }
+}
+
+void CMainDialog::FocusStringList() {
+    if (m_stringList && m_stringList->Window()) {
+        SendMessageW(m_window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(m_stringList->Window()), TRUE);
     }
 }
 
@@ -921,11 +928,13 @@ void CMainDialog::UpdateTitle() {
 
 // ---- Keyboard ----
 
-// Ctrl+S reaches whichever control has the focus, none of which saves: it is taken before them.
+// Keys that no control of the window answers, taken before the focused one sees them.
 bool CMainDialog::PreTranslateKey(const MSG& msg) {
-    if (HandleToolkitKey(msg)) {
-        return true;
-    }
+    return HandleToolkitKey(msg) || HandleSaveKey(msg) || HandleWalkKey(msg) || HandleEscapeKey(msg);
+}
+
+// Ctrl+S reaches whichever control has the focus, none of which saves.
+bool CMainDialog::HandleSaveKey(const MSG& msg) {
     if (msg.message != WM_KEYDOWN || msg.wParam != 'S' || GetKeyState(VK_CONTROL) >= 0 ||
         GetKeyState(VK_MENU) < 0) {
         return false;
@@ -953,22 +962,57 @@ bool CMainDialog::HandleEnter() {
     return false;
 }
 
-bool CMainDialog::HandleEscape() {
-    CTEVElement* find = FindById(L"find");
-    if (!find || !find->Window() || GetFocus() != find->Window()) {
+bool CMainDialog::HandleWalkKey(const MSG& msg) {
+    const std::optional<StringWalk> walk = WalkOfKey(msg);
+    if (!walk) {
         return false;
     }
-    const wchar_t* text = find->GetText();
-    if (!text || !*text) {
-        return false;
-    }
-    find->SetText(L"");
-    FillStringList();
+    WalkTo(*walk);
     return true;
 }
 
-// "Dialog &box:" leads to the list of dialogs, and the "<<" and ">>" links after it take the focus
-// too; the layout keeps the links before the list.
+void CMainDialog::WalkTo(StringWalk walk) {
+    const int selected = m_stringList ? m_stringList->GetSelectedIndex() : -1;
+    const std::optional<size_t> row =
+        FindRow(m_session, selected >= 0 ? std::optional<size_t>(selected) : std::nullopt, walk);
+    if (!row) {
+        MessageBeep(MB_OK);
+        return;
+    }
+    SelectAndShowRow(static_cast<int>(*row));
+    FocusStringList();
+}
+
+bool CMainDialog::HandleEscapeKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_ESCAPE) {
+        return false;
+    }
+    // A control that takes Escape itself (a dropped-down combo box closing its list) keeps it.
+    const LRESULT wants = SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg));
+    if (wants & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)) {
+        return false;
+    }
+    ClearSearch();
+    return true;
+}
+
+// The string the translator was on stays selected in the whole list.
+void CMainDialog::ClearSearch() {
+    CTEVElement* find = FindById(L"find");
+    const wchar_t* text = find ? find->GetText() : nullptr;
+    if (!text || !*text) {
+        return;
+    }
+    const std::optional<size_t> current = m_session.Current();
+    find->SetText(L"");
+    FillStringList();
+    if (const std::optional<size_t> row = current ? m_session.RowOf(*current) : std::nullopt) {
+        SelectAndShowRow(static_cast<int>(*row));
+    }
+}
+
+// "Dialog &box:" leads to the list of dialogs, and the "<<" and ">>" links follow it; the layout
+// keeps the links before the list.
 void CMainDialog::ArrangeTabOrder() {
     CTEVElement* prev = FindById(L"prevDlg");
     CTEVElement* next = FindById(L"nextDlg");
@@ -980,7 +1024,4 @@ void CMainDialog::ArrangeTabOrder() {
     SetWindowPos(m_dialogCombo->Window(), label ? label : HWND_TOP, 0, 0, 0, 0, kOrderOnly);
     SetWindowPos(prev->Window(), m_dialogCombo->Window(), 0, 0, 0, 0, kOrderOnly);
     SetWindowPos(next->Window(), prev->Window(), 0, 0, 0, 0, kOrderOnly);
-    for (CTEVElement* link : {prev, next}) {
-        SetWindowLongW(link->Window(), GWL_STYLE, GetWindowLongW(link->Window(), GWL_STYLE) | WS_TABSTOP);
-    }
 }

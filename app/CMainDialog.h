@@ -5,6 +5,7 @@
 #include "CTEVDialog.h"
 #include "ImportStrings.h"
 #include "ProgramStart.h"
+#include "StringWalk.h"
 #include "TranslationSession.h"
 #include "WindowSize.h"
 
@@ -141,15 +142,20 @@ private:
     bool HandleReplaceKey(const MSG& msg);
     // A short message in the status line, until the next one.
     void ShowStatus(const std::wstring& text);
-    // The translation files of the other projects the open dialog listed, in the language chosen:
-    // their translations are suggested.
     // The other projects' translation files of the language, and the TMX files in the "memory"
-    // folder beside the program.
+    // folder beside the program: their translations are suggested.
     std::vector<MemoryFile> MemoryFilesOf(const COpenDlg& open) const;
 
-    // Keyboard: Ctrl+S, Enter on a row or a link, Escape in the search box, tab order.
+    // Keyboard: Ctrl+S, Enter on a row or a link, the walk keys, Escape, tab order.
+    bool HandleSaveKey(const MSG& msg);
     bool HandleEnter();
-    bool HandleEscape();
+    bool HandleWalkKey(const MSG& msg);
+    // Selects and shows the row the walk leads to from the selected one; a beep when there is none.
+    void WalkTo(StringWalk walk);
+    // Escape empties the search; the window ends only by its close box, Alt+F4 or a close command.
+    bool HandleEscapeKey(const MSG& msg);
+    void ClearSearch();
+    void FocusStringList();
     void ArrangeTabOrder();
 
     std::wstring m_programFolder;

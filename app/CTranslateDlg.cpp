@@ -193,13 +193,14 @@ void CTranslateDlg::OnInitDialog() {
     }
 }
 
-// Ctrl+Down and Ctrl+Up, whichever control of the dialog has the focus.
+// The dialog's keys work whichever of its controls has the focus.
 bool CTranslateDlg::PreTranslateKey(const MSG& msg) {
-    if (HandleToolkitKey(msg)) {
-        return true;
-    }
+    return HandleToolkitKey(msg) || HandleRowKey(msg) || HandleWalkKey(msg) || HandleCopyOriginalKey(msg);
+}
+
+bool CTranslateDlg::HandleRowKey(const MSG& msg) {
     if (msg.message != WM_KEYDOWN || (msg.wParam != VK_DOWN && msg.wParam != VK_UP) ||
-        GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_MENU) < 0) {
+        GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_MENU) < 0 || GetKeyState(VK_SHIFT) < 0) {
         return false;
     }
     if (msg.wParam == VK_DOWN) {
@@ -271,6 +272,47 @@ void CTranslateDlg::ShowStatus(const std::wstring& text) {
     if (CTEVElement* status = FindById(L"status")) {
         status->SetText(text.c_str());
     }
+}
+
+bool CTranslateDlg::HandleWalkKey(const MSG& msg) {
+    const std::optional<StringWalk> walk = WalkOfKey(msg);
+    if (!walk) {
+        return false;
+    }
+    SaveAndWalk(*walk);
+    return true;
+}
+
+// Stored first: the typed text may translate the string, or mend its findings, before the walk looks.
+void CTranslateDlg::SaveAndWalk(StringWalk walk) {
+    StoreTranslation();
+    const std::optional<size_t> row = FindRow(m_session, static_cast<size_t>(m_currentRow), walk);
+    if (!row || !ShowRow(static_cast<int>(*row), FALSE)) {
+        MessageBeep(MB_OK);
+    }
+    FocusTranslation();
+}
+
+bool CTranslateDlg::HandleCopyOriginalKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != 'B' || GetKeyState(VK_CONTROL) >= 0 ||
+        GetKeyState(VK_MENU) < 0 || GetKeyState(VK_SHIFT) < 0) {
+        return false;
+    }
+    CopyOriginal();
+    return true;
+}
+
+// Replaced as typing would replace it: the box reports the change, and its own undo takes the copy back.
+void CTranslateDlg::CopyOriginal() {
+    CTEVElement* original = FindById(L"srcString");
+    CTEVElement* translation = FindById(L"dstString");
+    if (!original || !translation || !translation->Window()) {
+        return;
+    }
+    const std::wstring text = original->GetText() ? original->GetText() : L"";
+    SendMessageW(translation->Window(), EM_SETSEL, 0, -1);
+    SendMessageW(translation->Window(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+    FocusTranslation();
 }
 
 BOOL CTranslateDlg::CanClose(int) {

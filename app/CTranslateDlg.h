@@ -4,6 +4,7 @@
 
 #include "CTEVDialog.h"
 #include "TranslationSession.h"
+#include "StringWalk.h"
 #include "WindowSize.h"
 
 #include <string>
@@ -56,6 +57,14 @@ private:
     // The best translations made before for the current string, each with what its original differs in.
     void ShowSuggestions(size_t string);
     void ShowStatus(const std::wstring& text);
+    // Ctrl+Down and Ctrl+Up store and move one row.
+    bool HandleRowKey(const MSG& msg);
+    // The walk keys store and move to the next untranslated string or the next with findings.
+    bool HandleWalkKey(const MSG& msg);
+    void SaveAndWalk(StringWalk walk);
+    // Ctrl+B: the original goes into the translation box, to be edited there.
+    bool HandleCopyOriginalKey(const MSG& msg);
+    void CopyOriginal();
     void SaveAndMoveOn();
     // Stores the translation and shows the row above, translated or not.
     void SaveAndGoBack();

@@ -498,7 +498,7 @@ void CTEVTabSwitcher::Paint(HWND hwnd, HDC dc, const RECT& client) {
             }
         }
         const CTEVTab* selected = SelectedTab();
-        if (selected && GetFocus() == hwnd) {
+        if (selected && GetFocus() == hwnd && ShowsFocusCues()) {
             RECT focus = selected->ItemRect();
             InflateRect(&focus, -2, 0);
             DrawFocusRect(memory.Get(), &focus);

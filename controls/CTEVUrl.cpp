@@ -67,7 +67,8 @@ BOOL CTEVUrl::LoadFromNode(IXMLDOMNode* node) {
 
 void CTEVUrl::Create() {
     CTEVElement::Create();
-    CreateControlWindow(kClassName, CStrOrNull(m_text), 0, 0, BindingParam());
+    // A link is reached by Tab like a button: it may be the only way to what it opens.
+    CreateControlWindow(kClassName, CStrOrNull(m_text), WS_TABSTOP, 0, BindingParam());
     // Without a window the link is measured in the fonts its window would make.
     if (!m_window) {
         MakeFonts();
@@ -120,6 +121,10 @@ LRESULT CTEVUrl::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     case WM_MOUSELEAVE:
         OnMouseLeave(hwnd);
         return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        InvalidateRect(hwnd, nullptr, TRUE);
+        return 0;
     default:
         return DefWindowProcW(hwnd, message, wParam, lParam);
     }
@@ -141,7 +146,22 @@ void CTEVUrl::Paint(HWND hwnd, HDC dc, const RECT& client) {
     SendMessageW(GetParent(hwnd), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     if (HasText()) {
         PaintText(dc, client);
+        PaintFocus(hwnd, dc, client);
     }
+}
+
+// Around the text, while the link has the focus and the keyboard cues show, as on a button.
+void CTEVUrl::PaintFocus(HWND hwnd, HDC dc, const RECT& client) const {
+    if (GetFocus() != hwnd || !m_textSpan || !ShowsFocusCues()) {
+        return;
+    }
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(dc, &metrics);
+    const int middle = (client.top + client.bottom) / 2;
+    RECT focus = *m_textSpan;
+    focus.top = std::max<LONG>(client.top, middle - metrics.tmHeight / 2 - 1);
+    focus.bottom = std::min<LONG>(client.bottom, focus.top + metrics.tmHeight + 2);
+    DrawFocusRect(dc, &focus);
 }
 
 void CTEVUrl::PaintText(HDC dc, const RECT& client) {

@@ -47,6 +47,7 @@ private:
     SIZE MeasureShown(const wchar_t* text) const;
     // Draws the text and records its span for the mouse handlers.
     void PaintText(HDC dc, const RECT& client);
+    void PaintFocus(HWND hwnd, HDC dc, const RECT& client) const;
     void OnMouseMove(HWND hwnd, int x);
     void OnLeftButtonDown(int x);
     void OnMouseLeave(HWND hwnd);

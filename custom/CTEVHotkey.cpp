@@ -54,6 +54,20 @@ WORD ModifierFlag(UINT vk) {
     }
 }
 
+// Tab, Shift+Tab and Escape leave the field as they leave any control, so that a keyboard user is
+// never held in it; with Ctrl, Alt or Win held they are combinations like any other.
+bool LeavesField(const MSG* msg) {
+    if (!msg || msg->message != WM_KEYDOWN || (msg->wParam != VK_TAB && msg->wParam != VK_ESCAPE)) {
+        return false;
+    }
+    for (int modifier : {VK_CONTROL, VK_MENU, VK_LWIN, VK_RWIN}) {
+        if (GetKeyState(modifier) < 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 CTEVHotkey::CTEVHotkey(CTEVElement* parent, CTEVEngine* engine)
@@ -78,6 +92,7 @@ void CTEVHotkey::Create() {
 
 void CTEVHotkey::SetValue(int value) {
     m_value = static_cast<WORD>(value & 0xFFFF);
+    m_completeValue = m_value;
     ShowValue();
 }
 
@@ -130,8 +145,13 @@ void CTEVHotkey::OnBound(HWND hwnd) {
 
 LRESULT CTEVHotkey::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
+        // Alt+F4 closes the window, whatever has the focus.
+        if (wParam == VK_F4) {
+            return DefWindowProcW(hwnd, message, wParam, lParam);
+        }
+        [[fallthrough]];
+    case WM_KEYDOWN:
     case WM_KEYUP:
     case WM_SYSKEYUP:
         if (message == WM_KEYDOWN || message == WM_SYSKEYDOWN) {
@@ -139,14 +159,15 @@ LRESULT CTEVHotkey::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         } else {
             OnKeyUp(lParam);
         }
-        ShowValue();
-        ExecuteChildren();
-        Fire(L"changed", 0, 0);
+        ReportChange();
         return 0;
     case WM_SYSCHAR:
         // Alt with a key is a combination here, not a menu mnemonic to beep at.
         return 0;
     case WM_GETDLGCODE:
+        if (LeavesField(reinterpret_cast<const MSG*>(lParam))) {
+            return DLGC_WANTARROWS;
+        }
         return DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTALLKEYS;
     case WM_LBUTTONDOWN:
         SetFocus(hwnd);
@@ -161,6 +182,7 @@ LRESULT CTEVHotkey::HandleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     }
     case WM_KILLFOCUS:
         DestroyCaret();
+        KeepCompleteValue();
         return 0;
     case WM_SETFONT:
         m_font = reinterpret_cast<HFONT>(wParam);
@@ -197,6 +219,22 @@ void CTEVHotkey::OnKeyDown(LPARAM lParam) {
     m_value = static_cast<WORD>(vk | (m_value & kKeptByNewKey));
     if (lParam & kExtendedKeyBit) {
         m_value |= kExtended;
+    }
+    m_completeValue = m_value;
+}
+
+void CTEVHotkey::ReportChange() {
+    ShowValue();
+    ExecuteChildren();
+    Fire(L"changed", 0, 0);
+}
+
+// Modifiers without a key are no hotkey: the Shift of a Shift+Tab that leaves the field, or a
+// combination given up half way, give way to the last complete one.
+void CTEVHotkey::KeepCompleteValue() {
+    if (m_value != 0 && (m_value & kKeyMask) == 0) {
+        m_value = m_completeValue;
+        ReportChange();
     }
 }
 

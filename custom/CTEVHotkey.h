@@ -45,12 +45,16 @@ protected:
 private:
     void OnKeyDown(LPARAM lParam);
     void OnKeyUp(LPARAM lParam);
+    // Shows the value and tells the dialog, after a key or a change of focus.
+    void ReportChange();
+    void KeepCompleteValue();
     // Text, caret and picture follow the value.
     void ShowValue();
     void PlaceCaret();
     HFONT TextFont() const;
 
     WORD m_value = 0;
+    WORD m_completeValue = 0; // the last value set or given a main key
     std::wstring m_text;
     HFONT m_font = nullptr; // not owned: given with WM_SETFONT
 };

@@ -96,7 +96,27 @@ void COwnWindow::Bind(HWND hwnd) {
     m_hwnd = hwnd;
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetPropW(hwnd, m_property, m_propertyValue);
+    HWND parent = GetParent(hwnd);
+    m_focusCuesHidden = parent && (SendMessageW(parent, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
     OnBound(hwnd);
+}
+
+// The platform keeps the state as well, but not every platform answers WM_QUERYUISTATE with it.
+void COwnWindow::FollowUiState(HWND hwnd, WPARAM change) {
+    if (!(HIWORD(change) & UISF_HIDEFOCUS)) {
+        return;
+    }
+    switch (LOWORD(change)) {
+    case UIS_SET:
+        m_focusCuesHidden = true;
+        break;
+    case UIS_CLEAR:
+        m_focusCuesHidden = false;
+        break;
+    default: // UIS_INITIALIZE: the platform chooses from the last input
+        m_focusCuesHidden = (SendMessageW(hwnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
+        break;
+    }
 }
 
 void COwnWindow::Unbind() {
@@ -140,6 +160,12 @@ LRESULT CALLBACK COwnWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
 }
 
 LRESULT COwnWindow::Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_UPDATEUISTATE) {
+        const LRESULT result = HandleMessage(hwnd, message, wParam, lParam);
+        FollowUiState(hwnd, wParam);
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return result;
+    }
     if (message != WM_PAINT && message != WM_PRINTCLIENT) {
         return HandleMessage(hwnd, message, wParam, lParam);
     }

@@ -34,6 +34,9 @@ public:
     // The creation parameter that binds a new window of an own class to this object.
     void* BindingParam() { return this; }
     HWND BoundWindow() const { return m_hwnd; }
+    // Whether focus rectangles show: the keyboard cues as the window's parent had them when it was
+    // made and WM_UPDATEUISTATE changed them since. The window repaints on each change.
+    bool ShowsFocusCues() const { return !m_focusCuesHidden; }
 
 protected:
     // The window has just been bound (at WM_NCCREATE).
@@ -52,9 +55,11 @@ private:
     LRESULT Dispatch(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void Bind(HWND hwnd);
     void Unbind();
+    void FollowUiState(HWND hwnd, WPARAM change);
 
     const wchar_t* m_property;      // not owned: a literal
     void* m_propertyValue;          // not owned
     HWND m_hwnd = nullptr;          // not owned: the platform destroys it
     std::vector<UINT_PTR> m_timers; // running on m_hwnd
+    bool m_focusCuesHidden = false;
 };

@@ -427,6 +427,24 @@ TEST_F(BehaviourElements, LinkWithNotifyTargetFiresClickedOnlyForClicksOnItsText
     EXPECT_TRUE(engine.opened.empty());
 }
 
+TEST_F(BehaviourElements, LinkIsATabStopAndShowsItsFocusOnlyWhileTheKeyboardCuesShow) {
+    TestDialog dialog(engine, R"(<dialog><button id="before" label="Before"/>
+          <url id="link" text="Somewhere" url=":notify:"/></dialog>)");
+    dialog.Run([&](TestDialog& d) {
+        HWND link = d.Get(L"link").Window();
+        EXPECT_EQ(link, GetNextDlgTabItem(d.Hwnd(), d.Get(L"before").Window(), FALSE));
+        SendMessageW(link, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+        const std::vector<COLORREF> unfocused = ClientPixels(link);
+        SendMessageW(d.Hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(link), TRUE);
+        EXPECT_NE(unfocused, ClientPixels(link));
+        SendMessageW(link, WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
+        EXPECT_EQ(unfocused, ClientPixels(link));
+        SendMessageW(link, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+        SetFocus(d.Get(L"before").Window());
+        EXPECT_EQ(unfocused, ClientPixels(link));
+    });
+}
+
 TEST_F(BehaviourElements, LinkHighlightsWhileTheCursorIsOverItsTextAndStopsItsTimerAfterwards) {
     TestDialog dialog(engine, R"(<dialog><box minwidth="300" hFlex="1">
           <url id="link" text="Hover over me" url=":notify:" hFlex="1"/></box></dialog>)");

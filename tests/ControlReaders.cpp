@@ -1,5 +1,7 @@
 #include "ControlReaders.h"
 
+#include "GdiHandles.h"
+
 std::wstring WindowText(HWND window) {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
     text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
@@ -54,4 +56,18 @@ std::vector<std::wstring> ComboEntries(HWND combo) {
 
 std::vector<std::wstring> ListBoxEntries(HWND listBox) {
     return Entries(listBox, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
+}
+
+std::vector<COLORREF> ClientPixels(HWND window) {
+    UpdateWindow(window);
+    RECT client = {};
+    GetClientRect(window, &client);
+    WindowDC dc(window);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < client.bottom; ++y) {
+        for (int x = 0; x < client.right; ++x) {
+            pixels.push_back(GetPixel(dc.Get(), x, y));
+        }
+    }
+    return pixels;
 }

@@ -29,3 +29,6 @@ void SelectRow(HWND list, int row, UINT state = LVIS_SELECTED | LVIS_FOCUSED);
 
 std::vector<std::wstring> ComboEntries(HWND combo);
 std::vector<std::wstring> ListBoxEntries(HWND listBox);
+
+// The client area's pixels as the window last painted them, once what it invalidated is painted.
+std::vector<COLORREF> ClientPixels(HWND window);

@@ -264,6 +264,20 @@ void PressButton(HWND dialog, int commandId) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, commandId)));
 }
 
+void HoldModifiers(const std::vector<int>& held) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    for (int modifier : {VK_CONTROL, VK_SHIFT, VK_MENU}) {
+        keys[modifier] = std::find(held.begin(), held.end(), modifier) != held.end() ? 0x80 : 0;
+    }
+    SetKeyboardState(keys);
+}
+
+void PostKeyHolding(HWND window, UINT key, const std::vector<int>& held) {
+    HoldModifiers(held);
+    PostMessageW(window, WM_KEYDOWN, key, 1);
+}
+
 COLORREF Screenshot::At(POINT screen) const {
     const int width = place.right - place.left;
     const int height = place.bottom - place.top;

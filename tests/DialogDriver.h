@@ -132,6 +132,13 @@ std::wstring MessageBoxText(HWND box);
 int CountWindowsInside(HWND window);
 // Presses a dialog's button by its command id, as a click would (IDYES, IDNO, IDOK...).
 void PressButton(HWND dialog, int commandId);
+// Sets the thread's keyboard state as if exactly these modifiers (VK_CONTROL, VK_SHIFT, VK_MENU) were
+// held: every key handled after it reads them. An empty list releases them all, as a test should at
+// its end.
+void HoldModifiers(const std::vector<int>& held);
+// A key as the keyboard delivers it while the modifiers are held: posted to window, through its
+// dialog's loop.
+void PostKeyHolding(HWND window, UINT key, const std::vector<int>& held);
 
 // A window's pixels as they stood on screen.
 struct Screenshot {

@@ -329,12 +329,15 @@ TEST_F(MainWindow, TheTitleNamesProjectAndLanguageAndMarksUnsavedChanges) {
     EXPECT_STREQ(L"Einstellungen", reader.FindString(L"title", L"caption"));
 }
 
-TEST_F(MainWindow, EnterOnARowTranslatesItEscapeClearsTheSearchBeforeClosingAndTabReachesTheLinks) {
+TEST_F(MainWindow, EnterOnARowTranslatesItEscapeClearsTheSearchButNeverClosesAndTabReachesTheLinks) {
     CMainDialog main(&engine, program.Path(), session);
     std::wstring translated;
     Texts searched, afterEscape;
-    bool openAfterEscape = false, tabReachesLinks = false;
+    bool startsInSearch = false, openAfterEscape = false, tabReachesLinks = false;
+    int selectedAfterEscape = -1;
+    std::vector<int> closeAnswers;
     const INT_PTR result = Run(main, {[&] {
+                                          startsInSearch = GetFocus() == Get(main, L"find").Window();
                                           SelectRow(main, 1);
                                           PostKey(main.StringList()->Window(), VK_RETURN);
                                       },
@@ -350,22 +353,76 @@ TEST_F(MainWindow, EnterOnARowTranslatesItEscapeClearsTheSearchBeforeClosingAndT
                                       [&] {
                                           Type(main, L"find", L"ok");
                                           searched = Column(main, 0);
-                                          PostKey(Get(main, L"find").Window(), VK_ESCAPE);
+                                          SelectRow(main, 0);
+                                          // Escape clears the search wherever the focus is.
+                                          PostKey(main.StringList()->Window(), VK_ESCAPE);
                                       },
                                       [&] {
                                           afterEscape = Column(main, 0);
-                                          openAfterEscape = IsWindowVisible(main.Window());
+                                          selectedAfterEscape = main.StringList()->GetSelectedIndex();
                                           tabReachesLinks =
                                               GetNextDlgTabItem(main.Window(), Get(main, L"dialog").Window(),
                                                                 FALSE) == Get(main, L"prevDlg").Window();
                                           PostKey(Get(main, L"find").Window(), VK_ESCAPE);
+                                      },
+                                      [&] {
+                                          openAfterEscape = IsWindowVisible(main.Window()) != FALSE;
+                                          // The close box still ends the program, asking nothing here.
+                                          PostMessageW(main.Window(), WM_CLOSE, 0, 0);
                                       }});
+    EXPECT_TRUE(startsInSearch);
     EXPECT_EQ(L"OK", translated);
     EXPECT_EQ(2u, searched.size());
     EXPECT_EQ(8u, afterEscape.size());
+    EXPECT_EQ(1, selectedAfterEscape); // the string found stays selected
     EXPECT_TRUE(openAfterEscape);
     EXPECT_TRUE(tabReachesLinks);
-    EXPECT_EQ(IDCANCEL, result); // Escape in an empty search closes as before
+    EXPECT_EQ(IDCANCEL, result);
+}
+
+TEST_F(MainWindow, WalkKeysSelectTheNextUntranslatedOrProblemRowWrappingWithinTheShownRows) {
+    CMainDialog main(&engine, program.Path(), session);
+    const std::vector<int> kCtrlShift = {VK_CONTROL, VK_SHIFT};
+    // Untranslated: strings 2, 4 and 5; with findings: 3 (its ":" lost) and 6 (a leading space).
+    const struct {
+        UINT key;
+        std::vector<int> held;
+        int row;
+    } walks[] = {
+        {VK_DOWN, kCtrlShift, 2}, {VK_DOWN, kCtrlShift, 4}, {VK_UP, kCtrlShift, 2}, {VK_UP, kCtrlShift, 5},
+        {VK_F8, {}, 6},           {VK_F8, {}, 3},           {VK_F8, {VK_SHIFT}, 6},
+    };
+    std::vector<int> rows;
+    bool listFocused = false;
+    std::vector<Step> steps = {[&] {
+        main.SetTranslation(0, L"Param\u00e8tres");
+        main.SetTranslation(1, L"OK");
+        main.SetTranslation(6, L" annuler");
+        SelectRow(main, 0);
+        SetFocus(Get(main, L"find").Window());
+    }};
+    for (const auto& walk : walks) {
+        steps.push_back([&] { PostKeyHolding(GetFocus(), walk.key, walk.held); });
+        steps.push_back([&] {
+            rows.push_back(main.StringList()->GetSelectedIndex());
+            listFocused = GetFocus() == main.StringList()->Window();
+        });
+    }
+    steps.push_back([&] {
+        Type(main, L"find", L"cancel"); // strings 2, 4, 6 and 7
+        SelectRow(main, 1);
+        PostKeyHolding(GetFocus(), VK_DOWN, kCtrlShift);
+    });
+    steps.push_back([&] { rows.push_back(main.StringList()->GetSelectedIndex()); });
+    Run(main, steps);
+    HoldModifiers({});
+    std::vector<int> expected;
+    for (const auto& walk : walks) {
+        expected.push_back(walk.row);
+    }
+    expected.push_back(0); // string 2 again: 5 is not shown
+    EXPECT_EQ(expected, rows);
+    EXPECT_TRUE(listFocused);
 }
 
 TEST_F(MainWindow, SearchIgnoresAcceleratorsAndTheListMarksLineBreaks) {

@@ -98,6 +98,21 @@ TEST_F(TabSwitcher, SwitchesByCommandsButtonsKeysAndClicksWithEventsInOrder) {
     });
 }
 
+TEST_F(TabSwitcher, ListShowsItsFocusOnlyWhileTheKeyboardCuesShow) {
+    TestDialog dialog(engine, R"(<dialog><button id="before" label="Before"/><tabswitcher id="sw">
+        <tab id="one" label="One" selected="true"><button id="b1" label="A"/></tab>
+        <tab id="two" label="Two"><button id="b2" label="B"/></tab></tabswitcher></dialog>)");
+    dialog.Run([](TestDialog& d) {
+        HWND list = d.Get(L"sw").Window();
+        SendMessageW(list, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+        const std::vector<COLORREF> unfocused = ClientPixels(list);
+        SendMessageW(d.Hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(list), TRUE);
+        EXPECT_NE(unfocused, ClientPixels(list));
+        SendMessageW(list, WM_UPDATEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEFOCUS), 0);
+        EXPECT_EQ(unfocused, ClientPixels(list));
+    });
+}
+
 TEST_F(TabSwitcher, CopesWithNoOrSeveralSelectedTabs) {
     TestDialog dialog(engine, R"(<dialog><tabswitcher id="none">
         <tab id="a" label="A"><button id="ba" label="x"/></tab><tab id="b" label="B"><button id="bb"/></tab>

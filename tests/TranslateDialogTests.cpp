@@ -399,6 +399,67 @@ TEST_F(TranslateDialog, CtrlArrowsStoreAndWalkAndClosingAsksToStoreAnEditAndSele
     EXPECT_EQ(L"Annuler", session.Model().Strings()[2].loc.value_or(L"-"));
 }
 
+TEST_F(TranslateDialog, WalkKeysStoreWhatWasTypedThenGoToTheNextUntranslatedOrProblemString) {
+    CMainDialog main(&engine, program.Path(), session);
+    const std::vector<int> kCtrlShift = {VK_CONTROL, VK_SHIFT};
+    // "Annuler" typed at row 2 goes forward to row 4 too, so the first walk passes both; "Chercher"
+    // at row 3 lost its ":" and is the only string with findings.
+    const struct {
+        UINT key;
+        std::vector<int> held;
+        int row;
+    } walks[] = {
+        {VK_DOWN, kCtrlShift, 5},
+        {VK_F8, {}, 3},
+        {VK_F8, {VK_SHIFT}, 3},
+        {VK_UP, kCtrlShift, 1},
+    };
+    auto dialog = [&]() -> CTranslateDlg& { return OpenedTranslateDialog(main); };
+    std::vector<int> rows;
+    std::vector<Step> steps = {[&] {
+                                   SelectRow(main, 2);
+                                   ClickElement(main, L"btnTranslate");
+                               },
+                               [&] { Type(dialog(), L"dstString", L"Annuler"); }};
+    for (const auto& walk : walks) {
+        steps.push_back([&] { PostKeyHolding(Get(dialog(), L"dstString").Window(), walk.key, walk.held); });
+        steps.push_back([&] { rows.push_back(dialog().CurrentRow()); });
+    }
+    steps.push_back([&] { Close(dialog()); });
+    Run(main, steps);
+    HoldModifiers({});
+    std::vector<int> expected;
+    for (const auto& walk : walks) {
+        expected.push_back(walk.row);
+    }
+    EXPECT_EQ(expected, rows);
+    EXPECT_EQ(L"Annuler", session.Model().Strings()[2].loc.value_or(L"-"));
+}
+
+TEST_F(TranslateDialog, CtrlBCopiesTheOriginalIntoTheBoxWithoutStoringIt) {
+    CMainDialog main(&engine, program.Path(), session);
+    std::wstring copied;
+    bool edited = false;
+    Run(main, {[&] {
+                   SelectRow(main, 3); // "Look in:", translated "Chercher"
+                   ClickElement(main, L"btnTranslate");
+               },
+               [&] {
+                   // From the original's box too: the key works wherever the focus is.
+                   PostKeyHolding(Get(OpenedTranslateDialog(main), L"srcString").Window(), 'B', {VK_CONTROL});
+               },
+               [&] {
+                   copied = Text(OpenedTranslateDialog(main), L"dstString");
+                   edited = OpenedTranslateDialog(main).TranslationEdited();
+                   Close(OpenedTranslateDialog(main));
+               },
+               [&] { PressButton(FindOwnedDialog(OpenedTranslateDialog(main).Window()), IDNO); }});
+    HoldModifiers({});
+    EXPECT_EQ(L"Look in:", copied);
+    EXPECT_TRUE(edited);
+    EXPECT_EQ(L"Chercher", session.Model().Strings()[3].loc.value_or(L"-"));
+}
+
 TEST_F(TranslateDialog, SavingAnEmptiedBoxRemovesTheTranslation) {
     CMainDialog main(&engine, program.Path(), session);
     Texts translations;
