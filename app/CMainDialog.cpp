@@ -436,7 +436,8 @@ void CMainDialog::ShowSelectedFindings() {
 
 void CMainDialog::SetTranslation(int index, const wchar_t* text) {
     if (index >= 0) {
-        ShowStatus(ForwardCopyText(m_session.StoreTranslation(static_cast<size_t>(index), CopyOrNull(text))));
+        const auto stored = static_cast<size_t>(index);
+        ShowStatus(ForwardCopyText(m_session.Model(), stored, m_session.StoreTranslation(stored, CopyOrNull(text))));
     }
 }
 

@@ -367,7 +367,8 @@ void CTranslateDlg::StoreTranslation() {
     const OptString text = TypedTranslation();
     const int index = StringIndexOfRow(m_currentRow);
     if (index >= 0) {
-        ShowStatus(ForwardCopyText(m_session.StoreTranslation(static_cast<size_t>(index), text)));
+        const auto stored = static_cast<size_t>(index);
+        ShowStatus(ForwardCopyText(m_session.Model(), stored, m_session.StoreTranslation(stored, text)));
     }
 }
 

@@ -412,11 +412,14 @@ std::wstring UndoneText(const ProjectModel& model, const UndoneAction& action, b
                       static_cast<unsigned>(action.strings), action.strings == 1 ? L"string" : L"strings");
 }
 
-std::wstring ForwardCopyText(const std::vector<size_t>& changed) {
-    if (changed.size() < 2) {
+std::wstring ForwardCopyText(const ProjectModel& model, size_t stored, const std::vector<size_t>& changed) {
+    // The stored string's own unit shares its translation by being one string: no copy.
+    const size_t copies = static_cast<size_t>(std::count_if(changed.begin(), changed.end(), [&](size_t s) {
+        return model.UnitHead(s) != model.UnitHead(stored);
+    }));
+    if (copies == 0) {
         return L"";
     }
-    const size_t copies = changed.size() - 1;
     return FormatText(L"Also filled %u %s with the same original", static_cast<unsigned>(copies),
                       copies == 1 ? L"string" : L"strings");
 }

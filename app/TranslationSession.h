@@ -59,7 +59,7 @@ struct UndoneAction {
 std::wstring UndoneText(const ProjectModel& model, const UndoneAction& action, bool redone);
 // What a store did beyond the string stored, given the strings it changed: "Also filled 2 strings with
 // the same original"; empty when it filled no other.
-std::wstring ForwardCopyText(const std::vector<size_t>& changed);
+std::wstring ForwardCopyText(const ProjectModel& model, size_t stored, const std::vector<size_t>& changed);
 
 // A translation file of another project of the language, or a TMX file, whose translations are
 // suggested.

@@ -345,3 +345,12 @@ TEST_F(Session, SuggestionsComeFromOtherProjectsFilesAndFromThisProjectAsItIsNow
     EXPECT_EQ(L"Abbrechen", cancel[0].translation);
     EXPECT_EQ(L"this project", cancel[0].origin);
 }
+
+TEST(ForwardCopy, IsSaidOnlyOfStringsOutsideTheStoredUnit) {
+    const ProjectModel model({{L"a", std::nullopt, L"X", std::nullopt},
+                              {L"a", std::nullopt, L"X", std::nullopt},
+                              {L"b", std::nullopt, L"X", std::nullopt}},
+                             {});
+    EXPECT_EQ(L"", ForwardCopyText(model, 0, {0, 1}));
+    EXPECT_EQ(L"Also filled 1 string with the same original", ForwardCopyText(model, 0, {0, 1, 2}));
+}
