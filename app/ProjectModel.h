@@ -15,6 +15,20 @@
 #include <unordered_map>
 #include <vector>
 
+// An optional text that few strings have: where it is absent it costs one pointer, so that the
+// strings every keystroke passes over stay small.
+class RareText {
+public:
+    RareText() = default;
+    RareText(const OptString& text) : m_text(text ? std::make_shared<const std::wstring>(*text) : nullptr) {}
+    explicit operator bool() const { return m_text != nullptr; }
+    const std::wstring& operator*() const { return *m_text; }
+    operator OptString() const { return m_text ? OptString(*m_text) : std::nullopt; }
+
+private:
+    std::shared_ptr<const std::wstring> m_text;
+};
+
 struct StringItem {
     std::wstring id;
     OptString attr;
@@ -22,9 +36,9 @@ struct StringItem {
     OptString loc;     // present (even empty) when the string is translated
     // The original the translation was made from, when it is not today's: the translation still
     // shows, but needs review. Written back until the translation is stored again.
-    OptString madeFrom;
+    RareText madeFrom;
 
-    bool NeedsReview() const { return madeFrom.has_value(); }
+    bool NeedsReview() const { return static_cast<bool>(madeFrom); }
 };
 
 // What a description file gives: one copy for every listing of the file, however often a
