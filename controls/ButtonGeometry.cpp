@@ -2,35 +2,13 @@
 #include "ButtonGeometry.h"
 
 #include "GdiHandles.h"
+#include "ThemeHandles.h"
 
 #include <uxtheme.h>
 #include <vssym32.h>
 
-namespace {
-
-// The visual style's button parts for a control (or for any button, without a window); null
-// while buttons draw plainly.
-class ButtonTheme {
-public:
-    explicit ButtonTheme(HWND control)
-        : m_theme(IsThemeActive() && IsAppThemed() ? OpenThemeData(control, L"Button") : nullptr) {}
-    ButtonTheme(const ButtonTheme&) = delete;
-    ButtonTheme& operator=(const ButtonTheme&) = delete;
-    ~ButtonTheme() {
-        if (m_theme) {
-            CloseThemeData(m_theme);
-        }
-    }
-    HTHEME Get() const { return m_theme; }
-
-private:
-    HTHEME m_theme;
-};
-
-} // namespace
-
 int MarkHeight(HDC dc, HWND control, bool radio) {
-    const ButtonTheme theme(control);
+    const ThemeData theme(control, L"Button");
     SIZE mark = {};
     if (theme.Get() && SUCCEEDED(GetThemePartSize(theme.Get(), dc, radio ? BP_RADIOBUTTON : BP_CHECKBOX, 1,
                                                   nullptr, TS_DRAW, &mark))) {
@@ -48,7 +26,7 @@ int MarkRoom(HDC dc, HWND control, HFONT font, bool radio) {
 }
 
 PushButtonInsets PushButtonInsetsOf(HDC dc, HWND control, bool isDefault) {
-    const ButtonTheme theme(control);
+    const ThemeData theme(control, L"Button");
     if (theme.Get()) {
         const RECT outer = {0, 0, 100, 100};
         RECT content = outer;
@@ -65,5 +43,5 @@ PushButtonInsets PushButtonInsetsOf(HDC dc, HWND control, bool isDefault) {
 }
 
 bool GroupCaptionClippedToAdvance(HWND control) {
-    return ButtonTheme(control).Get() != nullptr;
+    return static_cast<bool>(ThemeData(control, L"Button"));
 }

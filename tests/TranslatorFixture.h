@@ -35,19 +35,12 @@ inline const char* const kTranslation = R"(<strings><string id="look" attr="valu
 
 enum class Modifier { None, Ctrl, Alt };
 
-// Marks the modifier as held, and the others as not, for the keys handled from now on.
-inline void HoldModifier(Modifier modifier) {
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    keys[VK_CONTROL] = modifier == Modifier::Ctrl ? 0x80 : 0;
-    keys[VK_MENU] = modifier == Modifier::Alt ? 0x80 : 0;
-    SetKeyboardState(keys);
-}
-
 // A key as the keyboard delivers it to the focused control, through the window's loop, with the
 // modifier held while it is handled (the fixture lets go of it at the end of each test).
 inline void PostKey(HWND focus, UINT key, Modifier modifier = Modifier::None) {
-    HoldModifier(modifier);
+    HoldModifiers(modifier == Modifier::Ctrl  ? std::vector<int>{VK_CONTROL}
+                  : modifier == Modifier::Alt ? std::vector<int>{VK_MENU}
+                                              : std::vector<int>{});
     SetFocus(focus);
     constexpr LPARAM kAltDown = 1 << 29;
     PostMessageW(focus, modifier == Modifier::Alt ? WM_SYSKEYDOWN : WM_KEYDOWN, key,
@@ -65,7 +58,7 @@ protected:
         CreateDirectoryW((program.LanguageFolder() + L"\\sample").c_str(), nullptr);
         WriteUtf8File(TranslationFile(), kTranslation);
     }
-    void TearDown() override { HoldModifier(Modifier::None); } // none left held for the next test
+    void TearDown() override { HoldModifiers({}); } // none left held for the next test
 
     void WriteProject(const wchar_t* folder, const char* projectXml) {
         program.AddProject(folder, projectXml, {{L"a.xml", kDialogA}, {L"b.xml", kDialogB}});
