@@ -105,14 +105,21 @@ SIZE CTEVLabel::MeasureShown(const wchar_t* text, int width) const {
         // Drawn in the given width: what passes either edge of it is cut.
         return {std::max(advance, drawn.inkRight) + std::max(0, -drawn.inkLeft), drawn.box.cy};
     }
-    // A line wider than its advance allows breaks, so the advance fits in any case; flush left
-    // what lies before the text's start and flush right what passes its advance are cut at any
-    // width.
-    int needed = std::max(advance, drawn.inkRight);
+    if (!(format & DT_SINGLELINE)) {
+        // Without a width yet: a line wider than its box will break there, so the box holds the
+        // whole advance.
+        return {std::max(advance, drawn.inkRight), drawn.box.cy};
+    }
+    // One line clipped at the box's edges: only its pixels must fit, and they may fall short of
+    // its advance (Wine measures some sizes wider than it draws) or pass it.
+    if (drawn.inkRight <= drawn.inkLeft) {
+        return drawn.box;
+    }
+    int needed = drawn.inkRight;
     if (m_textAlign == AlignRight) {
-        needed = advance + std::max(0, -drawn.inkLeft);
+        needed = advance - drawn.inkLeft;
     } else if (m_textAlign == AlignCenter) {
-        needed = std::max(advance, CentredLineWidth(drawn, 0));
+        needed = CentredLineWidth(drawn, 0);
     }
     return {needed, drawn.box.cy};
 }

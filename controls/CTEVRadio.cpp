@@ -90,9 +90,9 @@ SIZE CTEVRadio::RoomFor(const wchar_t* label, int width) const {
 int CTEVRadio::CircleRoom(int textHeight) const {
     // The circle is centred on the wrapped text, moved up one pixel more where it is the taller,
     // and the text centred in the control: a text lower than the circle needs that much above
-    // and below it.
+    // and below it. A text as tall as the circle is placed as a lower one is (seen at 144 DPI).
     const int circle = MarkHeight(MeasuringDC(), m_window, true);
-    if (textHeight >= circle) {
+    if (textHeight > circle) {
         return textHeight;
     }
     return textHeight + 2 * ((circle - textHeight) / 2 + 1);

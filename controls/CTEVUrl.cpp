@@ -80,11 +80,15 @@ void CTEVUrl::Create() {
 }
 
 SIZE CTEVUrl::MeasureShown(const wchar_t* text) const {
-    // Under the mouse the link draws underlined: the same glyphs, and the line besides.
-    const DrawnText drawn = MeasureDrawnText(MeasuringDC(), m_underlinedFont.Get(), text, kTextFormat);
+    // The glyphs must show whole; the underline under the mouse runs to the advance, and losing
+    // its end loses no letter.
+    const DrawnText drawn = MeasureDrawnText(MeasuringDC(), m_font.Get(), text, kTextFormat);
+    if (drawn.inkRight <= drawn.inkLeft) {
+        return drawn.box;
+    }
     // Drawn from the left edge, the link loses what passes the right one; drawn flush right, what
     // passes its advance is lost at any width and what lies before its start needs room.
-    const int width = m_textAlign == AlignRight ? drawn.box.cx + std::max(0, -drawn.inkLeft) : drawn.inkRight;
+    const int width = m_textAlign == AlignRight ? drawn.box.cx - drawn.inkLeft : drawn.inkRight;
     return {width, drawn.box.cy};
 }
 

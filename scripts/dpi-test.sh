@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The translator's windows and the demo's previews at 144 DPI measured against 96 DPI
-# (WindowsAtDpi.*, built tests). The group runs once in the project's Wine prefix at its 96 DPI on
-# a 1280x1024 screen, then in a second prefix beside it whose display is set to 144 DPI (made here
-# on first use), under that prefix's own wineserver: on a screen of 1.5 times the pixels, where
+# (WindowsAtDpi.*, built tests), and the text room held against the drawn pixels at 144 DPI
+# (TextRoomPixels.*; the suite runs it at 96). The group runs once in the project's Wine prefix at
+# its 96 DPI on a 1280x1024 screen, then in a second prefix beside it whose display is set to
+# 144 DPI (made here on first use), under that prefix's own wineserver: on a screen of 1.5 times the pixels, where
 # every window must be 1.5 times its size, and on a 1366x768 screen, where every window must still
 # open inside the work area. Wine reads the DPI when a process starts, and one server holds one
 # prefix's registry, so the prefixes cannot share a server. Screenshots of the runs stay in
@@ -46,7 +47,7 @@ env -u DISPLAY wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWO
 env -u DISPLAY wineserver -w
 start_virtual_display 1920x1536
 start_wineserver N
-TEV_DPI_BASE_SIZES="Z:$sizes" wine tests/tev_tests.exe --gtest_filter='WindowsAtDpi.*' || status=1
+TEV_DPI_BASE_SIZES="Z:$sizes" wine tests/tev_tests.exe --gtest_filter='WindowsAtDpi.*:TextRoomPixels.*' || status=1
 stop_wineserver
 stop_virtual_display
 start_virtual_display 1366x768
