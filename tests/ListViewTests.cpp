@@ -304,6 +304,11 @@ TEST_F(ListView, BulkUpdatesSuspendRedrawingAndRestoreIt) {
                   list.EndUpdate();
                   list.EndUpdate(); // unmatched: ignored
                   EXPECT_TRUE(IsWindowVisible(list.Window()));
+                  // The scroll bar takes the rows at once; it and the rows are drawn by the next paint.
+                  SCROLLINFO bar = {sizeof bar, SIF_RANGE};
+                  ASSERT_TRUE(GetScrollInfo(list.Window(), SB_VERT, &bar));
+                  EXPECT_EQ(19999, bar.nMax);
+                  EXPECT_TRUE(GetUpdateRect(list.Window(), nullptr, FALSE));
                   SaveScreenshot(d.Hwnd(), L"list-bulk");
 
                   // Redrawing is switched back on through a message that would show a hidden list.
