@@ -10,6 +10,7 @@
 #include "EventRoutes.h"
 #include "HistoryKeys.h"
 #include "ImportStrings.h"
+#include "ProgramIdentity.h"
 #include "SafeReplace.h"
 #include "TmxFile.h"
 #include "WindowSize.h"
@@ -127,6 +128,8 @@ void CMainDialog::OnPreInitDialog() {
 
 void CMainDialog::OnInitDialog() {
     CTEVDialog::OnInitDialog();
+    SetProgramIcon(m_window);
+    AddAboutToSystemMenu(m_window);
     ArrangeTabOrder();
     if (m_showCombo) {
         m_showCombo->SetValue(static_cast<int>(ShownStrings::All));
@@ -593,6 +596,10 @@ BOOL CMainDialog::PreProcessMessage(HWND hwnd, UINT message, WPARAM wParam, LPAR
         if (m_session.LayOutStaleDialogs(kLayoutSliceMs)) {
             LayOutSoon();
         }
+        *result = TRUE;
+        return TRUE;
+    }
+    if (message == WM_SYSCOMMAND && AnswerAboutCommand(hwnd, wParam, m_programFolder)) {
         *result = TRUE;
         return TRUE;
     }

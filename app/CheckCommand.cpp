@@ -1,7 +1,7 @@
 #include "CheckCommand.h"
 
 #include "COpenDlg.h"
-#include "KernelHandles.h"
+#include "LineWriter.h"
 #include "ProjectChecks.h"
 #include "ProjectModel.h"
 #include "Settings.h"
@@ -9,8 +9,6 @@
 #include <windows.h>
 
 #include <shlwapi.h>
-
-#include <algorithm>
 
 namespace {
 
@@ -48,63 +46,6 @@ std::optional<CheckRequest> ParseRequest(const std::vector<std::wstring>& args) 
     }
     return request;
 }
-
-// Where lines go: a file or pipe as UTF-8, or a console as its own text.
-class LineWriter {
-public:
-    // A report file, created anew.
-    explicit LineWriter(const std::wstring& path)
-        : m_file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                             nullptr)),
-          m_handle(m_file.Get()) {}
-    // Standard output or error as the program was given it; else the console of the program that
-    // started it (a windowed program gets none of its own).
-    explicit LineWriter(DWORD standardHandle)
-        : m_file(HasHandle(standardHandle) ? INVALID_HANDLE_VALUE : OpenParentConsole()),
-          m_handle(m_file.Valid() ? m_file.Get() : GetStdHandle(standardHandle)) {
-        DWORD mode = 0;
-        m_console = Usable() && GetConsoleMode(m_handle, &mode);
-    }
-
-    bool Usable() const { return m_handle && m_handle != INVALID_HANDLE_VALUE; }
-
-    bool Write(const std::wstring& line) {
-        if (!Usable()) {
-            return false;
-        }
-        const std::wstring text = line + L"\r\n";
-        DWORD written = 0;
-        if (m_console) {
-            return WriteConsoleW(m_handle, text.c_str(), static_cast<DWORD>(text.size()), &written, nullptr);
-        }
-        const std::string bytes = ToUtf8(text);
-        return WriteFile(m_handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-               written == bytes.size();
-    }
-
-private:
-    static bool HasHandle(DWORD standardHandle) {
-        const HANDLE handle = GetStdHandle(standardHandle);
-        return handle && handle != INVALID_HANDLE_VALUE;
-    }
-    static HANDLE OpenParentConsole() {
-        AttachConsole(ATTACH_PARENT_PROCESS);
-        return CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
-    }
-    static std::string ToUtf8(const std::wstring& text) {
-        const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr,
-                                             0, nullptr, nullptr);
-        std::string bytes(static_cast<size_t>(std::max(size, 0)), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), size,
-                            nullptr, nullptr);
-        return bytes;
-    }
-
-    FileHandle m_file;
-    HANDLE m_handle;
-    bool m_console = false;
-};
 
 int Refuse(const std::wstring& why) {
     LineWriter(STD_ERROR_HANDLE).Write(why);

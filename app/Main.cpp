@@ -1,10 +1,12 @@
 // Program entry: the main window until the user closes it, or the translation check for build
-// pipelines when the command line asks for it.
+// pipelines or the version when the command line asks for them.
 #include <windows.h>
 
 #include "CMainDialog.h"
 #include "CTEVEngine.h"
 #include "CheckCommand.h"
+#include "LineWriter.h"
+#include "ProgramInfo.h"
 #include "ProgramStart.h"
 #include "Settings.h"
 #include "UserHandles.h"
@@ -52,6 +54,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const std::vector<std::wstring> args = ProgramArguments();
     if (IsCheckCommand(args)) {
         return RunCheckCommand(args, ProgramFolderOf(instance));
+    }
+    if (HasOption(args, L"--version")) {
+        LineWriter(STD_OUTPUT_HANDLE).Write(L"tevlib translator " TEXT(TEV_VERSION_TEXT));
+        return 0;
     }
     std::unique_ptr<WindowsHook> exitWhenReady;
     if (HasOption(args, L"--exit-when-ready")) {

@@ -4,6 +4,7 @@
 #     tests build them from /usr/src/googletest), clang-format;
 #   - Wine (32-bit), Xvfb, xauth and X tools, ImageMagick (`import -window root`
 #     for screenshots), xdotool (to drive windows under Xvfb);
+#   - NSIS, zip and unzip, for the release packages (scripts/package.sh);
 #   - the de_DE.UTF-8 locale;
 #   - static libpng, libjpeg-turbo, giflib and expat for the target, via scripts/build-deps.sh;
 #   - the project's own Wine prefix ($WINEPREFIX from scripts/common.sh, under
@@ -46,6 +47,10 @@ PACKAGES=(
     xvfb xauth x11-utils xdotool imagemagick
     locales # the demo runs in German, the language of its bundled translation
     python3-pil # reference pixels of the picture suites (scripts/fetch-picture-suites.sh)
+    nsis zip unzip # the release's installer and zip (scripts/package.sh) and their test
+    # The licence texts the release ships (scripts/package.sh), from the packages Debian builds from
+    # the sources of the libraries linked in.
+    libpng16-16 libjpeg62-turbo libgif7 libexpat1
 )
 
 # --- packages --------------------------------------------------------------
