@@ -1,4 +1,5 @@
-// The check dialog: lists every finding of the project's checks; choosing one ends the dialog and
+// The check dialog: lists every finding of the project's checks, those marked as intended too; the
+// translator dismisses a finding or takes the dismissal back, and choosing one ends the dialog and
 // tells which string to go to.
 #pragma once
 
@@ -10,13 +11,12 @@
 #include <vector>
 
 class CTEVList;
-class ProjectModel;
+class TranslationSession;
 
 class CCheckDlg : public CTEVDialog {
 public:
-    // model and findings outlive the dialog; summary heads the list.
-    CCheckDlg(CTEVEngine* engine, const ProjectModel& model, const std::vector<Finding>& findings,
-              std::wstring summary);
+    // The session outlives the dialog; its layout findings should be current.
+    CCheckDlg(CTEVEngine* engine, TranslationSession& session);
     ~CCheckDlg() override;
 
     int FireEvent(CTEVElement* source, const wchar_t* event, WPARAM wParam, LPARAM lParam) override;
@@ -27,13 +27,18 @@ public:
     std::optional<size_t> ChosenString() const { return m_chosen; }
 
 private:
-    void FillList();
+    // Takes the findings and the summary anew and lists them, the row at `row` selected.
+    void Refill(int row);
+    // The selected finding; null without a selection.
+    const Finding* Selected() const;
+    // The dismiss button names what it would do to the selected finding.
+    void UpdateDismissButton();
+    int ToggleDismissed();
     // Ends the dialog with the selected finding's string; nothing without a selection.
     int GoToSelected();
 
-    const ProjectModel& m_model;
-    const std::vector<Finding>& m_findings;
-    std::wstring m_summary;
+    TranslationSession& m_session;
+    std::vector<Finding> m_findings;
     CTEVList* m_list = nullptr; // not owned
     std::optional<size_t> m_chosen;
 };

@@ -3,6 +3,7 @@
 #include "CCheckDlg.h"
 #include "CMyTEVEngine.h"
 #include "COpenDlg.h"
+#include "PseudoTranslation.h"
 #include "CReplaceDlg.h"
 #include "CTEVComboBox.h"
 #include "CTEVList.h"
@@ -721,7 +722,12 @@ void CMainDialog::RunPreview(int dialogIndex, bool translated) {
     const DialogItem& dialog = model.Dialogs()[static_cast<size_t>(dialogIndex)];
     // Each preview runs on an engine of its own: the project's pictures, its strings, viewer mode.
     CMyTEVEngine engine(model.ProjectPath().c_str(), m_engine ? m_engine->Instance() : nullptr);
-    if (translated) {
+    if (translated && m_session.IsPseudo()) {
+        // A pseudo-translation has no file: the model's texts are all there is.
+        for (const StringItem& item : model.Strings()) {
+            engine.AddString(item.id.c_str(), CStrOrNull(item.attr), CStrOrNull(item.loc));
+        }
+    } else if (translated) {
         engine.LoadStrings(model.TranslationPath().c_str());
     }
     CTEVDialog preview(dialog.path.c_str(), &engine, nullptr);
@@ -785,9 +791,7 @@ void CMainDialog::RunCheck() {
         const WaitCursor busy;
         m_session.LayOutStaleDialogs();
     }
-    const ProjectModel& model = m_session.Model();
-    const std::vector<Finding> findings = m_session.Checks().AllFindings(model);
-    CCheckDlg check(m_engine, model, findings, ProgressText(m_session.Checks().Total()));
+    CCheckDlg check(m_engine, m_session);
     if (check.DoModal(m_window) == IDOK && check.ChosenString()) {
         GoToString(*check.ChosenString());
     }
@@ -920,8 +924,10 @@ void CMainDialog::UpdateTitle() {
     }
     wchar_t language[LOCALE_NAME_MAX_LENGTH * 2] = L"";
     const int languageId = m_session.Model().LanguageId();
-    if (languageId >= 0 &&
-        GetLocaleInfoW(static_cast<LCID>(languageId), LOCALE_SLANGUAGE, language, ARRAYSIZE(language))) {
+    if (IsPseudoLanguage(languageId)) {
+        title += kPseudoLanguageName; // the platform may not know it
+    } else if (languageId >= 0 &&
+               GetLocaleInfoW(static_cast<LCID>(languageId), LOCALE_SLANGUAGE, language, ARRAYSIZE(language))) {
         title += language;
     } else if (!title.empty()) {
         title.resize(title.size() - 3);

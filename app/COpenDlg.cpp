@@ -6,6 +6,7 @@
 #include "KernelHandles.h"
 #include "PathRules.h"
 #include "ProjectFile.h"
+#include "PseudoTranslation.h"
 #include "Settings.h"
 
 #include <algorithm>
@@ -148,6 +149,8 @@ void COpenDlg::FillLanguages() {
             }
         }
     }
+    // Made from the originals for a layout check before any translator starts; never saved.
+    languages.push_back({kPseudoLanguageId, kPseudoLanguageName, kPseudoLocaleName});
     const std::vector<std::wstring> labels = LanguageLabels(languages);
     for (size_t i = 0; i < languages.size(); ++i) {
         m_langCombo->AddItem(languages[i].id, labels[i].c_str());

@@ -1,10 +1,12 @@
 #include "CheckCommand.h"
 
 #include "COpenDlg.h"
+#include "Dismissals.h"
 #include "LineWriter.h"
 #include "ProjectChecks.h"
 #include "ProjectModel.h"
 #include "Settings.h"
+#include "TranslationSession.h"
 
 #include <windows.h>
 
@@ -15,34 +17,59 @@ namespace {
 struct CheckRequest {
     std::wstring project;
     int language = -1;
+    bool pseudo = false;              // pseudo-translated instead of a language's translation
+    std::optional<int> growthPercent; // of the pseudo-translation, flat; absent: by length
+    bool all = false;                 // dismissed findings too
     OptString reportPath;
 };
 
-const wchar_t kUsage[] = L"Usage: tevtranslator.exe --check PROJECT LANGUAGE [--report FILE]\n"
-                         L"PROJECT: a folder under projects\\ or the path of a project file; "
-                         L"LANGUAGE: a numeric language id such as 1031.";
+const wchar_t kUsage[] =
+    L"Usage: tevtranslator.exe --check PROJECT LANGUAGE [--all] [--report FILE]\n"
+    L"       tevtranslator.exe --check PROJECT --pseudo [PERCENT] [--report FILE]\n"
+    L"PROJECT: a folder under projects\\ or the path of a project file; LANGUAGE: a numeric language id "
+    L"such as 1031; --all: findings marked as intended too; --pseudo: every dialog laid out with a "
+    L"pseudo-translation, grown by PERCENT or by the text's length.";
 
-std::optional<int> ParseLanguage(const std::wstring& text) {
+std::optional<int> ParseNumber(const std::wstring& text) {
     if (text.empty() || text.size() > 9 || text.find_first_not_of(L"0123456789") != std::wstring::npos) {
         return std::nullopt;
     }
     return std::stoi(text);
 }
 
+bool IsOption(const std::wstring& arg, const wchar_t* option) {
+    return CompareStringOrdinal(arg.c_str(), -1, option, -1, TRUE) == CSTR_EQUAL;
+}
+
 std::optional<CheckRequest> ParseRequest(const std::vector<std::wstring>& args) {
-    if (args.size() != 3 && args.size() != 5) {
+    constexpr int kMostGrowth = 1000;
+    if (args.size() < 3) {
         return std::nullopt;
     }
-    const std::optional<int> language = ParseLanguage(args[2]);
-    if (!language) {
+    CheckRequest request;
+    request.project = args[1];
+    size_t next = 3;
+    if (IsOption(args[2], L"--pseudo")) {
+        request.pseudo = true;
+        if (next < args.size() && ParseNumber(args[next])) {
+            request.growthPercent = ParseNumber(args[next++]);
+            if (*request.growthPercent > kMostGrowth) {
+                return std::nullopt;
+            }
+        }
+    } else if (const std::optional<int> language = ParseNumber(args[2])) {
+        request.language = *language;
+    } else {
         return std::nullopt;
     }
-    CheckRequest request{args[1], *language, std::nullopt};
-    if (args.size() == 5) {
-        if (CompareStringOrdinal(args[3].c_str(), -1, L"--report", -1, TRUE) != CSTR_EQUAL) {
+    for (; next < args.size(); ++next) {
+        if (IsOption(args[next], L"--all") && !request.all) {
+            request.all = true;
+        } else if (IsOption(args[next], L"--report") && !request.reportPath && next + 1 < args.size()) {
+            request.reportPath = args[++next];
+        } else {
             return std::nullopt;
         }
-        request.reportPath = args[4];
     }
     return request;
 }
@@ -69,6 +96,40 @@ std::wstring FindingLine(const ProjectModel& model, const Finding& finding) {
     return line + L": " + finding.what;
 }
 
+// Loads the project, pseudo-translated or with the language's translation and what was dismissed
+// of it; absent when it did, else the exit code after telling why not.
+std::optional<int> LoadChecked(const CheckRequest& request, const std::wstring& projectFile,
+                               const ProjectItem& item, const std::wstring& programFolder,
+                               ProjectModel& model, Dismissals& dismissals) {
+    if (request.pseudo) {
+        if (LoadPseudoTranslated(model, projectFile, request.growthPercent).status != LoadStatus::Loaded) {
+            return Refuse(L"The project could not be read: " + projectFile);
+        }
+        return std::nullopt;
+    }
+    const std::wstring translationFile =
+        TranslationPath(Settings(programFolder + L"settings.ini").OutputFolder(), request.language, item.dst);
+    if (!PathFileExistsW(translationFile.c_str())) {
+        return Refuse(L"There is no translation file for language " + std::to_wstring(request.language) +
+                      L": " + translationFile);
+    }
+    const LoadResult loaded = model.Load(projectFile, translationFile, request.language);
+    if (loaded.status == LoadStatus::TranslationInaccessible) {
+        return Refuse(L"The translation file cannot be read now (" +
+                      SystemErrorText(loaded.translationError) + L"): " + translationFile);
+    }
+    if (loaded.status != LoadStatus::Loaded) {
+        return Refuse(L"The project could not be read: " + projectFile);
+    }
+    if (loaded.translationUnreadable) {
+        return Refuse(L"The translation file could not be read: " + translationFile);
+    }
+    if (!request.all) {
+        dismissals = Dismissals::Read(translationFile);
+    }
+    return std::nullopt;
+}
+
 int RunCheck(const std::vector<std::wstring>& args, const std::wstring& programFolder) {
     const std::optional<CheckRequest> request = ParseRequest(args);
     if (!request) {
@@ -80,23 +141,11 @@ int RunCheck(const std::vector<std::wstring>& args, const std::wstring& programF
         return Refuse(L"The project could not be read (a tevproject.xml with \"name\" and \"dst\"): " +
                       projectFile);
     }
-    const std::wstring translationFile = TranslationPath(
-        Settings(programFolder + L"settings.ini").OutputFolder(), request->language, item->dst);
-    if (!PathFileExistsW(translationFile.c_str())) {
-        return Refuse(L"There is no translation file for language " + std::to_wstring(request->language) +
-                      L": " + translationFile);
-    }
     ProjectModel model;
-    const LoadResult loaded = model.Load(projectFile, translationFile, request->language);
-    if (loaded.status == LoadStatus::TranslationInaccessible) {
-        return Refuse(L"The translation file cannot be read now (" +
-                      SystemErrorText(loaded.translationError) + L"): " + translationFile);
-    }
-    if (loaded.status != LoadStatus::Loaded) {
-        return Refuse(L"The project could not be read: " + projectFile);
-    }
-    if (loaded.translationUnreadable) {
-        return Refuse(L"The translation file could not be read: " + translationFile);
+    Dismissals dismissals;
+    if (const std::optional<int> refused =
+            LoadChecked(*request, projectFile, *item, programFolder, model, dismissals)) {
+        return *refused;
     }
 
     LineWriter out = request->reportPath ? LineWriter(*request->reportPath) : LineWriter(STD_OUTPUT_HANDLE);
@@ -104,12 +153,20 @@ int RunCheck(const std::vector<std::wstring>& args, const std::wstring& programF
         return Refuse(L"The report file could not be written: " + *request->reportPath);
     }
     ProjectChecks checks;
+    checks.SetDismissals(&dismissals);
     const std::vector<Finding> findings = RunEveryCheck(model, checks);
     for (const Finding& finding : findings) {
-        out.Write(FindingLine(model, finding));
+        if (!finding.dismissed) {
+            out.Write(FindingLine(model, finding));
+        }
     }
-    out.Write(ProgressText(checks.Total()));
-    return findings.empty() ? CheckClean : CheckFindings;
+    if (!request->pseudo) {
+        out.Write(ProgressText(checks.Total()));
+    }
+    out.Write(FindingsSummary(findings));
+    const bool found =
+        std::any_of(findings.begin(), findings.end(), [](const Finding& f) { return !f.dismissed; });
+    return found ? CheckFindings : CheckClean;
 }
 
 } // namespace

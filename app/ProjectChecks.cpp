@@ -1,5 +1,6 @@
 #include "ProjectChecks.h"
 
+#include "Dismissals.h"
 #include "LayoutCheck.h"
 #include "ProjectModel.h"
 #include "TextChecks.h"
@@ -47,6 +48,62 @@ std::wstring Grouped(size_t number) {
 
 std::wstring Problems(size_t count) {
     return Grouped(count) + (count == 1 ? L" problem" : L" problems");
+}
+
+// The group of each text problem, in this one place until the text checks name their own.
+const wchar_t* KindOf(TextProblem problem) {
+    switch (problem) {
+    case TextProblem::MissingPlaceholder:
+    case TextProblem::ExtraPlaceholder:
+    case TextProblem::PlaceholderChanged:
+        return L"placeholders";
+    case TextProblem::AcceleratorLost:
+    case TextProblem::AcceleratorsMultiple:
+        return L"accelerators";
+    case TextProblem::LineBreakCount:
+        return L"line breaks";
+    case TextProblem::EdgeWhiteSpace:
+        return L"white space";
+    case TextProblem::TrailingPunctuation:
+        return L"punctuation";
+    }
+    return L"text";
+}
+
+const wchar_t* KindOf(LayoutProblem problem) {
+    switch (problem) {
+    case LayoutProblem::TextClipped:
+        return L"clipped";
+    case LayoutProblem::OutsideDialog:
+        return L"outside the dialog";
+    case LayoutProblem::Overlap:
+        return L"overlaps";
+    case LayoutProblem::NotListed:
+        return L"layout not listed";
+    }
+    return L"layout";
+}
+
+constexpr wchar_t kClashKind[] = L"accelerator clashes";
+constexpr wchar_t kInconsistentKind[] = L"inconsistent";
+constexpr wchar_t kConflictKind[] = L"id conflicts";
+constexpr wchar_t kReviewKind[] = L"need review";
+
+// The control names it while the dialog's design stays: pixels differ between machines and fonts.
+Finding FindingOf(const LayoutFinding& layout) {
+    std::wstring detail = layout.element;
+    if (layout.problem == LayoutProblem::Overlap) {
+        detail += L" / " + layout.other;
+    }
+    return {layout.string, layout.dialog, layout.Describe(), KindOf(layout.problem), std::move(detail)};
+}
+
+Finding ClashFinding(const ProjectModel& model, size_t string, size_t peer, size_t dialog, wchar_t mnemonic) {
+    const StringItem& other = model.Strings()[peer];
+    return {string, dialog,
+            FormatText(L"the accelerator \"%c\" is also used by \"%s\" (%s)", mnemonic, other.loc->c_str(),
+                       other.id.c_str()),
+            kClashKind, other.id};
 }
 
 } // namespace
@@ -157,8 +214,9 @@ void ProjectChecks::CheckText(const ProjectModel& model, size_t string) {
     StringState& state = m_strings[string];
     const bool translated = model.Strings()[string].loc.has_value();
     const OptString& loc = model.Strings()[string].loc;
-    const auto findings = static_cast<unsigned>(CheckString(model.Strings()[string]).size() +
-                                                (OtherTranslation(model, string, loc) ? 1 : 0));
+    const std::vector<Finding> text = TextFindingsOf(model, string, loc, std::nullopt);
+    const auto findings = static_cast<unsigned>(std::count_if(
+        text.begin(), text.end(), [&](const Finding& finding) { return !Dismissed(model, finding, loc); }));
     const bool needsReview = model.Strings()[string].NeedsReview();
     // Every string shows its findings; a unit counts once, by its first string.
     if (model.UnitHead(string) == string) {
@@ -196,37 +254,48 @@ void ProjectChecks::FindClashes(const ProjectModel& model, size_t dialog) {
             byLetter[*translated].push_back({s, *original});
         }
     }
+    const auto counts = [&](size_t string, size_t peer, wchar_t letter) {
+        return !Dismissed(model, ClashFinding(model, string, peer, dialog, letter),
+                          model.Strings()[string].loc);
+    };
     for (const auto& [letter, users] : byLetter) {
         for (size_t a = 0; a < users.size(); ++a) {
             for (size_t b = a + 1; b < users.size(); ++b) {
                 if (users[a].original != users[b].original) {
-                    state.clashes.emplace_back(users[a].string, users[b].string);
-                    ++m_strings[users[a].string].clashes;
-                    ++m_strings[users[b].string].clashes;
+                    const size_t first = users[a].string;
+                    const size_t second = users[b].string;
+                    state.clashes.push_back(
+                        {first, second, counts(first, second, letter), counts(second, first, letter)});
                 }
             }
         }
     }
-    std::sort(state.clashes.begin(), state.clashes.end());
-    m_total.problems += 2 * state.clashes.size();
+    for (const Clash& clash : state.clashes) {
+        m_strings[clash.a].clashes += clash.aCounts;
+        m_strings[clash.b].clashes += clash.bCounts;
+        state.clashFindings += clash.aCounts + clash.bCounts;
+    }
+    m_total.problems += state.clashFindings;
 }
 
 void ProjectChecks::DropClashes(size_t dialog) {
     DialogState& state = m_dialogs[dialog];
-    for (const auto& [a, b] : state.clashes) {
-        --m_strings[a].clashes;
-        --m_strings[b].clashes;
+    for (const Clash& clash : state.clashes) {
+        m_strings[clash.a].clashes -= clash.aCounts;
+        m_strings[clash.b].clashes -= clash.bCounts;
     }
-    m_total.problems -= 2 * state.clashes.size();
+    m_total.problems -= state.clashFindings;
+    state.clashFindings = 0;
     state.clashes.clear();
 }
 
 void ProjectChecks::DropLayout(size_t dialog) {
     DialogState& state = m_dialogs[dialog];
     for (const Finding& finding : state.layout) {
-        --m_strings[finding.string].layoutFindings;
+        m_strings[finding.string].layoutFindings -= !finding.dismissed;
     }
-    m_total.problems -= state.layout.size();
+    m_total.problems -= state.layoutFindings;
+    state.layoutFindings = 0;
     state.layout.clear();
 }
 
@@ -258,7 +327,8 @@ void ProjectChecks::Recheck(const ProjectModel& model, const std::vector<size_t>
     }
 }
 
-void ProjectChecks::SetLayoutFindings(size_t dialog, std::vector<Finding> findings) {
+void ProjectChecks::SetLayoutFindings(const ProjectModel& model, size_t dialog,
+                                      std::vector<Finding> findings) {
     if (dialog >= m_dialogs.size()) {
         return;
     }
@@ -266,12 +336,39 @@ void ProjectChecks::SetLayoutFindings(size_t dialog, std::vector<Finding> findin
     findings.erase(std::remove_if(findings.begin(), findings.end(),
                                   [&](const Finding& f) { return f.string >= m_strings.size(); }),
                    findings.end());
-    for (const Finding& finding : findings) {
-        ++m_strings[finding.string].layoutFindings;
+    DialogState& state = m_dialogs[dialog];
+    for (Finding& finding : findings) {
+        finding.dismissed = Dismissed(model, finding, model.Strings()[finding.string].loc);
+        m_strings[finding.string].layoutFindings += !finding.dismissed;
+        state.layoutFindings += !finding.dismissed;
     }
-    m_total.problems += findings.size();
-    m_dialogs[dialog].layout = std::move(findings);
+    m_total.problems += state.layoutFindings;
+    state.layout = std::move(findings);
     m_layoutStale[dialog] = false;
+}
+
+void ProjectChecks::Recount(const ProjectModel& model, size_t string) {
+    if (string >= m_strings.size()) {
+        return;
+    }
+    for (size_t s : model.UnitOf(string)) {
+        CheckText(model, s);
+    }
+    for (size_t d : DialogsOf(model, string)) {
+        DropClashes(d);
+        FindClashes(model, d);
+        // The findings stay as they were laid out; only which of them count changes.
+        const bool stale = m_layoutStale[d];
+        std::vector<Finding> layout = m_dialogs[d].layout; // a copy: the old ones are dropped first
+        SetLayoutFindings(model, d, std::move(layout));
+        m_layoutStale[d] = stale;
+    }
+}
+
+bool ProjectChecks::Dismissed(const ProjectModel& model, const Finding& finding,
+                              const OptString& translation) const {
+    return m_dismissals &&
+           m_dismissals->Covers(model.Strings()[finding.string], translation, finding.kind, finding.detail);
 }
 
 bool ProjectChecks::LayOutStaleDialogs(const ProjectModel& model, std::optional<unsigned> budgetMs) {
@@ -287,11 +384,11 @@ bool ProjectChecks::LayOutStaleDialogs(const ProjectModel& model, std::optional<
     std::vector<std::vector<Finding>> byDialog(m_dialogs.size());
     for (const LayoutFinding& layout : CheckDialogsLayout(model, stale, timeUp, &checked)) {
         if (layout.dialog < byDialog.size()) {
-            byDialog[layout.dialog].push_back({layout.string, layout.dialog, layout.Describe()});
+            byDialog[layout.dialog].push_back(FindingOf(layout));
         }
     }
     for (size_t i = 0; i < checked; ++i) {
-        SetLayoutFindings(stale[i], std::move(byDialog[stale[i]]));
+        SetLayoutFindings(model, stale[i], std::move(byDialog[stale[i]]));
     }
     return checked < stale.size();
 }
@@ -306,7 +403,7 @@ Progress ProjectChecks::OfDialog(size_t dialog) const {
     }
     const DialogState& state = m_dialogs[dialog];
     return {state.strings.size(), state.translated,
-            state.textFindings + 2 * state.clashes.size() + state.layout.size()};
+            state.textFindings + state.clashFindings + state.layoutFindings};
 }
 
 const std::vector<size_t>& ProjectChecks::DialogsOf(const ProjectModel& model, size_t string) const {
@@ -336,6 +433,31 @@ std::vector<Finding> ProjectChecks::FindingsOf(const ProjectModel& model, size_t
 
 std::vector<Finding> ProjectChecks::CheckCandidate(const ProjectModel& model, size_t string,
                                                    const OptString& translation) const {
+    return Candidates(model, string, translation, false);
+}
+
+std::vector<Finding> ProjectChecks::TextFindingsOf(const ProjectModel& model, size_t string,
+                                                   const OptString& translation,
+                                                   std::optional<size_t> dialog) const {
+    std::vector<Finding> findings;
+    if (!translation) {
+        return findings;
+    }
+    for (TextFinding& text : CheckTranslation(model.Strings()[string].text, *translation)) {
+        findings.push_back({string, dialog, Describe(text), KindOf(text.problem), std::move(text.detail)});
+    }
+    if (const std::optional<size_t> other = OtherTranslation(model, string, translation)) {
+        const StringItem& peer = model.Strings()[*other];
+        findings.push_back({string, dialog,
+                            FormatText(L"the same original is also translated as \"%s\" (%s)",
+                                       peer.loc->c_str(), peer.id.c_str()),
+                            kInconsistentKind, *peer.loc});
+    }
+    return findings;
+}
+
+std::vector<Finding> ProjectChecks::Candidates(const ProjectModel& model, size_t string,
+                                               const OptString& translation, bool keepDismissed) const {
     std::vector<Finding> findings;
     if (string >= m_strings.size()) {
         return findings;
@@ -347,36 +469,36 @@ std::vector<Finding> ProjectChecks::CheckCandidate(const ProjectModel& model, si
     if (const OptString other = OtherOriginal(model, string)) {
         findings.push_back({string, first,
                             L"its id and attr also stand for the original \"" + *other +
-                                L"\": the translation file keeps one translation for both"});
+                                L"\": the translation file keeps one translation for both",
+                            kConflictKind, *other});
     }
-    if (!translation) {
-        return findings;
-    }
-    for (const TextFinding& text : CheckTranslation(item.text, *translation)) {
-        findings.push_back({string, first, Describe(text)});
-    }
-    if (const std::optional<size_t> other = OtherTranslation(model, string, translation)) {
-        const StringItem& peer = model.Strings()[*other];
-        findings.push_back({string, first,
-                            FormatText(L"the same original is also translated as \"%s\" (%s)",
-                                       peer.loc->c_str(), peer.id.c_str())});
-    }
+    std::vector<Finding> text = TextFindingsOf(model, string, translation, first);
+    findings.insert(findings.end(), std::make_move_iterator(text.begin()),
+                    std::make_move_iterator(text.end()));
     const std::optional<wchar_t> original = FoldedMnemonicOf(item.text);
-    const std::optional<wchar_t> mnemonic = FoldedMnemonicOf(*translation);
+    const std::optional<wchar_t> mnemonic = translation ? FoldedMnemonicOf(*translation) : std::nullopt;
     const size_t head = m_strings[string].unitHead;
     for (size_t d : dialogs) {
         if (original && mnemonic) {
             FindClashesWith(model, string, *mnemonic, d, findings);
         }
         // Layout findings hold for the stored translation only: another text lays out otherwise.
-        if (translation != item.loc) {
+        if (!translation || translation != item.loc) {
             continue;
         }
         for (const Finding& layout : m_dialogs[d].layout) {
             if (layout.string == head) {
-                findings.push_back({string, layout.dialog, layout.what});
+                findings.push_back({string, layout.dialog, layout.what, layout.kind, layout.detail});
             }
         }
+    }
+    for (Finding& finding : findings) {
+        finding.dismissed = Dismissed(model, finding, translation);
+    }
+    if (!keepDismissed) {
+        findings.erase(
+            std::remove_if(findings.begin(), findings.end(), [](const Finding& f) { return f.dismissed; }),
+            findings.end());
     }
     return findings;
 }
@@ -391,9 +513,7 @@ void ProjectChecks::FindClashesWith(const ProjectModel& model, size_t string, wc
         }
         const std::optional<wchar_t> peerOriginal = FoldedMnemonicOf(peer.text);
         if (peerOriginal && peerOriginal != original) {
-            findings.push_back({string, dialog,
-                                FormatText(L"the accelerator \"%c\" is also used by \"%s\" (%s)", mnemonic,
-                                           peer.loc->c_str(), peer.id.c_str())});
+            findings.push_back(ClashFinding(model, string, other, dialog, mnemonic));
         }
     }
 }
@@ -408,12 +528,49 @@ std::vector<Finding> ProjectChecks::AllFindings(const ProjectModel& model) const
         if (item.NeedsReview()) {
             const std::vector<size_t>& dialogs = DialogsOf(model, s);
             all.push_back({s, dialogs.empty() ? std::nullopt : std::optional<size_t>(dialogs.front()),
-                           L"original changed: \"" + *item.madeFrom + L"\" \u2192 \"" + item.text + L"\""});
+                           L"original changed: \"" + *item.madeFrom + L"\" \u2192 \"" + item.text + L"\"",
+                           kReviewKind, *item.madeFrom});
         }
-        std::vector<Finding> own = FindingsOf(model, s);
+        // Dismissed findings are counted nowhere: only a dismissal naming the string tells of them.
+        if (!HasFindings(s) && !(m_dismissals && m_dismissals->Mentions(item))) {
+            continue;
+        }
+        std::vector<Finding> own = Candidates(model, s, item.loc, true);
         all.insert(all.end(), std::make_move_iterator(own.begin()), std::make_move_iterator(own.end()));
     }
     return all;
+}
+
+bool CanDismiss(const Finding& finding) {
+    return finding.kind != kConflictKind && finding.kind != kReviewKind;
+}
+
+std::wstring FindingsSummary(const std::vector<Finding>& findings) {
+    std::vector<std::pair<std::wstring, size_t>> byKind;
+    size_t counted = 0;
+    for (const Finding& finding : findings) {
+        if (finding.dismissed) {
+            continue;
+        }
+        ++counted;
+        const auto kind = std::find_if(byKind.begin(), byKind.end(),
+                                       [&](const auto& entry) { return entry.first == finding.kind; });
+        if (kind == byKind.end()) {
+            byKind.emplace_back(finding.kind, 1);
+        } else {
+            ++kind->second;
+        }
+    }
+    std::wstring summary = counted == 0   ? std::wstring(L"No findings")
+                           : counted == 1 ? std::wstring(L"1 finding")
+                                          : Grouped(counted) + L" findings";
+    for (size_t i = 0; i < byKind.size(); ++i) {
+        summary += (i == 0 ? L": " : L", ") + Grouped(byKind[i].second) + L" " + byKind[i].first;
+    }
+    if (const size_t dismissed = findings.size() - counted) {
+        summary += L" (" + Grouped(dismissed) + L" dismissed)";
+    }
+    return summary;
 }
 
 std::wstring ProgressText(const Progress& progress) {

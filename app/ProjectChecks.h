@@ -15,13 +15,23 @@
 #include <utility>
 #include <vector>
 
+class Dismissals;
 class ProjectModel;
 
 struct Finding {
     size_t string;                // index into the model's strings
     std::optional<size_t> dialog; // where it matters, when any dialog uses the string
     std::wstring what;            // for the translator, such as "placeholder %d is missing"
+    std::wstring kind;            // the group the summaries count it in, such as "placeholders"
+    // What tells it from the string's other findings of its kind, the same as long as the texts are:
+    // the placeholder, the control, the other string.
+    std::wstring detail;
+    bool dismissed = false; // the translator marked it as intended
 };
+
+// Whether the translator may mark the finding as intended: a translation may be, but an id that
+// stands for two originals, or an original that changed under its translation, may not.
+bool CanDismiss(const Finding& finding);
 
 struct Progress {
     size_t strings = 0;
@@ -32,12 +42,17 @@ struct Progress {
 
 class ProjectChecks {
 public:
+    // The findings marked as intended, which no count holds; not owned, and none when null. The
+    // counts follow it from the next Reset on.
+    void SetDismissals(const Dismissals* dismissals) { m_dismissals = dismissals; }
     // Checks every string of the model from scratch; layout findings are dropped.
     void Reset(const ProjectModel& model);
+    // Counts the string's unit anew after its dismissals changed; no dialog is laid out again.
+    void Recount(const ProjectModel& model, size_t string);
     // After the translations of these strings changed (their dialogs' layout findings go too).
     void Recheck(const ProjectModel& model, const std::vector<size_t>& changed);
     // Replaces the layout findings of one dialog; the dialog is no longer stale.
-    void SetLayoutFindings(size_t dialog, std::vector<Finding> findings);
+    void SetLayoutFindings(const ProjectModel& model, size_t dialog, std::vector<Finding> findings);
     // Lays out every stale dialog with the model's translations and keeps what it finds; with a
     // budget, only as many as fit in that many milliseconds (one at least). Answers whether stale
     // dialogs remain.
@@ -47,12 +62,15 @@ public:
 
     Progress Total() const;
     Progress OfDialog(size_t dialog) const;
+    // Whether the string has findings that are not dismissed.
     bool HasFindings(size_t string) const;
+    // Its findings that are not dismissed.
     std::vector<Finding> FindingsOf(const ProjectModel& model, size_t string) const;
-    // The findings the string would have with this translation, as the translator types it.
+    // The findings the string would have with this translation, as the translator types it; those
+    // dismissed for it are left out.
     std::vector<Finding> CheckCandidate(const ProjectModel& model, size_t string,
                                         const OptString& translation) const;
-    // Every finding, in string order, each unit's once.
+    // Every finding, dismissed ones marked, in string order, each unit's once.
     std::vector<Finding> AllFindings(const ProjectModel& model) const;
     // The dialogs that show a string's unit, in project order.
     const std::vector<size_t>& DialogsOf(const ProjectModel& model, size_t string) const;
@@ -72,14 +90,33 @@ private:
         // The first string of its unit, which the unit's clashes and layout findings are counted on.
         size_t unitHead = 0;
     };
+    // Two strings of a dialog whose translations take one mnemonic; each side counts unless its
+    // finding is dismissed.
+    struct Clash {
+        size_t a;
+        size_t b;
+        bool aCounts;
+        bool bCounts;
+    };
     struct DialogState {
         std::vector<size_t> strings; // each once, in project order
-        std::vector<std::pair<size_t, size_t>> clashes;
-        std::vector<Finding> layout;
+        std::vector<Clash> clashes;
+        size_t clashFindings = 0;
+        std::vector<Finding> layout; // dismissed ones marked
+        size_t layoutFindings = 0;   // those not dismissed
         size_t translated = 0;
         size_t textFindings = 0;
     };
 
+    bool Dismissed(const ProjectModel& model, const Finding& finding, const OptString& translation) const;
+    // Every finding of the string with the translation, dismissed ones marked, or left out unless
+    // keepDismissed.
+    std::vector<Finding> Candidates(const ProjectModel& model, size_t string, const OptString& translation,
+                                    bool keepDismissed) const;
+    // The findings of the translation alone: the text checks' and another translation of the same
+    // original.
+    std::vector<Finding> TextFindingsOf(const ProjectModel& model, size_t string,
+                                        const OptString& translation, std::optional<size_t> dialog) const;
     void CheckText(const ProjectModel& model, size_t string);
     void FindOriginalConflicts(const ProjectModel& model);
     // The other original of a string whose unit has two; absent when it has one.
@@ -97,6 +134,8 @@ private:
                          std::vector<Finding>& findings) const;
     void DropLayout(size_t dialog);
 
+    const Dismissals* m_dismissals = nullptr; // not owned
+
     std::vector<StringState> m_strings;
     std::vector<std::vector<size_t>> m_dialogsOf; // by string
     // The units by original text, each by its first string: views into the model's texts.
@@ -106,6 +145,9 @@ private:
     Progress m_total;
 };
 
+// "5 findings: 2 placeholders, 3 clipped": the findings not dismissed, by kind in the order first
+// found, and ", 1 dismissed" when some are; "No findings" when none counts.
+std::wstring FindingsSummary(const std::vector<Finding>& findings);
 // "1,234 of 20,000 translated, 17 problems", and ", 12 need review" when some do, numbers grouped as
 // the user's locale does.
 std::wstring ProgressText(const Progress& progress);

@@ -14,20 +14,9 @@ namespace {
 
 constexpr wchar_t kSourceTag[] = L"en";
 
-void AppendEscaped(std::wstring& out, const std::wstring& text) {
-    for (const wchar_t c : text) {
-        const std::wstring_view reference = c <= L'>' ? XmlReferenceFor(c) : std::wstring_view();
-        if (reference.empty()) {
-            out.push_back(c);
-        } else {
-            out.append(reference);
-        }
-    }
-}
-
 void AppendElement(std::wstring& out, const wchar_t* open, const std::wstring& text, const wchar_t* close) {
     out += open;
-    AppendEscaped(out, text);
+    AppendXmlEscaped(out, text);
     out += close;
 }
 
@@ -35,7 +24,7 @@ std::wstring UnitText(const ProjectModel& model, size_t s, const std::wstring& p
                       const std::wstring& targetTag) {
     const StringItem& item = model.Strings()[s];
     std::wstring unit = L"  <tu tuid=\"";
-    AppendEscaped(unit, item.attr ? item.id + L"/" + *item.attr : item.id);
+    AppendXmlEscaped(unit, item.attr ? item.id + L"/" + *item.attr : item.id);
     unit += L"\">\n";
     AppendElement(unit, L"   <prop type=\"x-project\">", projectName, L"</prop>\n");
     if (const std::optional<size_t> dialog = model.FirstDialogOf(s)) {

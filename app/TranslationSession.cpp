@@ -1,5 +1,6 @@
 #include "TranslationSession.h"
 
+#include "PseudoTranslation.h"
 #include "TmxFile.h"
 
 #include <algorithm>
@@ -26,18 +27,39 @@ void TranslationSession::RemoveObserver(SessionObserver* observer) {
     m_observers.erase(std::remove(m_observers.begin(), m_observers.end(), observer), m_observers.end());
 }
 
+LoadResult LoadPseudoTranslated(ProjectModel& model, const std::wstring& projectFile,
+                                std::optional<int> growthPercent) {
+    const LoadResult result = model.Load(projectFile, L"", kPseudoLanguageId);
+    if (result.status != LoadStatus::Loaded) {
+        return result;
+    }
+    for (size_t s = 0; s < model.Strings().size(); ++s) {
+        if (model.UnitHead(s) == s) {
+            model.SetUnitLoc(s, PseudoTranslate(model.Strings()[s].text, growthPercent));
+        }
+    }
+    model.MarkSaved();
+    return result;
+}
+
 LoadResult TranslationSession::Open(const std::wstring& projectFile, const std::wstring& translationFile,
                                     int language) {
-    const LoadResult result = m_model.Load(projectFile, translationFile, language);
+    const bool pseudo = IsPseudoLanguage(language);
+    const LoadResult result = pseudo ? LoadPseudoTranslated(m_model, projectFile)
+                                     : m_model.Load(projectFile, translationFile, language);
     if (result.status != LoadStatus::Loaded) {
         return result;
     }
     // The changes of the project open until now were saved, or the translator chose to drop them.
     m_recovery.Clear();
     m_model.MarkSaved();
-    m_pendingRecovery = RecoveryFile::Read(translationFile);
-    m_recovery.Start(projectFile, translationFile);
+    m_pseudo = pseudo;
+    // A pseudo-translation keeps nothing: with no path the recovery file is never made.
+    m_pendingRecovery = pseudo ? std::nullopt : RecoveryFile::Read(translationFile);
+    m_recovery.Start(projectFile, pseudo ? L"" : translationFile);
+    m_dismissals = pseudo ? Dismissals() : Dismissals::Read(translationFile);
     m_search.Index(m_model.Strings());
+    m_checks.SetDismissals(&m_dismissals);
     m_checks.Reset(m_model);
     m_journal.clear();
     m_undoable.clear();
@@ -178,7 +200,7 @@ void TranslationSession::KeepForRecovery(size_t journalStart) {
 }
 
 SaveOutcome TranslationSession::Save() {
-    return m_model.ChangedOnDisk() ? SaveOutcome::ChangedOnDisk : WriteFile();
+    return !m_pseudo && m_model.ChangedOnDisk() ? SaveOutcome::ChangedOnDisk : WriteFile();
 }
 
 SaveOutcome TranslationSession::SaveOverwriting() {
@@ -225,7 +247,7 @@ SaveOutcome TranslationSession::SaveMerging(MergeReport& report) {
 }
 
 SaveOutcome TranslationSession::WriteFile() {
-    if (!m_model.SaveStrings()) {
+    if (!m_pseudo && !m_model.SaveStrings()) {
         return SaveOutcome::Failed;
     }
     DiscardModified();
@@ -292,6 +314,28 @@ size_t TranslationSession::ApplyRecovery() {
     m_recovery.Clear();
     AfterChange(changed, wasModified, journalStart);
     return m_journal.size() - journalStart;
+}
+
+SaveResult TranslationSession::SetDismissed(const Finding& finding, bool dismissed) {
+    if (finding.string >= m_model.Strings().size() || !CanDismiss(finding)) {
+        return {};
+    }
+    const StringItem& item = m_model.Strings()[finding.string];
+    const Dismissal dismissal = Dismissal::Of(item, item.loc, finding.kind, finding.detail);
+    if (!(dismissed ? m_dismissals.Add(dismissal) : m_dismissals.Remove(dismissal))) {
+        return {};
+    }
+    if (!m_pseudo) {
+        const SaveResult written = m_dismissals.Write(SystemFileOps(), m_model.TranslationPath());
+        if (!written.Saved()) {
+            dismissed ? m_dismissals.Remove(dismissal) : m_dismissals.Add(dismissal);
+            return written;
+        }
+    }
+    m_checks.Recount(m_model, finding.string);
+    m_rowsCurrent = false; // the problems filter passes other strings now
+    NotifyAll([](SessionObserver& observer) { observer.OnChecksChanged(); });
+    return {};
 }
 
 std::optional<UndoneAction> TranslationSession::Undo() {

@@ -3,6 +3,7 @@
 // receive the session and observe it; none of them knows another.
 #pragma once
 
+#include "Dismissals.h"
 #include "ImportStrings.h"
 #include "ProjectChecks.h"
 #include "ProjectModel.h"
@@ -95,6 +96,12 @@ struct RowFilter {
     bool Narrows(const RowFilter& last) const;
 };
 
+// Loads the project with every string pseudo-translated from its original (growthPercent: a flat
+// growth instead of the length table) and no translation file, so that nothing can be written; the
+// model is unmodified. On a failure status the model is left untouched.
+LoadResult LoadPseudoTranslated(ProjectModel& model, const std::wstring& projectFile,
+                                std::optional<int> growthPercent = std::nullopt);
+
 class SessionObserver {
 public:
     virtual ~SessionObserver() = default;
@@ -122,12 +129,22 @@ public:
 
     // Opens a project with its translation; on any failure status the open one stays as it was.
     // The rows start unfiltered and the opened project is unmodified. Every change from then on is
-    // kept in a recovery file until it is saved or dropped.
+    // kept in a recovery file until it is saved or dropped. The pseudo-locale's language opens the
+    // project pseudo-translated instead (see IsPseudo).
     LoadResult Open(const std::wstring& projectFile, const std::wstring& translationFile, int language);
 
     const ProjectModel& Model() const { return m_model; }
     const ProjectChecks& Checks() const { return m_checks; }
-    bool IsModified() const { return m_model.IsModified(); }
+    // A pseudo-translated project is never modified: nothing of it is written, no recovery file
+    // either, and a save does nothing.
+    bool IsModified() const { return !m_pseudo && m_model.IsModified(); }
+    bool IsPseudo() const { return m_pseudo; }
+
+    // Marks a finding as intended, or no longer, and keeps the dismissals beside the translation file
+    // at once (of a pseudo-translation, in memory only). Findings that cannot be dismissed, and a
+    // change that changes nothing, are left alone. When they cannot be written, nothing changes and
+    // the result says why.
+    SaveResult SetDismissed(const Finding& finding, bool dismissed);
 
     // Stores the translator's translation of one string (absent: untranslated); a present text is copied
     // forward to every later untranslated string with the same original. Returns the strings changed, the
@@ -233,6 +250,8 @@ private:
     std::vector<Action> m_undoable;
     std::vector<Action> m_redoable;
     RecoveryFile m_recovery;
+    Dismissals m_dismissals; // the checks count by it
+    bool m_pseudo = false;
     std::optional<RecoveryContent> m_pendingRecovery;
     std::vector<MemoryFile> m_memoryFiles;
     // Built at the first suggestion after an open, so that opening costs nothing more.

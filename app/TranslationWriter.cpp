@@ -26,6 +26,17 @@ std::wstring_view XmlReferenceFor(wchar_t c) {
     }
 }
 
+void AppendXmlEscaped(std::wstring& out, std::wstring_view text) {
+    for (const wchar_t c : text) {
+        const std::wstring_view reference = c <= L'>' ? XmlReferenceFor(c) : std::wstring_view();
+        if (reference.empty()) {
+            out.push_back(c);
+        } else {
+            out.append(reference);
+        }
+    }
+}
+
 namespace {
 
 const std::wstring_view kHeader = L"\xFEFF<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n";

@@ -14,6 +14,8 @@ using ByteSink = std::function<bool(const void* bytes, size_t size)>;
 // The reference the platform's writer puts for c in an attribute value (line breaks and tabs too, so
 // that they read back unchanged); empty for a character written as it is. All such sort at or below '>'.
 std::wstring_view XmlReferenceFor(wchar_t c);
+// Appends text to out as an attribute value or element text, every such character replaced.
+void AppendXmlEscaped(std::wstring& out, std::wstring_view text);
 
 // Hands the whole file for the translated strings to sink, in pieces of some tens of KB: a
 // byte-order mark, the declaration, and a "strings" root holding one "string" element per translated

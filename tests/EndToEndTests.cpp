@@ -2,6 +2,7 @@
 // it, started as its own process, driven through its windows, and judged by what it wrote.
 #include "CTEVEngine.h"
 #include "TestSupport.h"
+#include "TranslationSession.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
@@ -202,6 +203,13 @@ protected:
     std::wstring TranslationFile() const {
         return folder.File(std::to_wstring(GetUserDefaultLCID()).c_str()) + L"\\sample.xml";
     }
+
+    // Runs the check with the arguments and answers its exit code.
+    DWORD RunCheck(const std::wstring& arguments, HANDLE output = nullptr) const {
+        ProgramProcess check(folder.File(L"tevtranslator.exe"), folder.Path(), arguments, output);
+        EXPECT_TRUE(check.Started());
+        return check.WaitForExit(20000);
+    }
 };
 
 } // namespace
@@ -311,14 +319,13 @@ TEST_F(Program, CheckCommandReportsFindingsAndEndsWithItsExitCode) {
     WriteUtf8File(translation, R"(<strings><string id="title" attr="caption" loc="Einstellungen:"/>
         <string id="ok" attr="label" loc="OK"/></strings>)");
     const auto run = [&](const std::wstring& arguments, HANDLE output = nullptr) {
-        ProgramProcess check(folder.File(L"tevtranslator.exe"), folder.Path(), arguments, output);
-        EXPECT_TRUE(check.Started());
-        return check.WaitForExit(20000);
+        return RunCheck(arguments, output);
     };
 
     EXPECT_EQ(1u, run(L"--check sample 1031 --report report.txt"));
     EXPECT_EQ("title [caption] in \"Alpha\": end mark: none \xE2\x86\x92 \":\"\r\n"
-              "2 of 3 translated, 1 problem\r\n",
+              "2 of 3 translated, 1 problem\r\n"
+              "1 finding: 1 punctuation\r\n",
               ReadBytes(folder.File(L"report.txt")));
 
     SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
@@ -336,6 +343,44 @@ TEST_F(Program, CheckCommandReportsFindingsAndEndsWithItsExitCode) {
     EXPECT_NE(std::string::npos, printed.find("There is no translation file for language 1036"));
     EXPECT_NE(std::string::npos, printed.find("Usage:"));
 
-    WriteUtf8File(translation, R"(<strings><string id="title" attr="caption" loc="Einstellungen"/></strings>)");
+    WriteUtf8File(translation,
+                  R"(<strings><string id="title" attr="caption" loc="Einstellungen"/></strings>)");
     EXPECT_EQ(0u, run(L"--check sample 1031"));
+}
+
+// A finding dismissed in the translator no longer fails the check; --all counts it again.
+TEST_F(Program, CheckCommandHonoursDismissalsUnlessAll) {
+    const std::wstring translation = folder.File(L"1031") + L"\\sample.xml";
+    CreateDirectoryW(folder.File(L"1031").c_str(), nullptr);
+    WriteUtf8File(translation,
+                  R"(<strings><string id="title" attr="caption" loc="Einstellungen:"/></strings>)");
+    {
+        TranslationSession session;
+        ASSERT_EQ(LoadStatus::Loaded,
+                  session.Open(folder.File(L"projects\\sample\\tevproject.xml"), translation, 1031).status);
+        const std::vector<Finding> findings = session.Checks().FindingsOf(session.Model(), 0);
+        ASSERT_EQ(1u, findings.size());
+        ASSERT_TRUE(session.SetDismissed(findings[0], true).Saved());
+    }
+    EXPECT_EQ(0u, RunCheck(L"--check sample 1031 --report report.txt"));
+    EXPECT_EQ("1 of 3 translated, 0 problems\r\nNo findings (1 dismissed)\r\n",
+              ReadBytes(folder.File(L"report.txt")));
+    EXPECT_EQ(1u, RunCheck(L"--check sample 1031 --all --report report.txt"));
+    EXPECT_EQ(0u, ReadBytes(folder.File(L"report.txt")).find("title [caption] in \"Alpha\": end mark"));
+    EXPECT_EQ(2u, RunCheck(L"--check sample 1031 --all --all"));
+}
+
+// Before any translation exists, every dialog is laid out with a pseudo-translation: the demo's
+// Rename button, given a fixed width, cannot hold its longer text.
+TEST_F(Program, CheckCommandLaysEveryDialogOutPseudoTranslated) {
+    const std::wstring demo = std::wstring(TEV_DEMO_PATH) + L"\\projects\\demo\\tevproject.xml";
+    EXPECT_EQ(1u, RunCheck(L"--check \"" + demo + L"\" --pseudo --report report.txt"));
+    const std::string report = ReadBytes(folder.File(L"report.txt"));
+    EXPECT_NE(std::string::npos, report.find("btnRename [label] in \"Rename Photos\": \"[&R")) << report;
+    EXPECT_NE(std::string::npos, report.find(" clipped")) << report;
+    EXPECT_EQ(std::string::npos, report.find("translated")) << report; // no translation to count
+    EXPECT_FALSE(FileExists(folder.File(L"1281")));
+
+    EXPECT_EQ(0u, RunCheck(L"--check sample --pseudo 0")); // brackets alone fit every control here
+    EXPECT_EQ(2u, RunCheck(L"--check sample --pseudo 1001"));
 }

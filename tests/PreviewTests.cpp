@@ -1,5 +1,6 @@
 // Previews of the demo project's dialogs from the main window: the dialog as described and with
 // the translation applied, its picture drawn from the project's images folder, closed by Escape.
+#include "PseudoTranslation.h"
 #include "TranslatorFixture.h"
 
 #include <filesystem>
@@ -59,6 +60,28 @@ TEST_F(DialogPreview, ShowsTheDialogAsDescribedAndTranslatedWithItsPicture) {
     EXPECT_EQ(Widen(u8"Über Photo Organizer"), translated.caption);
     EXPECT_EQ(kLogoBlue, original.logoCentre);
     EXPECT_EQ(kLogoBlue, translated.logoCentre);
+}
+
+// The pseudo-locale, chosen in the open dialog, shows every dialog pseudo-translated with no file.
+TEST_F(DialogPreview, ThePseudoLocaleShowsEveryDialogPseudoTranslatedWithoutAFile) {
+    CMainDialog main(&engine, program.Path(), session);
+    Preview pseudo;
+    std::wstring title;
+    bool saveEnabled = true;
+    Run(main,
+        {[&] {
+             title = WindowText(main.Window());
+             saveEnabled = SaveEnabled(main);
+             Get(main, L"dialog").SetValue(0); // About
+             ClickElement(main, L"testDlg");
+         },
+         ReadPreview(main, pseudo, L"preview-pseudo")},
+        kPseudoLanguageId);
+    EXPECT_NE(std::wstring::npos, title.find(L" - Pseudo (expanded) - ")) << Narrow(title);
+    EXPECT_FALSE(saveEnabled);
+    EXPECT_EQ(PseudoTranslate(L"About Photo Organizer"), pseudo.caption);
+    EXPECT_EQ(kLogoBlue, pseudo.logoCentre);
+    EXPECT_FALSE(FileExists(program.File(L"1281")));
 }
 
 TEST_F(DialogPreview, ShowTranslatedSavesPendingChangesFirstWhenTheUserAgrees) {

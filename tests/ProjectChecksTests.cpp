@@ -2,6 +2,7 @@
 // translation made, layout findings dropped with a change, and where the findings show.
 #include "CCheckDlg.h"
 #include "CTranslateDlg.h"
+#include "Dismissals.h"
 #include "ProjectChecks.h"
 #include "TranslatorFixture.h"
 
@@ -48,7 +49,7 @@ TEST(ProjectChecks, CountsProgressAndClashesPerDialogAndFollowsChanges) {
               FindingsLine(ofA));
 
     // A layout finding counts until a string of its dialog changes.
-    checks.SetLayoutFindings(1, {{3, 1, L"needs 90 px, has 60 px"}});
+    checks.SetLayoutFindings(model, 1, {{3, 1, L"needs 90 px, has 60 px"}});
     EXPECT_FALSE(checks.LayoutStale(1));
     EXPECT_EQ(6u, Problems(checks.Total()));
     model.SetLoc(1, L"&Umbenennen");
@@ -63,6 +64,35 @@ TEST(ProjectChecks, CountsProgressAndClashesPerDialogAndFollowsChanges) {
     EXPECT_TRUE(checks.CheckCandidate(model, 3, OptString(L"&Weiter")).empty());
 }
 
+// A dismissed clash counts on neither dialog nor project for the string it was dismissed for (the
+// other side still does); a dismissed layout finding counts nowhere. Both stay listed, marked.
+TEST(ProjectChecks, DismissedFindingsCountNowhereAndAreListedMarked) {
+    const ProjectModel model = ClashingModel();
+    Dismissals dismissals;
+    ProjectChecks checks;
+    checks.SetDismissals(&dismissals);
+    checks.Reset(model);
+    checks.SetLayoutFindings(model, 1, {{3, 1, L"needs 90 px, has 60 px", L"clipped", L"btnNext"}});
+    EXPECT_EQ(L"6 findings: 1 punctuation, 4 accelerator clashes, 1 clipped",
+              FindingsSummary(checks.AllFindings(model)));
+
+    const Finding clashOfA = checks.FindingsOf(model, 0)[1];
+    const Finding layoutOfE = checks.FindingsOf(model, 3)[1];
+    for (const Finding& finding : {clashOfA, layoutOfE}) {
+        const StringItem& item = model.Strings()[finding.string];
+        dismissals.Add(Dismissal::Of(item, item.loc, finding.kind, finding.detail));
+        checks.Recount(model, finding.string);
+    }
+    EXPECT_EQ(4u, Problems(checks.Total()));
+    EXPECT_EQ(L"4/5, 2 problems", ShortProgressText(checks.OfDialog(0)));
+    EXPECT_EQ(L"2/2, 2 problems", ShortProgressText(checks.OfDialog(1)));
+    EXPECT_EQ(1u, checks.FindingsOf(model, 3).size());
+    EXPECT_FALSE(checks.LayoutStale(1)); // counted anew, not laid out anew
+    const std::vector<Finding> all = checks.AllFindings(model);
+    EXPECT_EQ(L"4 findings: 1 punctuation, 3 accelerator clashes (2 dismissed)", FindingsSummary(all));
+    EXPECT_EQ(2, std::count_if(all.begin(), all.end(), [](const Finding& f) { return f.dismissed; }));
+}
+
 TEST(ProjectChecks, EveryStringOfAUnitShowsTheUnitsClashesAndLayoutFindings) {
     const ProjectModel model({Translated(L"a", L"&Name", L"&Neu"),
                               Translated(L"b", L"&Rename", L"&Neu benennen"),
@@ -70,7 +100,7 @@ TEST(ProjectChecks, EveryStringOfAUnitShowsTheUnitsClashesAndLayoutFindings) {
                              {{L"d0.xml", L"Zero", {L"a", L"b"}}});
     ProjectChecks checks;
     checks.Reset(model);
-    checks.SetLayoutFindings(0, {{1, 0, L"needs 90 px, has 60 px"}});
+    checks.SetLayoutFindings(model, 0, {{1, 0, L"needs 90 px, has 60 px"}});
     for (const size_t s : {size_t{1}, size_t{2}}) {
         EXPECT_TRUE(checks.HasFindings(s)) << s;
         const std::vector<Finding> findings = checks.FindingsOf(model, s);
@@ -148,6 +178,34 @@ TEST_F(TranslatorFixture, ChecksShowInTheStatusLineSelectorFilterTranslateAndChe
     EXPECT_EQ(L"placeholder %d is not in the original", typedFindings);
     EXPECT_EQ(L"3 of 8 translated, 2 problems; not read: missing.xml (not found)", storedStatus);
     EXPECT_EQ((Texts{L"[caption] title", L"placeholder %d is not in the original"}), afterGoTo);
+}
+
+TEST_F(TranslatorFixture, TheCheckDialogDismissesAndRestoresTheSelectedFinding) {
+    CMainDialog main(&engine, program.Path(), session);
+    Texts dismissed, restored;
+    Run(main, {[&] { ClickElement(main, L"btnCheck"); },
+               [&] {
+                   CCheckDlg& check = Opened<CCheckDlg>(main);
+                   const auto state = [&] {
+                       return Texts{WindowText(Get(check, L"summary")),
+                                    ColumnTexts(As<CTEVList>(check, L"lstFindings").Window(), 2).at(0),
+                                    WindowText(Get(check, L"btnDismiss")),
+                                    WindowText(Get(main, L"progress"))};
+                   };
+                   ClickElement(check, L"btnDismiss");
+                   dismissed = state();
+                   ClickElement(check, L"btnDismiss");
+                   restored = state();
+                   ClickElement(check, L"btnClose");
+               }});
+    EXPECT_EQ((Texts{L"2 of 8 translated, 0 problems; No findings (1 dismissed)",
+                     L"(dismissed) end mark: \":\" \u2192 none", L"&Restore",
+                     L"2 of 8 translated, 0 problems; not read: missing.xml (not found)"}),
+              dismissed);
+    EXPECT_EQ(
+        (Texts{L"2 of 8 translated, 1 problem; 1 finding: 1 punctuation", L"end mark: \":\" \u2192 none",
+               L"&Dismiss", L"2 of 8 translated, 1 problem; not read: missing.xml (not found)"}),
+        restored);
 }
 
 TEST(ProjectChecks, AnIdAndAttrStandingForTwoOriginalsIsOneProblemListedOnce) {

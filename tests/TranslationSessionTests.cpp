@@ -1,5 +1,6 @@
 // The translation session without any window: the rows its filter chooses, the changes it records
 // and tells, and what it counts.
+#include "PseudoTranslation.h"
 #include "TranslatorFixture.h"
 
 namespace {
@@ -353,4 +354,52 @@ TEST(ForwardCopy, IsSaidOnlyOfStringsOutsideTheStoredUnit) {
                              {});
     EXPECT_EQ(L"", ForwardCopyText(model, 0, {0, 1}));
     EXPECT_EQ(L"Also filled 1 string with the same original", ForwardCopyText(model, 0, {0, 1, 2}));
+}
+
+// "Chercher" lost the colon of "Look in:"; the translator says it is meant so.
+TEST_F(Session, ADismissedFindingStaysDismissedOnReopeningUntilItsTranslationChanges) {
+    const std::vector<Finding> findings = session.Checks().FindingsOf(session.Model(), 3);
+    ASSERT_EQ(1u, findings.size());
+    EXPECT_EQ(L"punctuation", findings[0].kind);
+    ASSERT_TRUE(session.SetDismissed(findings[0], true).Saved());
+    EXPECT_EQ(0u, session.Checks().Total().problems);
+    EXPECT_FALSE(session.IsModified()); // the translation file is not touched
+    EXPECT_TRUE(FileExists(Dismissals::PathFor(TranslationFile())));
+
+    TranslationSession reopened;
+    ASSERT_EQ(LoadStatus::Loaded, OpenSample(reopened));
+    EXPECT_EQ(0u, reopened.Checks().Total().problems);
+    EXPECT_FALSE(reopened.Checks().HasFindings(3));
+    std::vector<Finding> all = reopened.Checks().AllFindings(reopened.Model());
+    ASSERT_EQ(1u, all.size());
+    EXPECT_TRUE(all[0].dismissed);
+    EXPECT_EQ(L"No findings (1 dismissed)", FindingsSummary(all));
+
+    reopened.StoreTranslation(3, L"Suchen in");
+    EXPECT_EQ(1u, reopened.Checks().Total().problems);
+    reopened.StoreTranslation(3, L"Chercher"); // back to the text dismissed for
+    EXPECT_EQ(0u, reopened.Checks().Total().problems);
+    all = reopened.Checks().AllFindings(reopened.Model());
+    ASSERT_TRUE(reopened.SetDismissed(all[0], false).Saved());
+    EXPECT_EQ(1u, reopened.Checks().Total().problems);
+    EXPECT_FALSE(FileExists(Dismissals::PathFor(TranslationFile()))); // none left
+}
+
+// A pseudo-translation comes from the originals and is never written, whatever is done with it.
+TEST_F(Session, APseudoTranslationIsMadeFromTheOriginalsAndNeverWritten) {
+    const std::wstring pseudoFile = program.File(L"1281\\sample\\strings.xml");
+    ASSERT_EQ(
+        LoadStatus::Loaded,
+        session.Open(program.Path() + L"projects\\sample\\tevproject.xml", pseudoFile, kPseudoLanguageId)
+            .status);
+    EXPECT_TRUE(session.IsPseudo());
+    EXPECT_EQ(PseudoTranslate(L"Look in:"), Loc(session, 3));
+    EXPECT_EQ(Loc(session, 2), Loc(session, 4));
+    EXPECT_EQ(0u, session.Checks().Total().problems); // the made-up texts pass every text check
+    session.StoreTranslation(3, L"Suchen:");
+    EXPECT_FALSE(session.IsModified());
+    EXPECT_EQ(SaveOutcome::Saved, session.Save());
+    ASSERT_TRUE(session.SetDismissed({3, std::nullopt, L"", L"clipped", L"x"}, true).Saved());
+    EXPECT_FALSE(FileExists(program.File(L"1281")));
+    EXPECT_TRUE(session.Model().TranslationPath().empty());
 }
