@@ -52,6 +52,27 @@ void CTEVComboBox::Create() {
     m_minwidth = m_width ? DialogUnits(m_width, 14).cx : textWidth + kDropButtonWidth;
 }
 
+std::vector<ItemTextRoom> CTEVComboBox::MeasureItemTextRooms() {
+    if (m_editable) {
+        return {};
+    }
+    // The selected entry is drawn two pixels into the text area and clipped one short of its
+    // right edge; the dropped-down list, as wide as the box, gives entries more room than that.
+    const SIZE client = ClientArea();
+    const RECT area = TextArea(client);
+    return EntryTextRooms(m_children, MeasuringDC(), ControlFont(m_window), area.left + 2,
+                          client.cx - (area.right - 1), client);
+}
+
+RECT CTEVComboBox::TextArea(SIZE client) const {
+    COMBOBOXINFO info = {sizeof(info)};
+    if (m_window && GetComboBoxInfo(m_window, &info)) {
+        return info.rcItem;
+    }
+    const int edge = GetSystemMetrics(SM_CXEDGE);
+    return {edge, edge, client.cx - edge - GetSystemMetrics(SM_CXVSCROLL), client.cy - edge};
+}
+
 void CTEVComboBox::Arrange(int x, int y, int cx, int cy) {
     if (m_window && m_parent) {
         const auto height = static_cast<int>(std::min<long long>(kDropDownHeightFactor * cy, INT_MAX));

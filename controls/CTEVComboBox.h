@@ -3,8 +3,9 @@
 #pragma once
 
 #include "CTEVElement.h"
+#include "TextRoom.h"
 
-class CTEVComboBox : public CTEVElement {
+class CTEVComboBox : public CTEVElement, public IItemTextRooms {
 public:
     using CTEVElement::CTEVElement;
     ~CTEVComboBox() override;
@@ -28,6 +29,10 @@ public:
     void SetItemText(int data, const wchar_t* text);
     void ResetContent();
 
+    // The entries as the closed box shows the selected one; none for an editable box, whose edit
+    // field scrolls its text.
+    std::vector<ItemTextRoom> MeasureItemTextRooms() override;
+
     // "size" is kept between 0 and this many characters.
     static constexpr int kMaxSizeInCharacters = 1000;
 
@@ -36,6 +41,8 @@ private:
     OptString EntryText(int index) const;
     OptString EditText() const;
     int FindEntryByText(const wchar_t* text) const;
+    // Where the closed box shows its selected entry, beside the drop button, in client pixels.
+    RECT TextArea(SIZE client) const;
 
     BOOL m_editable = FALSE;
     BOOL m_sorted = FALSE;

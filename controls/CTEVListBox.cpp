@@ -4,6 +4,8 @@
 #include "AttributeReaders.h"
 #include "CTEVListItem.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr DWORD kSelectionStyles[] = {0, LBS_MULTIPLESEL, LBS_EXTENDEDSEL, LBS_NOSEL};
@@ -63,6 +65,28 @@ void CTEVListBox::SetValue(int value) {
 
 int CTEVListBox::GetValue() {
     return SelectedEntryData(m_window, kListBoxEntries);
+}
+
+std::vector<ItemTextRoom> CTEVListBox::MeasureItemTextRooms() {
+    // An entry is drawn one pixel in from the client's left edge and clipped at its right one.
+    return EntryTextRooms(m_children, MeasuringDC(), ControlFont(m_window), 1, 0, EntriesArea());
+}
+
+SIZE CTEVListBox::EntriesArea() const {
+    if (m_window) {
+        return ClientSize(m_window);
+    }
+    // Inside the sunken edge, less the scroll bar that entries taller than the box bring.
+    const RECT placed = PlacedRect();
+    SIZE area = {placed.right - placed.left - 2 * GetSystemMetrics(SM_CXEDGE),
+                 placed.bottom - placed.top - 2 * GetSystemMetrics(SM_CYEDGE)};
+    const int entryHeight = MeasureDrawnText(MeasuringDC(), ControlFont(m_window), nullptr, DT_SINGLELINE).box.cy;
+    const auto entries = std::count_if(m_children.begin(), m_children.end(),
+                                       [](const auto& child) { return child->IsKindOf(L"listitem", nullptr); });
+    if (entries * entryHeight > area.cy) {
+        area.cx -= GetSystemMetrics(SM_CXVSCROLL);
+    }
+    return area;
 }
 
 void CTEVListBox::AddItem(int data, const wchar_t* text) {

@@ -3,8 +3,9 @@
 #pragma once
 
 #include "CTEVElement.h"
+#include "TextRoom.h"
 
-class CTEVListBox : public CTEVElement {
+class CTEVListBox : public CTEVElement, public IItemTextRooms {
 public:
     using CTEVElement::CTEVElement;
     ~CTEVListBox() override;
@@ -20,8 +21,12 @@ public:
 
     void AddItem(int data, const wchar_t* text);
 
+    std::vector<ItemTextRoom> MeasureItemTextRooms() override;
+
 private:
     DWORD WindowStyle() const;
+    // The client area the entries are drawn in, figured from the placed rectangle without a window.
+    SIZE EntriesArea() const;
 
     int m_selection = 0; // "single", "multiple", "extended", "none"
     BOOL m_sort = FALSE;

@@ -78,6 +78,33 @@ void CTEVTabBox::InsertTabs(HWND control) {
     }
 }
 
+std::vector<ItemTextRoom> CTEVTabBox::MeasureItemTextRooms() {
+    HWND control = MeasuringControl();
+    const int count = control ? static_cast<int>(SendMessageW(control, TCM_GETITEMCOUNT, 0, 0)) : 0;
+    RECT last = {};
+    if (count == 0 || !SendMessageW(control, TCM_GETITEMRECT, count - 1, reinterpret_cast<LPARAM>(&last))) {
+        return {};
+    }
+    const SIZE given = ClientArea();
+    // The same two pixels past the last tab as the box's minimum width; the arrows are two scroll
+    // bar buttons wide.
+    const int pastTab = last.right + 2 <= given.cx ? 2 : 2 * GetSystemMetrics(SM_CXHSCROLL);
+    std::vector<ItemTextRoom> rooms;
+    for (int i = 0; i < count; ++i) {
+        TCITEMW item = {};
+        item.mask = TCIF_PARAM;
+        RECT tab = {};
+        if (SendMessageW(control, TCM_GETITEM, i, reinterpret_cast<LPARAM>(&item)) &&
+            SendMessageW(control, TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&tab))) {
+            const auto* panel = reinterpret_cast<const CTEVTabPanel*>(item.lParam);
+            if (panel->Label() && *panel->Label()) {
+                rooms.push_back({panel, TextRoom{{tab.right + pastTab, tab.bottom - tab.top}, given}});
+            }
+        }
+    }
+    return rooms;
+}
+
 HWND CTEVTabBox::MeasuringControl() {
     if (m_window || !IsPlacedControl()) {
         return m_window;

@@ -5,12 +5,13 @@
 #include "CTEVElement.h"
 #include "KeyFilter.h"
 #include "PageMaking.h"
+#include "TextRoom.h"
 
 #include <optional>
 
 // Ctrl+Tab and Ctrl+PgDn reach the focused control, not the tab box, and the dialog manager would
 // take Ctrl+Tab for plain Tab: the box filters the keys meant for its tab control and its pages.
-class CTEVTabBox : public CTEVElement, public CKeyFilter, private IPageMaker {
+class CTEVTabBox : public CTEVElement, public CKeyFilter, public IItemTextRooms, private IPageMaker {
 public:
     using CTEVElement::CTEVElement;
 
@@ -29,6 +30,10 @@ public:
     void SelectNext(int step);
     // Ctrl+Tab and Ctrl+PgDn to the next page, with Shift or Ctrl+PgUp to the one before.
     bool PreTranslateKey(const MSG& msg) override;
+
+    // The pages' tab labels: whole while the row of tabs fits, else covered at the right by the
+    // scroll arrows.
+    std::vector<ItemTextRoom> MeasureItemTextRooms() override;
 
 protected:
     // The tab control and the pages themselves.

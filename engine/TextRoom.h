@@ -7,6 +7,9 @@
 
 #include <optional>
 #include <string>
+#include <vector>
+
+class CTEVElement;
 
 // Pixels, for the control as it is laid out now.
 struct TextRoom {
@@ -24,6 +27,22 @@ public:
 
 protected:
     ~ITextRoom() = default;
+};
+
+// The room of a text a control shows for one of its child elements: an entry of a combo box or a
+// list box, the label of a tab. In the control's pixels, as TextRoom.
+struct ItemTextRoom {
+    const CTEVElement* item;
+    TextRoom room;
+};
+
+class IItemTextRooms {
+public:
+    // One room for each child whose text the control shows, laid out as it is now.
+    virtual std::vector<ItemTextRoom> MeasureItemTextRooms() = 0;
+
+protected:
+    ~IItemTextRooms() = default;
 };
 
 // A text as DrawText lays it out and as its pixels fall.
