@@ -2,6 +2,7 @@
 
 #include "CCheckDlg.h"
 #include "CMyTEVEngine.h"
+#include "DialogLayout.h"
 #include "COpenDlg.h"
 #include "CReplaceDlg.h"
 #include "CTEVComboBox.h"
@@ -701,9 +702,7 @@ void CMainDialog::ShowOriginal(int dialogIndex) {
 }
 
 void CMainDialog::ShowTranslated(int dialogIndex) {
-    if (dialogIndex >= 0 && ConfirmSave()) {
-        RunPreview(dialogIndex, true);
-    }
+    RunPreview(dialogIndex, true);
 }
 
 void CMainDialog::RunPreview(int dialogIndex, bool translated) {
@@ -714,8 +713,9 @@ void CMainDialog::RunPreview(int dialogIndex, bool translated) {
     const DialogItem& dialog = model.Dialogs()[static_cast<size_t>(dialogIndex)];
     // Each preview runs on an engine of its own: the project's pictures, its strings, viewer mode.
     CMyTEVEngine engine(model.ProjectPath().c_str(), m_engine ? m_engine->Instance() : nullptr);
+    // The translations as they stand in the session, saved or not: nothing to save first.
     if (translated) {
-        engine.LoadStrings(model.TranslationPath().c_str());
+        AddTranslations(engine, model, StringsOfDialog(dialog, IndexTranslated(model)));
     }
     CTEVDialog preview(dialog.path.c_str(), &engine, nullptr);
     preview.DoModal(m_window);
