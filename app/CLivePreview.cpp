@@ -3,6 +3,7 @@
 #include "CLivePreview.h"
 
 #include "CTEVMenu.h"
+#include "CTEVPicture.h"
 #include "CTEVTab.h"
 #include "CTEVTabPanel.h"
 #include "GdiHandles.h"
@@ -503,7 +504,8 @@ std::vector<std::pair<CTEVElement*, RECT>> CLivePreview::PageHeaders(CTEVElement
     if (!placed) {
         return headers;
     }
-    HDC dc = GetDC(nullptr);
+    const WindowDC screen(nullptr);
+    HDC dc = screen.Get();
     SelectedObject font(dc, GetStockObject(DEFAULT_GUI_FONT));
     TEXTMETRICW metrics = {};
     GetTextMetricsW(dc, &metrics);
@@ -519,7 +521,6 @@ std::vector<std::pair<CTEVElement*, RECT>> CLivePreview::PageHeaders(CTEVElement
         headers.emplace_back(page, header);
         x = header.right;
     }
-    ReleaseDC(nullptr, dc);
     return headers;
 }
 
@@ -769,10 +770,11 @@ void CLivePreview::DrawDialog(HDC dc) {
     const SIZE size = m_layout->ClientSize();
     const int captionHeight = CaptionHeight();
     const RECT caption = {origin.x, origin.y - captionHeight, origin.x + size.cx, origin.y};
-    FillRect(dc, caption, COLOR_ACTIVECAPTION);
+    // Inactive colours: the highlight outline must stand out on the caption.
+    FillRect(dc, caption, COLOR_INACTIVECAPTION);
     const wchar_t* title = m_layout->Root().Caption();
     DrawTextIn(dc, title ? title : L"", {caption.left + 4, caption.top, caption.right - 4, caption.bottom},
-               DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX, COLOR_CAPTIONTEXT);
+               DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_NOPREFIX, COLOR_INACTIVECAPTIONTEXT);
     FillRect(dc, {origin.x, origin.y, origin.x + size.cx, origin.y + size.cy}, COLOR_BTNFACE);
     for (const PlacedControl& control : m_layout->Controls()) {
         if (!IsDrawn(control.element) || IsPage(control.element)) {
@@ -856,6 +858,10 @@ void CLivePreview::DrawControl(HDC dc, const PlacedControl& control, const RECT&
         }
         InflateRect(&inner, -2, -1);
         DrawTextIn(dc, text, inner, DT_NOPREFIX | DT_WORDBREAK, COLOR_WINDOWTEXT);
+    } else if (auto* picture = dynamic_cast<CTEVPicture*>(control.element)) {
+        // The project's own picture, through the preview engine.
+        control.element->Engine()->DrawImage(dc, rect.left, rect.top, Width(rect), Height(rect),
+                                             picture->Picture());
     } else if (tag == L"tabbox" || tag == L"tabswitcher") {
         DrawEdge(dc, &inner, EDGE_RAISED, BF_RECT);
     } else if (Height(rect) <= 3) {

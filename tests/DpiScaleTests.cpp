@@ -178,7 +178,7 @@ TEST_F(WindowsAtDpi, OpenInsideTheWorkAreaAndScaleWithTheDpi) {
     RunModal(
         "the main window", [&main] { return main.DoModal(nullptr); }, std::move(steps),
         [&main] { EndIfOpen(main.Window()); });
-    EXPECT_EQ(4 + kDemoDialogs + 1, measured.sizes.size()); // and the palette
+    EXPECT_EQ(5 + kDemoDialogs + 1, measured.sizes.size()); // and the palette
 
     if (const std::string out = Setting("TEV_DPI_SIZES_OUT"); !out.empty()) {
         WriteMeasures(out, measured);
