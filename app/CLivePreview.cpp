@@ -232,9 +232,7 @@ void CLivePreview::ShowString(size_t string, const OptString& typed) {
     if (string >= model.Strings().size()) {
         return;
     }
-    const bool sameDialogs = m_string && m_layout && m_dialogAt < m_dialogs.size();
-    const std::optional<size_t> shownDialog =
-        sameDialogs ? std::optional<size_t>(m_dialogs[m_dialogAt]) : std::nullopt;
+    const std::optional<size_t> shownDialog = m_layout ? ShownDialog() : std::nullopt;
     m_string = string;
     m_typed = typed;
     m_dialogs = m_session.Checks().DialogsOf(model, string);

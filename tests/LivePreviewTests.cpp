@@ -224,3 +224,27 @@ TEST(LivePreviewPlace, BesideTheDialogWhereTheScreenHasRoom) {
         EXPECT_EQ(row.paneAfter, placed.pane);
     }
 }
+
+TEST_F(LivePreview, ReopensWhereAndAsTheUserLeftIt) {
+    CMainDialog main(&engine, program.Path(), session);
+    RECT moved = {}, reopened = {};
+    bool hiddenAgain = false;
+    Run(main, {[&] { ClickElement(main, L"btnTranslate"); },
+               [&] {
+                   RECT dialog = {};
+                   GetWindowRect(Translate(main).Window(), &dialog);
+                   HWND pane = Pane(main).BoundWindow();
+                   SetWindowPos(pane, nullptr, dialog.right + 5, dialog.top + 10, 300, 200,
+                                SWP_NOZORDER | SWP_NOACTIVATE);
+                   GetWindowRect(pane, &moved);
+                   PostKey(Get(Translate(main), L"dstString").Window(), VK_F6);
+               },
+               [&] { Close(main); }, [&] { ClickElement(main, L"btnTranslate"); },
+               [&] {
+                   GetWindowRect(Pane(main).BoundWindow(), &reopened);
+                   hiddenAgain = !IsWindowVisible(Pane(main).BoundWindow());
+                   Close(main);
+               }});
+    EXPECT_EQ(moved, reopened);
+    EXPECT_TRUE(hiddenAgain);
+}
