@@ -2,6 +2,7 @@
 
 #include "CCheckDlg.h"
 #include "CMyTEVEngine.h"
+#include "DialogLayout.h"
 #include "COpenDlg.h"
 #include "PseudoTranslation.h"
 #include "CReplaceDlg.h"
@@ -709,9 +710,7 @@ void CMainDialog::ShowOriginal(int dialogIndex) {
 }
 
 void CMainDialog::ShowTranslated(int dialogIndex) {
-    if (dialogIndex >= 0 && ConfirmSave()) {
-        RunPreview(dialogIndex, true);
-    }
+    RunPreview(dialogIndex, true);
 }
 
 void CMainDialog::RunPreview(int dialogIndex, bool translated) {
@@ -722,13 +721,9 @@ void CMainDialog::RunPreview(int dialogIndex, bool translated) {
     const DialogItem& dialog = model.Dialogs()[static_cast<size_t>(dialogIndex)];
     // Each preview runs on an engine of its own: the project's pictures, its strings, viewer mode.
     CMyTEVEngine engine(model.ProjectPath().c_str(), m_engine ? m_engine->Instance() : nullptr);
-    if (translated && m_session.IsPseudo()) {
-        // A pseudo-translation has no file: the model's texts are all there is.
-        for (const StringItem& item : model.Strings()) {
-            engine.AddString(item.id.c_str(), CStrOrNull(item.attr), CStrOrNull(item.loc));
-        }
-    } else if (translated) {
-        engine.LoadStrings(model.TranslationPath().c_str());
+    // The translations as they stand in the session, saved or not: nothing to save first.
+    if (translated) {
+        AddTranslations(engine, model, StringsOfDialog(dialog, IndexTranslated(model)));
     }
     CTEVDialog preview(dialog.path.c_str(), &engine, nullptr);
     preview.DoModal(m_window);

@@ -53,7 +53,7 @@ public:
     BOOL OpenTranslateDialog();
     // Previews of a project dialog, by index into the model's dialogs; nothing for an index below 0.
     void ShowOriginal(int dialogIndex);
-    // Asks to save first, then shows the dialog with the translation file applied.
+    // Shows the dialog with the session's translations, saved or not.
     void ShowTranslated(int dialogIndex);
     // Gives the translations of a VARNO string file to the untranslated strings with the same
     // original texts.

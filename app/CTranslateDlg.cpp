@@ -115,6 +115,9 @@ BOOL CTranslateDlg::ShowRow(int row, BOOL skip) {
     ShowPosition();
     ShowFindings();
     ShowSuggestions(static_cast<size_t>(index));
+    if (m_preview) {
+        m_preview->ShowString(static_cast<size_t>(index), TypedTranslation());
+    }
     return TRUE;
 }
 
@@ -187,6 +190,9 @@ void CTranslateDlg::OnInitDialog() {
         PostMessageW(m_window, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(translation->Window()), TRUE);
     }
     SetDefaultButton(L"btnSave");
+    m_preview = std::make_unique<CLivePreview>(m_session, m_settingsFile,
+                                               [this](size_t string) { PickString(string); });
+    m_preview->Create(m_window);
     if (!ShowRow(m_currentRow, FALSE)) {
         EndDialog(m_window, IDCANCEL);
         return;
@@ -195,7 +201,26 @@ void CTranslateDlg::OnInitDialog() {
 
 // The dialog's keys work whichever of its controls has the focus.
 bool CTranslateDlg::PreTranslateKey(const MSG& msg) {
-    return HandleToolkitKey(msg) || HandleRowKey(msg) || HandleWalkKey(msg) || HandleCopyOriginalKey(msg);
+    return HandleToolkitKey(msg) || HandleRowKey(msg) || HandleWalkKey(msg) || HandleCopyOriginalKey(msg) ||
+           HandlePreviewKey(msg);
+}
+
+bool CTranslateDlg::HandlePreviewKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_F6 || !m_preview || GetKeyState(VK_CONTROL) < 0 ||
+        GetKeyState(VK_MENU) < 0 || GetKeyState(VK_SHIFT) < 0) {
+        return false;
+    }
+    m_preview->SetShown(!m_preview->IsShown());
+    return true;
+}
+
+void CTranslateDlg::PickString(size_t string) {
+    StoreTranslation();
+    const std::optional<size_t> row = m_session.RowOf(string);
+    if (!row || !ShowRow(static_cast<int>(*row), FALSE)) {
+        MessageBeep(MB_OK);
+    }
+    FocusTranslation();
 }
 
 bool CTranslateDlg::HandleRowKey(const MSG& msg) {
@@ -358,9 +383,16 @@ int CTranslateDlg::FireEvent(CTEVElement* source, const wchar_t* event, WPARAM w
     static const EventRoute<Translate> kRoutes[] = {
         {L"btnSave", L"clicked", [](Translate& d, WPARAM, LPARAM) { return d.SaveAndMoveOn(), 1; }},
         {L"btnSkip", L"clicked", [](Translate& d, WPARAM, LPARAM) { return d.MoveOn(), 1; }},
-        {L"dstString", L"changed", [](Translate& d, WPARAM, LPARAM) { return d.ShowFindings(), 1; }},
+        {L"dstString", L"changed", [](Translate& d, WPARAM, LPARAM) { return d.TranslationTyped(), 1; }},
     };
     return RouteEvent(kRoutes, *this, source, event, wParam, lParam);
+}
+
+void CTranslateDlg::TranslationTyped() {
+    ShowFindings();
+    if (m_preview) {
+        m_preview->TextTyped(TypedTranslation());
+    }
 }
 
 void CTranslateDlg::StoreTranslation() {

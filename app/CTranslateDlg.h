@@ -2,6 +2,7 @@
 // and stores each edited translation in the session.
 #pragma once
 
+#include "CLivePreview.h"
 #include "CTEVDialog.h"
 #include "TranslationSession.h"
 #include "StringWalk.h"
@@ -42,6 +43,9 @@ public:
     // Whether the translation box holds something other than the string's stored translation.
     bool TranslationEdited();
 
+    // The live preview beside the dialog; null before the dialog opens.
+    CLivePreview* LivePreview() const { return m_preview.get(); }
+
     // The suggestions shown for the current string, best first.
     const std::vector<Suggestion>& ShownSuggestions() const { return m_suggestions; }
 
@@ -62,6 +66,10 @@ private:
     // The walk keys store and move to the next untranslated string or the next with findings.
     bool HandleWalkKey(const MSG& msg);
     void SaveAndWalk(StringWalk walk);
+    // F6 shows or hides the live preview.
+    bool HandlePreviewKey(const MSG& msg);
+    // A control clicked in the live preview: its string is shown, the typed text stored first.
+    void PickString(size_t string);
     // Ctrl+B: the original goes into the translation box, to be edited there.
     bool HandleCopyOriginalKey(const MSG& msg);
     void CopyOriginal();
@@ -75,6 +83,8 @@ private:
     OptString TypedTranslation();
     // The checks' findings for the translation as it stands in the box, under it.
     void ShowFindings();
+    // The box changed: its findings, and the preview after a pause.
+    void TranslationTyped();
     void FocusTranslation();
     int RowCount() const;
     int StringIndexOfRow(int row) const;
@@ -85,4 +95,5 @@ private:
     std::wstring m_settingsFile;
     int m_currentRow = 0;
     std::vector<Suggestion> m_suggestions;
+    std::unique_ptr<CLivePreview> m_preview; // owned; its window is owned by this dialog's
 };

@@ -2,40 +2,15 @@
 // measured where the layout placed them.
 #include "LayoutCheck.h"
 
-#include "CMyTEVEngine.h"
-#include "CTEVDialog.h"
+#include "DialogLayout.h"
 #include "ProjectModel.h"
-#include "TextRoom.h"
 
 #include <algorithm>
 #include <climits>
 #include <optional>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace {
-
-struct ControlKind {
-    const wchar_t* tag;
-    const wchar_t* textAttribute; // the attribute its shown text is translated through; null: none
-};
-
-const ControlKind kControlKinds[] = {
-    {L"button", L"label"}, {L"checkbox", L"label"},   {L"radio", L"label"},     {L"groupbox", L"label"},
-    {L"label", L"value"},  {L"url", L"text"},         {L"textbox", nullptr},    {L"combobox", nullptr},
-    {L"listbox", nullptr}, {L"list", nullptr},        {L"checkslist", nullptr}, {L"selectfile", nullptr},
-    {L"tabbox", nullptr},  {L"tabswitcher", nullptr}, {L"tabpanel", L"label"},  {L"tab", L"label"},
-};
-const ControlKind kOtherControl = {L"control", nullptr};
-
-const ControlKind& KindOf(CTEVElement* element) {
-    for (const ControlKind& kind : kControlKinds) {
-        if (element->IsKindOf(kind.tag, nullptr)) {
-            return kind;
-        }
-    }
-    return kOtherControl;
-}
 
 int Width(const RECT& r) {
     return r.right - r.left;
@@ -44,139 +19,12 @@ int Height(const RECT& r) {
     return r.bottom - r.top;
 }
 
-// Ids as the string table compares them: ordinal, ignoring case.
-std::wstring CaseKey(std::wstring id) {
-    CharUpperBuffW(id.data(), static_cast<DWORD>(id.size()));
-    return id;
-}
-
-// The translated strings of a project by id, each list in project order.
-using TranslatedById = std::unordered_map<std::wstring, std::vector<size_t>>;
-
-TranslatedById IndexTranslated(const ProjectModel& model) {
-    TranslatedById index;
-    for (size_t i = 0; i < model.Strings().size(); ++i) {
-        if (model.Strings()[i].loc) {
-            index[CaseKey(model.Strings()[i].id)].push_back(i);
-        }
-    }
-    return index;
-}
-
-// The translated strings whose id is one of the dialog's locids, in project order: the order in
-// which the translation file holds them, so the first entry for a key wins as in the preview.
-std::vector<size_t> StringsOfDialog(const DialogItem& dialog, const TranslatedById& index) {
-    std::unordered_set<std::wstring> seen;
-    std::vector<size_t> strings;
-    for (const std::wstring& locid : dialog.Locids()) {
-        std::wstring key = CaseKey(locid);
-        const auto found = index.find(key);
-        if (found != index.end() && seen.insert(std::move(key)).second) {
-            strings.insert(strings.end(), found->second.begin(), found->second.end());
-        }
-    }
-    std::sort(strings.begin(), strings.end());
-    return strings;
-}
-
-// One control window as laid out, with the string that gives it its text.
-struct PlacedControl {
-    CTEVElement* element;
-    const ControlKind* kind;
-    RECT rect;                    // in the dialog's client coordinates
-    std::optional<size_t> string; // the translation it shows; absent when it shows none
-};
-
-bool IsDescendant(const CTEVElement* element, const CTEVElement* ancestor) {
-    for (const CTEVElement* e = element->Parent(); e; e = e->Parent()) {
-        if (e == ancestor) {
-            return true;
-        }
-    }
-    return false;
-}
-
-// A page of a tab box or tab switcher: hidden while another page is selected, but checked all the
-// same, since the translator sees it once selected.
-bool IsPage(const CTEVElement* element) {
-    CTEVElement* parent = element->Parent();
-    return parent && (parent->IsKindOf(L"tabbox", nullptr) || parent->IsKindOf(L"tabswitcher", nullptr));
-}
-
-// The innermost page the element lies on; null outside every page.
-const CTEVElement* PageOf(const CTEVElement* element) {
-    for (const CTEVElement* e = element; e; e = e->Parent()) {
-        if (IsPage(e)) {
-            return e;
-        }
-    }
-    return nullptr;
-}
-
-// Shown when its page is selected: neither it nor a container around it is hidden otherwise.
-bool ShowsWithItsPage(const CTEVElement* element) {
-    for (const CTEVElement* e = element; e; e = e->Parent()) {
-        if (e->OwnHidden() && !IsPage(e)) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // Two controls show together unless they lie on different pages of one page container.
 bool ShowTogether(const CTEVElement* a, const CTEVElement* b) {
     const CTEVElement* pageA = PageOf(a);
     const CTEVElement* pageB = PageOf(b);
     return !pageA || !pageB || pageA == pageB || IsDescendant(pageA, pageB) || IsDescendant(pageB, pageA);
 }
-
-// The room of the control's text by the control's own measure; none for a control without text.
-std::optional<TextRoom> TextRoomOf(const CTEVElement* element) {
-    const auto* text = dynamic_cast<const ITextRoom*>(element);
-    return text ? text->MeasureTextRoom() : std::nullopt;
-}
-
-// Inspects a laid-out dialog: every control that would show, with its string.
-class ControlCollector {
-public:
-    ControlCollector(const ProjectModel& model, const std::vector<size_t>& strings)
-        : m_model(model), m_strings(strings) {}
-
-    void Collect(CTEVElement* element) {
-        // Tab panels are dialogs of their own: their controls count, not the panel.
-        if (element->IsPlacedControl() && !dynamic_cast<CTEVDialog*>(element) && ShowsWithItsPage(element)) {
-            const ControlKind& kind = KindOf(element);
-            controls.push_back(
-                {element, &kind, element->RectInDialog(), ShownString(element->Locid(), kind)});
-        }
-        for (size_t i = 0; i < element->ChildCount(); ++i) {
-            Collect(element->Child(i));
-        }
-    }
-
-    std::vector<PlacedControl> controls;
-
-private:
-    // The first translation the engine answers the control's text lookup with; for a control whose
-    // text attribute is not known, the first translation of its locid that carries an attribute.
-    std::optional<size_t> ShownString(const wchar_t* locid, const ControlKind& kind) const {
-        if (!locid) {
-            return std::nullopt;
-        }
-        for (size_t index : m_strings) {
-            const StringItem& item = m_model.Strings()[index];
-            const bool attributeMatches =
-                kind.textAttribute ? EqualsNoCase(item.attr, kind.textAttribute) : item.attr.has_value();
-            if (attributeMatches && EqualsNoCase(item.id.c_str(), locid)) {
-                return index;
-            }
-        }
-        return std::nullopt;
-    }
-
-    const ProjectModel& m_model;
-    const std::vector<size_t>& m_strings;
-};
 
 std::wstring NameOf(const PlacedControl& control) {
     const wchar_t* id = control.element->Id();
@@ -200,15 +48,10 @@ LayoutFinding FindingFor(const PlacedControl& control, size_t dialog, LayoutProb
 // The findings of one control by itself: its text and its place in the dialog.
 void InspectOwnRoom(const PlacedControl& control, const RECT& client, size_t dialogIndex,
                     std::vector<LayoutFinding>& findings) {
-    if (const auto room = TextRoomOf(control.element)) {
-        // A wrapped text is reported by its height first: its lines ran out of room.
-        const bool vertical = room->wraps && room->needed.cy > room->given.cy;
-        const int needed = vertical ? room->needed.cy : room->needed.cx;
-        const int given = vertical ? room->given.cy : room->given.cx;
-        if (needed > given) {
-            findings.push_back(FindingFor(control, dialogIndex, LayoutProblem::TextClipped, needed, given));
-            findings.back().vertical = vertical;
-        }
+    if (const std::optional<TextFit> fit = TextFitOf(control.element); fit && fit->Lacking() > 0) {
+        findings.push_back(
+            FindingFor(control, dialogIndex, LayoutProblem::TextClipped, fit->needed, fit->given));
+        findings.back().vertical = fit->vertical;
     }
     const int pastRight = control.rect.right - client.right;
     const int pastBottom = control.rect.bottom - client.bottom;
@@ -296,21 +139,11 @@ std::vector<LayoutFinding> InspectControls(const std::vector<PlacedControl>& con
 
 std::vector<LayoutFinding> CheckDialog(const ProjectModel& model, size_t dialogIndex,
                                        const TranslatedById& translated) {
-    const DialogItem& dialog = model.Dialogs()[dialogIndex];
-    const std::vector<size_t> strings = StringsOfDialog(dialog, translated);
-    CMyTEVEngine engine(model.ProjectPath().c_str(), GetModuleHandleW(nullptr));
-    engine.SetEveryPageMadeAtOpen(true); // the pages not shown are checked too
-    for (size_t index : strings) {
-        const StringItem& item = model.Strings()[index];
-        engine.AddString(item.id.c_str(), CStrOrNull(item.attr), CStrOrNull(item.loc));
-    }
-    CTEVDialog root(dialog.path.c_str(), &engine, nullptr);
-    if (!root.LayOutWithoutWindows()) {
+    DialogLayout layout(model, dialogIndex, StringsOfDialog(model.Dialogs()[dialogIndex], translated));
+    if (!layout.Loaded()) {
         return {};
     }
-    ControlCollector collector(model, strings);
-    collector.Collect(&root);
-    return InspectControls(collector.controls, root.ClientArea(), dialogIndex);
+    return InspectControls(layout.Controls(), layout.ClientSize(), dialogIndex);
 }
 
 std::wstring Quoted(const std::wstring& text) {

@@ -4,6 +4,7 @@
 // scripts/dpi-test.sh runs this group at 96 and at 144 DPI. Screenshots are kept as
 // artifacts\dpi<DPI>-<screen width>-<window>.bmp.
 #include "CTEVColor.h"
+#include "CTranslateDlg.h"
 #include "SystemMetrics.h"
 #include "TranslatorFixture.h"
 
@@ -156,6 +157,13 @@ TEST_F(WindowsAtDpi, OpenInsideTheWorkAreaAndScaleWithTheDpi) {
                                [&] {
                                    HWND translate = FindOwnedDialog(main.Window());
                                    Measure(translate, "translate");
+                                   // The live preview opens beside the dialog, both whole on screen.
+                                   HWND pane = Opened<CTranslateDlg>(main).LivePreview()->BoundWindow();
+                                   Measure(pane, "live-preview");
+                                   RECT dialogRect = {}, paneRect = {}, shared = {};
+                                   GetWindowRect(translate, &dialogRect);
+                                   GetWindowRect(pane, &paneRect);
+                                   EXPECT_FALSE(IntersectRect(&shared, &dialogRect, &paneRect));
                                    PostMessageW(translate, WM_COMMAND, IDCANCEL, 0);
                                    ClickElement(main, L"btnCheck");
                                },
@@ -170,7 +178,7 @@ TEST_F(WindowsAtDpi, OpenInsideTheWorkAreaAndScaleWithTheDpi) {
     RunModal(
         "the main window", [&main] { return main.DoModal(nullptr); }, std::move(steps),
         [&main] { EndIfOpen(main.Window()); });
-    EXPECT_EQ(4 + kDemoDialogs + 1, measured.sizes.size()); // and the palette
+    EXPECT_EQ(5 + kDemoDialogs + 1, measured.sizes.size()); // and the palette
 
     if (const std::string out = Setting("TEV_DPI_SIZES_OUT"); !out.empty()) {
         WriteMeasures(out, measured);

@@ -84,42 +84,24 @@ TEST_F(DialogPreview, ThePseudoLocaleShowsEveryDialogPseudoTranslatedWithoutAFil
     EXPECT_FALSE(FileExists(program.File(L"1281")));
 }
 
-TEST_F(DialogPreview, ShowTranslatedSavesPendingChangesFirstWhenTheUserAgrees) {
+// The preview reads the session, not the file: an unsaved text shows at once, and nothing is saved.
+TEST_F(DialogPreview, ShowTranslatedShowsUnsavedTranslationsWithoutAskingToSave) {
     CMainDialog main(&engine, program.Path(), session);
     Preview preview;
-    bool savedBeforePreview = false;
+    const std::string before = ReadBytes(GermanTranslation());
     Run(main,
         {[&] {
              main.SetTranslation(0, L"Neu"); // the About caption
              Get(main, L"dialog").SetValue(0);
              ClickElement(main, L"testDlg");
          },
-         [&] { PressButton(FindOwnedDialog(main.Window()), IDYES); },
          [&] {
-             savedBeforePreview = !session.Model().IsModified();
-             ReadPreview(main, preview, L"preview-after-save")();
-         }},
-        kGerman);
-    EXPECT_TRUE(savedBeforePreview);
-    EXPECT_EQ(L"Neu", preview.caption);
-}
-
-TEST_F(DialogPreview, CancellingTheSaveQuestionShowsNoPreview) {
-    CMainDialog main(&engine, program.Path(), session);
-    HWND afterCancel = reinterpret_cast<HWND>(1);
-    Run(main,
-        {[&] {
-             main.SetTranslation(0, L"Neu");
-             Get(main, L"dialog").SetValue(0);
-             ClickElement(main, L"testDlg");
-         },
-         [&] { PressButton(FindOwnedDialog(main.Window()), IDCANCEL); },
-         [&] {
-             afterCancel = FindOwnedDialog(main.Window());
+             ReadPreview(main, preview, L"preview-unsaved")();
              session.DiscardModified();
          }},
         kGerman);
-    EXPECT_EQ(nullptr, afterCancel);
+    EXPECT_EQ(L"Neu", preview.caption);
+    EXPECT_EQ(before, ReadBytes(GermanTranslation()));
 }
 
 TEST_F(DialogPreview, TheLinksPreviewTheFirstDialogOfTheSelectedString) {
