@@ -14,8 +14,11 @@ const ControlKind kControlKinds[] = {
     {L"label", L"value"},  {L"url", L"text"},         {L"textbox", nullptr},    {L"combobox", nullptr},
     {L"listbox", nullptr}, {L"list", nullptr},        {L"checkslist", nullptr}, {L"selectfile", nullptr},
     {L"tabbox", nullptr},  {L"tabswitcher", nullptr}, {L"tabpanel", L"label"},  {L"tab", L"label"},
+    {L"listitem", L"label"},
 };
 const ControlKind kOtherControl = {L"control", nullptr};
+// An entry or a tab: the child element whose text a control shows.
+const ControlKind kItemText = {L"item", L"label"};
 
 // Ids as the string table compares them: ordinal, ignoring case.
 std::wstring CaseKey(std::wstring id) {
@@ -58,6 +61,7 @@ public:
             const ControlKind& kind = KindOf(element);
             controls.push_back(
                 {element, &kind, element->RectInDialog(), ShownString(element->Locid(), kind)});
+            CollectItemTexts(element);
         }
         for (size_t i = 0; i < element->ChildCount(); ++i) {
             Collect(element->Child(i));
@@ -65,8 +69,21 @@ public:
     }
 
     std::vector<PlacedControl> controls;
+    std::vector<PlacedItemText> itemTexts;
 
 private:
+    void CollectItemTexts(CTEVElement* control) {
+        auto* rooms = dynamic_cast<IItemTextRooms*>(control);
+        if (!rooms) {
+            return;
+        }
+        for (const ItemTextRoom& room : rooms->MeasureItemTextRooms()) {
+            if (const std::optional<size_t> string = ShownString(room.item->Locid(), kItemText)) {
+                itemTexts.push_back({controls.size() - 1, room.item, room.text, *string, room.room});
+            }
+        }
+    }
+
     // The first translation the engine answers the control's text lookup with; for a control whose
     // text attribute is not known, the first translation of its locid that carries an attribute.
     std::optional<size_t> ShownString(const wchar_t* locid, const ControlKind& kind) const {
@@ -179,5 +196,6 @@ DialogLayout::DialogLayout(const ProjectModel& model, size_t dialogIndex, std::v
         ControlCollector collector(model, shown);
         collector.Collect(&m_root);
         m_controls = std::move(collector.controls);
+        m_itemTexts = std::move(collector.itemTexts);
     }
 }

@@ -31,6 +31,16 @@ struct PlacedControl {
     std::optional<size_t> string; // the translation it shows; absent when it shows none
 };
 
+// A text a control shows for one of its children (a combo box's or list box's entry, a tab's
+// label), with the string that gives it.
+struct PlacedItemText {
+    size_t control; // index among the layout's controls
+    CTEVElement* item;
+    std::wstring text;
+    size_t string;
+    TextRoom room;
+};
+
 // The translated strings of a project by id (upper case, as the string table compares), each list
 // in project order.
 using TranslatedById = std::unordered_map<std::wstring, std::vector<size_t>>;
@@ -81,6 +91,8 @@ public:
     bool Loaded() const { return m_loaded; }
     // Every control that shows when its page is selected, in document order.
     const std::vector<PlacedControl>& Controls() const { return m_controls; }
+    // The translated texts the controls show for their children, in the controls' order.
+    const std::vector<PlacedItemText>& ItemTexts() const { return m_itemTexts; }
     SIZE ClientSize() { return m_root.ClientArea(); }
     CTEVDialog& Root() { return m_root; }
 
@@ -89,4 +101,5 @@ private:
     CTEVDialog m_root;
     bool m_loaded = false;
     std::vector<PlacedControl> m_controls;
+    std::vector<PlacedItemText> m_itemTexts;
 };

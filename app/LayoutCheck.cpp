@@ -63,6 +63,21 @@ void InspectOwnRoom(const PlacedControl& control, const RECT& client, size_t dia
     }
 }
 
+// A clipped entry or tab label, named by its own element.
+LayoutFinding ItemFindingFor(const PlacedItemText& item, size_t dialog) {
+    LayoutFinding finding;
+    finding.problem = LayoutProblem::TextClipped;
+    finding.dialog = dialog;
+    finding.string = item.string;
+    const wchar_t* id = item.item->Id();
+    finding.kind = KindOf(item.item).tag;
+    finding.element = id && *id ? id : finding.kind;
+    finding.text = item.text;
+    finding.needed = item.room.needed.cx;
+    finding.available = item.room.given.cx;
+    return finding;
+}
+
 bool ReportedOverlap(const PlacedControl& control, const PlacedControl& other, RECT& shared) {
     return (control.string || other.string) && !IsDescendant(control.element, other.element) &&
            !IsDescendant(other.element, control.element) && ShowTogether(control.element, other.element) &&
@@ -98,7 +113,8 @@ std::vector<std::pair<size_t, size_t>> OverlappingPairs(const std::vector<Placed
 
 // Each control's own findings, then its overlaps with later controls, in document order; at most
 // kMaxLayoutFindingsPerDialog of them, and then one that counts the rest.
-std::vector<LayoutFinding> InspectControls(const std::vector<PlacedControl>& controls, SIZE clientSize,
+std::vector<LayoutFinding> InspectControls(const std::vector<PlacedControl>& controls,
+                                           const std::vector<PlacedItemText>& itemTexts, SIZE clientSize,
                                            size_t dialogIndex) {
     const RECT client = {0, 0, clientSize.cx, clientSize.cy};
     size_t overlaps = 0;
@@ -107,12 +123,19 @@ std::vector<LayoutFinding> InspectControls(const std::vector<PlacedControl>& con
     std::vector<LayoutFinding> findings;
     size_t total = overlaps;
     auto pair = pairs.begin();
+    auto itemText = itemTexts.begin();
     for (size_t i = 0; i < controls.size(); ++i) {
         const PlacedControl& control = controls[i];
         if (control.string) {
             const size_t before = findings.size();
             InspectOwnRoom(control, client, dialogIndex, findings);
             total += findings.size() - before;
+        }
+        for (; itemText != itemTexts.end() && itemText->control == i; ++itemText) {
+            if (itemText->room.needed.cx > itemText->room.given.cx) {
+                findings.push_back(ItemFindingFor(*itemText, dialogIndex));
+                ++total;
+            }
         }
         for (; pair != pairs.end() && pair->first == i; ++pair) {
             const PlacedControl& other = controls[pair->second];
@@ -143,7 +166,7 @@ std::vector<LayoutFinding> CheckDialog(const ProjectModel& model, size_t dialogI
     if (!layout.Loaded()) {
         return {};
     }
-    return InspectControls(layout.Controls(), layout.ClientSize(), dialogIndex);
+    return InspectControls(layout.Controls(), layout.ItemTexts(), layout.ClientSize(), dialogIndex);
 }
 
 std::wstring Quoted(const std::wstring& text) {

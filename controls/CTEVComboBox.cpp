@@ -77,6 +77,11 @@ void CTEVComboBox::Arrange(int x, int y, int cx, int cy) {
     if (m_window && m_parent) {
         const auto height = static_cast<int>(std::min<long long>(kDropDownHeightFactor * cy, INT_MAX));
         SetWindowPos(m_window, nullptr, x, y, cx, height, SWP_NOZORDER | SWP_NOOWNERZORDER);
+    } else if (!m_window) {
+        // Laid out without a window: placed as the closed box, whose height follows its font (its
+        // text area, two pixels above and below it, and the edges).
+        const int line = MeasureDrawnText(MeasuringDC(), ControlFont(m_window), nullptr, DT_SINGLELINE).box.cy;
+        PlaceControl(x, y, cx, line + 8);
     }
 }
 

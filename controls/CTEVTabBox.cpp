@@ -96,9 +96,9 @@ std::vector<ItemTextRoom> CTEVTabBox::MeasureItemTextRooms() {
         RECT tab = {};
         if (SendMessageW(control, TCM_GETITEM, i, reinterpret_cast<LPARAM>(&item)) &&
             SendMessageW(control, TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&tab))) {
-            const auto* panel = reinterpret_cast<const CTEVTabPanel*>(item.lParam);
+            auto* panel = reinterpret_cast<CTEVTabPanel*>(item.lParam);
             if (panel->Label() && *panel->Label()) {
-                rooms.push_back({panel, TextRoom{{tab.right + pastTab, tab.bottom - tab.top}, given}});
+                rooms.push_back({panel, panel->Label(), TextRoom{{tab.right + pastTab, tab.bottom - tab.top}, given}});
             }
         }
     }
@@ -110,6 +110,12 @@ HWND CTEVTabBox::MeasuringControl() {
         return m_window;
     }
     HWND control = MeasuringTabControl();
+    // The control figures its tabs' places only while it has room: as much as the box has, or
+    // before the box is placed, room for any row.
+    const RECT placed = PlacedRect();
+    const bool isPlaced = placed.right > placed.left && placed.bottom > placed.top;
+    SetWindowPos(control, nullptr, 0, 0, isPlaced ? placed.right - placed.left : kLargestWindowSize,
+                 isPlaced ? placed.bottom - placed.top : kLargestWindowSize, SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(control, TCM_DELETEALLITEMS, 0, 0);
     InsertTabs(control);
     return control;

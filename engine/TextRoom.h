@@ -32,7 +32,8 @@ protected:
 // The room of a text a control shows for one of its child elements: an entry of a combo box or a
 // list box, the label of a tab. In the control's pixels, as TextRoom.
 struct ItemTextRoom {
-    const CTEVElement* item;
+    CTEVElement* item;
+    std::wstring text; // as shown
     TextRoom room;
 };
 

@@ -42,6 +42,15 @@ const char kStrings[] = R"(<s id="apply" attr="label" text="Apply"/><s id="narro
     <s id="left" attr="label" text="L"/>)";
 const wchar_t kLongApply[] = L"Einstellungen jetzt wirklich übernehmen";
 
+// Entries and tab labels in a dialog too narrow for the longer ones.
+const char kEntriesAndTabs[] = R"(<dialog width="90" orient="vertical">
+    <combobox width="50"><listitem id="e1" locid="e1" value="1" label="Eins"/>
+        <listitem value="2" label="Ein sehr langer Eintrag, der nicht passt"/></combobox>
+    <listbox hFlex="1"><listitem locid="e2" value="1" label="Eins"/></listbox>
+    <tabbox hFlex="1"><tabpanel label="Erste Seite"><spacer/></tabpanel>
+        <tabpanel id="t2" locid="t2" label="Zweite"><spacer/></tabpanel></tabbox>
+</dialog>)";
+
 // Every kind of control that shows a translated text of its own.
 struct TextKind {
     const char* tag;
@@ -233,6 +242,26 @@ TEST_F(LayoutCheck, EveryPageOfATabBoxOrTabSwitcherIsCheckedAndPagesDoNotOverlap
     }
 }
 
+// Entries and tab labels are translated texts as well: each one that is cut is found, by its own
+// string and element.
+TEST_F(LayoutCheck, ClippedEntriesAndTabLabelsAreFoundByTheirOwnStrings) {
+    const std::string tooLong = "Ein noch viel l\xC3\xA4ngerer Eintrag, der nirgends passt";
+    Load(R"(<string id="e1" attr="label" loc=")" + tooLong + R"("/><string id="e2" attr="label" loc=")" +
+             tooLong + R"(, gar nicht"/><string id="t2" attr="label" loc=")" + tooLong + R"("/>)",
+         kEntriesAndTabs,
+         R"(<s id="e1" attr="label" text="Eins"/><s id="e2" attr="label" text="Eins"/>
+            <s id="t2" attr="label" text="Zweite"/>)");
+    const std::vector<LayoutFinding> findings = CheckProjectLayout(model);
+    std::vector<std::wstring> found;
+    for (const LayoutFinding& finding : findings) {
+        if (finding.problem == LayoutProblem::TextClipped) {
+            found.push_back(finding.element + L" " + finding.kind + L" " + std::to_wstring(finding.string));
+            EXPECT_GT(finding.needed, finding.available);
+        }
+    }
+    EXPECT_EQ((std::vector<std::wstring>{L"e1 listitem 0", L"listitem listitem 1", L"t2 tabpanel 2"}), found);
+}
+
 TEST_F(LayoutCheck, ATextThatJustFitsIsNotFoundAndOnePixelOrLetterLessRoomIs) {
     // One word, so that the wrapping controls too need its whole width; and one that Wine draws
     // wider than it measures it.
@@ -366,6 +395,11 @@ void Collect(CTEVElement& element, const std::function<RECT(CTEVElement&)>& rect
         const auto* text = dynamic_cast<const ITextRoom*>(&element);
         places.push_back(
             {rect(element), element.WindowText(), text ? text->MeasureTextRoom() : std::nullopt});
+        if (auto* items = dynamic_cast<IItemTextRooms*>(&element)) {
+            for (const ItemTextRoom& item : items->MeasureItemTextRooms()) {
+                places.push_back({rect(element), item.text, item.room});
+            }
+        }
     }
     for (size_t i = 0; i < element.ChildCount(); ++i) {
         Collect(*element.Child(i), rect, places);
@@ -392,6 +426,7 @@ TEST(WindowlessLayout, PlacesAndMeasuresEveryControlAsTheOpenDialogDoes) {
         R"(<dialog width="120"><tabswitcher hFlex="1"><tab label="A" selected="true"><button hFlex="1"
                label="Ein langer Text"/></tab><tab label="B"><checkbox label="Noch ein Text"/></tab>
                </tabswitcher></dialog>)",
+        kEntriesAndTabs,
     };
     for (const char* width : {"", R"(width="60")"}) {
         for (const TextKind& kind : kTextKinds) {
