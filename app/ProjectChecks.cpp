@@ -210,13 +210,22 @@ OptString ProjectChecks::OtherOriginal(const ProjectModel& model, size_t string)
     return std::nullopt;
 }
 
+size_t ProjectChecks::CountTextFindings(const ProjectModel& model, size_t string) const {
+    const StringItem& item = model.Strings()[string];
+    // Counting needs no descriptions unless a dismissal of the string's may cover some.
+    if (!m_dismissals || !m_dismissals->Mentions(item)) {
+        return CheckString(item).size() + (OtherTranslation(model, string, item.loc) ? 1 : 0);
+    }
+    const std::vector<Finding> text = TextFindingsOf(model, string, item.loc, std::nullopt);
+    return static_cast<size_t>(std::count_if(text.begin(), text.end(), [&](const Finding& finding) {
+        return !Dismissed(model, finding, item.loc);
+    }));
+}
+
 void ProjectChecks::CheckText(const ProjectModel& model, size_t string) {
     StringState& state = m_strings[string];
     const bool translated = model.Strings()[string].loc.has_value();
-    const OptString& loc = model.Strings()[string].loc;
-    const std::vector<Finding> text = TextFindingsOf(model, string, loc, std::nullopt);
-    const auto findings = static_cast<unsigned>(std::count_if(
-        text.begin(), text.end(), [&](const Finding& finding) { return !Dismissed(model, finding, loc); }));
+    const auto findings = static_cast<unsigned>(CountTextFindings(model, string));
     const bool needsReview = model.Strings()[string].NeedsReview();
     // Every string shows its findings; a unit counts once, by its first string.
     if (model.UnitHead(string) == string) {

@@ -117,6 +117,8 @@ private:
     // original.
     std::vector<Finding> TextFindingsOf(const ProjectModel& model, size_t string,
                                         const OptString& translation, std::optional<size_t> dialog) const;
+    // The string's text findings that are not dismissed.
+    size_t CountTextFindings(const ProjectModel& model, size_t string) const;
     void CheckText(const ProjectModel& model, size_t string);
     void FindOriginalConflicts(const ProjectModel& model);
     // The other original of a string whose unit has two; absent when it has one.
