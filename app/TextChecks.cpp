@@ -97,26 +97,23 @@ bool IsWhiteSpace(wchar_t c) {
     return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == 0xA0 || c == 0x202F || c == 0x3000;
 }
 
-std::wstring_view Leading(std::wstring_view text) {
-    size_t end = 0;
-    while (end < text.size() && IsWhiteSpace(text[end])) {
-        ++end;
-    }
-    return text.substr(0, end);
-}
+// A text cut at its edge white space, once for every check that looks at the edges.
+struct Edges {
+    std::wstring_view leading;
+    std::wstring_view core;
+    std::wstring_view trailing;
+};
 
-std::wstring_view Trailing(std::wstring_view text) {
-    size_t start = text.size();
-    while (start > 0 && IsWhiteSpace(text[start - 1])) {
-        --start;
+Edges CutEdges(std::wstring_view text) {
+    size_t start = 0;
+    while (start < text.size() && IsWhiteSpace(text[start])) {
+        ++start;
     }
-    return text.substr(start);
-}
-
-std::wstring_view Trimmed(std::wstring_view text) {
-    text.remove_prefix(Leading(text).size());
-    text.remove_suffix(Trailing(text).size());
-    return text;
+    size_t end = text.size();
+    while (end > start && IsWhiteSpace(text[end - 1])) {
+        --end;
+    }
+    return {text.substr(0, start), text.substr(start, end - start), text.substr(end)};
 }
 
 // Full-width marks of Chinese and Japanese ("：", "。", "、") hold their own room: the space that
@@ -137,21 +134,18 @@ std::ptrdiff_t DoubleSpaces(std::wstring_view text) {
     return count;
 }
 
-void CheckWhiteSpace(std::wstring_view original, std::wstring_view translation,
-                     std::vector<TextFinding>& findings) {
-    if (Leading(original) != Leading(translation)) {
+void CheckWhiteSpace(const Edges& original, const Edges& translation, std::vector<TextFinding>& findings) {
+    if (original.leading != translation.leading) {
         findings.push_back({TextProblem::EdgeWhiteSpace, L"leading"});
     }
-    const std::wstring_view originalEnd = Trailing(original);
-    const std::wstring_view translationEnd = Trailing(translation);
-    const bool spaceHeldByMark = translationEnd.empty() &&
-                                 originalEnd.find_first_not_of(L' ') == std::wstring_view::npos &&
-                                 EndsFullWidth(translation);
-    if (originalEnd != translationEnd && !spaceHeldByMark) {
+    const bool spaceHeldByMark = translation.trailing.empty() &&
+                                 original.trailing.find_first_not_of(L' ') == std::wstring_view::npos &&
+                                 EndsFullWidth(translation.core);
+    if (original.trailing != translation.trailing && !spaceHeldByMark) {
         findings.push_back({TextProblem::EdgeWhiteSpace, L"trailing"});
     }
-    const std::ptrdiff_t inOriginal = DoubleSpaces(Trimmed(original));
-    const std::ptrdiff_t inTranslation = DoubleSpaces(Trimmed(translation));
+    const std::ptrdiff_t inOriginal = DoubleSpaces(original.core);
+    const std::ptrdiff_t inTranslation = DoubleSpaces(translation.core);
     if (inTranslation > inOriginal) {
         findings.push_back({TextProblem::DoubleSpace, CountArrow(inOriginal, inTranslation)});
     }
@@ -174,12 +168,11 @@ bool WritesNoFullStop(std::wstring_view text) {
     return HasLetterIn(text, 0x0E00, 0x0EFF);
 }
 
-// The closing mark, as one of "...", ":", "?", "!", "." or empty. Scripts write the same mark in
-// their own way: the ellipsis as "…", the full-width "：？！。" of Chinese and Japanese, the Greek
-// question mark (also typed as ";"), the Arabic "؟", the danda of Hindi and its kin. The Spanish
-// "¿" and "¡" open a sentence and are never the end.
+// The closing mark of a text without its edge white space, as one of "...", ":", "?", "!", "." or empty.
+// Scripts write the same mark in their own way: the ellipsis as "…", the full-width "：？！。" of Chinese and
+// Japanese, the Greek question mark (also typed as ";"), the Arabic "؟", the danda of Hindi and its kin. The
+// Spanish "¿" and "¡" open a sentence and are never the end.
 std::wstring_view EndMark(std::wstring_view text) {
-    text.remove_suffix(Trailing(text).size());
     if (EndsWith(text, L"...") || EndsWith(text, L"\u2026") || EndsWith(text, L"\u22EF")) {
         return L"...";
     }
@@ -212,12 +205,11 @@ std::wstring_view EndMark(std::wstring_view text) {
     }
 }
 
-void CheckEndMark(std::wstring_view original, std::wstring_view translation,
-                  std::vector<TextFinding>& findings) {
-    const std::wstring_view originalMark = EndMark(original);
-    const std::wstring_view translationMark = EndMark(translation);
+void CheckEndMark(const Edges& original, const Edges& translation, std::vector<TextFinding>& findings) {
+    const std::wstring_view originalMark = EndMark(original.core);
+    const std::wstring_view translationMark = EndMark(translation.core);
     if (originalMark == translationMark ||
-        (originalMark == L"." && translationMark.empty() && WritesNoFullStop(translation))) {
+        (originalMark == L"." && translationMark.empty() && WritesNoFullStop(translation.core))) {
         return;
     }
     const auto quoted = [](std::wstring_view mark) {
@@ -234,8 +226,10 @@ std::vector<TextFinding> CheckTranslation(std::wstring_view original, std::wstri
     CheckPlaceholders(original, translation, findings);
     CheckAmpersands(original, translation, findings);
     CheckLineBreaks(original, translation, findings);
-    CheckWhiteSpace(original, translation, findings);
-    CheckEndMark(original, translation, findings);
+    const Edges originalEdges = CutEdges(original);
+    const Edges translationEdges = CutEdges(translation);
+    CheckWhiteSpace(originalEdges, translationEdges, findings);
+    CheckEndMark(originalEdges, translationEdges, findings);
     return findings;
 }
 
