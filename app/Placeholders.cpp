@@ -15,7 +15,7 @@ struct Placeholder {
     Family family;
     std::wstring key;    // the number or name; empty for those that take their argument in order
     std::wstring kind;   // what must stay alike: printf length and conversion, an insert's format
-    bool glued = false;  // a printf one between a number and a word, as in "100%-ige"
+    bool glued = false;  // a printf one inside a word or after a number, as in "100%-ige"
     bool isText = false; // a glued one the original has no counterpart for: a percent sign
 };
 
@@ -215,10 +215,6 @@ void MarkPercentSigns(const std::vector<Placeholder>& original, std::vector<Plac
     }
 }
 
-std::wstring Arrow(std::wstring_view from, std::wstring_view to) {
-    return std::wstring(from) + L" \u2192 " + std::wstring(to);
-}
-
 // Placeholders taken in order take their arguments in order, so order and kind both matter.
 void CompareInOrder(const std::vector<const Placeholder*>& original,
                     const std::vector<const Placeholder*>& translation, std::vector<TextFinding>& findings) {
@@ -233,8 +229,9 @@ void CompareInOrder(const std::vector<const Placeholder*>& original,
     if (original.size() == translation.size()) {
         for (size_t i = 0; i < original.size(); ++i) {
             if (original[i]->kind != translation[i]->kind) {
-                findings.push_back({TextProblem::PlaceholderChanged,
-                                    sameKinds ? L"order" : Arrow(original[i]->text, translation[i]->text)});
+                findings.push_back(
+                    {TextProblem::PlaceholderChanged,
+                     sameKinds ? L"order" : ChangeDetail(original[i]->text, translation[i]->text)});
                 if (sameKinds) {
                     return; // one reordering is one mistake
                 }
@@ -276,7 +273,7 @@ void CompareKeyed(const std::vector<const Placeholder*>& original,
         if (match == inTranslation.end()) {
             findings.push_back({TextProblem::MissingPlaceholder, std::wstring(p->text)});
         } else if (match->second->kind != p->kind) {
-            findings.push_back({TextProblem::PlaceholderChanged, Arrow(p->text, match->second->text)});
+            findings.push_back({TextProblem::PlaceholderChanged, ChangeDetail(p->text, match->second->text)});
         }
     }
     for (const auto& [key, p] : inTranslation) {

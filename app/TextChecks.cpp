@@ -33,12 +33,8 @@ Ampersands FindAmpersands(std::wstring_view text) {
     return found;
 }
 
-std::wstring Arrow(std::wstring_view from, std::wstring_view to) {
-    return std::wstring(from) + L" \u2192 " + std::wstring(to);
-}
-
-std::wstring CountArrow(std::ptrdiff_t from, std::ptrdiff_t to) {
-    return Arrow(std::to_wstring(from), std::to_wstring(to));
+std::wstring CountChange(std::ptrdiff_t from, std::ptrdiff_t to) {
+    return ChangeDetail(std::to_wstring(from), std::to_wstring(to));
 }
 
 void CheckAmpersands(std::wstring_view original, std::wstring_view translation,
@@ -59,7 +55,7 @@ void CheckAmpersands(std::wstring_view original, std::wstring_view translation,
     if (inTranslation.literal < inOriginal.literal &&
         (inTranslation.stray > 0 || inTranslation.mnemonics > inOriginal.mnemonics)) {
         findings.push_back(
-            {TextProblem::AmpersandLost, CountArrow(inOriginal.literal, inTranslation.literal)});
+            {TextProblem::AmpersandLost, CountChange(inOriginal.literal, inTranslation.literal)});
     }
 }
 
@@ -84,7 +80,7 @@ void CheckLineBreaks(std::wstring_view original, std::wstring_view translation,
     const LineBreaks inOriginal = FindLineBreaks(original);
     const LineBreaks inTranslation = FindLineBreaks(translation);
     if (inOriginal.count != inTranslation.count) {
-        findings.push_back({TextProblem::LineBreakCount, CountArrow(inOriginal.count, inTranslation.count)});
+        findings.push_back({TextProblem::LineBreakCount, CountChange(inOriginal.count, inTranslation.count)});
     }
     // Edit controls need CR LF to break a line; a bare LF shows as a box or not at all.
     if (inOriginal.withReturn > 0 && inOriginal.withReturn == inOriginal.count &&
@@ -147,7 +143,7 @@ void CheckWhiteSpace(const Edges& original, const Edges& translation, std::vecto
     const std::ptrdiff_t inOriginal = DoubleSpaces(original.core);
     const std::ptrdiff_t inTranslation = DoubleSpaces(translation.core);
     if (inTranslation > inOriginal) {
-        findings.push_back({TextProblem::DoubleSpace, CountArrow(inOriginal, inTranslation)});
+        findings.push_back({TextProblem::DoubleSpace, CountChange(inOriginal, inTranslation)});
     }
 }
 
@@ -216,10 +212,14 @@ void CheckEndMark(const Edges& original, const Edges& translation, std::vector<T
         return mark.empty() ? L"none" : L"\"" + std::wstring(mark) + L"\"";
     };
     findings.push_back(
-        {TextProblem::TrailingPunctuation, Arrow(quoted(originalMark), quoted(translationMark))});
+        {TextProblem::TrailingPunctuation, ChangeDetail(quoted(originalMark), quoted(translationMark))});
 }
 
 } // namespace
+
+std::wstring ChangeDetail(std::wstring_view from, std::wstring_view to) {
+    return std::wstring(from) + L" \u2192 " + std::wstring(to);
+}
 
 std::vector<TextFinding> CheckTranslation(std::wstring_view original, std::wstring_view translation) {
     std::vector<TextFinding> findings;

@@ -46,6 +46,9 @@ struct TextFinding {
 // Every problem of the translation, in the order of the problem kinds above; empty when none.
 std::vector<TextFinding> CheckTranslation(std::wstring_view original, std::wstring_view translation);
 
+// The detail of a finding that something changed: "from → to".
+std::wstring ChangeDetail(std::wstring_view from, std::wstring_view to);
+
 // A short English sentence for the translator, such as "placeholder %d is missing".
 std::wstring Describe(const TextFinding& finding);
 
