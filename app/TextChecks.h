@@ -16,10 +16,23 @@ enum class TextProblem {
     PlaceholderChanged,   // another kind, or non-positional ones in another order
     AcceleratorLost,      // the original has one mnemonic, the translation none
     AcceleratorsMultiple, // the original has one mnemonic, the translation several
+    AcceleratorAdded,     // the original has no mnemonic, the translation has
+    AmpersandLost,        // a literal "&" ("&&") of the original no longer shows
     LineBreakCount,
+    LineBreakStyle,      // the original breaks lines with CR LF, the translation with a bare LF
     EdgeWhiteSpace,      // leading or trailing white space differs
-    TrailingPunctuation, // a closing ":" or ellipsis in only one of them
+    DoubleSpace,         // more double spaces inside the text than the original has
+    TrailingPunctuation, // the closing ":", ellipsis, "?", "!" or "." differs
 };
+
+// Low findings are worth a look but rarely show: callers may list them apart or leave them out.
+enum class TextSeverity { Normal, Low };
+
+TextSeverity SeverityOf(TextProblem problem);
+
+// The group a problem belongs to, for counting findings by group: "placeholders", "accelerators",
+// "line breaks", "white space" or "punctuation".
+const wchar_t* KindName(TextProblem problem);
 
 struct TextFinding {
     TextProblem problem;
@@ -32,6 +45,9 @@ struct TextFinding {
 
 // Every problem of the translation, in the order of the problem kinds above; empty when none.
 std::vector<TextFinding> CheckTranslation(std::wstring_view original, std::wstring_view translation);
+
+// The detail of a finding that something changed: "from → to".
+std::wstring ChangeDetail(std::wstring_view from, std::wstring_view to);
 
 // A short English sentence for the translator, such as "placeholder %d is missing".
 std::wstring Describe(const TextFinding& finding);
