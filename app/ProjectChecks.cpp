@@ -50,26 +50,6 @@ std::wstring Problems(size_t count) {
     return Grouped(count) + (count == 1 ? L" problem" : L" problems");
 }
 
-// The group of each text problem, in this one place until the text checks name their own.
-const wchar_t* KindOf(TextProblem problem) {
-    switch (problem) {
-    case TextProblem::MissingPlaceholder:
-    case TextProblem::ExtraPlaceholder:
-    case TextProblem::PlaceholderChanged:
-        return L"placeholders";
-    case TextProblem::AcceleratorLost:
-    case TextProblem::AcceleratorsMultiple:
-        return L"accelerators";
-    case TextProblem::LineBreakCount:
-        return L"line breaks";
-    case TextProblem::EdgeWhiteSpace:
-        return L"white space";
-    case TextProblem::TrailingPunctuation:
-        return L"punctuation";
-    }
-    return L"text";
-}
-
 const wchar_t* KindOf(LayoutProblem problem) {
     switch (problem) {
     case LayoutProblem::TextClipped:
@@ -453,7 +433,7 @@ std::vector<Finding> ProjectChecks::TextFindingsOf(const ProjectModel& model, si
         return findings;
     }
     for (TextFinding& text : CheckTranslation(model.Strings()[string].text, *translation)) {
-        findings.push_back({string, dialog, Describe(text), KindOf(text.problem), std::move(text.detail)});
+        findings.push_back({string, dialog, Describe(text), KindName(text.problem), std::move(text.detail)});
     }
     if (const std::optional<size_t> other = OtherTranslation(model, string, translation)) {
         const StringItem& peer = model.Strings()[*other];
