@@ -164,6 +164,22 @@ bool WritesNoFullStop(std::wstring_view text) {
     return HasLetterIn(text, 0x0E00, 0x0EFF);
 }
 
+// "%1!d!" at the end of a text: its closing "!" belongs to the insert, not to a sentence.
+bool EndsInWindowsInsert(std::wstring_view text) {
+    if (text.size() < 4 || text.back() != L'!') {
+        return false;
+    }
+    const size_t open = text.find_last_of(L'!', text.size() - 2); // where the insert's format starts
+    if (open == std::wstring_view::npos) {
+        return false;
+    }
+    size_t number = open;
+    while (number > 0 && iswdigit(text[number - 1])) {
+        --number;
+    }
+    return number > 0 && number < open && open - number <= 2 && text[number] != L'0' && text[number - 1] == L'%';
+}
+
 // The closing mark of a text without its edge white space, as one of "...", ":", "?", "!", "." or empty.
 // Scripts write the same mark in their own way: the ellipsis as "…", the full-width "：？！。" of Chinese and
 // Japanese, the Greek question mark (also typed as ";"), the Arabic "؟", the danda of Hindi and its kin. The
@@ -184,6 +200,7 @@ std::wstring_view EndMark(std::wstring_view text) {
     case L';':
         return IsGreek(text) ? L"?" : L"";
     case L'!':
+        return EndsInWindowsInsert(text) ? L"" : L"!";
     case 0xFF01:
         return L"!";
     case L'.':

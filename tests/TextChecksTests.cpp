@@ -84,6 +84,8 @@ const Row kRows[] = {
     {L"%1 of %2", L"%1 von %3", {{P::MissingPlaceholder, L"%2"}, {P::ExtraPlaceholder, L"%3"}}},
     {L"%1 of %12", L"%1 von", {{P::MissingPlaceholder, L"%12"}}},
     {L"%1!d! files", L"%1!s! Dateien", {{P::PlaceholderChanged, L"%1!d! \u2192 %1!s!"}}},
+    // The closing "!" of an insert at the end is not an end mark.
+    {L"Sum %1!d!", L"Summe: %1!d!", {}},
     {L"%1 files", L"%1!s! Dateien", {}},
     {L"Stop%0%nNext%.%!", L"Halt%!", {}},
     {L"%1!", L"%1 !", {}},
