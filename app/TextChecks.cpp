@@ -4,6 +4,7 @@
 #include "ProjectModel.h"
 
 #include <algorithm>
+#include <cwctype>
 
 namespace {
 
