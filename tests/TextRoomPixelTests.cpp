@@ -182,8 +182,8 @@ TEST_F(TextRoomPixels, EveryTextControlIsFoundClippedExactlyWhenItsDrawnTextIsCu
 namespace {
 
 // A text that stays in place as its control narrows: an entry or tab label a control draws for one
-// of its children. (A group box's caption is left out: at 96 DPI its last glyphs show whole up to
-// two pixels narrower than its measure says, for a reason not found.)
+// of its children. (A group box's caption is left out: at 96 DPI the visual style draws some
+// captions, such as "S&how:", without their last glyph at any width.)
 struct PlacedKind {
     const char* name;
     const char* opening; // up to the open text attribute
