@@ -10,10 +10,10 @@
 namespace {
 
 const ControlKind kControlKinds[] = {
-    {L"button", L"label"}, {L"checkbox", L"label"},   {L"radio", L"label"},     {L"groupbox", L"label"},
-    {L"label", L"value"},  {L"url", L"text"},         {L"textbox", nullptr},    {L"combobox", nullptr},
-    {L"listbox", nullptr}, {L"list", nullptr},        {L"checkslist", nullptr}, {L"selectfile", nullptr},
-    {L"tabbox", nullptr},  {L"tabswitcher", nullptr}, {L"tabpanel", L"label"},  {L"tab", L"label"},
+    {L"button", L"label"},   {L"checkbox", L"label"},   {L"radio", L"label"},     {L"groupbox", L"label"},
+    {L"label", L"value"},    {L"url", L"text"},         {L"textbox", nullptr},    {L"combobox", nullptr},
+    {L"listbox", nullptr},   {L"list", nullptr},        {L"checkslist", nullptr}, {L"selectfile", nullptr},
+    {L"tabbox", nullptr},    {L"tabswitcher", nullptr}, {L"tabpanel", L"label"},  {L"tab", L"label"},
     {L"listitem", L"label"},
 };
 const ControlKind kOtherControl = {L"control", nullptr};

@@ -178,7 +178,8 @@ bool EndsInWindowsInsert(std::wstring_view text) {
     while (number > 0 && iswdigit(text[number - 1])) {
         --number;
     }
-    return number > 0 && number < open && open - number <= 2 && text[number] != L'0' && text[number - 1] == L'%';
+    return number > 0 && number < open && open - number <= 2 && text[number] != L'0' &&
+           text[number - 1] == L'%';
 }
 
 // The closing mark of a text without its edge white space, as one of "...", ":", "?", "!", "." or empty.

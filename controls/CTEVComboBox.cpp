@@ -80,7 +80,8 @@ void CTEVComboBox::Arrange(int x, int y, int cx, int cy) {
     } else if (!m_window) {
         // Laid out without a window: placed as the closed box, whose height follows its font (its
         // text area, two pixels above and below it, and the edges).
-        const int line = MeasureDrawnText(MeasuringDC(), ControlFont(m_window), nullptr, DT_SINGLELINE).box.cy;
+        const int line =
+            MeasureDrawnText(MeasuringDC(), ControlFont(m_window), nullptr, DT_SINGLELINE).box.cy;
         PlaceControl(x, y, cx, line + 8);
     }
 }

@@ -80,9 +80,11 @@ SIZE CTEVListBox::EntriesArea() const {
     const RECT placed = PlacedRect();
     SIZE area = {placed.right - placed.left - 2 * GetSystemMetrics(SM_CXEDGE),
                  placed.bottom - placed.top - 2 * GetSystemMetrics(SM_CYEDGE)};
-    const int entryHeight = MeasureDrawnText(MeasuringDC(), ControlFont(m_window), nullptr, DT_SINGLELINE).box.cy;
-    const auto entries = std::count_if(m_children.begin(), m_children.end(),
-                                       [](const auto& child) { return child->IsKindOf(L"listitem", nullptr); });
+    const int entryHeight =
+        MeasureDrawnText(MeasuringDC(), ControlFont(m_window), nullptr, DT_SINGLELINE).box.cy;
+    const auto entries = std::count_if(m_children.begin(), m_children.end(), [](const auto& child) {
+        return child->IsKindOf(L"listitem", nullptr);
+    });
     if (entries * entryHeight > area.cy) {
         area.cx -= GetSystemMetrics(SM_CXVSCROLL);
     }

@@ -80,18 +80,18 @@ SIZE AddListItemEntries(HWND control, const EntryMessages& messages,
     return total;
 }
 
-std::vector<ItemTextRoom> EntryTextRooms(const std::vector<std::unique_ptr<CTEVElement>>& children, HDC dc, HFONT font,
-                                         int textLeft, int textRightMargin, SIZE given) {
+std::vector<ItemTextRoom> EntryTextRooms(const std::vector<std::unique_ptr<CTEVElement>>& children, HDC dc,
+                                         HFONT font, int textLeft, int textRightMargin, SIZE given) {
     std::vector<ItemTextRoom> rooms;
     for (const auto& child : children) {
         auto* item = dynamic_cast<CTEVListItem*>(child.get());
         if (!item || !item->Label() || !*item->Label()) {
             continue;
         }
-        const DrawnText text =
-            MeasureDrawnText(dc, font, item->Label(), DT_SINGLELINE | DT_NOPREFIX);
+        const DrawnText text = MeasureDrawnText(dc, font, item->Label(), DT_SINGLELINE | DT_NOPREFIX);
         const int ink = text.inkRight > text.inkLeft ? text.inkRight : text.box.cx;
-        rooms.push_back({item, item->Label(), TextRoom{{textLeft + ink + textRightMargin, text.box.cy}, given}});
+        rooms.push_back(
+            {item, item->Label(), TextRoom{{textLeft + ink + textRightMargin, text.box.cy}, given}});
     }
     return rooms;
 }

@@ -44,11 +44,11 @@ int SelectedEntryData(HWND control, const EntryMessages& messages);
 // Selects the first entry, in the control's order, whose item data is data; false when none has it.
 bool SelectEntryWithData(HWND control, const EntryMessages& messages, int data);
 
-// The room of each "listitem" child's label drawn as an entry is (ExtTextOut, no prefixes), starting
-// textLeft pixels from the control's left edge and clipped textRightMargin pixels before its right
-// one; given is the control's client size. dc measures.
-std::vector<ItemTextRoom> EntryTextRooms(const std::vector<std::unique_ptr<CTEVElement>>& children, HDC dc, HFONT font,
-                                         int textLeft, int textRightMargin, SIZE given);
+// The room each "listitem" child's label takes drawn as an entry (by ExtTextOut, without prefixes),
+// starting textLeft pixels from the control's left edge and clipped textRightMargin pixels before its
+// right one; given is the control's client size. dc measures.
+std::vector<ItemTextRoom> EntryTextRooms(const std::vector<std::unique_ptr<CTEVElement>>& children, HDC dc,
+                                         HFONT font, int textLeft, int textRightMargin, SIZE given);
 
 // Adds the entries of the "listitem" children, in order, and measures their labels: answers
 // the widest label's width and the sum of the labels' heights.

@@ -98,7 +98,8 @@ std::vector<ItemTextRoom> CTEVTabBox::MeasureItemTextRooms() {
             SendMessageW(control, TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&tab))) {
             auto* panel = reinterpret_cast<CTEVTabPanel*>(item.lParam);
             if (panel->Label() && *panel->Label()) {
-                rooms.push_back({panel, panel->Label(), TextRoom{{tab.right + pastTab, tab.bottom - tab.top}, given}});
+                rooms.push_back(
+                    {panel, panel->Label(), TextRoom{{tab.right + pastTab, tab.bottom - tab.top}, given}});
             }
         }
     }

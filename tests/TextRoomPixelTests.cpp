@@ -140,10 +140,11 @@ TEST_F(TextRoomPixels, EveryTextControlIsFoundClippedExactlyWhenItsDrawnTextIsCu
                           auto sized = [&](int extent) {
                               return kind.wraps ? SIZE{given.cx, extent} : SIZE{extent, given.cy};
                           };
-                          const int textFrom =
-                              kind.mark == TextKind::kNoMark
-                                  ? 0
-                                  : MarkHeight(MemoryDC(nullptr).Get(), control, kind.mark == TextKind::kCircle) + 1;
+                          const int textFrom = kind.mark == TextKind::kNoMark
+                                                   ? 0
+                                                   : MarkHeight(MemoryDC(nullptr).Get(), control,
+                                                                kind.mark == TextKind::kCircle) +
+                                                         1;
                           const Picture roomy = Print(control, sized(to + 200));
                           const Picture roomyBare = Print(bare, sized(to + 200));
                           const DWORD background = TextBackground(roomy, roomyBare, textFrom);
@@ -152,8 +153,9 @@ TEST_F(TextRoomPixels, EveryTextControlIsFoundClippedExactlyWhenItsDrawnTextIsCu
                           int drawnWhole = to + 1; // the narrowest extent from which the text is whole
                           int foundFitting = to + 1;
                           for (int extent = to; extent >= from; --extent) {
-                              const bool isWhole = InkMass(Print(control, sized(extent)), Print(bare, sized(extent)),
-                                                           background, textFrom) == whole;
+                              const bool isWhole =
+                                  InkMass(Print(control, sized(extent)), Print(bare, sized(extent)),
+                                          background, textFrom) == whole;
                               const auto room = measure.MeasureTextRoom();
                               ASSERT_TRUE(room);
                               const bool fits = kind.wraps ? room->needed.cy <= room->given.cy
@@ -171,7 +173,8 @@ TEST_F(TextRoomPixels, EveryTextControlIsFoundClippedExactlyWhenItsDrawnTextIsCu
                               SelectedObject font(dc.Get(), ControlFont(control));
                               GetTextMetricsW(dc.Get(), &metrics);
                               // Centred beside its mark, a text has blank rows at both ends to lose.
-                              const int blankRows = metrics.tmDescent * (kind.mark == TextKind::kNoMark ? 1 : 2);
+                              const int blankRows =
+                                  metrics.tmDescent * (kind.mark == TextKind::kNoMark ? 1 : 2);
                               EXPECT_LE(foundFitting - drawnWhole, blankRows);
                           }
                       });
@@ -233,9 +236,9 @@ TEST_F(TextRoomPixels, EntriesAndTabLabelsAreFoundClippedExactlyWhenTheirDrawnTe
                 continue;
             }
             SCOPED_TRACE(std::string(kind.name) + ": " + text);
-            RunDialog(std::string(R"(<dialog orient="vertical"><textbox/>)") + R"(<hbox id="c">)" + kind.opening +
-                          text + kind.closing + R"(</hbox><hbox id="bare">)" + kind.opening + kind.closing +
-                          "</hbox></dialog>",
+            RunDialog(std::string(R"(<dialog orient="vertical"><textbox/>)") + R"(<hbox id="c">)" +
+                          kind.opening + text + kind.closing + R"(</hbox><hbox id="bare">)" + kind.opening +
+                          kind.closing + "</hbox></dialog>",
                       [&](TestDialog& d) {
                           CTEVElement& element = *d.Get(L"c").Child(0);
                           HWND control = element.Window();
