@@ -98,25 +98,23 @@ void ProjectChecks::Reset(const ProjectModel& model) {
 
     // A dialog shows one translation per unit (an id with its attr), however often the project lists
     // it: its view and its counts hold each unit once, by the unit's first string.
-    // Views into the model's strings, which outlive the map: no key is copied.
-    std::unordered_map<std::wstring_view, std::vector<size_t>> unitsById;
-    unitsById.reserve(stringCount);
-    m_unitsByOriginal.clear();
-    m_unitsByOriginal.reserve(stringCount);
+    // Views into the model's strings, which outlive the groups: no key is copied.
+    UnitGroups unitsById;
+    unitsById.Reset(stringCount);
+    m_unitsByOriginal.Reset(stringCount);
     for (size_t s = 0; s < stringCount; ++s) {
         m_strings[s].unitHead = model.UnitHead(s);
         if (model.UnitHead(s) == s) {
-            unitsById[model.Strings()[s].id].push_back(s);
-            m_unitsByOriginal[model.Strings()[s].text].push_back(s);
+            unitsById.Add(model.Strings()[s].id, s);
+            m_unitsByOriginal.Add(model.Strings()[s].text, s);
             ++m_total.strings;
         }
     }
     for (size_t d = 0; d < model.Dialogs().size(); ++d) {
         std::vector<size_t>& used = m_dialogs[d].strings;
         for (const std::wstring& locid : model.Dialogs()[d].Locids()) {
-            const auto match = unitsById.find(locid);
-            if (match != unitsById.end()) {
-                used.insert(used.end(), match->second.begin(), match->second.end());
+            for (size_t unit = unitsById.First(locid); unit != UnitGroups::kNone; unit = unitsById.Next(unit)) {
+                used.push_back(unit);
             }
         }
         std::sort(used.begin(), used.end());
@@ -150,11 +148,8 @@ std::optional<size_t> ProjectChecks::OtherTranslation(const ProjectModel& model,
     if (!translation) {
         return std::nullopt;
     }
-    const auto peers = m_unitsByOriginal.find(model.Strings()[string].text);
-    if (peers == m_unitsByOriginal.end()) {
-        return std::nullopt;
-    }
-    for (size_t unit : peers->second) {
+    for (size_t unit = m_unitsByOriginal.First(model.Strings()[string].text); unit != UnitGroups::kNone;
+         unit = m_unitsByOriginal.Next(unit)) {
         const OptString& other = model.Strings()[unit].loc;
         if (unit != m_strings[string].unitHead && other && *other != *translation) {
             return unit;
@@ -165,13 +160,11 @@ std::optional<size_t> ProjectChecks::OtherTranslation(const ProjectModel& model,
 
 std::vector<size_t> ProjectChecks::PeersOf(const ProjectModel& model, size_t string) const {
     std::vector<size_t> peers;
-    const auto units = m_unitsByOriginal.find(model.Strings()[string].text);
-    if (units != m_unitsByOriginal.end()) {
-        for (size_t unit : units->second) {
-            if (unit != m_strings[string].unitHead) {
-                const std::vector<size_t> members = model.UnitOf(unit);
-                peers.insert(peers.end(), members.begin(), members.end());
-            }
+    for (size_t unit = m_unitsByOriginal.First(model.Strings()[string].text); unit != UnitGroups::kNone;
+         unit = m_unitsByOriginal.Next(unit)) {
+        if (unit != m_strings[string].unitHead) {
+            const std::vector<size_t> members = model.UnitOf(unit);
+            peers.insert(peers.end(), members.begin(), members.end());
         }
     }
     return peers;
