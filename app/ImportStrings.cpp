@@ -1,6 +1,7 @@
 // Reading VARNO string files and matching their pairs to the project's strings.
 #include "ImportStrings.h"
 
+#include "TextGroups.h"
 #include "XmlReader.h"
 
 #include <windows.h>
@@ -204,26 +205,18 @@ ImportContent ReadImportFile(const std::wstring& path) {
     return result;
 }
 
-OriginalTextIndex::OriginalTextIndex(const std::vector<StringItem>& strings) {
-    for (size_t i = 0; i < strings.size(); ++i) {
-        m_groups[strings[i].text].push_back(i);
-    }
-}
-
-const std::vector<size_t>& OriginalTextIndex::Find(std::wstring_view original) const {
-    static const std::vector<size_t> kNone;
-    const auto found = m_groups.find(original);
-    return found == m_groups.end() ? kNone : found->second;
-}
-
 ImportSummary ApplyImport(const std::vector<StringItem>& strings, const std::vector<ImportPair>& pairs,
                           const std::function<void(size_t, const std::wstring&)>& setTranslation) {
     ImportSummary summary;
-    const OriginalTextIndex index(strings);
+    TextGroups byOriginal; // views into the strings' texts
+    byOriginal.Reset(strings.size());
+    for (size_t i = 0; i < strings.size(); ++i) {
+        byOriginal.Add(strings[i].text, i);
+    }
     for (const ImportPair& pair : pairs) {
-        const std::vector<size_t>& matches = index.Find(pair.original);
-        summary.unmatched += matches.empty() ? 1 : 0;
-        for (size_t i : matches) {
+        const size_t first = byOriginal.First(pair.original);
+        summary.unmatched += first == TextGroups::kNone ? 1 : 0;
+        for (size_t i = first; i != TextGroups::kNone; i = byOriginal.Next(i)) {
             if (!strings[i].loc) {
                 setTranslation(i, std::wstring(pair.translation));
                 ++summary.filled;

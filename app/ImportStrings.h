@@ -9,7 +9,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 // Views into the text the pairs were read from (ImportContent::text, or what ParseImportText was
@@ -52,20 +51,6 @@ std::wstring DecodeImportText(const std::string& bytes);
 // per line, split at the first "="; lines without "=" are ignored. A leading byte-order mark and
 // the carriage return of a Windows line ending are not text.
 std::vector<ImportPair> ParseImportText(std::wstring_view units);
-
-// The project strings grouped by original text, built once for a whole import so that each pair
-// finds its strings without scanning the project.
-class OriginalTextIndex {
-public:
-    // strings must stay alive and unresized while the index is used.
-    explicit OriginalTextIndex(const std::vector<StringItem>& strings);
-
-    // Indices, in project order, of the strings whose text equals original exactly.
-    const std::vector<size_t>& Find(std::wstring_view original) const;
-
-private:
-    std::unordered_map<std::wstring_view, std::vector<size_t>> m_groups;
-};
 
 // Gives each pair's translation to every string that is untranslated when the pair comes and whose
 // text equals the pair's original, in file order and project order: setTranslation sets the one

@@ -99,7 +99,7 @@ void ProjectChecks::Reset(const ProjectModel& model) {
     // A dialog shows one translation per unit (an id with its attr), however often the project lists
     // it: its view and its counts hold each unit once, by the unit's first string.
     // Views into the model's strings, which outlive the groups: no key is copied.
-    UnitGroups unitsById;
+    TextGroups unitsById;
     unitsById.Reset(stringCount);
     m_unitsByOriginal.Reset(stringCount);
     for (size_t s = 0; s < stringCount; ++s) {
@@ -113,7 +113,7 @@ void ProjectChecks::Reset(const ProjectModel& model) {
     for (size_t d = 0; d < model.Dialogs().size(); ++d) {
         std::vector<size_t>& used = m_dialogs[d].strings;
         for (const std::wstring& locid : model.Dialogs()[d].Locids()) {
-            for (size_t unit = unitsById.First(locid); unit != UnitGroups::kNone; unit = unitsById.Next(unit)) {
+            for (size_t unit = unitsById.First(locid); unit != TextGroups::kNone; unit = unitsById.Next(unit)) {
                 used.push_back(unit);
             }
         }
@@ -148,7 +148,7 @@ std::optional<size_t> ProjectChecks::OtherTranslation(const ProjectModel& model,
     if (!translation) {
         return std::nullopt;
     }
-    for (size_t unit = m_unitsByOriginal.First(model.Strings()[string].text); unit != UnitGroups::kNone;
+    for (size_t unit = m_unitsByOriginal.First(model.Strings()[string].text); unit != TextGroups::kNone;
          unit = m_unitsByOriginal.Next(unit)) {
         const OptString& other = model.Strings()[unit].loc;
         if (unit != m_strings[string].unitHead && other && *other != *translation) {
@@ -160,7 +160,7 @@ std::optional<size_t> ProjectChecks::OtherTranslation(const ProjectModel& model,
 
 std::vector<size_t> ProjectChecks::PeersOf(const ProjectModel& model, size_t string) const {
     std::vector<size_t> peers;
-    for (size_t unit = m_unitsByOriginal.First(model.Strings()[string].text); unit != UnitGroups::kNone;
+    for (size_t unit = m_unitsByOriginal.First(model.Strings()[string].text); unit != TextGroups::kNone;
          unit = m_unitsByOriginal.Next(unit)) {
         if (unit != m_strings[string].unitHead) {
             const std::vector<size_t> members = model.UnitOf(unit);

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "TextUtil.h"
-#include "UnitGroups.h"
+#include "TextGroups.h"
 
 #include <cstddef>
 #include <optional>
@@ -142,7 +142,7 @@ private:
     std::vector<StringState> m_strings;
     std::vector<std::vector<size_t>> m_dialogsOf; // by string
     // The units by original text, each by its first string: views into the model's texts.
-    UnitGroups m_unitsByOriginal;
+    TextGroups m_unitsByOriginal;
     std::vector<DialogState> m_dialogs;
     std::vector<bool> m_layoutStale;
     Progress m_total;
