@@ -2,17 +2,18 @@
 
 #include "CCheckDlg.h"
 #include "CMyTEVEngine.h"
-#include "DialogLayout.h"
 #include "COpenDlg.h"
-#include "PseudoTranslation.h"
 #include "CReplaceDlg.h"
 #include "CTEVComboBox.h"
 #include "CTEVList.h"
 #include "CTranslateDlg.h"
+#include "DialogLayout.h"
 #include "EventRoutes.h"
 #include "HistoryKeys.h"
 #include "ImportStrings.h"
+#include "KeyChords.h"
 #include "ProgramIdentity.h"
+#include "PseudoTranslation.h"
 #include "SafeReplace.h"
 #include "TmxFile.h"
 #include "WindowSize.h"
@@ -857,8 +858,7 @@ bool CMainDialog::HandleHistoryKey(const MSG& msg) {
 }
 
 bool CMainDialog::HandleReplaceKey(const MSG& msg) {
-    if (msg.message != WM_KEYDOWN || msg.wParam != 'H' || GetKeyState(VK_CONTROL) >= 0 ||
-        GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_MENU) < 0) {
+    if (!IsKeyDownWith(msg, 'H', kCtrl)) {
         return false;
     }
     OpenReplaceDialog();

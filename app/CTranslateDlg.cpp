@@ -4,6 +4,7 @@
 #include "CTEVList.h"
 #include "EventRoutes.h"
 #include "HistoryKeys.h"
+#include "KeyChords.h"
 #include "ProgramStart.h"
 #include "TextUtil.h"
 #include "TranslationSession.h"
@@ -206,8 +207,7 @@ bool CTranslateDlg::PreTranslateKey(const MSG& msg) {
 }
 
 bool CTranslateDlg::HandlePreviewKey(const MSG& msg) {
-    if (msg.message != WM_KEYDOWN || msg.wParam != VK_F6 || !m_preview || GetKeyState(VK_CONTROL) < 0 ||
-        GetKeyState(VK_MENU) < 0 || GetKeyState(VK_SHIFT) < 0) {
+    if (!m_preview || !IsKeyDownWith(msg, VK_F6, kNoModifier)) {
         return false;
     }
     m_preview->SetShown(!m_preview->IsShown());
@@ -224,8 +224,7 @@ void CTranslateDlg::PickString(size_t string) {
 }
 
 bool CTranslateDlg::HandleRowKey(const MSG& msg) {
-    if (msg.message != WM_KEYDOWN || (msg.wParam != VK_DOWN && msg.wParam != VK_UP) ||
-        GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_MENU) < 0 || GetKeyState(VK_SHIFT) < 0) {
+    if (!IsKeyDownWith(msg, VK_DOWN, kCtrl) && !IsKeyDownWith(msg, VK_UP, kCtrl)) {
         return false;
     }
     if (msg.wParam == VK_DOWN) {
@@ -319,8 +318,7 @@ void CTranslateDlg::SaveAndWalk(StringWalk walk) {
 }
 
 bool CTranslateDlg::HandleCopyOriginalKey(const MSG& msg) {
-    if (msg.message != WM_KEYDOWN || msg.wParam != 'B' || GetKeyState(VK_CONTROL) >= 0 ||
-        GetKeyState(VK_MENU) < 0 || GetKeyState(VK_SHIFT) < 0) {
+    if (!IsKeyDownWith(msg, 'B', kCtrl)) {
         return false;
     }
     CopyOriginal();

@@ -1,13 +1,12 @@
 #include "HistoryKeys.h"
 
+#include "KeyChords.h"
 #include "TranslationSession.h"
 
 HistoryKey HistoryKeyOf(const MSG& msg) {
-    if (msg.message != WM_KEYDOWN || GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_SHIFT) < 0 ||
-        GetKeyState(VK_MENU) < 0) {
-        return HistoryKey::None;
-    }
-    return msg.wParam == 'Z' ? HistoryKey::Undo : msg.wParam == 'Y' ? HistoryKey::Redo : HistoryKey::None;
+    return IsKeyDownWith(msg, 'Z', kCtrl)   ? HistoryKey::Undo
+           : IsKeyDownWith(msg, 'Y', kCtrl) ? HistoryKey::Redo
+                                            : HistoryKey::None;
 }
 
 HistoryStep StepHistory(TranslationSession& session, HistoryKey key) {
