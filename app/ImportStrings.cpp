@@ -206,7 +206,7 @@ ImportContent ReadImportFile(const std::wstring& path) {
 }
 
 ImportSummary ApplyImport(const std::vector<StringItem>& strings, const std::vector<ImportPair>& pairs,
-                          const std::function<void(size_t, const std::wstring&)>& setTranslation) {
+                          const std::function<void(size_t, std::wstring)>& setTranslation) {
     ImportSummary summary;
     TextGroups byOriginal; // views into the strings' texts
     byOriginal.Reset(strings.size());

@@ -61,4 +61,4 @@ struct ImportSummary {
 };
 
 ImportSummary ApplyImport(const std::vector<StringItem>& strings, const std::vector<ImportPair>& pairs,
-                          const std::function<void(size_t, const std::wstring&)>& setTranslation);
+                          const std::function<void(size_t, std::wstring)>& setTranslation);

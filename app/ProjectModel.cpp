@@ -456,16 +456,24 @@ std::vector<size_t> ProjectModel::UnitOf(size_t index) const {
     return unit;
 }
 
-std::vector<size_t> ProjectModel::SetUnitLoc(size_t index, OptString loc, const OptString& madeFrom) {
-    std::vector<size_t> unit = UnitOf(index);
-    for (size_t s : unit) {
-        m_strings[s].loc = loc;
-        m_strings[s].madeFrom = madeFrom != m_strings[s].text ? madeFrom : std::nullopt;
+void ProjectModel::SetUnitLoc(size_t index, OptString loc, std::vector<size_t>& changed, const OptString& madeFrom) {
+    if (index >= m_strings.size()) {
+        return;
     }
-    m_modified = m_modified || !unit.empty();
-    // The string named comes first, for the rows to update.
-    std::stable_partition(unit.begin(), unit.end(), [index](size_t s) { return s == index; });
-    return unit;
+    const auto set = [&](size_t s, OptString text) {
+        m_strings[s].loc = std::move(text);
+        m_strings[s].madeFrom = madeFrom != m_strings[s].text ? madeFrom : std::nullopt;
+    };
+    // The string named comes first, for the rows to update; it takes the text itself, the others a copy.
+    changed.push_back(index);
+    for (size_t s = m_unitHead[index]; s != kNoString; s = m_nextInUnit[s]) {
+        if (s != index) {
+            changed.push_back(s);
+            set(s, loc);
+        }
+    }
+    set(index, std::move(loc));
+    m_modified = true;
 }
 
 std::vector<size_t> ProjectModel::SetLoc(size_t index, const OptString& loc) {
@@ -473,7 +481,8 @@ std::vector<size_t> ProjectModel::SetLoc(size_t index, const OptString& loc) {
     if (index >= m_strings.size() || (m_strings[index].loc == loc && !m_strings[index].NeedsReview())) {
         return {};
     }
-    std::vector<size_t> changed = SetUnitLoc(index, loc);
+    std::vector<size_t> changed;
+    SetUnitLoc(index, loc, changed);
     if (!loc) {
         return changed;
     }
@@ -481,8 +490,7 @@ std::vector<size_t> ProjectModel::SetLoc(size_t index, const OptString& loc) {
     const std::wstring& text = m_strings[index].text;
     for (size_t k = index + 1; k < m_strings.size(); ++k) {
         if (!m_strings[k].loc && m_strings[k].text == text) {
-            const std::vector<size_t> unit = SetUnitLoc(k, loc);
-            changed.insert(changed.end(), unit.begin(), unit.end());
+            SetUnitLoc(k, loc, changed);
         }
     }
     return changed;

@@ -196,9 +196,11 @@ public:
     // translation the string already has changes nothing and returns none, unless it needed review.
     std::vector<size_t> SetLoc(size_t index, const OptString& loc);
     // Sets one unit's translation and nothing else, and sets modified: an import, a recovery or a
-    // merge finds every string it gives a text to by itself. Returns the unit's strings. madeFrom:
-    // the original the translation was made from when not today's, as an undo brings it back.
-    std::vector<size_t> SetUnitLoc(size_t index, OptString loc, const OptString& madeFrom = std::nullopt);
+    // merge finds every string it gives a text to by itself. Appends the unit's strings to changed,
+    // index first. madeFrom: the original the translation was made from when not today's, as an undo
+    // brings it back.
+    void SetUnitLoc(size_t index, OptString loc, std::vector<size_t>& changed,
+                    const OptString& madeFrom = std::nullopt);
 
     // Whether translations changed since the project was opened or last saved.
     bool IsModified() const { return m_modified; }

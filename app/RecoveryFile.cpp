@@ -1,5 +1,6 @@
 #include "RecoveryFile.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <string_view>
 
@@ -10,23 +11,17 @@ namespace {
 constexpr wchar_t kMagic[] = L"\xFEFFtevtranslator recovery 1";
 
 void AppendEscaped(std::wstring& line, std::wstring_view text) {
-    for (wchar_t c : text) {
-        switch (c) {
-        case L'\\':
-            line += L"\\\\";
-            break;
-        case L'\t':
-            line += L"\\t";
-            break;
-        case L'\n':
-            line += L"\\n";
-            break;
-        case L'\r':
-            line += L"\\r";
-            break;
-        default:
-            line += c;
+    // Most texts hold nothing to escape: they are copied in runs, not by the character.
+    while (!text.empty()) {
+        const size_t special = std::min(text.find_first_of(L"\\\t\n\r"), text.size());
+        line.append(text.substr(0, special));
+        if (special == text.size()) {
+            return;
         }
+        const wchar_t c = text[special];
+        line += L'\\';
+        line += c == L'\t' ? L't' : c == L'\n' ? L'n' : c == L'\r' ? L'r' : c;
+        text.remove_prefix(special + 1);
     }
 }
 
@@ -177,7 +172,7 @@ bool RecoveryFile::Create() {
     return WriteFile(m_file->Get(), header.data(), bytes, &written, nullptr) && written == bytes;
 }
 
-bool RecoveryFile::Append(const std::vector<RecoveredTranslation>& changes) {
+bool RecoveryFile::Append(const std::vector<KeptChange>& changes) {
     if (changes.empty() || m_translationPath.empty()) {
         return true;
     }
@@ -185,10 +180,10 @@ bool RecoveryFile::Append(const std::vector<RecoveredTranslation>& changes) {
         return false;
     }
     std::wstring lines;
-    for (const RecoveredTranslation& change : changes) {
+    for (const KeptChange& change : changes) {
         AppendEscaped(lines, change.id);
-        AppendOptional(lines, change.attr);
-        AppendOptional(lines, change.loc);
+        AppendOptional(lines, *change.attr);
+        AppendOptional(lines, *change.loc);
         lines += L'\n';
     }
     DWORD written = 0;

@@ -19,6 +19,13 @@ struct RecoveredTranslation {
     OptString loc;
 };
 
+// A change as it is kept: views into the model's strings, which the file copies.
+struct KeptChange {
+    std::wstring_view id;
+    const OptString* attr;
+    const OptString* loc;
+};
+
 struct RecoveryContent {
     std::wstring projectPath;
     // The translation file the changes were made against; absent when there was none.
@@ -44,7 +51,7 @@ public:
     void Start(std::wstring projectPath, std::wstring translationPath);
     // Appends the changes and flushes them to the disk; false when they could not be kept (they are
     // still in memory).
-    bool Append(const std::vector<RecoveredTranslation>& changes);
+    bool Append(const std::vector<KeptChange>& changes);
     // After a save or when the changes are dropped: the file goes.
     void Clear();
 

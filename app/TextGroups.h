@@ -1,12 +1,10 @@
 // Numbered items (a project's strings or units) grouped by a text of theirs, such as an id or an
 // original, each group in the order added. A project's groups mostly hold one item: they are kept as
-// each group's ends and a link from each item to the next, not as a list per text, which cost one
-// allocation per item.
+// each group's ends in one open table and a link from each item to the next, not as a list or a node
+// per text, which cost one allocation per item.
 #pragma once
 
 #include <string_view>
-#include <unordered_map>
-#include <utility>
 #include <vector>
 
 class TextGroups {
@@ -23,6 +21,16 @@ public:
     size_t Next(size_t item) const { return m_next[item]; }
 
 private:
-    std::unordered_map<std::wstring_view, std::pair<size_t, size_t>> m_ends; // first and last item
+    struct Group {
+        std::wstring_view text;
+        size_t hash = 0;
+        size_t first = kNone; // kNone: the slot is free
+        size_t last = kNone;
+    };
+    // The slot of the text's group, or the free slot where it would go.
+    size_t SlotOf(std::wstring_view text, size_t hash) const;
+
+    // At most one group per item, in twice as many slots: a probe ends soon.
+    std::vector<Group> m_groups;
     std::vector<size_t> m_next;
 };

@@ -33,9 +33,10 @@ LoadResult LoadPseudoTranslated(ProjectModel& model, const std::wstring& project
     if (result.status != LoadStatus::Loaded) {
         return result;
     }
+    std::vector<size_t> translated;
     for (size_t s = 0; s < model.Strings().size(); ++s) {
         if (model.UnitHead(s) == s) {
-            model.SetUnitLoc(s, PseudoTranslate(model.Strings()[s].text, growthPercent));
+            model.SetUnitLoc(s, PseudoTranslate(model.Strings()[s].text, growthPercent), translated);
         }
     }
     model.MarkSaved();
@@ -105,8 +106,8 @@ ImportSummary TranslationSession::Import(const std::vector<ImportPair>& pairs) {
     // typed would scan the rest of the project for copies once per pair.
     std::vector<size_t> changed;
     const ImportSummary summary =
-        ApplyImport(m_model.Strings(), pairs, [&](size_t string, const std::wstring& text) {
-            ChangeUnit(string, text, ChangeCause::Imported, changed);
+        ApplyImport(m_model.Strings(), pairs, [&](size_t string, std::wstring text) {
+            ChangeUnit(string, std::move(text), ChangeCause::Imported, changed);
         });
     AfterChange(changed, wasModified, journalStart);
     return summary;
@@ -168,8 +169,7 @@ void TranslationSession::ChangeUnit(size_t string, OptString after, ChangeCause 
                                     std::vector<size_t>& changed, const OptString& madeFrom) {
     const StringItem& item = m_model.Strings()[string];
     m_journal.push_back({string, item.loc, after, cause, item.madeFrom});
-    const std::vector<size_t> unit = m_model.SetUnitLoc(string, std::move(after), madeFrom);
-    changed.insert(changed.end(), unit.begin(), unit.end());
+    m_model.SetUnitLoc(string, std::move(after), changed, madeFrom);
 }
 
 void TranslationSession::AfterChange(const std::vector<size_t>& changed, bool wasModified,
@@ -191,10 +191,11 @@ void TranslationSession::AfterChange(const std::vector<size_t>& changed, bool wa
 }
 
 void TranslationSession::KeepForRecovery(size_t journalStart) {
-    std::vector<RecoveredTranslation> kept;
+    std::vector<KeptChange> kept;
+    kept.reserve(m_journal.size() - journalStart);
     for (size_t i = journalStart; i < m_journal.size(); ++i) {
         const StringItem& item = m_model.Strings()[m_journal[i].string];
-        kept.push_back({item.id, item.attr, m_journal[i].after});
+        kept.push_back({item.id, &item.attr, &m_journal[i].after});
     }
     m_recovery.Append(kept);
 }

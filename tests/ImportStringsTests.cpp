@@ -38,10 +38,11 @@ StringItem Item(const wchar_t* text, OptString loc = std::nullopt) {
 // Imports pairs into the model's strings, one string per call; the number of calls.
 int Import(ProjectModel& model, const std::vector<ImportPair>& pairs, ImportSummary* summary = nullptr) {
     int calls = 0;
+    std::vector<size_t> changed;
     const ImportSummary done =
-        ApplyImport(model.Strings(), pairs, [&](size_t index, const std::wstring& text) {
+        ApplyImport(model.Strings(), pairs, [&](size_t index, std::wstring text) {
             ++calls;
-            model.SetUnitLoc(index, text);
+            model.SetUnitLoc(index, std::move(text), changed);
         });
     if (summary) {
         *summary = done;
