@@ -129,6 +129,17 @@ void CMainDialog::OnPreInitDialog() {
     }
 }
 
+BOOL CMainDialog::LoadFromNode(IXMLDOMNode* node) {
+    if (!CTEVDialog::LoadFromNode(node)) {
+        return FALSE;
+    }
+    // Shown once the first open dialog is confirmed. A visible template is shown by the dialog
+    // manager after initialisation even when it ended there: cancelling at start would flash the
+    // whole window, painted, before the program ends.
+    m_style &= ~WS_VISIBLE;
+    return TRUE;
+}
+
 void CMainDialog::OnInitDialog() {
     CTEVDialog::OnInitDialog();
     SetProgramIcon(m_window);
@@ -143,6 +154,7 @@ void CMainDialog::OnInitDialog() {
         EndDialog(m_window, IDCANCEL);
         return;
     }
+    ShowWindow(m_window, SW_SHOWNORMAL);
     // A translator starts by searching; the dialog manager focuses the first tab stop once
     // initialisation returns, and this request is handled after that.
     if (CTEVElement* find = FindById(L"find")) {

@@ -26,6 +26,7 @@ public:
     ~CMainDialog() override;
 
     int FireEvent(CTEVElement* source, const wchar_t* event, WPARAM wParam, LPARAM lParam) override;
+    BOOL LoadFromNode(IXMLDOMNode* node) override;
     void OnInitDialog() override;
     BOOL CanClose(int code) override;
     BOOL PreProcessMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;

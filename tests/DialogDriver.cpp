@@ -119,6 +119,38 @@ INT_PTR RunModal(const char* what, const std::function<INT_PTR()>& open, std::ve
     return result;
 }
 
+namespace {
+
+std::vector<HWND> g_shownWindows;
+
+LRESULT CALLBACK RecordShownWindow(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && !(GetWindowLongW(call->hwnd, GWL_STYLE) & WS_CHILD)) {
+        const bool shows = (call->message == WM_SHOWWINDOW && call->wParam) ||
+                           (call->message == WM_WINDOWPOSCHANGING &&
+                            (reinterpret_cast<const WINDOWPOS*>(call->lParam)->flags & SWP_SHOWWINDOW));
+        if (shows && std::find(g_shownWindows.begin(), g_shownWindows.end(), call->hwnd) == g_shownWindows.end()) {
+            g_shownWindows.push_back(call->hwnd);
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+} // namespace
+
+ShownWindows::ShownWindows()
+    : m_hook(SetWindowsHookExW(WH_CALLWNDPROC, RecordShownWindow, nullptr, GetCurrentThreadId())) {
+    g_shownWindows.clear();
+}
+
+ShownWindows::~ShownWindows() {
+    UnhookWindowsHookEx(m_hook);
+}
+
+const std::vector<HWND>& ShownWindows::Windows() const {
+    return g_shownWindows;
+}
+
 void EndIfOpen(HWND dialog) {
     // EndDialog hides the window at once, so a visible one was not ended.
     if (dialog && IsWindow(dialog) && IsWindowVisible(dialog)) {

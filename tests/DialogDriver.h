@@ -32,6 +32,20 @@ INT_PTR RunModal(const char* what, const std::function<INT_PTR()>& open, std::ve
 // Ends a dialog that is still open, as a script's end does.
 void EndIfOpen(HWND dialog);
 
+// The top-level windows of this thread about to be shown, however the platform would show them,
+// while a recorder lives.
+class ShownWindows {
+public:
+    ShownWindows();
+    ~ShownWindows();
+    ShownWindows(const ShownWindows&) = delete;
+    ShownWindows& operator=(const ShownWindows&) = delete;
+    const std::vector<HWND>& Windows() const;
+
+private:
+    HHOOK m_hook;
+};
+
 // The result a script's dialog ends with when the script itself did not end it.
 constexpr INT_PTR kEndedByScript = 4242;
 

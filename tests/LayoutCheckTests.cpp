@@ -16,20 +16,6 @@
 
 namespace {
 
-int g_windowsShown = 0;
-
-// Counts top-level windows of this thread about to be shown, however the platform would show them.
-LRESULT CALLBACK CountShownWindows(int code, WPARAM wParam, LPARAM lParam) {
-    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
-    if (code == HC_ACTION && !(GetWindowLongW(call->hwnd, GWL_STYLE) & WS_CHILD)) {
-        const bool shows = (call->message == WM_SHOWWINDOW && call->wParam) ||
-                           (call->message == WM_WINDOWPOSCHANGING &&
-                            (reinterpret_cast<const WINDOWPOS*>(call->lParam)->flags & SWP_SHOWWINDOW));
-        g_windowsShown += shows ? 1 : 0;
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
 // A fixed-width dialog whose flexible column is narrower than its buttons need: one to translate, one
 // that the original already clips (it has no translation), and a row wider than the dialog.
 const char kDialog[] = R"(<dialog caption="D" width="80" orient="vertical">
@@ -128,10 +114,9 @@ TEST_F(LayoutCheck, ATranslationTooLongForItsButtonIsFoundWithItsNumbersAndNothi
     Load("");
     model.SetLoc(0, kLongApply); // unsaved: the check takes the model's translations
 
-    WindowsHook hook(WH_CALLWNDPROC, CountShownWindows);
-    g_windowsShown = 0;
+    const ShownWindows shown;
     const std::vector<LayoutFinding> findings = CheckDialogLayout(model, 0);
-    EXPECT_EQ(0, g_windowsShown);
+    EXPECT_TRUE(shown.Windows().empty());
     EXPECT_EQ(nullptr, FindWindowW(L"#32770", L"D")); // nor left behind
 
     ASSERT_EQ(1u, findings.size());

@@ -27,10 +27,20 @@ TEST_F(MainWindow, OpensWithEveryStringAndItsTranslationAndACleanState) {
     EXPECT_EQ(2u, session.Model().Dialogs().size());
 }
 
-TEST_F(MainWindow, CancellingTheOpenDialogAtStartEndsTheProgram) {
+TEST_F(MainWindow, CancellingTheOpenDialogAtStartEndsTheProgramBeforeItsWindowWasShown) {
     CMainDialog main(&engine, program.Path(), session);
-    EXPECT_EQ(IDCANCEL, Run(main, {}, -1));
+    const ShownWindows shown;
+    HWND mainWindow = nullptr;
+    HWND openDialog = nullptr;
+    EXPECT_EQ(IDCANCEL, RunModal("the main window", [&main] { return main.DoModal(nullptr); },
+                                 {[&] {
+                                     mainWindow = main.Window();
+                                     openDialog = FindOwnedDialog(mainWindow);
+                                     AnswerOpenDialog(main, -1);
+                                 }}));
     EXPECT_TRUE(session.Model().Strings().empty());
+    ASSERT_NE(nullptr, openDialog);
+    EXPECT_EQ(std::vector<HWND>{openDialog}, shown.Windows());
 }
 
 TEST_F(MainWindow, TheSearchTextMatchesEitherColumnIgnoringCaseAndCombinesWithTheDialog) {
