@@ -4,7 +4,6 @@
 #include "AttributeReaders.h"
 #include "ButtonGeometry.h"
 
-#include <algorithm>
 
 namespace {
 
@@ -47,10 +46,10 @@ HWND CTEVGroupbox::GetContainerHwnd() {
 
 SIZE CTEVGroupbox::RoomFor(const wchar_t* caption) const {
     // The caption is drawn over the frame, which makes way for it; what it loses is lost at the
-    // control's edge, or, with the visual style, past its own advance.
+    // control's edge, or, with the visual style, past its own advance: a glyph Wine draws past the
+    // advance it measures (the colon of "S&how:") is never shown, however wide the box.
     const DrawnText text = MeasureDrawnText(MeasuringDC(), ControlFont(m_window), caption, DT_SINGLELINE);
-    const int shown =
-        GroupCaptionClippedToAdvance(m_window) ? std::min<int>(text.inkRight, text.box.cx) : text.inkRight;
+    const int shown = GroupCaptionClippedToAdvance(m_window) ? text.inkRightInBox : text.inkRight;
     return {kGroupCaptionLeft + shown, text.box.cy + kFrameRoom};
 }
 

@@ -49,19 +49,21 @@ public:
 
     HBITMAP Bitmap() const { return m_bitmap.Get(); }
 
-    // The first and one past the last column drawn in; {0, 0} when none is.
-    std::pair<int, int> InkColumns() const {
-        int first = m_width;
-        int end = 0;
+    // The first and one past the last column drawn in, from column from up to before column to;
+    // {0, 0} when none is.
+    std::pair<int, int> InkColumns(int from, int to) const {
+        to = std::min(to, m_width);
+        int first = to;
+        int end = from;
         for (int y = 0; y < m_height; ++y) {
             const DWORD* row = Row(y);
-            for (int x = 0; x < first; ++x) {
+            for (int x = from; x < first; ++x) {
                 if ((row[x] & 0xFFFFFF) != m_background) {
                     first = x;
                     break;
                 }
             }
-            for (int x = m_width - 1; x >= end; --x) {
+            for (int x = to - 1; x >= end; --x) {
                 if ((row[x] & 0xFFFFFF) != m_background) {
                     end = x + 1;
                     break;
@@ -132,10 +134,12 @@ DrawnText MeasureDrawnText(HDC dc, HFONT font, const wchar_t* text, UINT format,
     DrawTextW(dc, text, length, &place,
               (wraps ? layout | (format & (DT_CENTER | DT_RIGHT)) : layout) | DT_NOCLIP);
     GdiFlush();
-    const auto [first, end] = canvas.InkColumns();
+    const auto [first, end] = canvas.InkColumns(0, before + drawnWidth + drawn.box.cx + 1);
     if (first < end) {
         drawn.inkLeft = first - before;
         drawn.inkRight = end - before;
+        const int endInBox = canvas.InkColumns(before, before + drawn.box.cx).second;
+        drawn.inkRightInBox = std::max(endInBox - before, 0);
     }
     return drawn;
 }

@@ -55,6 +55,9 @@ struct DrawnText {
     // draws some glyphs wider than it measures them. Both 0 when nothing is drawn.
     int inkLeft = 0;
     int inkRight = 0;
+    // One past the last column drawn within the advance: all a control that clips the text to its
+    // measured advance ever shows of it.
+    int inkRightInBox = 0;
 };
 
 // The text drawn with DrawText in font and format on the dialog's background, wrapping at width

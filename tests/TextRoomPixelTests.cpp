@@ -88,6 +88,7 @@ const TextKind kKinds[] = {
     {"centred label", R"(<label textalign="center" value=")", false},
     {"right-aligned label", R"(<label textalign="right" value=")", false},
     {"wrapped label", R"(<label multiline="true" value=")", true},
+    {"group box", R"(<groupbox label=")", false},
     {"button", R"(<button label=")", false},
     {"default button", R"(<button default="true" label=")", false},
     {"check box", R"(<checkbox label=")", false, TextKind::kBox},
@@ -185,8 +186,7 @@ TEST_F(TextRoomPixels, EveryTextControlIsFoundClippedExactlyWhenItsDrawnTextIsCu
 namespace {
 
 // A text that stays in place as its control narrows: an entry or tab label a control draws for one
-// of its children. (A group box's caption is left out: at 96 DPI the visual style draws some
-// captions, such as "S&how:", without their last glyph at any width.)
+// of its children.
 struct PlacedKind {
     const char* name;
     const char* opening; // up to the open text attribute
