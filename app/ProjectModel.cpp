@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <unordered_map>
 #include <utility>
 
 namespace {
@@ -49,20 +50,26 @@ bool IsXmlText(const std::wstring& text) {
 // id with its attr, or with any attr when it has none.
 class EntryTakers {
 public:
-    explicit EntryTakers(const std::vector<StringItem>& strings) {
-        for (const StringItem& item : strings) {
-            m_attrsById[item.id].push_back(&item.attr);
+    // The strings outlive the takers: their ids are viewed, not copied.
+    explicit EntryTakers(const std::vector<StringItem>& strings) : m_strings(strings) {
+        m_byId.Reset(strings.size());
+        for (size_t s = 0; s < strings.size(); ++s) {
+            m_byId.Add(strings[s].id, s);
         }
     }
     bool Takes(const OptString& id, const OptString& attr) const {
-        const auto found = id ? m_attrsById.find(*id) : m_attrsById.end();
-        return found != m_attrsById.end() &&
-               std::any_of(found->second.begin(), found->second.end(),
-                           [&](const OptString* wanted) { return !*wanted || **wanted == attr; });
+        for (size_t s = id ? m_byId.First(*id) : TextGroups::kNone; s != TextGroups::kNone; s = m_byId.Next(s)) {
+            const OptString& wanted = m_strings[s].attr;
+            if (!wanted || *wanted == attr) {
+                return true;
+            }
+        }
+        return false;
     }
 
 private:
-    std::unordered_map<std::wstring, std::vector<const OptString*>> m_attrsById;
+    const std::vector<StringItem>& m_strings;
+    TextGroups m_byId;
 };
 
 // Why an existing file cannot be opened for reading now; ERROR_SUCCESS when it can, or is missing.
@@ -172,16 +179,25 @@ std::optional<DialogItem> LoadDialogItem(const std::wstring& path, std::wstring*
 }
 
 void TranslationIndex::Add(std::wstring id, OptString attr, OptString loc, OptString text) {
-    m_entries[std::move(id)].push_back({std::move(attr), std::move(loc), std::move(text)});
+    m_entries.push_back({std::move(id), std::move(attr), std::move(loc), std::move(text)});
+    m_grouped = false;
+}
+
+size_t TranslationIndex::FirstWithId(const std::wstring& id) const {
+    if (!m_grouped) {
+        m_byId.Reset(m_entries.size());
+        for (size_t i = 0; i < m_entries.size(); ++i) {
+            m_byId.Add(m_entries[i].id, i);
+        }
+        m_grouped = true;
+    }
+    return m_byId.First(id);
 }
 
 OptString TranslationIndex::Find(const std::wstring& id, const OptString& attr) const {
-    const auto found = m_entries.find(id);
-    if (found != m_entries.end()) {
-        for (const Entry& entry : found->second) {
-            if (Matches(entry, attr)) {
-                return entry.loc;
-            }
+    for (size_t i = FirstWithId(id); i != TextGroups::kNone; i = m_byId.Next(i)) {
+        if (Matches(m_entries[i], attr)) {
+            return m_entries[i].loc;
         }
     }
     return std::nullopt;
@@ -189,11 +205,8 @@ OptString TranslationIndex::Find(const std::wstring& id, const OptString& attr) 
 
 TranslationIndex::Taken TranslationIndex::Take(const std::wstring& id, const OptString& attr) {
     Taken taken;
-    const auto found = m_entries.find(id);
-    if (found == m_entries.end()) {
-        return taken;
-    }
-    for (Entry& entry : found->second) {
+    for (size_t i = FirstWithId(id); i != TextGroups::kNone; i = m_byId.Next(i)) {
+        Entry& entry = m_entries[i];
         if (!Matches(entry, attr)) {
             continue;
         }
@@ -208,13 +221,8 @@ TranslationIndex::Taken TranslationIndex::Take(const std::wstring& id, const Opt
 }
 
 size_t TranslationIndex::CountUntakenWithLoc() const {
-    size_t count = 0;
-    for (const auto& [id, entries] : m_entries) {
-        for (const Entry& entry : entries) {
-            count += entry.loc && !entry.taken ? 1 : 0;
-        }
-    }
-    return count;
+    return static_cast<size_t>(std::count_if(m_entries.begin(), m_entries.end(),
+                                             [](const Entry& entry) { return entry.loc && !entry.taken; }));
 }
 
 LoadResult ProjectModel::Load(const std::wstring& projectFile, const std::wstring& translationFile,
@@ -399,27 +407,26 @@ ProjectModel::ProjectModel(std::vector<StringItem> strings, std::vector<DialogIt
 void ProjectModel::FindUnits() {
     m_unitHead.assign(m_strings.size(), kNoString);
     m_nextInUnit.assign(m_strings.size(), kNoString);
-    // By id, each attr seen with it and the last string of that unit, so that the next one links
-    // after it. Views into the strings, which stay put meanwhile: no key is copied.
-    struct Last {
-        const OptString* attr;
-        size_t string;
-    };
-    std::unordered_map<std::wstring_view, std::vector<Last>> lastOfUnit;
-    lastOfUnit.reserve(m_strings.size());
+    // Each string joins the first earlier one of its id and attr, after the last string of that
+    // unit so far. The ids are views into the strings, which stay put meanwhile.
+    std::vector<size_t> lastOfUnit(m_strings.size(), kNoString); // by the unit's first string
+    TextGroups byId;
+    byId.Reset(m_strings.size());
     for (size_t s = 0; s < m_strings.size(); ++s) {
         const StringItem& item = m_strings[s];
-        std::vector<Last>& units = lastOfUnit[item.id];
-        const auto same = std::find_if(units.begin(), units.end(),
-                                       [&](const Last& last) { return *last.attr == item.attr; });
-        if (same == units.end()) {
-            m_unitHead[s] = s;
-            units.push_back({&item.attr, s});
-        } else {
-            m_unitHead[s] = m_unitHead[same->string];
-            m_nextInUnit[same->string] = s;
-            same->string = s;
+        size_t head = s;
+        for (size_t earlier = byId.First(item.id); earlier != TextGroups::kNone; earlier = byId.Next(earlier)) {
+            if (m_unitHead[earlier] == earlier && m_strings[earlier].attr == item.attr) {
+                head = earlier;
+                break;
+            }
         }
+        byId.Add(item.id, s);
+        m_unitHead[s] = head;
+        if (head != s) {
+            m_nextInUnit[lastOfUnit[head]] = s;
+        }
+        lastOfUnit[head] = s;
     }
 }
 

@@ -6,13 +6,13 @@
 
 #include "FileStamp.h"
 #include "SaveResult.h"
+#include "TextGroups.h"
 #include "TextUtil.h"
 
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 // An optional text that few strings have: where it is absent it costs one pointer, so that the
@@ -77,6 +77,7 @@ class FileOps;
 class TranslationIndex {
 public:
     struct Entry {
+        std::wstring id;
         OptString attr;
         OptString loc;
         OptString text;
@@ -102,9 +103,22 @@ public:
     // The entries with a "loc" that no Take matched.
     size_t CountUntakenWithLoc() const;
 
+    TranslationIndex() = default;
+    // Moving keeps the entries where they are, which the index views; a copy would not.
+    TranslationIndex(TranslationIndex&&) = default;
+    TranslationIndex& operator=(TranslationIndex&&) = default;
+    TranslationIndex(const TranslationIndex&) = delete;
+    TranslationIndex& operator=(const TranslationIndex&) = delete;
+
 private:
     static bool Matches(const Entry& entry, const OptString& attr) { return !attr || entry.attr == attr; }
-    std::unordered_map<std::wstring, std::vector<Entry>> m_entries;
+    // The first entry with the id; the entries are grouped by id at the first lookup, once every
+    // one is added and stays put.
+    size_t FirstWithId(const std::wstring& id) const;
+
+    std::vector<Entry> m_entries; // in document order
+    mutable TextGroups m_byId;
+    mutable bool m_grouped = false;
 };
 
 enum class LoadStatus {
