@@ -141,6 +141,13 @@ BOOL CMainDialog::LoadFromNode(IXMLDOMNode* node) {
 }
 
 void CMainDialog::OnInitDialog() {
+    // The open dialog comes before this window makes its controls: it shows sooner, and cancelling
+    // it ends the program before anything else was made.
+    const std::unique_ptr<COpenDlg> chosen = ChooseProject();
+    if (!chosen) {
+        EndDialog(m_window, IDCANCEL);
+        return;
+    }
     CTEVDialog::OnInitDialog();
     SetProgramIcon(m_window);
     AddAboutToSystemMenu(m_window);
@@ -150,10 +157,7 @@ void CMainDialog::OnInitDialog() {
     }
     UpdateStringInfo();
     OnModifiedChanged();
-    if (RunOpenDialog() == OpenOutcome::Cancelled) {
-        EndDialog(m_window, IDCANCEL);
-        return;
-    }
+    OpenChosenProject(*chosen);
     ShowWindow(m_window, SW_SHOWNORMAL);
     // A translator starts by searching; the dialog manager focuses the first tab stop once
     // initialisation returns, and this request is handled after that.
@@ -208,10 +212,19 @@ BOOL CMainDialog::OpenProject() {
 }
 
 CMainDialog::OpenOutcome CMainDialog::RunOpenDialog() {
-    COpenDlg open(m_engine, m_programFolder);
-    if (open.DoModal(m_window) != IDOK || !open.ProjectPath() || !open.TranslationPath()) {
-        return OpenOutcome::Cancelled;
+    const std::unique_ptr<COpenDlg> chosen = ChooseProject();
+    return chosen ? OpenChosenProject(*chosen) : OpenOutcome::Cancelled;
+}
+
+std::unique_ptr<COpenDlg> CMainDialog::ChooseProject() {
+    auto open = std::make_unique<COpenDlg>(m_engine, m_programFolder);
+    if (open->DoModal(m_window) != IDOK || !open->ProjectPath() || !open->TranslationPath()) {
+        return nullptr;
     }
+    return open;
+}
+
+CMainDialog::OpenOutcome CMainDialog::OpenChosenProject(const COpenDlg& open) {
     if (!LoadChosenProject(*open.ProjectPath(), *open.TranslationPath(), open.LanguageId())) {
         return OpenOutcome::Failed;
     }

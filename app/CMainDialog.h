@@ -93,6 +93,9 @@ private:
     // Asks to save, then runs the open dialog; 0 when the chosen project did not load.
     int OpenAnotherProject();
     OpenOutcome RunOpenDialog();
+    // The open dialog, confirmed; null when it was cancelled.
+    std::unique_ptr<COpenDlg> ChooseProject();
+    OpenOutcome OpenChosenProject(const COpenDlg& open);
     void FillDialogCombo();
     // The list shows the session's rows.
     void RefillList();

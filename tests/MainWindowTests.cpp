@@ -27,19 +27,22 @@ TEST_F(MainWindow, OpensWithEveryStringAndItsTranslationAndACleanState) {
     EXPECT_EQ(2u, session.Model().Dialogs().size());
 }
 
-TEST_F(MainWindow, CancellingTheOpenDialogAtStartEndsTheProgramBeforeItsWindowWasShown) {
+// The open dialog comes first: cancelling it at start ends the program before the main window
+// made its controls or showed.
+TEST_F(MainWindow, CancellingTheOpenDialogAtStartEndsTheProgramBeforeItsWindowWasMadeOrShown) {
     CMainDialog main(&engine, program.Path(), session);
     const ShownWindows shown;
-    HWND mainWindow = nullptr;
     HWND openDialog = nullptr;
+    HWND firstControl = nullptr;
     EXPECT_EQ(IDCANCEL, RunModal("the main window", [&main] { return main.DoModal(nullptr); },
                                  {[&] {
-                                     mainWindow = main.Window();
-                                     openDialog = FindOwnedDialog(mainWindow);
+                                     openDialog = FindOwnedDialog(main.Window());
+                                     firstControl = GetWindow(main.Window(), GW_CHILD);
                                      AnswerOpenDialog(main, -1);
                                  }}));
     EXPECT_TRUE(session.Model().Strings().empty());
     ASSERT_NE(nullptr, openDialog);
+    EXPECT_EQ(nullptr, firstControl);
     EXPECT_EQ(std::vector<HWND>{openDialog}, shown.Windows());
 }
 
