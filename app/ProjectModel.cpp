@@ -58,7 +58,8 @@ public:
         }
     }
     bool Takes(const OptString& id, const OptString& attr) const {
-        for (size_t s = id ? m_byId.First(*id) : TextGroups::kNone; s != TextGroups::kNone; s = m_byId.Next(s)) {
+        for (size_t s = id ? m_byId.First(*id) : TextGroups::kNone; s != TextGroups::kNone;
+             s = m_byId.Next(s)) {
             const OptString& wanted = m_strings[s].attr;
             if (!wanted || *wanted == attr) {
                 return true;
@@ -415,7 +416,8 @@ void ProjectModel::FindUnits() {
     for (size_t s = 0; s < m_strings.size(); ++s) {
         const StringItem& item = m_strings[s];
         size_t head = s;
-        for (size_t earlier = byId.First(item.id); earlier != TextGroups::kNone; earlier = byId.Next(earlier)) {
+        for (size_t earlier = byId.First(item.id); earlier != TextGroups::kNone;
+             earlier = byId.Next(earlier)) {
             if (m_unitHead[earlier] == earlier && m_strings[earlier].attr == item.attr) {
                 head = earlier;
                 break;
@@ -463,7 +465,8 @@ std::vector<size_t> ProjectModel::UnitOf(size_t index) const {
     return unit;
 }
 
-void ProjectModel::SetUnitLoc(size_t index, OptString loc, std::vector<size_t>& changed, const OptString& madeFrom) {
+void ProjectModel::SetUnitLoc(size_t index, OptString loc, std::vector<size_t>& changed,
+                              const OptString& madeFrom) {
     if (index >= m_strings.size()) {
         return;
     }

@@ -4,7 +4,6 @@
 #include "AttributeReaders.h"
 #include "ButtonGeometry.h"
 
-
 namespace {
 
 // Room for the frame's edges above and below the caption.

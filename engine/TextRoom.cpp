@@ -124,7 +124,7 @@ DrawnText MeasureDrawnText(HDC dc, HFONT font, const wchar_t* text, UINT format,
     static InkCanvas canvas;
     const DWORD background = PixelOf(GetSysColor(COLOR_BTNFACE));
     if (!canvas.Prepare(dc, before + drawnWidth + drawn.box.cx + 1, drawn.box.cy, background)) {
-        drawn.inkRight = drawn.box.cx;
+        drawn.inkRight = drawn.inkRightInBox = drawn.box.cx;
         return drawn;
     }
     SelectedObject bitmap(dc, canvas.Bitmap());

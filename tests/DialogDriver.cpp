@@ -129,7 +129,8 @@ LRESULT CALLBACK RecordShownWindow(int code, WPARAM wParam, LPARAM lParam) {
         const bool shows = (call->message == WM_SHOWWINDOW && call->wParam) ||
                            (call->message == WM_WINDOWPOSCHANGING &&
                             (reinterpret_cast<const WINDOWPOS*>(call->lParam)->flags & SWP_SHOWWINDOW));
-        if (shows && std::find(g_shownWindows.begin(), g_shownWindows.end(), call->hwnd) == g_shownWindows.end()) {
+        if (shows &&
+            std::find(g_shownWindows.begin(), g_shownWindows.end(), call->hwnd) == g_shownWindows.end()) {
             g_shownWindows.push_back(call->hwnd);
         }
     }

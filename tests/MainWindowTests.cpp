@@ -34,12 +34,13 @@ TEST_F(MainWindow, CancellingTheOpenDialogAtStartEndsTheProgramBeforeItsWindowWa
     const ShownWindows shown;
     HWND openDialog = nullptr;
     HWND firstControl = nullptr;
-    EXPECT_EQ(IDCANCEL, RunModal("the main window", [&main] { return main.DoModal(nullptr); },
-                                 {[&] {
-                                     openDialog = FindOwnedDialog(main.Window());
-                                     firstControl = GetWindow(main.Window(), GW_CHILD);
-                                     AnswerOpenDialog(main, -1);
-                                 }}));
+    const Step cancelAtOnce = [&] {
+        openDialog = FindOwnedDialog(main.Window());
+        firstControl = GetWindow(main.Window(), GW_CHILD);
+        AnswerOpenDialog(main, -1);
+    };
+    EXPECT_EQ(IDCANCEL,
+              RunModal("the main window", [&main] { return main.DoModal(nullptr); }, {cancelAtOnce}));
     EXPECT_TRUE(session.Model().Strings().empty());
     ASSERT_NE(nullptr, openDialog);
     EXPECT_EQ(nullptr, firstControl);
