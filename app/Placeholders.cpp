@@ -145,6 +145,15 @@ std::optional<Placeholder> ReadBraced(std::wstring_view text, size_t start, size
     return Placeholder{text.substr(start, end - start), Family::Brace, std::wstring(name)};
 }
 
+// The placeholder at `at`, with `end` set past it.
+std::optional<Placeholder> ReadPlaceholder(std::wstring_view text, size_t at, size_t& end) {
+    if (text[at] == L'%') {
+        std::optional<Placeholder> printf = ReadPrintf(text, at, end);
+        return printf ? printf : ReadInsert(text, at, end);
+    }
+    return text[at] == L'{' ? ReadBraced(text, at, end) : std::nullopt;
+}
+
 std::vector<Placeholder> ReadPlaceholders(std::wstring_view text) {
     std::vector<Placeholder> found;
     size_t at = 0;
@@ -156,15 +165,7 @@ std::vector<Placeholder> ReadPlaceholders(std::wstring_view text) {
             continue;
         }
         size_t end = 0;
-        std::optional<Placeholder> placeholder;
-        if (c == L'%') {
-            placeholder = ReadPrintf(text, at, end);
-            if (!placeholder) {
-                placeholder = ReadInsert(text, at, end);
-            }
-        } else if (c == L'{') {
-            placeholder = ReadBraced(text, at, end);
-        }
+        std::optional<Placeholder> placeholder = ReadPlaceholder(text, at, end);
         if (placeholder) {
             found.push_back(std::move(*placeholder));
             at = end;
@@ -284,6 +285,12 @@ void CompareKeyed(const std::vector<const Placeholder*>& original,
 }
 
 } // namespace
+
+size_t PlaceholderLength(std::wstring_view text, size_t at) {
+    const bool doubled = at + 1 < text.size() && text[at + 1] == text[at];
+    size_t end = at;
+    return at < text.size() && !doubled && ReadPlaceholder(text, at, end) ? end - at : 0;
+}
 
 void CheckPlaceholders(std::wstring_view original, std::wstring_view translation,
                        std::vector<TextFinding>& findings) {

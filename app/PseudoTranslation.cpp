@@ -1,5 +1,7 @@
 #include "PseudoTranslation.h"
 
+#include "Placeholders.h"
+
 #include <algorithm>
 
 namespace {
@@ -16,14 +18,6 @@ static_assert(sizeof(kUpper) / sizeof(wchar_t) == 27 && sizeof(kLower) / sizeof(
 // is only just wide enough pass.
 constexpr wchar_t kPadding = L'\u0174';
 
-bool IsDigit(wchar_t c) {
-    return c >= L'0' && c <= L'9';
-}
-
-bool IsEdgeSpace(wchar_t c) {
-    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == L'\u00A0' || c == L'\u3000';
-}
-
 bool IsEndMark(wchar_t c) {
     return std::wstring_view(L".:!?\u2026").find(c) != std::wstring_view::npos;
 }
@@ -38,69 +32,6 @@ wchar_t LookAlike(wchar_t c) {
     return c;
 }
 
-size_t SkipDigits(std::wstring_view text, size_t at) {
-    while (at < text.size() && IsDigit(text[at])) {
-        ++at;
-    }
-    return at;
-}
-
-// The length of a printf conversion ("%s", "%1$s", "%-8.2f", "%I64d") at the "%" at start; 0 for none.
-size_t PrintfLength(std::wstring_view text, size_t start) {
-    size_t at = start + 1;
-    const size_t digits = SkipDigits(text, at);
-    if (digits > at && digits < text.size() && text[digits] == L'$') {
-        at = digits + 1;
-    }
-    while (at < text.size() && std::wstring_view(L"-+#0'").find(text[at]) != std::wstring_view::npos) {
-        ++at;
-    }
-    at = at < text.size() && text[at] == L'*' ? at + 1 : SkipDigits(text, at);
-    if (at < text.size() && text[at] == L'.') {
-        ++at;
-        at = at < text.size() && text[at] == L'*' ? at + 1 : SkipDigits(text, at);
-    }
-    for (std::wstring_view length :
-         {L"I64", L"I32", L"hh", L"ll", L"h", L"l", L"L", L"j", L"z", L"t", L"w"}) {
-        if (text.substr(at, length.size()) == length) {
-            at += length.size();
-            break;
-        }
-    }
-    const bool conversion = at < text.size() && std::wstring_view(L"diouxXeEfFgGaAcCsSpn").find(text[at]) !=
-                                                    std::wstring_view::npos;
-    return conversion ? at + 1 - start : 0;
-}
-
-// "%1" or "%1!d!", as the platform's message formatting writes its inserts; 0 for none.
-size_t WindowsInsertLength(std::wstring_view text, size_t start) {
-    size_t at = SkipDigits(text, start + 1);
-    if (at == start + 1) {
-        return 0;
-    }
-    if (at < text.size() && text[at] == L'!') {
-        const size_t close = text.find(L'!', at + 1);
-        if (close != std::wstring_view::npos && close > at + 1) {
-            at = close + 1;
-        }
-    }
-    return at - start;
-}
-
-// "{0}", "{0:N2}", "{name}" or "{}": up to the closing brace, without white space or a second "{".
-size_t BracedLength(std::wstring_view text, size_t start) {
-    constexpr size_t kLongest = 40;
-    for (size_t at = start + 1; at < text.size() && at - start < kLongest; ++at) {
-        if (text[at] == L'}') {
-            return at + 1 - start;
-        }
-        if (text[at] == L'{' || IsEdgeSpace(text[at])) {
-            return 0;
-        }
-    }
-    return 0;
-}
-
 // How many characters at `at` must stay as written: a placeholder, a doubled "&", "%" or brace, an
 // accelerator with its letter, or a line break or tab; 0 for a character that may change.
 size_t KeptLength(std::wstring_view text, size_t at) {
@@ -112,15 +43,14 @@ size_t KeptLength(std::wstring_view text, size_t at) {
         // is the key, which must stay the key.
         return doubled ? 2 : (at + 1 < text.size() && text[at + 1] != L' ' ? 2 : 1);
     case L'%':
-        if (doubled) {
+        // Besides the placeholders, a Windows message's escapes ("%n", "%.", "%!", "%0") stay whole.
+        if (doubled || (at + 1 < text.size() &&
+                        std::wstring_view(L"n.!0").find(text[at + 1]) != std::wstring_view::npos)) {
             return 2;
         }
-        if (const size_t printf = PrintfLength(text, at)) {
-            return printf;
-        }
-        return WindowsInsertLength(text, at);
+        return PlaceholderLength(text, at);
     case L'{':
-        return doubled ? 2 : BracedLength(text, at);
+        return doubled ? 2 : PlaceholderLength(text, at);
     case L'}':
         return doubled ? 2 : 0;
     case L'\r':
@@ -140,11 +70,11 @@ int PseudoGrowthPercent(size_t originalLength) {
 
 std::wstring PseudoTranslate(std::wstring_view original, std::optional<int> growthPercent) {
     size_t begin = 0;
-    while (begin < original.size() && IsEdgeSpace(original[begin])) {
+    while (begin < original.size() && IsEdgeWhiteSpace(original[begin])) {
         ++begin;
     }
     size_t end = original.size();
-    while (end > begin && IsEdgeSpace(original[end - 1])) {
+    while (end > begin && IsEdgeWhiteSpace(original[end - 1])) {
         --end;
     }
     size_t markStart = end;

@@ -90,10 +90,6 @@ void CheckLineBreaks(std::wstring_view original, std::wstring_view translation,
     }
 }
 
-bool IsWhiteSpace(wchar_t c) {
-    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == 0xA0 || c == 0x202F || c == 0x3000;
-}
-
 // A text cut at its edge white space, once for every check that looks at the edges.
 struct Edges {
     std::wstring_view leading;
@@ -103,11 +99,11 @@ struct Edges {
 
 Edges CutEdges(std::wstring_view text) {
     size_t start = 0;
-    while (start < text.size() && IsWhiteSpace(text[start])) {
+    while (start < text.size() && IsEdgeWhiteSpace(text[start])) {
         ++start;
     }
     size_t end = text.size();
-    while (end > start && IsWhiteSpace(text[end - 1])) {
+    while (end > start && IsEdgeWhiteSpace(text[end - 1])) {
         --end;
     }
     return {text.substr(0, start), text.substr(start, end - start), text.substr(end)};
@@ -235,6 +231,10 @@ void CheckEndMark(const Edges& original, const Edges& translation, std::vector<T
 }
 
 } // namespace
+
+bool IsEdgeWhiteSpace(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == 0xA0 || c == 0x202F || c == 0x3000;
+}
 
 std::wstring ChangeDetail(std::wstring_view from, std::wstring_view to) {
     return std::wstring(from) + L" \u2192 " + std::wstring(to);

@@ -30,6 +30,9 @@ enum class TextSeverity { Normal, Low };
 
 TextSeverity SeverityOf(TextProblem problem);
 
+// White space as the checks see it at a text's edges, no-break spaces included.
+bool IsEdgeWhiteSpace(wchar_t c);
+
 // The group a problem belongs to, for counting findings by group: "placeholders", "accelerators",
 // "line breaks", "white space" or "punctuation".
 const wchar_t* KindName(TextProblem problem);
