@@ -34,24 +34,6 @@ int Height(const RECT& r) {
     return r.bottom - r.top;
 }
 
-RECT WorkAreaOf(HWND window) {
-    MONITORINFO info = {sizeof(info)};
-    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
-    return info.rcWork;
-}
-
-// Texts of the dialog as its controls draw them: "&" marks the mnemonic.
-std::wstring WithoutMnemonics(const std::wstring& text) {
-    std::wstring plain;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == L'&' && i + 1 < text.size()) {
-            ++i;
-        }
-        plain += text[i];
-    }
-    return plain;
-}
-
 const wchar_t* PageLabel(CTEVElement* page) {
     if (auto* panel = dynamic_cast<CTEVTabPanel*>(page)) {
         return panel->Label();
@@ -82,7 +64,7 @@ std::wstring MenuPath(CTEVElement* element) {
         } else {
             return {};
         }
-        path = WithoutMnemonics(label ? label : L"") + (path.empty() ? L"" : L" > " + path);
+        path = WithoutAccelerators(label ? label : L"") + (path.empty() ? L"" : L" > " + path);
         if (!IsMenu(e->Parent())) {
             return {};
         }
@@ -192,7 +174,7 @@ void CLivePreview::Create(HWND owner) {
     }
     RECT dialog = {};
     GetWindowRect(owner, &dialog);
-    const RECT work = WorkAreaOf(owner);
+    const RECT work = WorkAreaNear(owner);
     const int dpi = DpiOf(owner);
     const StoredWindowSize sizes(m_settingsFile, kSection);
     const SIZE wanted = {sizes.Width(owner, ScaledForDpi(480, dpi)), sizes.Height(owner, Height(dialog))};
@@ -511,7 +493,7 @@ std::vector<std::pair<CTEVElement*, RECT>> CLivePreview::PageHeaders(CTEVElement
     int x = placed->rect.left + 2;
     for (size_t i = 0; i < container->ChildCount(); ++i) {
         CTEVElement* page = container->Child(i);
-        const std::wstring label = WithoutMnemonics(PageLabel(page) ? PageLabel(page) : L"");
+        const std::wstring label = WithoutAccelerators(PageLabel(page) ? PageLabel(page) : L"");
         SIZE size = {};
         GetTextExtentPoint32W(dc, label.c_str(), static_cast<int>(label.size()), &size);
         const RECT header = {x, placed->rect.top, x + size.cx + 2 * pad,
@@ -835,7 +817,7 @@ void CLivePreview::DrawControl(HDC dc, const PlacedControl& control, const RECT&
         RECT frame = {rect.left, rect.top + metrics.tmHeight / 2, rect.right, rect.bottom};
         DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
         SIZE extent = {};
-        const std::wstring shown = WithoutMnemonics(text);
+        const std::wstring shown = WithoutAccelerators(text);
         GetTextExtentPoint32W(dc, shown.c_str(), static_cast<int>(shown.size()), &extent);
         const RECT label = {rect.left + 8, rect.top, rect.left + 8 + extent.cx + 4,
                             rect.top + metrics.tmHeight};

@@ -17,21 +17,6 @@ const wchar_t* UpperCaseOfEveryUnit() {
     return table.data();
 }
 
-// The text as a control label shows it: a single "&" marks the mnemonic, "&&" shows one "&".
-std::wstring WithoutAccelerators(const std::wstring& text) {
-    std::wstring plain;
-    plain.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != L'&') {
-            plain += text[i];
-        } else if (i + 1 < text.size() && text[i + 1] == L'&') {
-            plain += L'&';
-            ++i;
-        }
-    }
-    return plain;
-}
-
 } // namespace
 
 // Through a table: this runs per string per keystroke, and FindStringOrdinal costs about ten times as

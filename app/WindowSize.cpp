@@ -8,16 +8,6 @@
 #include <cwchar>
 #include <utility>
 
-namespace {
-
-RECT WorkAreaOf(HWND window) {
-    MONITORINFO info = {sizeof(info)};
-    GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
-    return info.rcWork;
-}
-
-} // namespace
-
 StoredWindowSize::StoredWindowSize(std::wstring iniPath, std::wstring section)
     : m_iniPath(std::move(iniPath)), m_section(std::move(section)) {}
 
@@ -38,7 +28,7 @@ int StoredWindowSize::Adjusted(HWND window, const wchar_t* key, int computed) co
     const int size = stored > 0 && storedDpi > 0 ? MulDiv(stored, dpi, storedDpi) : computed;
     // A size saved on a larger screen must still fit this one; the window itself keeps it above
     // what its content needs.
-    const RECT work = WorkAreaOf(window);
+    const RECT work = WorkAreaNear(window);
     const int limit = wcscmp(key, L"width") == 0 ? work.right - work.left : work.bottom - work.top;
     return std::min(size, limit);
 }

@@ -35,17 +35,6 @@ int Height(const RECT& r) {
     return r.bottom - r.top;
 }
 
-RECT WorkAreaNear(HWND window) {
-    RECT area = {};
-    MONITORINFO info = {sizeof(info)};
-    HMONITOR monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
-    if (monitor && GetMonitorInfoW(monitor, &info)) {
-        return info.rcWork;
-    }
-    GetClientRect(GetDesktopWindow(), &area);
-    return area;
-}
-
 // The font every dialog unit of the system is measured in: its height goes into the template
 // where the point size belongs, as it always has.
 LOGFONTW TemplateFont() {

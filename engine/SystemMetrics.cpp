@@ -26,3 +26,14 @@ int DpiOf(HWND window) {
     const UINT dpi = dpiForWindow && window ? dpiForWindow(window) : 0;
     return dpi ? static_cast<int>(dpi) : SystemDpi();
 }
+
+RECT WorkAreaNear(HWND window) {
+    RECT area = {};
+    MONITORINFO info = {sizeof(info)};
+    HMONITOR monitor = MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST);
+    if (monitor && GetMonitorInfoW(monitor, &info)) {
+        return info.rcWork;
+    }
+    GetClientRect(GetDesktopWindow(), &area);
+    return area;
+}

@@ -7,6 +7,9 @@
 // Fills metrics; false when the system answers neither the full structure nor the one before Vista.
 bool ReadNonClientMetrics(NONCLIENTMETRICSW* metrics);
 
+// The work area of the monitor nearest the window; the desktop where the platform knows no monitor.
+RECT WorkAreaNear(HWND window);
+
 // The DPI the stock fonts are made for (the primary monitor's).
 int SystemDpi();
 // The DPI of the monitor the window shows on; the system's where the platform knows no other.

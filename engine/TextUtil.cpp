@@ -32,3 +32,17 @@ std::wstring FormatText(const wchar_t* format, ...) {
     va_end(args);
     return text;
 }
+
+std::wstring WithoutAccelerators(std::wstring_view text) {
+    std::wstring plain;
+    plain.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != L'&') {
+            plain += text[i];
+        } else if (i + 1 < text.size() && text[i + 1] == L'&') {
+            plain += L'&';
+            ++i;
+        }
+    }
+    return plain;
+}
