@@ -69,14 +69,9 @@ int PseudoGrowthPercent(size_t originalLength) {
 }
 
 std::wstring PseudoTranslate(std::wstring_view original, std::optional<int> growthPercent) {
-    size_t begin = 0;
-    while (begin < original.size() && IsEdgeWhiteSpace(original[begin])) {
-        ++begin;
-    }
-    size_t end = original.size();
-    while (end > begin && IsEdgeWhiteSpace(original[end - 1])) {
-        --end;
-    }
+    const Edges edges = CutEdges(original);
+    const size_t begin = edges.leading.size();
+    const size_t end = begin + edges.core.size();
     size_t markStart = end;
     while (markStart > begin && IsEndMark(original[markStart - 1])) {
         --markStart;

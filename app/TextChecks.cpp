@@ -8,6 +8,10 @@
 
 namespace {
 
+bool IsEdgeWhiteSpace(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == 0xA0 || c == 0x202F || c == 0x3000;
+}
+
 struct Ampersands {
     int mnemonics = 0;
     std::optional<wchar_t> first; // the first mnemonic
@@ -88,25 +92,6 @@ void CheckLineBreaks(std::wstring_view original, std::wstring_view translation,
         inTranslation.withReturn < inTranslation.count) {
         findings.push_back({TextProblem::LineBreakStyle, L"CR LF \u2192 LF"});
     }
-}
-
-// A text cut at its edge white space, once for every check that looks at the edges.
-struct Edges {
-    std::wstring_view leading;
-    std::wstring_view core;
-    std::wstring_view trailing;
-};
-
-Edges CutEdges(std::wstring_view text) {
-    size_t start = 0;
-    while (start < text.size() && IsEdgeWhiteSpace(text[start])) {
-        ++start;
-    }
-    size_t end = text.size();
-    while (end > start && IsEdgeWhiteSpace(text[end - 1])) {
-        --end;
-    }
-    return {text.substr(0, start), text.substr(start, end - start), text.substr(end)};
 }
 
 // Full-width marks of Chinese and Japanese ("：", "。", "、") hold their own room: the space that
@@ -232,8 +217,16 @@ void CheckEndMark(const Edges& original, const Edges& translation, std::vector<T
 
 } // namespace
 
-bool IsEdgeWhiteSpace(wchar_t c) {
-    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n' || c == 0xA0 || c == 0x202F || c == 0x3000;
+Edges CutEdges(std::wstring_view text) {
+    size_t start = 0;
+    while (start < text.size() && IsEdgeWhiteSpace(text[start])) {
+        ++start;
+    }
+    size_t end = text.size();
+    while (end > start && IsEdgeWhiteSpace(text[end - 1])) {
+        --end;
+    }
+    return {text.substr(0, start), text.substr(start, end - start), text.substr(end)};
 }
 
 std::wstring ChangeDetail(std::wstring_view from, std::wstring_view to) {

@@ -30,8 +30,14 @@ enum class TextSeverity { Normal, Low };
 
 TextSeverity SeverityOf(TextProblem problem);
 
-// White space as the checks see it at a text's edges, no-break spaces included.
-bool IsEdgeWhiteSpace(wchar_t c);
+// A text cut at its edge white space (no-break spaces included), once for every check that looks at
+// the edges, and for what must keep them.
+struct Edges {
+    std::wstring_view leading;
+    std::wstring_view core;
+    std::wstring_view trailing;
+};
+Edges CutEdges(std::wstring_view text);
 
 // The group a problem belongs to, for counting findings by group: "placeholders", "accelerators",
 // "line breaks", "white space" or "punctuation".
