@@ -26,15 +26,24 @@ std::wstring_view XmlReferenceFor(wchar_t c) {
     }
 }
 
-void AppendXmlEscaped(std::wstring& out, std::wstring_view text) {
+namespace {
+
+// Hands put each character of the text, or the reference that replaces it.
+template <typename Put> void PutXmlEscaped(std::wstring_view text, Put put) {
     for (const wchar_t c : text) {
         const std::wstring_view reference = c <= L'>' ? XmlReferenceFor(c) : std::wstring_view();
         if (reference.empty()) {
-            out.push_back(c);
+            put(c);
         } else {
-            out.append(reference);
+            put(reference);
         }
     }
+}
+
+} // namespace
+
+void AppendXmlEscaped(std::wstring& out, std::wstring_view text) {
+    PutXmlEscaped(text, [&out](auto piece) { out += piece; });
 }
 
 namespace {
@@ -79,14 +88,7 @@ private:
 
 void PutAttribute(PieceWriter& out, std::wstring_view nameAndQuote, const std::wstring& value) {
     out.Put(nameAndQuote);
-    for (const wchar_t c : value) {
-        const std::wstring_view reference = c <= L'>' ? XmlReferenceFor(c) : std::wstring_view();
-        if (reference.empty()) {
-            out.Put(c);
-        } else {
-            out.Put(reference);
-        }
-    }
+    PutXmlEscaped(value, [&out](auto piece) { out.Put(piece); });
     out.Put(L'"');
 }
 
